@@ -1,0 +1,23 @@
+# Sourced by test.sh and the benchmarks: a PulseAudio server of our own whose
+# default sink is a null sink, stopped again when the calling shell exits.
+start_null_sink() {
+    export XDG_RUNTIME_DIR=${OBRIN_PULSE_DIR:-$(mktemp -d /tmp/obrin-pulse.XXXXXX)}
+    export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
+    mkdir -p "$PULSE_RUNTIME_PATH"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset PULSE_SERVER
+    local flags=(--daemonize=yes --exit-idle-time=-1 --disallow-exit --use-pid-file=yes
+                 -n --load=module-null-sink\ sink_name=obrin_null
+                 --load=module-native-protocol-unix --load=module-always-sink)
+    [ "$(id -u)" -eq 0 ] && flags+=(--system=no)
+    if ! pulseaudio "${flags[@]}" >/dev/null 2>&1; then
+        echo "warning: could not start PulseAudio; audio tests will skip" >&2
+        return 0
+    fi
+    for _ in $(seq 50); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    pactl set-default-sink obrin_null >/dev/null 2>&1 || true
+    trap 'pulseaudio --kill >/dev/null 2>&1 || true; rm -rf "$XDG_RUNTIME_DIR"' EXIT
+}
