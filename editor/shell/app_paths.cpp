@@ -1,0 +1,42 @@
+#include "shell/app_paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+namespace obrin {
+
+std::filesystem::path ProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path();
+}
+
+std::string LoginName() {
+    // The section name once came from a 100-byte buffer, so longer names are
+    // cut the same way to keep finding the same section.
+    constexpr std::size_t kMaxBytes = 99;
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr || found->pw_name == nullptr || found->pw_name[0] == '\0') {
+        return "setting";
+    }
+    std::string name = found->pw_name;
+    if (name.size() > kMaxBytes) name.resize(kMaxBytes);
+    return name;
+}
+
+std::filesystem::path RuntimeFolder() {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    return "/tmp/obrin-" + std::to_string(::getuid());
+}
+
+}  // namespace obrin

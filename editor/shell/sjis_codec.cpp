@@ -1,0 +1,164 @@
+#include "shell/sjis_codec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <system_error>
+
+namespace obrin {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+class Iconv {
+  public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::system_error(errno, std::generic_category(),
+                                    std::string("iconv_open ") + from + " -> " + to);
+        }
+    }
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    // Converts as far as it can; on return `in` has advanced past what was
+    // converted. Returns 0 on success or the errno that stopped it.
+    int convert(std::string_view& in, std::string& out, std::size_t& used) {
+        char* inPtr = const_cast<char*>(in.data());
+        std::size_t inLeft = in.size();
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+        in.remove_prefix(in.size() - inLeft);
+        used = out.size() - outLeft;
+        if (error != 0) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return error;
+    }
+
+  private:
+    iconv_t cd_;
+};
+
+struct DecodedChar {
+    char32_t codePoint;
+    std::size_t length;
+};
+
+// One well-formed UTF-8 character (no overlongs, surrogates or values above
+// U+10FFFF), or nothing.
+std::optional<DecodedChar> DecodeUtf8(std::string_view s) {
+    if (s.empty()) return std::nullopt;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b0 = byte(0);
+    std::size_t length;
+    char32_t cp;
+    if (b0 < 0x80) return DecodedChar{b0, 1};
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (s.size() < length) return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (byte(i) & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return DecodedChar{cp, length};
+}
+
+std::string CodePointText(char32_t cp) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(cp));
+    return buffer;
+}
+
+[[noreturn]] void ThrowAt(std::string_view rest) {
+    if (const auto c = DecodeUtf8(rest)) {
+        throw SjisError("「" + std::string(rest.substr(0, c->length)) + "」(" +
+                            CodePointText(c->codePoint) + ")はShift-JISで表せない文字です",
+                        c->codePoint);
+    }
+    const unsigned char b = static_cast<unsigned char>(rest.front());
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", b);
+    throw SjisError(std::string("UTF-8として不正なバイト ") + hex + " があります", b);
+}
+
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// How many bytes one undecodable sequence covers: a lead byte takes a
+// following trail byte with it, so a pair the table lacks is one U+FFFD, while
+// a lead byte before ASCII does not swallow that character.
+std::size_t BadSequenceLength(std::string_view rest) {
+    const auto b0 = static_cast<unsigned char>(rest[0]);
+    if (rest.size() >= 2 && IsLeadByte(b0) && IsTrailByte(static_cast<unsigned char>(rest[1]))) {
+        return 2;
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    Iconv cd("CP932", "UTF-8");
+    // No character takes more bytes in CP932 than in UTF-8.
+    std::string out(utf8.size(), '\0');
+    std::size_t used = 0;
+    std::string_view rest = utf8;
+    while (!rest.empty()) {
+        const int error = cd.convert(rest, out, used);
+        if (error == 0) break;
+        if (error == E2BIG) {
+            out.resize(out.size() * 2 + 16);
+            continue;
+        }
+        ThrowAt(rest);
+    }
+    out.resize(used);
+    return out;
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+    Iconv cd("UTF-8", "CP932");
+    // Every input byte yields at most three output bytes (half-width katakana,
+    // or U+FFFD for a bad byte), so the buffer normally never grows.
+    std::string out(sjis.size() * 3, '\0');
+    std::size_t used = 0;
+    std::string_view rest = sjis;
+    while (!rest.empty()) {
+        const int error = cd.convert(rest, out, used);
+        if (error == 0) break;
+        if (error == E2BIG) {
+            out.resize(out.size() * 2 + 16);
+            continue;
+        }
+        if (out.size() - used < kReplacement.size()) out.resize(used + kReplacement.size());
+        out.replace(used, kReplacement.size(), kReplacement);
+        used += kReplacement.size();
+        rest.remove_prefix(BadSequenceLength(rest));
+    }
+    out.resize(used);
+    return out;
+}
+
+}  // namespace obrin
