@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace obrin::riff {
+
+// A chunk identifier: four bytes as they stand in the file.
+using FourCC = std::array<char, 4>;
+
+constexpr FourCC MakeFourCC(const char (&text)[5]) {
+    return {text[0], text[1], text[2], text[3]};
+}
+
+inline std::string_view ToStringView(const FourCC& id) {
+    return {id.data(), id.size()};
+}
+
+inline constexpr FourCC kRiff = MakeFourCC("RIFF");
+inline constexpr FourCC kWave = MakeFourCC("WAVE");
+inline constexpr FourCC kFmt = MakeFourCC("fmt ");
+inline constexpr FourCC kData = MakeFourCC("data");
+
+}  // namespace obrin::riff

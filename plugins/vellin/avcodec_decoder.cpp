@@ -1,0 +1,217 @@
+#include <cstring>
+
+#include "block_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace obrin::vellin {
+
+namespace {
+
+using riff::WaveFormat;
+
+struct CodecContextFree {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct ParserClose {
+    void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
+};
+struct PacketFree {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct FrameFree {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct ResamplerFree {
+    void operator()(SwrContext* resampler) const { swr_free(&resampler); }
+};
+
+// The codec behind a WAVE format tag, as libavformat's RIFF table knows it.
+AVCodecID CodecFor(const WaveFormat& format) {
+    const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
+    const AVCodecID id = av_codec_get_id(tables, format.codingTag());
+    // The table names 32-bit float for the float tag whatever the width.
+    if (id == AV_CODEC_ID_PCM_F32LE && format.bitsPerSample == 64) return AV_CODEC_ID_PCM_F64LE;
+    return id;
+}
+
+// Raw sample codings accept any run of whole blocks as one packet.
+bool IsRawSampleCodec(AVCodecID id) {
+    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+class AvcodecDecoder final : public BlockDecoder {
+  public:
+    AvcodecDecoder(std::unique_ptr<AVCodecContext, CodecContextFree> context,
+                   std::unique_ptr<AVCodecParserContext, ParserClose> parser,
+                   const WaveFormat& destination)
+        : context_(std::move(context)),
+          parser_(std::move(parser)),
+          packet_(av_packet_alloc()),
+          frame_(av_frame_alloc()),
+          outputRate_(static_cast<int>(destination.samplesPerSec)) {
+        av_channel_layout_default(&outputLayout_, destination.channels);
+        if (!packet_ || !frame_) throw std::bad_alloc();
+    }
+    ~AvcodecDecoder() override {
+        av_channel_layout_uninit(&outputLayout_);
+        av_channel_layout_uninit(&inputLayout_);
+    }
+
+    void convert(std::span<const std::byte> block, std::vector<std::byte>& pcm) override {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(block.data());
+        std::size_t size = block.size();
+        if (parser_) {
+            parse(data, size, pcm);
+        } else if (IsRawSampleCodec(context_->codec_id)) {
+            decode(data, size - size % static_cast<std::size_t>(context_->block_align), pcm);
+        } else {
+            // Block codings (ADPCM and the like) decode one block per packet.
+            const auto align = static_cast<std::size_t>(context_->block_align);
+            for (; size >= align; data += align, size -= align) decode(data, align, pcm);
+        }
+    }
+
+    void finish(std::vector<std::byte>& pcm) override {
+        if (parser_) flushParser(pcm);
+        if (avcodec_send_packet(context_.get(), nullptr) >= 0) receiveFrames(pcm);
+        if (resampler_) appendResampled(nullptr, 0, pcm);
+    }
+
+  private:
+    // Splits the byte stream into the codec's frames.
+    void parse(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+        while (size > 0) {
+            const int used = parseOnce(data, size, pcm);
+            if (used <= 0) return;
+            data += used;
+            size -= static_cast<std::size_t>(used);
+        }
+    }
+
+    // Hands the parser the frame it still holds at the end of the stream.
+    void flushParser(std::vector<std::byte>& pcm) { (void)parseOnce(nullptr, 0, pcm); }
+
+    int parseOnce(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+        std::uint8_t* frameData = nullptr;
+        int frameSize = 0;
+        const int used =
+            av_parser_parse2(parser_.get(), context_.get(), &frameData, &frameSize, data,
+                             static_cast<int>(size), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (frameSize > 0) decode(frameData, static_cast<std::size_t>(frameSize), pcm);
+        return used;
+    }
+
+    void decode(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+        if (size == 0) return;
+        // A packet of our own gives the decoder the zeroed tail it may read past the end.
+        if (av_new_packet(packet_.get(), static_cast<int>(size)) < 0) throw std::bad_alloc();
+        std::memcpy(packet_->data, data, size);
+        const int sent = avcodec_send_packet(context_.get(), packet_.get());
+        av_packet_unref(packet_.get());
+        if (sent >= 0) receiveFrames(pcm);
+    }
+
+    void receiveFrames(std::vector<std::byte>& pcm) {
+        while (avcodec_receive_frame(context_.get(), frame_.get()) >= 0) {
+            if (prepareResampler()) {
+                appendResampled(const_cast<const std::uint8_t**>(frame_->extended_data),
+                                frame_->nb_samples, pcm);
+            }
+            av_frame_unref(frame_.get());
+        }
+    }
+
+    // Converts from whatever the decoder hands out (planar, float, another
+    // rate if the stream disagrees with its header) to the destination.
+    bool prepareResampler() {
+        AVChannelLayout layout{};
+        if (frame_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            av_channel_layout_default(&layout, frame_->ch_layout.nb_channels);
+        } else if (av_channel_layout_copy(&layout, &frame_->ch_layout) < 0) {
+            return false;
+        }
+        const bool same = resampler_ && av_channel_layout_compare(&layout, &inputLayout_) == 0 &&
+                          frame_->format == inputFormat_ && frame_->sample_rate == inputRate_;
+        if (same) {
+            av_channel_layout_uninit(&layout);
+            return true;
+        }
+        av_channel_layout_uninit(&inputLayout_);
+        inputLayout_ = layout;
+        inputFormat_ = frame_->format;
+        inputRate_ = frame_->sample_rate;
+        SwrContext* resampler = nullptr;
+        if (swr_alloc_set_opts2(&resampler, &outputLayout_, AV_SAMPLE_FMT_S16, outputRate_,
+                                &inputLayout_, static_cast<AVSampleFormat>(inputFormat_),
+                                inputRate_, 0, nullptr) < 0 ||
+            swr_init(resampler) < 0) {
+            swr_free(&resampler);
+            resampler_.reset();
+            return false;
+        }
+        resampler_.reset(resampler);
+        return true;
+    }
+
+    void appendResampled(const std::uint8_t** input, int samples, std::vector<std::byte>& pcm) {
+        const int capacity = swr_get_out_samples(resampler_.get(), samples);
+        if (capacity <= 0) return;
+        const std::size_t frameBytes = static_cast<std::size_t>(outputLayout_.nb_channels) * 2;
+        const std::size_t start = pcm.size();
+        pcm.resize(start + static_cast<std::size_t>(capacity) * frameBytes);
+        auto* out = reinterpret_cast<std::uint8_t*>(pcm.data() + start);
+        const int produced = swr_convert(resampler_.get(), &out, capacity, input, samples);
+        pcm.resize(start + static_cast<std::size_t>(std::max(produced, 0)) * frameBytes);
+    }
+
+    std::unique_ptr<AVCodecContext, CodecContextFree> context_;
+    std::unique_ptr<AVCodecParserContext, ParserClose> parser_;
+    std::unique_ptr<AVPacket, PacketFree> packet_;
+    std::unique_ptr<AVFrame, FrameFree> frame_;
+    std::unique_ptr<SwrContext, ResamplerFree> resampler_;
+    AVChannelLayout outputLayout_{};
+    AVChannelLayout inputLayout_{};
+    int outputRate_;
+    int inputFormat_ = AV_SAMPLE_FMT_NONE;
+    int inputRate_ = 0;
+};
+
+}  // namespace
+
+std::variant<std::unique_ptr<BlockDecoder>, AcmResult> MakeAvcodecDecoder(
+    const WaveFormat& source, const WaveFormat& destination) {
+    const AVCodecID id = CodecFor(source);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (codec == nullptr) return AcmResult::kNotPossible;
+
+    std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+    if (!context) return AcmResult::kNoMemory;
+    context->sample_rate = static_cast<int>(source.samplesPerSec);
+    av_channel_layout_default(&context->ch_layout, source.channels);
+    context->block_align = source.blockAlign;
+    context->bit_rate = static_cast<std::int64_t>(source.avgBytesPerSec) * 8;
+    context->bits_per_coded_sample = source.bitsPerSample;
+    if (!source.extra.empty()) {
+        const std::size_t size = source.extra.size();
+        context->extradata =
+            static_cast<std::uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (context->extradata == nullptr) return AcmResult::kNoMemory;
+        std::memcpy(context->extradata, source.extra.data(), size);
+        context->extradata_size = static_cast<int>(size);
+    }
+    if (avcodec_open2(context.get(), codec, nullptr) < 0) return AcmResult::kNotPossible;
+
+    // Frame-based codings (MPEG audio among them) arrive as a plain byte
+    // stream in a WAVE file; their parser finds the frame boundaries.
+    std::unique_ptr<AVCodecParserContext, ParserClose> parser(av_parser_init(id));
+    return std::make_unique<AvcodecDecoder>(std::move(context), std::move(parser), destination);
+}
+
+}  // namespace obrin::vellin

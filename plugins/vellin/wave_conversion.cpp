@@ -1,0 +1,132 @@
+#include "wave_conversion.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "block_decoder.h"
+#include "obrin_riff/riff_reader.h"
+#include "obrin_riff/riff_writer.h"
+
+namespace obrin::vellin {
+
+namespace {
+
+using riff::Chunk;
+using riff::RiffReader;
+using riff::RiffWriter;
+using riff::WaveFormat;
+
+constexpr int kSucceeded = 0;
+constexpr int kFailed = 1;
+
+// Nothing of a format chunk past its 16-bit extra-byte count is ever used, so
+// a chunk claiming gigabytes is not read into memory.
+constexpr std::uint64_t kLargestFormat = WaveFormat::kRecordSize + 0xFFFF;
+
+std::optional<WaveFormat> ReadFormat(RiffReader& reader, const Chunk& chunk) {
+    std::vector<std::byte> body(
+        std::max<std::uint64_t>(std::min(chunk.bodySize, kLargestFormat), WaveFormat::kRecordSize));
+    const std::size_t wanted = static_cast<std::size_t>(std::min(chunk.bodySize, kLargestFormat));
+    if (reader.read(std::span(body).first(wanted)) != wanted) return std::nullopt;
+    if (!reader.ascend(chunk)) return std::nullopt;
+    return WaveFormat::Parse(body);
+}
+
+std::optional<Chunk> FindData(RiffReader& reader, const Chunk& container) {
+    // Every step moves at least one header forward and descend() stops at the
+    // container's real end, so a damaged size cannot make this loop forever.
+    while (auto chunk = reader.descend(container.bodyEnd())) {
+        if (chunk->id == riff::kData) return chunk;
+        if (!reader.ascend(*chunk)) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The callback speaks signed 32-bit numbers; a source over 2 GiB reports in
+// larger units so that done still runs up to total.
+struct ProgressScale {
+    explicit ProgressScale(std::uint64_t total) {
+        while ((total >> shift) > std::numeric_limits<std::int32_t>::max()) ++shift;
+    }
+    std::int32_t operator()(std::uint64_t bytes) const {
+        return static_cast<std::int32_t>(bytes >> shift);
+    }
+    unsigned shift = 0;
+};
+
+}  // namespace
+
+int ConvertWave(const std::filesystem::path& source, const std::filesystem::path& wav,
+                const ProgressFunction& progress) {
+    std::error_code error;
+    // Creating the WAV truncates it; when it is the source itself that would
+    // destroy the user's file before a byte of it was read.
+    if (std::filesystem::equivalent(source, wav, error)) return kFailed;
+
+    auto output = RiffWriter::Create(wav, error);
+    if (!output) return kFailed;
+    output->beginList(riff::kRiff, riff::kWave);
+
+    auto reader = RiffReader::Open(source, error);
+    if (!reader) return kFailed;
+    // Anything else (a bare MPEG stream, a text file) is not ours to read.
+    const auto container = reader->descend();
+    if (!container || container->id != riff::kRiff || container->bodySize < 4 ||
+        !reader->seek(container->bodyOffset + 4)) {
+        return kFailed;
+    }
+    const auto formatChunk = reader->descend(container->bodyEnd());
+    if (!formatChunk) return kFailed;
+    const auto sourceFormat = ReadFormat(*reader, *formatChunk);
+    if (!sourceFormat) return kFailed;
+    const auto data = FindData(*reader, *container);
+    if (!data) return kFailed;
+
+    const WaveFormat destination = SuggestPcmFormat(*sourceFormat);
+    output->beginChunk(riff::kFmt);
+    output->write(destination.serialize());
+    output->endChunk();
+    output->beginChunk(riff::kData);
+
+    auto opened = OpenBlockDecoder(*sourceFormat, destination);
+    if (auto* failure = std::get_if<AcmResult>(&opened)) {
+        PrintAcmResult(*failure);
+        return kFailed;
+    }
+    auto& decoder = *std::get<std::unique_ptr<BlockDecoder>>(opened);
+
+    // A "data" chunk claiming more than the file holds ends at the file's end.
+    const std::uint64_t total = data->bodySize;
+    const ProgressScale scale(total);
+    std::vector<std::byte> block(std::size_t{sourceFormat->blockAlign} * 1024);
+    std::vector<std::byte> pcm;
+    std::uint64_t remaining = total;
+    bool stopped = false;
+    while (remaining > 0) {
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
+        const std::size_t got = reader->read(std::span(block).first(wanted));
+        // A read that comes up short means the file ended early after all (it
+        // shrank, or a read failed): what was read is the last block.
+        remaining = got == wanted ? remaining - wanted : 0;
+        pcm.clear();
+        decoder.convert(std::span(block).first(got), pcm);
+        if (progress(scale(total), scale(total - remaining)) != 0) {
+            stopped = true;
+            break;
+        }
+        output->write(pcm);
+    }
+    if (!stopped) {
+        pcm.clear();
+        decoder.finish(pcm);
+        output->write(pcm);
+    }
+    // A WAV that could not be written whole is a failure, not a success.
+    if (!output->close()) return kFailed;
+    return stopped ? kFailed : kSucceeded;
+}
+
+}  // namespace obrin::vellin
