@@ -1,5 +1,6 @@
 #include "shell/instance_lock.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -43,11 +44,18 @@ Holder StartHolder(const std::filesystem::path& folder, bool startsChild) {
         auto lock = InstanceLock::Acquire(folder);
         pid_t grandchild = 0;
         if (startsChild) {
+            // The child holds the descriptor until its exec closes it; the
+            // close-on-exec pipe tells when that has happened.
+            int execed[2];
+            if (::pipe2(execed, O_CLOEXEC) != 0) ::_exit(2);
             grandchild = ::fork();
             if (grandchild == 0) {
                 ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
                 ::_exit(127);
             }
+            ::close(execed[1]);
+            char byte;
+            (void)!::read(execed[0], &byte, 1);
         }
         if (!lock || !lock->holdsLock()) grandchild = -1;
         (void)!::write(ready[1], &grandchild, sizeof grandchild);
