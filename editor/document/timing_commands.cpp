@@ -1,0 +1,151 @@
+#include "document/timing_commands.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "document/conversion_error.h"
+#include "document/time_text.h"
+
+namespace obrin {
+
+LineMenuEnabling DecideLineMenuEnabling(const LyricList& lyrics) {
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone) return {};
+    return {.lineItems = true, .merge = current < lyrics.count() - 1};
+}
+
+void TimingCommands::mark() {
+    LyricList& lyrics = document_.lyrics;
+    int line = lyrics.currentLine();
+    if (line == LyricList::kNone) {
+        line = lyrics.topVisibleIndex();
+        if (line == LyricList::kNone) return;
+        lyrics.select(line);
+    }
+    std::int64_t t = 0;
+    try {
+        t = std::int64_t{playback_.playerPositionMs()} + document_.markOffset.milliseconds();
+    } catch (const ConversionError& error) {
+        dialogs_.showError(error.what());
+        return;
+    } catch (const PlayerError& error) {
+        dialogs_.showError(error.what());
+        return;
+    }
+    t = std::min<std::int64_t>(t, std::numeric_limits<std::int32_t>::max());
+    lyrics.setTimeText(line, FormatTimeText(static_cast<std::int32_t>(t)));
+    lyrics.deselect(line);
+    if (line < lyrics.count() - 1) {
+        lyrics.select(line + 1);
+        lyrics.makeVisible(line + 1);
+    }
+}
+
+void TimingCommands::checkSelected() {
+    LyricList& lyrics = document_.lyrics;
+    for (int line : lyrics.selectedLines()) lyrics.toggleCheck(line);
+}
+
+void TimingCommands::checkPrevious() {
+    LyricList& lyrics = document_.lyrics;
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone) return;
+    lyrics.toggleCheck(current > 0 ? current - 1 : current);
+}
+
+void TimingCommands::moveBy(std::int32_t stepMs) {
+    if (document_.listEditMode) {
+        shiftSelectedTimes(stepMs);
+    } else {
+        seekBy(stepMs);
+    }
+}
+
+void TimingCommands::shiftSelectedTimes(std::int32_t stepMs) {
+    LyricList& lyrics = document_.lyrics;
+    for (int line : lyrics.selectedLines()) {
+        std::int32_t t = 0;
+        try {
+            t = ParseTimeText(lyrics.line(line).timeText);
+        } catch (const ConversionError& error) {
+            // The lines before this one keep their new times.
+            dialogs_.showError(error.what());
+            return;
+        }
+        lyrics.setTimeText(line, FormatTimeText(std::max(t + stepMs, 0)));
+    }
+}
+
+void TimingCommands::seekBy(std::int32_t stepMs) {
+    const double end = std::max(playback_.durationSeconds() * 1000.0, 0.0);
+    const double target = std::clamp(playback_.positionSeconds() * 1000.0 + stepMs, 0.0, end);
+    try {
+        playback_.seekMs(target);
+        playback_.refreshPositionDisplay();
+    } catch (const PlayerError&) {
+        // No music file: there is no position to move, as with the position bar.
+    }
+}
+
+void TimingCommands::playFromLine(std::int32_t beforeMs) {
+    const LyricList& lyrics = document_.lyrics;
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone) return;
+    std::int32_t t = 0;
+    try {
+        t = ParseTimeText(lyrics.line(current).timeText);
+    } catch (const ConversionError&) {
+        t = 0;
+    }
+    playback_.stopPlayback();
+    try {
+        playback_.seekMs(std::max(t - beforeMs, 0));
+    } catch (const PlayerError&) {
+        dialogs_.showError("音楽ファイルを指定してください");
+        return;
+    }
+    playback_.playPause();
+}
+
+void TimingCommands::editLine() {
+    const int current = document_.lyrics.currentLine();
+    if (current != LyricList::kNone) document_.lyrics.beginEdit(current);
+}
+
+void TimingCommands::deleteLines() {
+    LyricList& lyrics = document_.lyrics;
+    const std::vector<int> selected = lyrics.selectedLines();
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) lyrics.remove(*it);
+}
+
+void TimingCommands::insertLine() {
+    LyricList& lyrics = document_.lyrics;
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone) return;
+    const std::string timeText = lyrics.line(current).timeText;
+    lyrics.setTimeText(lyrics.insert(current), timeText);
+}
+
+void TimingCommands::appendLine() {
+    document_.lyrics.add();
+}
+
+void TimingCommands::mergeWithNext() {
+    LyricList& lyrics = document_.lyrics;
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone || current >= lyrics.count() - 1) return;
+    lyrics.setLyricText(current,
+                        lyrics.line(current).lyricText + " " + lyrics.line(current + 1).lyricText);
+    lyrics.remove(current + 1);
+}
+
+void TimingCommands::selectAll() {
+    document_.lyrics.selectAll();
+}
+
+void TimingCommands::clearChecks() {
+    LyricList& lyrics = document_.lyrics;
+    for (int i = 0; i < lyrics.count(); ++i) lyrics.setChecked(i, false);
+}
+
+}  // namespace obrin

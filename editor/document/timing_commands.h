@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+
+#include "document/document.h"
+#include "playback/playback_control.h"
+#include "shell/dialogs.h"
+
+namespace obrin {
+
+// Which items of the list's context menu can be used; decided each time the
+// menu opens. The items not named here are always enabled.
+struct LineMenuEnabling {
+    // Play from here, play from 5 s before, check, edit, delete and add line.
+    bool lineItems = false;
+    // Merge with the next line.
+    bool merge = false;
+};
+
+[[nodiscard]] LineMenuEnabling DecideLineMenuEnabling(const LyricList& lyrics);
+
+// The commands with which the user times the lyrics while the song plays.
+// Each works on the CurrentLine (or the selection) and does nothing without
+// one; failures are shown through Dialogs and leave the lines as described
+// per command.
+class TimingCommands {
+  public:
+    static constexpr std::int32_t kPlayBeforeLineMs = 5000;
+
+    TimingCommands(Document& document, PlaybackControl& playback, Dialogs& dialogs)
+        : document_(document), playback_(playback), dialogs_(dialogs) {}
+
+    // Stamps the play position plus the MarkOffset on the CurrentLine (the
+    // topmost visible row when nothing is selected) and moves on to the next.
+    void mark();
+    void checkSelected();
+    // Toggles the line before the CurrentLine: right after a Mark, the line
+    // just marked.
+    void checkPrevious();
+    // ListEditMode on: shifts the selected lines' times (never below 0).
+    // Off: seeks the player by step, held within the song.
+    void moveBy(std::int32_t stepMs);
+    // Stops, seeks to the line's time less before (not below 0) and plays.
+    void playFromLine(std::int32_t beforeMs);
+    void editLine();
+    void deleteLines();
+    void insertLine();
+    void appendLine();
+    void mergeWithNext();
+    void selectAll();
+    void clearChecks();
+
+  private:
+    void shiftSelectedTimes(std::int32_t stepMs);
+    void seekBy(std::int32_t stepMs);
+
+    Document& document_;
+    PlaybackControl& playback_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace obrin

@@ -1,0 +1,175 @@
+#include "playback/playback_control.h"
+
+#include <cmath>
+#include <limits>
+
+#include "document/conversion_error.h"
+#include "document/time_text.h"
+
+namespace obrin {
+
+namespace {
+
+// Stands in until the window hands over its panel, so the core never has to
+// ask whether a display exists.
+class NoPanelView final : public PlayerPanelView {
+  public:
+    void setCurrentPosText(const std::string&) override {}
+    void setTotalPosText(const std::string&) override {}
+    void setSeekPosText(const std::string&) override {}
+    void setPositionMaximum(int) override {}
+    void setPosition(int) override {}
+    void setPlayCaption(const std::string&) override {}
+    void setPitchLabel(const std::string&) override {}
+};
+
+NoPanelView noPanelView;
+
+// Rounds to the nearest millisecond, halves to even (the default rounding
+// mode), and keeps the result inside 32 bits whatever the player reports.
+std::int32_t RoundToMs(double ms) {
+    const double rounded = std::nearbyint(ms);
+    if (!(rounded > std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    if (rounded >= std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+}  // namespace
+
+PlaybackControl::PlaybackControl(Player& player, TimerFactory& timers, Dialogs& dialogs)
+    : player_(player), dialogs_(dialogs), refreshTimer_(timers.createTimer()), view_(&noPanelView) {
+    refreshTimer_->onTimeout = [this] {
+        // A player that fails to report its position mid-song must not stop
+        // the timer's owner; the next tick tries again.
+        try {
+            refreshPositionDisplay();
+        } catch (const PlayerError&) {
+        }
+    };
+    player_.onPlayStateChange = [this](PlayState state) { playStateChanged(state); };
+}
+
+PlaybackControl::~PlaybackControl() {
+    player_.onPlayStateChange = nullptr;
+}
+
+void PlaybackControl::setView(PlayerPanelView* view) {
+    view_ = view ? view : &noPanelView;
+}
+
+std::int32_t PlaybackControl::playerPositionMs() const {
+    return RoundToMs(player_.currentPosition() * 1000.0);
+}
+
+void PlaybackControl::seekMs(double ms) {
+    player_.setCurrentPosition(ms / 1000.0);
+}
+
+void PlaybackControl::refreshPositionDisplay() {
+    const std::int32_t ms = playerPositionMs();
+    view_->setPosition(ms);
+    view_->setCurrentPosText(FormatTimeText(ms));
+    ++tickCounter_;
+    if (tickCounter_ % kFollowEvery == 0) {
+        tickCounter_ = 0;
+        if (follower_) follower_->followPlayPosition(ms);
+    }
+}
+
+void PlaybackControl::playStateChanged(PlayState state) {
+    switch (state) {
+        case PlayState::Playing:
+            refreshTimer_->start(kRefreshIntervalMs);
+            setPlayCaption(kPauseCaption);
+            break;
+        case PlayState::Paused:
+            refreshTimer_->stop();
+            setPlayCaption(kPlayCaption);
+            break;
+        case PlayState::Stopped:
+            refreshTimer_->stop();
+            setPlayCaption(kPlayCaption);
+            if (follower_) follower_->followPlayPosition(-1);
+            break;
+    }
+}
+
+void PlaybackControl::setPlayCaption(const char* caption) {
+    playCaption_ = caption;
+    view_->setPlayCaption(playCaption_);
+}
+
+void PlaybackControl::playPause() {
+    if (!isLoaded()) return;
+    try {
+        if (playCaption_ == kPlayCaption) {
+            player_.play();
+        } else {
+            player_.pause();
+        }
+    } catch (const PlayerError&) {
+        dialogs_.showError("再生・一時停止が出来ません");
+    }
+}
+
+void PlaybackControl::stopPlayback() {
+    try {
+        player_.setCurrentPosition(0.0);
+        player_.stop();
+        refreshPositionDisplay();
+    } catch (const PlayerError&) {
+    }
+}
+
+void PlaybackControl::loadIntoPlayer(const std::string& path) {
+    player_.setFileName(path);
+    const std::int32_t maximum = RoundToMs(player_.duration() * 1000.0);
+    view_->setPositionMaximum(maximum);
+    view_->setTotalPosText(FormatTimeText(maximum));
+    setPlayCaption(kPlayCaption);
+}
+
+void PlaybackControl::unloadPlayer() {
+    // Unloading stops the player; the refresh timer follows its event, but a
+    // player that unloads silently must not leave the timer polling nothing.
+    player_.setFileName("");
+    refreshTimer_->stop();
+}
+
+void PlaybackControl::positionBarMouseMoved(int x, int width) {
+    if (width <= 0) return;
+    const double ms = player_.duration() * (static_cast<double>(x) / width) * 1000.0;
+    seekPosText_ = FormatTimeText(RoundToMs(ms));
+    view_->setSeekPosText(seekPosText_);
+}
+
+void PlaybackControl::positionBarLeftPressed() {
+    try {
+        seekMs(ParseTimeText(seekPosText_));
+        refreshPositionDisplay();
+    } catch (const PlayerError&) {
+    } catch (const ConversionError&) {
+    }
+}
+
+void PlaybackControl::pitchChanged(int percent) {
+    view_->setPitchLabel("ピッチ(" + std::to_string(percent) + "%)");
+    try {
+        player_.setRate(percent / 100.0);
+    } catch (const PlayerError&) {
+        // The slider keeps its place; the rate is written again on its next move.
+    }
+}
+
+void PlaybackControl::volumeChanged(int hundredthsDb) {
+    try {
+        player_.setVolume(hundredthsDb == kVolumeSliderMinimum ? kSilence : hundredthsDb);
+    } catch (const PlayerError&) {
+    }
+}
+
+}  // namespace obrin

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "playback/player.h"
+#include "playback/player_panel_view.h"
+#include "shell/dialogs.h"
+#include "shell/timer.h"
+
+namespace obrin {
+
+// The editor's side of the player: the panel's displays and buttons, the
+// 50 ms refresh while playing, and the position operations that marking and
+// opening files use. The caption of the play button and the refresh timer
+// follow the player's play-state events, never the commands, so a command the
+// player refuses leaves both as they were.
+class PlaybackControl {
+  public:
+    static constexpr int kRefreshIntervalMs = 50;
+    // FollowPlayPosition comes on every tenth refresh, about every 500 ms.
+    static constexpr int kFollowEvery = 10;
+    static constexpr const char* kPlayCaption = "再生";
+    static constexpr const char* kPauseCaption = "一時停止";
+
+    PlaybackControl(Player& player, TimerFactory& timers, Dialogs& dialogs);
+    ~PlaybackControl();
+    PlaybackControl(const PlaybackControl&) = delete;
+    PlaybackControl& operator=(const PlaybackControl&) = delete;
+
+    void setView(PlayerPanelView* view);
+    void setFollower(PlayPositionFollower* follower) { follower_ = follower; }
+
+    // An empty FileName means no music file is loaded.
+    bool isLoaded() const { return !player_.fileName().empty(); }
+    const std::string& playCaption() const { return playCaption_; }
+    const std::string& seekPosText() const { return seekPosText_; }
+
+    // The play position in whole milliseconds, halves rounded to even.
+    [[nodiscard]] std::int32_t playerPositionMs() const;
+    // Throws PlayerError, for example when no file is loaded.
+    void seekMs(double ms);
+    double durationSeconds() const { return player_.duration(); }
+    double positionSeconds() const { return player_.currentPosition(); }
+
+    void refreshPositionDisplay();
+    // The play button: plays when its caption is "再生", pauses otherwise.
+    void playPause();
+    // Position 0, stop, refresh; failures are not reported.
+    void stopPlayback();
+
+    // Loads the converted WAV; throws PlayerError when the player refuses it.
+    void loadIntoPlayer(const std::string& path);
+    void unloadPlayer();
+
+    // The position bar: the mouse shows the time under it, a left press seeks
+    // to the time shown (so to the hundredth).
+    void positionBarMouseMoved(int x, int width);
+    void positionBarLeftPressed();
+
+    void pitchChanged(int percent);
+    // The slider's lowest position means silence rather than -30 dB.
+    void volumeChanged(int hundredthsDb);
+
+    static constexpr int kVolumeSliderMinimum = -3000;
+    static constexpr int kSilence = -10000;
+
+  private:
+    void playStateChanged(PlayState state);
+    void setPlayCaption(const char* caption);
+
+    Player& player_;
+    Dialogs& dialogs_;
+    std::unique_ptr<Timer> refreshTimer_;
+    PlayerPanelView* view_;
+    PlayPositionFollower* follower_ = nullptr;
+    std::int32_t tickCounter_ = 0;
+    std::string playCaption_ = kPlayCaption;
+    std::string seekPosText_ = "00:00:00";
+};
+
+}  // namespace obrin

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "playback/player.h"
+
+namespace obrin::testing {
+
+// A player with a clock that moves only when the test says so. Loading any
+// non-empty path succeeds with the duration set beforehand; play-state events
+// are raised at once, on every change, as the real engine raises them on the
+// user-interface thread. Each failXxx flag makes that call throw PlayerError
+// until it is cleared.
+class FakePlayer final : public Player {
+  public:
+    double nextDuration = 200.0;
+    bool failLoad = false;
+    bool failPlay = false;
+    bool failPause = false;
+    bool failStop = false;
+    bool failSeek = false;
+    bool failPosition = false;
+
+    // Every seek, in seconds, in the order asked.
+    std::vector<double> seeks;
+
+    std::string fileName() const override { return fileName_; }
+    void setFileName(const std::string& path) override {
+        if (!path.empty() && failLoad) throw PlayerError("load refused");
+        if (state_ != PlayState::Stopped) changeState(PlayState::Stopped);
+        fileName_ = path;
+        position_ = 0.0;
+        duration_ = path.empty() ? 0.0 : nextDuration;
+        rate_ = 1.0;
+        volume_ = 0;
+    }
+
+    double currentPosition() const override {
+        if (failPosition) throw PlayerError("position unavailable");
+        return position_;
+    }
+    void setCurrentPosition(double seconds) override {
+        if (failSeek || fileName_.empty()) throw PlayerError("no file to seek in");
+        seeks.push_back(seconds);
+        position_ = std::clamp(seconds, 0.0, duration_);
+    }
+    double duration() const override { return duration_; }
+
+    double rate() const override { return rate_; }
+    void setRate(double rate) override { rate_ = rate; }
+    int volume() const override { return volume_; }
+    void setVolume(int hundredthsDb) override { volume_ = hundredthsDb; }
+
+    void play() override {
+        if (failPlay || fileName_.empty()) throw PlayerError("cannot play");
+        changeState(PlayState::Playing);
+    }
+    void pause() override {
+        if (failPause) throw PlayerError("cannot pause");
+        if (state_ == PlayState::Playing) changeState(PlayState::Paused);
+    }
+    void stop() override {
+        if (failStop) throw PlayerError("cannot stop");
+        if (state_ != PlayState::Stopped) changeState(PlayState::Stopped);
+    }
+    PlayState playState() const override { return state_; }
+
+    // Moves the clock: while playing, the position advances by ms times the
+    // rate; reaching the end stops the player with the stopped event.
+    void advance(int ms) {
+        if (state_ != PlayState::Playing) return;
+        position_ = std::min(position_ + ms / 1000.0 * rate_, duration_);
+        if (position_ >= duration_) changeState(PlayState::Stopped);
+    }
+
+    // Sets the position without a seek, as the sound card's clock would.
+    void setPositionForTest(double seconds) { position_ = seconds; }
+
+  private:
+    void changeState(PlayState state) {
+        state_ = state;
+        if (onPlayStateChange) onPlayStateChange(state);
+    }
+
+    std::string fileName_;
+    double position_ = 0.0;
+    double duration_ = 0.0;
+    double rate_ = 1.0;
+    int volume_ = 0;
+    PlayState state_ = PlayState::Stopped;
+};
+
+}  // namespace obrin::testing
