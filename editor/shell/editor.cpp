@@ -1,0 +1,75 @@
+#include "shell/editor.h"
+
+#include <exception>
+
+#include "shell/dialogs.h"
+
+namespace obrin {
+
+Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory& timers,
+               OpenUrl openUrl)
+    : paths_(std::move(paths)),
+      dialogs_(dialogs),
+      player_(player),
+      timers_(timers),
+      openUrl_(std::move(openUrl)) {}
+
+std::filesystem::path Editor::workFolder() const {
+    if (settings_.tempPath.empty()) return paths_.programFolder;
+    return std::filesystem::path(settings_.tempPath);
+}
+
+std::filesystem::path Editor::temporaryWavPath() const {
+    return workFolder() / kTemporaryWavName;
+}
+
+std::filesystem::path Editor::settingsPath() const {
+    return paths_.programFolder / kSettingsFileName;
+}
+
+void Editor::loadSettings() {
+    settings_ = LoadAppSettings(settingsPath(), paths_.settingsSection, paths_.programFolder);
+    document_.markOffset.setText(settings_.panMarkCaption);
+    document_.listEditMode = settings_.chkHosei;
+}
+
+std::error_code Editor::saveSettings() {
+    // The placeholder only shows before the settings are read; writing it
+    // would leave every later start without a usable MarkOffset.
+    if (document_.markOffset.text() != MarkOffset::kPlaceholder) {
+        settings_.panMarkCaption = document_.markOffset.text();
+    }
+    settings_.chkHosei = document_.listEditMode;
+    return SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
+}
+
+bool Editor::marletAvailable() const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(paths_.programFolder / "marlet.so", ec);
+}
+
+bool Editor::close() {
+    if (settings_.mnuChkTerminate && !dialogs_.confirm("obrinを終了しますか?")) return false;
+    if (abortConfirmRuns) abortConfirmRuns();
+    // The user asked to quit: a settings file that cannot be written (a
+    // read-only folder, a full disk) must not keep the editor open.
+    try {
+        static_cast<void>(saveSettings());
+    } catch (const std::exception&) {
+    }
+    std::error_code ignored;  // a missing file is the usual case, not an error
+    std::filesystem::remove(temporaryWavPath(), ignored);
+    return true;
+}
+
+void Editor::showHelp() {
+    const std::filesystem::path help = paths_.programFolder / kHelpFile;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(help, ec)) {
+        dialogs_.showError("ヘルプが見つかりません");
+        return;
+    }
+    if (openUrl_) static_cast<void>(openUrl_(help.string()));
+}
+
+}  // namespace obrin

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/dialogs.h"
+
+namespace obrin {
+
+// Dialogs that record every call and answer from a script the test fills
+// beforehand. An empty script answers Cancel (false / no value), so an
+// unexpected question never goes ahead by itself.
+class RecordingDialogs final : public Dialogs {
+  public:
+    enum class Kind { Error, Confirm, Information, OpenFile, SaveFile, Folder, Font, Input };
+
+    struct Call {
+        Kind kind;
+        std::string text;  // message, dialog title, start folder or caption
+        FileDialogRequest request{};
+        std::string prompt{};
+        std::string initial{};
+    };
+
+    std::vector<Call> calls;
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<std::string>> fileAnswers;  // open and save dialogs
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::deque<std::optional<FontChoice>> fontAnswers;
+    std::deque<std::optional<std::string>> inputAnswers;
+
+    void showError(const std::string& message) override { calls.push_back({Kind::Error, message}); }
+    bool confirm(const std::string& message) override {
+        calls.push_back({Kind::Confirm, message});
+        return Next(confirmAnswers, false);
+    }
+    void showInformation(const std::string& message) override {
+        calls.push_back({Kind::Information, message});
+    }
+    std::optional<std::string> openFile(const FileDialogRequest& request) override {
+        calls.push_back({Kind::OpenFile, request.title, request});
+        return Next(fileAnswers, std::optional<std::string>{});
+    }
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override {
+        calls.push_back({Kind::SaveFile, request.title, request});
+        return Next(fileAnswers, std::optional<std::string>{});
+    }
+    std::optional<std::string> chooseFolder(const std::string& startFolder) override {
+        calls.push_back({Kind::Folder, startFolder});
+        return Next(folderAnswers, std::optional<std::string>{});
+    }
+    std::optional<FontChoice> chooseFont(const FontChoice& current) override {
+        calls.push_back({Kind::Font, current.face});
+        return Next(fontAnswers, std::optional<FontChoice>{});
+    }
+    std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                         const std::string& initial) override {
+        calls.push_back({Kind::Input, caption, {}, prompt, initial});
+        return Next(inputAnswers, std::optional<std::string>{});
+    }
+
+    // The messages of every error box shown so far, in order.
+    std::vector<std::string> errors() const { return textsOf(Kind::Error); }
+    std::vector<std::string> questions() const { return textsOf(Kind::Confirm); }
+    std::vector<std::string> informations() const { return textsOf(Kind::Information); }
+
+    std::vector<std::string> textsOf(Kind kind) const {
+        std::vector<std::string> texts;
+        for (const Call& call : calls) {
+            if (call.kind == kind) texts.push_back(call.text);
+        }
+        return texts;
+    }
+
+  private:
+    template <typename T>
+    static T Next(std::deque<T>& script, T whenEmpty) {
+        if (script.empty()) return whenEmpty;
+        T answer = std::move(script.front());
+        script.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace obrin
