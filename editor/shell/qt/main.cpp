@@ -1,10 +1,57 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "playback/player.h"
+#include "shell/editor.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_dialogs.h"
+#include "shell/qt/qt_timer.h"
+
+namespace {
+
+// Stands in until the audio engine is wired: holds no file and refuses to
+// load one, so every playback command takes its "no music file" path.
+class NoAudioPlayer final : public obrin::Player {
+  public:
+    std::string fileName() const override { return {}; }
+    void setFileName(const std::string& path) override {
+        if (!path.empty()) throw obrin::PlayerError("no audio output");
+    }
+    double currentPosition() const override { return 0; }
+    void setCurrentPosition(double) override { throw obrin::PlayerError("no file loaded"); }
+    double duration() const override { return 0; }
+    double rate() const override { return 1.0; }
+    void setRate(double) override {}
+    int volume() const override { return 0; }
+    void setVolume(int) override {}
+    void play() override { throw obrin::PlayerError("no file loaded"); }
+    void pause() override { throw obrin::PlayerError("no file loaded"); }
+    void stop() override {}
+    obrin::PlayState playState() const override { return obrin::PlayState::Stopped; }
+};
+
+bool OpenWithDesktop(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("obrin");
-    window.show();
+
+    obrin::QtDialogs dialogs;
+    obrin::QtTimerFactory timers;
+    NoAudioPlayer player;
+    obrin::Editor editor(
+        {.programFolder = QCoreApplication::applicationDirPath().toStdString(),
+         .settingsSection = qEnvironmentVariable("USER", QStringLiteral("setting")).toStdString()},
+        dialogs, player, timers, OpenWithDesktop);
+
+    // Windows in their creation order: the main window first.
+    obrin::MainWindow mainWindow(editor);
+    dialogs.setParent(&mainWindow);
+
+    mainWindow.show();  // the first show runs the start-up steps
     return app.exec();
 }

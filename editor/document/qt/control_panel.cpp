@@ -1,0 +1,156 @@
+#include "document/qt/control_panel.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "document/conversion_error.h"
+#include "document/document.h"
+#include "shell/dialogs.h"
+
+namespace obrin {
+
+namespace {
+
+struct NudgeButton {
+    const char* name;
+    const char* caption;
+    bool shown;
+};
+
+// In the order they stand in the panel; the last six exist but are never shown.
+constexpr NudgeButton kNudgeButtons[] = {
+    {"btnMove_p0_1", "0.1秒進む", true},  {"btnMove_p1_0", "1.0秒進む", true},
+    {"btnMove_p10", "10秒進む", true},    {"btnMove_b0_1", "0.1秒戻る", true},
+    {"btnMove_b1_0", "1.0秒戻る", true},  {"btnMove_b10", "10秒戻る", true},
+    {"btnMove_p0_5", "0.5秒進む", false}, {"btnMove_p3_0", "3.0秒進む", false},
+    {"btnMove_p5_0", "5.0秒進む", false}, {"btnMove_b0_5", "0.5秒戻る", false},
+    {"btnMove_b3_0", "3.0秒戻る", false}, {"btnMove_b5_0", "5.0秒戻る", false},
+};
+
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    // The style's wide minimum for push buttons would not let the nudge row
+    // fit the window; the caption decides instead.
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(caption) + 12);
+    return button;
+}
+
+QToolButton* ArrowButton(const char* name, Qt::ArrowType arrow, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setArrowType(arrow);
+    button->setAutoRepeat(true);
+    button->setFixedSize(18, 11);
+    return button;
+}
+
+}  // namespace
+
+SpinButton::SpinButton(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("SpinButton"));
+    up_ = ArrowButton("SpinButtonUp", Qt::UpArrow, this);
+    down_ = ArrowButton("SpinButtonDown", Qt::DownArrow, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(up_);
+    layout->addWidget(down_);
+    connect(up_, &QAbstractButton::clicked, this, &SpinButton::upClicked);
+    connect(down_, &QAbstractButton::clicked, this, &SpinButton::downClicked);
+}
+
+ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), document_(document), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("ControlPanel"));
+
+    auto* confirmGroup = new QGroupBox(QStringLiteral("確認"), this);
+    confirmGroup->setObjectName(QStringLiteral("GroupBoxConfirm"));
+    auto* confirmLayout = new QHBoxLayout(confirmGroup);
+    confirmLayout->addWidget(NamedButton("Button4", QStringLiteral("前後"), confirmGroup));
+    confirmLayout->addWidget(NamedButton("Button5", QStringLiteral("すべて"), confirmGroup));
+
+    auto* topRow = new QHBoxLayout;
+    topRow->addWidget(NamedButton("Button2", QStringLiteral("マーク"), this));
+    topRow->addWidget(NamedButton("Button1", QStringLiteral("一つ前をチェック"), this));
+    topRow->addWidget(NamedButton("Button3", QStringLiteral("チェック"), this));
+    topRow->addWidget(confirmGroup);
+    topRow->addStretch();
+
+    auto* offsetGroup = new QGroupBox(QStringLiteral("マーク位置"), this);
+    offsetGroup->setObjectName(QStringLiteral("GroupBoxMark"));
+    panMark_ = new QLabel(QString::fromLatin1(MarkOffset::kPlaceholder), offsetGroup);
+    panMark_->setObjectName(QStringLiteral("panMark"));
+    panMark_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panMark_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    panMark_->setMinimumWidth(40);
+    auto* spin = new SpinButton(offsetGroup);
+    auto* offsetLayout = new QHBoxLayout(offsetGroup);
+    offsetLayout->addWidget(panMark_);
+    offsetLayout->addWidget(spin);
+    offsetLayout->addWidget(new QLabel(QStringLiteral("秒"), offsetGroup));
+
+    auto* nudgeGroup = new QGroupBox(this);
+    nudgeGroup->setObjectName(QStringLiteral("GroupBoxMove"));
+    auto* nudgeLayout = new QHBoxLayout(nudgeGroup);
+    nudgeLayout->setSpacing(2);
+    for (const NudgeButton& nudge : kNudgeButtons) {
+        QPushButton* button = NamedButton(nudge.name, QString::fromUtf8(nudge.caption), nudgeGroup);
+        if (nudge.shown) {
+            nudgeLayout->addWidget(button);
+        } else {
+            button->hide();
+        }
+    }
+    chkHosei_ = new QCheckBox(QStringLiteral("ﾘｽﾄ編集"), nudgeGroup);
+    chkHosei_->setObjectName(QStringLiteral("chkHosei"));
+    nudgeLayout->addWidget(chkHosei_);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(offsetGroup);
+    bottomRow->addWidget(nudgeGroup);
+    bottomRow->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addLayout(topRow);
+    layout->addLayout(bottomRow);
+
+    connect(spin, &SpinButton::upClicked, this, &ControlPanel::stepMarkOffsetUp);
+    connect(spin, &SpinButton::downClicked, this, &ControlPanel::stepMarkOffsetDown);
+    connect(chkHosei_, &QCheckBox::toggled, this,
+            [this](bool checked) { document_.listEditMode = checked; });
+}
+
+QPushButton* ControlPanel::button(const char* name) const {
+    return findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+void ControlPanel::refreshFromDocument() {
+    panMark_->setText(QString::fromStdString(document_.markOffset.text()));
+    chkHosei_->setChecked(document_.listEditMode);
+}
+
+void ControlPanel::stepMarkOffsetUp() {
+    stepMarkOffset(true);
+}
+
+void ControlPanel::stepMarkOffsetDown() {
+    stepMarkOffset(false);
+}
+
+void ControlPanel::stepMarkOffset(bool up) {
+    try {
+        up ? document_.markOffset.stepUp() : document_.markOffset.stepDown();
+    } catch (const ConversionError& error) {
+        dialogs_.showError(error.what());
+    }
+    panMark_->setText(QString::fromStdString(document_.markOffset.text()));
+}
+
+}  // namespace obrin

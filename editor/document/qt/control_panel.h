@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace obrin {
+
+class Dialogs;
+struct Document;
+
+// The control panel between the player panel and the list: Mark and the
+// check buttons, the confirm group, the MarkOffset group and the nudge
+// group with the ListEditMode check box. The MarkOffset spin button and
+// ListEditMode act on the document here; the timing commands connect to
+// the other buttons.
+class ControlPanel : public QWidget {
+    Q_OBJECT
+  public:
+    ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    QPushButton* markButton() const { return button("Button2"); }
+    QPushButton* button(const char* name) const;
+    QLabel* markOffsetPanel() const { return panMark_; }
+    QCheckBox* listEditBox() const { return chkHosei_; }
+
+    // Shows the document's MarkOffset and ListEditMode, e.g. after the
+    // settings were read.
+    void refreshFromDocument();
+
+    void stepMarkOffsetUp();
+    void stepMarkOffsetDown();
+
+  private:
+    void stepMarkOffset(bool up);
+
+    Document& document_;
+    Dialogs& dialogs_;
+    QLabel* panMark_;
+    QCheckBox* chkHosei_;
+};
+
+// The pair of arrow buttons beside the MarkOffset (`SpinButton`).
+class SpinButton : public QWidget {
+    Q_OBJECT
+  public:
+    explicit SpinButton(QWidget* parent = nullptr);
+    QAbstractButton* upButton() const { return up_; }
+    QAbstractButton* downButton() const { return down_; }
+
+  signals:
+    void upClicked();
+    void downClicked();
+
+  private:
+    QAbstractButton* up_;
+    QAbstractButton* down_;
+};
+
+}  // namespace obrin

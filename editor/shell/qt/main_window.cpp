@@ -1,0 +1,208 @@
+#include "shell/qt/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "document/qt/control_panel.h"
+#include "document/qt/lyric_list_widget.h"
+#include "playback/qt/player_panel.h"
+#include "shell/editor.h"
+#include "shell/qt/japanese_fonts.h"
+#include "shell/qt/main_menu.h"
+
+namespace obrin {
+
+namespace {
+
+// Menu check marks that are settings. Restored in this order, so that of a
+// radio group marked twice in the file the later one wins, and written back
+// the moment the user changes them.
+struct OptionItem {
+    const char* action;
+    bool AppSettings::*setting;
+};
+
+constexpr OptionItem kOptionItems[] = {
+    {"mnuStar", &AppSettings::mnuStar},
+    {"mnuNullLine", &AppSettings::mnuNullLine},
+    {"mnuInfo", &AppSettings::mnuInfo},
+    {"mnuInfoAtMark", &AppSettings::mnuInfoAtMark},
+    {"mnuInfoFirst", &AppSettings::mnuInfoFirst},
+    {"mnuInfoNone", &AppSettings::mnuInfoNone},
+    {"mnuKeyValue", &AppSettings::mnuKeyValue},
+    {"mnuRioViewBody", &AppSettings::mnuRioViewBody},
+    {"mnuRioViewRemote", &AppSettings::mnuRioViewRemote},
+    {"E2", &AppSettings::lastLine},
+    {"N23", &AppSettings::mnuGrid},
+    {"T6", &AppSettings::mnuChkTerminate},
+    {"A3", &AppSettings::ly1},
+    {"E1", &AppSettings::ly2},
+    {"N17", &AppSettings::ly3},
+    {"N15", &AppSettings::n15},
+    {"I2", &AppSettings::i2},
+    {"mnuPlainURLEnabled", &AppSettings::mnuPlainURLEnabled},
+};
+
+const QColor kPositionBarColour(0, 128, 0);
+
+}  // namespace
+
+MainWindow::MainWindow(Editor& editor, QWidget* parent) : QMainWindow(parent), editor_(editor) {
+    RegisterJapaneseFontSubstitutes();
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("obrin"));
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    resize(640, 580);
+
+    BuildMainMenu(*menuBar());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addWidget(buildSongFields());
+    playerPanel_ = new PlayerPanel(central);
+    layout->addWidget(playerPanel_);
+    controlPanel_ = new ControlPanel(editor_.document(), editor_.dialogs(), central);
+    layout->addWidget(controlPanel_);
+    layout->addWidget(buildPages(), 1);
+    setCentralWidget(central);
+
+    connectOptionItems();
+    connect(action("Exit1"), &QAction::triggered, this, &QWidget::close);
+    connect(action("H1"), &QAction::triggered, this, [this] { editor_.showHelp(); });
+
+    controlPanel_->markButton()->setFocus();
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
+
+QAction* MainWindow::action(const char* name) const {
+    return widget<QAction>(name);
+}
+
+QWidget* MainWindow::buildSongFields() {
+    auto* fields = new QWidget(this);
+    auto* layout = new QHBoxLayout(fields);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto field = [&](const char* name, const QString& caption) {
+        auto* group = new QGroupBox(caption, fields);
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(QString::fromLatin1(name));
+        auto* groupLayout = new QHBoxLayout(group);
+        groupLayout->setContentsMargins(4, 2, 4, 2);
+        groupLayout->addWidget(edit);
+        layout->addWidget(group);
+        return edit;
+    };
+    edtTitle_ = field("edtTitle", QStringLiteral("曲名"));
+    edtArtist_ = field("edtArtist", QStringLiteral("歌手"));
+    return fields;
+}
+
+QWidget* MainWindow::buildPages() {
+    pageControl_ = new QTabWidget(this);
+    pageControl_->setObjectName(QStringLiteral("PageControl"));
+
+    splitter_ = new QSplitter(Qt::Vertical, pageControl_);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setChildrenCollapsible(false);
+    list_ = new LyricListWidget(editor_.document().lyrics, editor_.dialogs(), splitter_);
+    memo_ = new QPlainTextEdit(splitter_);
+    memo_->setObjectName(QStringLiteral("Memo"));
+    splitter_->addWidget(list_);
+    splitter_->addWidget(memo_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setSizes({260, 60});
+    pageControl_->addTab(splitter_, QStringLiteral("リスト"));
+
+    text_ = new QPlainTextEdit(pageControl_);
+    text_->setObjectName(QStringLiteral("Text"));
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pageControl_->addTab(text_, QStringLiteral("完成型"));
+    return pageControl_;
+}
+
+void MainWindow::connectOptionItems() {
+    for (const OptionItem& item : kOptionItems) {
+        connect(action(item.action), &QAction::toggled, this,
+                [this, setting = item.setting](bool checked) {
+                    editor_.settings().*setting = checked;
+                });
+    }
+    connect(action("N23"), &QAction::toggled, list_, &LyricListWidget::setGridLinesVisible);
+}
+
+void MainWindow::applySettingsToMenu() {
+    const AppSettings settings = editor_.settings();
+    for (const OptionItem& item : kOptionItems)
+        action(item.action)->setChecked(settings.*item.setting);
+    list_->setGridLinesVisible(editor_.settings().mnuGrid);
+    // The caption is a path: a "&" in it is a character, not a mnemonic.
+    action("mnuTempPath")
+        ->setText(QString::fromStdString(editor_.workFolder().string()).replace(u'&', "&&"));
+    controlPanel_->refreshFromDocument();
+}
+
+void MainWindow::formShow() {
+    list_->fitLyricsColumn();
+    playerPanel_->setBarColour(kPositionBarColour);
+    action("MarletSP250R1")->setEnabled(editor_.marletAvailable());
+    editor_.loadSettings();
+    applySettingsToMenu();
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::centreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    centreOnScreen();
+    formShow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (editor_.close()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Application-wide filters see a key once per widget it propagates to;
+    // only the first stop, the focused control of this window, counts.
+    if (event->type() == QEvent::KeyPress && keyPreview) {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target && target->window() == this &&
+            (target == QApplication::focusWidget() || target == this)) {
+            if (keyPreview(static_cast<const QKeyEvent&>(*event))) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace obrin

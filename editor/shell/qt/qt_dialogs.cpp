@@ -1,0 +1,116 @@
+#include "shell/qt/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace obrin {
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+const QString kCaption = QStringLiteral("obrin");
+
+QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const std::string& message,
+                                QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, kCaption, Q(message), buttons, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+std::optional<std::string> FromDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+void Prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+    if (!request.title.empty()) dialog.setWindowTitle(Q(request.title));
+    if (!request.filter.empty()) dialog.setNameFilter(QtNameFilters(request.filter));
+    if (!request.defaultExt.empty()) dialog.setDefaultSuffix(Q(request.defaultExt));
+    if (!request.initialPath.empty()) dialog.selectFile(Q(request.initialPath));
+}
+
+}  // namespace
+
+QString QtNameFilters(const std::string& filter) {
+    const QStringList parts = Q(filter).split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        // Qt reads the patterns from the last parentheses, so they go last
+        // even when the description already names them.
+        filters << parts[i] + QStringLiteral(" (") + patterns + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void QtDialogs::showError(const std::string& message) {
+    Ask(parent_, QMessageBox::Critical, message, QMessageBox::Ok);
+}
+
+bool QtDialogs::confirm(const std::string& message) {
+    return Ask(parent_, QMessageBox::Question, message, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
+void QtDialogs::showInformation(const std::string& message) {
+    Ask(parent_, QMessageBox::Information, message, QMessageBox::Ok);
+}
+
+std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    Prepare(dialog, request);
+    return FromDialog(dialog);
+}
+
+std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    Prepare(dialog, request);
+    return FromDialog(dialog);
+}
+
+std::optional<std::string> QtDialogs::chooseFolder(const std::string& startFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(parent_, QString(), Q(startFolder));
+    if (folder.isEmpty()) return std::nullopt;
+    return folder.toStdString();
+}
+
+std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice& current) {
+    QFont initial(Q(current.face));
+    if (current.pointSize > 0) initial.setPointSize(current.pointSize);
+    initial.setBold(current.style & 1);
+    initial.setItalic(current.style & 2);
+    initial.setUnderline(current.style & 4);
+    initial.setStrikeOut(current.style & 8);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent_);
+    if (!ok) return std::nullopt;
+    return FontChoice{.face = chosen.family().toStdString(),
+                      .pointSize = chosen.pointSize(),
+                      .style = (chosen.bold() ? 1 : 0) | (chosen.italic() ? 2 : 0) |
+                               (chosen.underline() ? 4 : 0) | (chosen.strikeOut() ? 8 : 0)};
+}
+
+std::optional<std::string> QtDialogs::inputText(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+}  // namespace obrin

@@ -1,0 +1,347 @@
+#include "shell/qt/main_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "idle_player.h"
+#include "recording_dialogs.h"
+#include "shell/editor.h"
+#include "shell/qt/qt_timer.h"
+
+using namespace obrin;
+
+namespace {
+
+// One editor with its main window over a scratch program folder.
+struct Fixture {
+    QTemporaryDir folder;
+    RecordingDialogs dialogs;
+    IdlePlayer player;
+    QtTimerFactory timers;
+    std::vector<std::string> opened;
+    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [this](const std::string& path) {
+                      opened.push_back(path);
+                      return true;
+                  }};
+    MainWindow window{editor};
+
+    std::filesystem::path programFolder() const { return folder.path().toStdString(); }
+    void writeFile(const std::filesystem::path& path) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << "x";
+    }
+    void show() {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startsAsDesigned();
+    void controlStartsAs_data();
+    void controlStartsAs();
+    void topLevelMenu_data();
+    void topLevelMenu();
+    void menuItem_data();
+    void menuItem();
+    void aboutShowsInertVersionItem();
+    void optionItemsWriteThroughToSettings();
+    void closingWithoutQuestionRemovesTemporaryWav();
+    void closingAnsweredCancelKeepsEverything();
+    void closingAnsweredOkCloses();
+    void helpMissingShowsError();
+    void helpPresentIsOpened();
+};
+
+void MainWindowTest::startsAsDesigned() {
+    Fixture f;
+    f.show();
+    QCOMPARE(f.window.windowTitle(), QStringLiteral("obrin"));
+    QCOMPARE(f.window.size(), QSize(640, 580));
+    QCOMPARE(f.window.focusWidget(), f.window.widget<QWidget>("Button2"));
+    auto* pages = f.window.widget<QTabWidget>("PageControl");
+    QVERIFY(pages);
+    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->tabText(0), QStringLiteral("リスト"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("完成型"));
+    for (const char* name : {"edtTitle", "edtArtist", "List", "Memo", "Text", "Panel2"}) {
+        QVERIFY2(f.window.widget<QWidget>(name), name);
+    }
+    // The position bar turns green on the first show.
+    QCOMPARE(f.window.widget<QProgressBar>("pbrPosition")->palette().color(QPalette::Highlight),
+             QColor(0, 128, 0));
+    // Settings are read on the first show: the MarkOffset placeholder is gone.
+    QCOMPARE(f.window.widget<QLabel>("panMark")->text(), QStringLiteral("-1.0"));
+}
+
+void MainWindowTest::controlStartsAs_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("visible");
+    const auto row = [](const char* name, const char* text, bool visible = true) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text) << visible;
+    };
+    row("panCurrentPos", "00:00:00");
+    row("panTotalPos", "00:00:00");
+    row("panSeekPos", "00:00:00");
+    row("btnPlayStop", "再生");
+    row("btnStop", "停止");
+    row("lblPitch", "ピッチ（100%)");
+    row("Label2", "ボリューム");
+    row("Button2", "マーク");
+    row("Button1", "一つ前をチェック");
+    row("Button3", "チェック");
+    row("Button4", "前後");
+    row("Button5", "すべて");
+    row("btnMove_p0_1", "0.1秒進む");
+    row("btnMove_p1_0", "1.0秒進む");
+    row("btnMove_p10", "10秒進む");
+    row("btnMove_b0_1", "0.1秒戻る");
+    row("btnMove_b1_0", "1.0秒戻る");
+    row("btnMove_b10", "10秒戻る");
+    row("btnMove_p0_5", "0.5秒進む", false);
+    row("btnMove_p3_0", "3.0秒進む", false);
+    row("btnMove_p5_0", "5.0秒進む", false);
+    row("btnMove_b0_5", "0.5秒戻る", false);
+    row("btnMove_b3_0", "3.0秒戻る", false);
+    row("btnMove_b5_0", "5.0秒戻る", false);
+    row("chkHosei", "ﾘｽﾄ編集");
+}
+
+void MainWindowTest::controlStartsAs() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, visible);
+    Fixture f;
+    f.show();
+    QWidget* control = f.window.findChild<QWidget*>(name);
+    QVERIFY(control);
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        QCOMPARE(label->text(), text);
+    } else {
+        QCOMPARE(qobject_cast<QAbstractButton*>(control)->text(), text);
+    }
+    QCOMPARE(control->isVisible(), visible);
+}
+
+void MainWindowTest::topLevelMenu_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("file") << QStringLiteral("ファイル(&F)") << true;
+    QTest::newRow("paste") << QStringLiteral("歌詞貼り付け(&P)") << true;
+    QTest::newRow("correction") << QStringLiteral("補正(&R)") << false;
+    QTest::newRow("options") << QStringLiteral("オプション(&O)") << true;
+    QTest::newRow("tools") << QStringLiteral("ツール(&T)") << true;
+    QTest::newRow("commands") << QStringLiteral("コマンド(&C)") << false;
+    QTest::newRow("view") << QStringLiteral("表示(&V)") << false;
+    QTest::newRow("help") << QStringLiteral("ヘルプ(&H)") << true;
+}
+
+void MainWindowTest::topLevelMenu() {
+    QFETCH(QString, caption);
+    QFETCH(bool, visible);
+    Fixture f;
+    f.show();
+    const QList<QAction*> menus = f.window.menuBar()->actions();
+    const auto it =
+        std::find_if(menus.begin(), menus.end(), [&](QAction* a) { return a->text() == caption; });
+    QVERIFY(it != menus.end());
+    QCOMPARE((*it)->isVisible(), visible);
+}
+
+void MainWindowTest::menuItem_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("menuPath");  // captions of the menus above it
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("checked");  // -1 not checkable, 0/1 designed check mark
+    const auto row = [](const char* name, const char* path, const char* caption,
+                        const char* shortcut = "", bool enabled = true, int checked = -1) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(path)
+                            << QString::fromUtf8(caption) << QString::fromLatin1(shortcut)
+                            << enabled << checked;
+    };
+    const char* file = "ファイル(&F)";
+    const char* save = "ファイル(&F)/歌詞の保存(&S)";
+    row("Open1", file, "音楽ファイルを開く(&O)", "Ctrl+O");
+    row("S1", save, "音楽ファイルと同じ場所(&S)");
+    row("P1", save, "場所を指定(&P)");
+    row("B2", file, "処理中のファイルを開く(&B)", "Ctrl+P");
+    row("TessaryY1", file, "Tessary出力(&Y)");
+    row("T1", file, "タグ情報のみを保存(&T)", "", false);
+    row("mnuCombine", file, "タグ情報とプレーン歌詞を合成(&C)", "", false);
+    row("mnuCombineObrin", "ファイル(&F)/タグ情報とプレーン歌詞を合成(&C)",
+        "obrinタグファイル(&T)");
+    row("Exit1", file, "終了(&X)");
+    const char* paste = "歌詞貼り付け(&P)";
+    row("P4", paste, "編集して貼り付け(&D)");
+    row("N3", paste, "自動展開して貼り付け(&N)");
+    row("N7", "歌詞貼り付け(&P)/ファイルから貼り付け(&F)", "通常歌詞ファイル(&N)");
+    row("DSMPD1", "歌詞貼り付け(&P)/ファイルから貼り付け(&F)", "DSMP歌詞ファイル(&D)", "", false);
+    row("mnuStar", paste, "※繰り返し加工を行う(&P)", "", true, 1);
+    row("mnuNullLine", paste, "連続空行削除(&L)", "", true, 1);
+    row("E2", paste, "最終行へ空行を追加(&E)", "", true, 1);
+    row("mnuInfo", paste, "@情報をインポート(&I)", "", true, 1);
+    const char* songInfo = "オプション(&O)/曲情報(&I)";
+    row("mnuInfoAtMark", songInfo, "@を利用して付加(&A)", "", true, 1);
+    row("mnuInfoFirst", songInfo, "曲の先頭に付加(&F)", "", true, 0);
+    row("mnuKeyValue", songInfo, "XXX：YYYの形で先頭へ付加(&S)", "", true, 0);
+    row("mnuInfoNone", songInfo, "つけない(&N)", "", true, 0);
+    row("I2", "オプション(&O)/作成者情報(&A)", "入れる(&I)", "", true, 0);
+    row("Edit2", "オプション(&O)/作成者情報(&A)", "編集(&E)");
+    row("mnuPlainURLEnabled", "オプション(&O)/プレーン歌詞入手元情報(&P)", "入れる(&I)", "", true,
+        0);
+    row("Edit3", "オプション(&O)/プレーン歌詞入手元情報(&P)", "編集(&E)");
+    row("N15", "オプション(&O)/編集者情報(&W)", "入れる(&I)", "", true, 0);
+    const char* existing = "オプション(&O)/存在する歌詞(&L)";
+    row("A3", existing, "自動で開く(&A)", "", true, 0);
+    row("E1", existing, "毎回指定する(&E)", "", true, 1);
+    row("N17", existing, "何もしない(&N)", "", true, 0);
+    row("MARLETSP2501", "オプション(&O)", "Marlet SP250(&R)");
+    row("mnuRioViewBody", "オプション(&O)/Marlet SP250(&R)", "本体へ表示しきれないときに警告(&B)",
+        "", true, 0);
+    row("mnuRioViewRemote", "オプション(&O)/Marlet SP250(&R)",
+        "リモコンへ表示しきれないときに警告(&R)", "", true, 1);
+    const char* fonts = "オプション(&O)/フォント(&F)";
+    row("N16", fonts, "歌詞リスト(&L)");
+    row("T4", fonts, "情報(&I)");
+    row("C2", fonts, "完成型(&C)");
+    row("Paste1", fonts, "貼り付け(&P)");
+    row("T6", "オプション(&O)/その他(&O)", "終了確認を行う(&T)", "", true, 1);
+    row("N23", "オプション(&O)/その他(&O)", "グリッド線の表示", "", true, 1);
+    row("K1", "オプション(&O)", "キーボード(&K)");
+    row("MarletR1", "ツール(&T)", "Marlet用歌詞一括変換(&R)");
+    row("H1", "ヘルプ(&H)", "ヘルプの表示(&H)");
+    row("About1", "ヘルプ(&H)", "バージョン情報(&V)");
+}
+
+void MainWindowTest::menuItem() {
+    QFETCH(QString, name);
+    QFETCH(QString, menuPath);
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    QFETCH(bool, enabled);
+    QFETCH(int, checked);
+    Fixture f;
+    f.show();
+    QAction* item = f.window.findChild<QAction*>(name);
+    QVERIFY(item);
+    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->shortcut().toString(), shortcut);
+    QCOMPARE(item->isEnabled(), enabled);
+    QCOMPARE(item->isCheckable() ? int(item->isChecked()) : -1, checked);
+
+    // The item sits where the menu bar shows it.
+    QList<QAction*> level = f.window.menuBar()->actions();
+    for (const QString& menuCaption : menuPath.split(u'/')) {
+        const auto it = std::find_if(level.begin(), level.end(),
+                                     [&](QAction* a) { return a->text() == menuCaption; });
+        QVERIFY2(it != level.end(), qPrintable(menuCaption));
+        QVERIFY((*it)->menu());
+        level = (*it)->menu()->actions();
+    }
+    QVERIFY(level.contains(item));
+}
+
+void MainWindowTest::aboutShowsInertVersionItem() {
+    Fixture f;
+    f.show();
+    QMenu* about = f.window.findChild<QAction*>(QStringLiteral("About1"))->menu();
+    QVERIFY(about);
+    QCOMPARE(about->actions().size(), 1);
+    QCOMPARE(about->actions().first()->text(), QStringLiteral("obrin version 0.57(&V)"));
+    about->actions().first()->trigger();
+    QVERIFY(f.dialogs.calls.empty());
+    QVERIFY(f.window.isVisible());
+}
+
+void MainWindowTest::optionItemsWriteThroughToSettings() {
+    Fixture f;
+    f.show();
+    f.window.action("mnuStar")->trigger();
+    QCOMPARE(f.editor.settings().mnuStar, false);
+    f.window.action("mnuKeyValue")->trigger();
+    QCOMPARE(f.editor.settings().mnuKeyValue, true);
+    QCOMPARE(f.editor.settings().mnuInfoAtMark, false);
+    QCOMPARE(f.window.action("mnuInfoAtMark")->isChecked(), false);
+    f.window.action("N17")->trigger();
+    QCOMPARE(f.editor.settings().ly3, true);
+    QCOMPARE(f.editor.settings().ly2, false);
+    f.window.action("N23")->trigger();
+    QCOMPARE(f.editor.settings().mnuGrid, false);
+    QCOMPARE(f.window.widget<QTableView>("List")->showGrid(), false);
+}
+
+void MainWindowTest::closingWithoutQuestionRemovesTemporaryWav() {
+    Fixture f;
+    f.show();
+    f.window.action("T6")->trigger();  // no exit question
+    const auto wav = f.programFolder() / "obrin_temp.wav";
+    f.writeFile(wav);
+    f.window.action("Exit1")->trigger();
+    QVERIFY(!f.window.isVisible());
+    QVERIFY(f.dialogs.calls.empty());
+    QVERIFY(!std::filesystem::exists(wav));
+}
+
+void MainWindowTest::closingAnsweredCancelKeepsEverything() {
+    Fixture f;
+    f.show();
+    const auto wav = f.programFolder() / "obrin_temp.wav";
+    f.writeFile(wav);
+    f.dialogs.confirmAnswers = {false};
+    QVERIFY(!f.window.close());
+    QVERIFY(f.window.isVisible());
+    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"obrinを終了しますか?"});
+    QVERIFY(std::filesystem::exists(wav));
+    QVERIFY(!std::filesystem::exists(f.programFolder() / "obrin.ini"));
+}
+
+void MainWindowTest::closingAnsweredOkCloses() {
+    Fixture f;
+    f.show();
+    f.dialogs.confirmAnswers = {true};
+    QVERIFY(f.window.close());
+    QCOMPARE(f.dialogs.questions().size(), size_t{1});
+}
+
+void MainWindowTest::helpMissingShowsError() {
+    Fixture f;
+    f.show();
+    f.window.action("H1")->trigger();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"ヘルプが見つかりません"});
+    QVERIFY(f.opened.empty());
+}
+
+void MainWindowTest::helpPresentIsOpened() {
+    Fixture f;
+    f.show();
+    const auto help = f.programFolder() / "help" / "help.html";
+    f.writeFile(help);
+    f.window.action("H1")->trigger();
+    QVERIFY(f.dialogs.calls.empty());
+    QCOMPARE(f.opened, std::vector<std::string>{help.string()});
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
