@@ -3,7 +3,9 @@
 #include <QUrl>
 
 #include "playback/player.h"
+#include "shell/app_paths.h"
 #include "shell/editor.h"
+#include "shell/instance_lock.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_dialogs.h"
 #include "shell/qt/qt_timer.h"
@@ -38,15 +40,20 @@ bool OpenWithDesktop(const std::string& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A second copy ends here, silently and before any window exists; the
+    // lock stays held for the life of this process.
+    const std::optional<obrin::InstanceLock> instance =
+        obrin::InstanceLock::Acquire(obrin::RuntimeFolder());
+    if (!instance) return 0;
+
     QApplication app(argc, argv);
 
     obrin::QtDialogs dialogs;
     obrin::QtTimerFactory timers;
     NoAudioPlayer player;
     obrin::Editor editor(
-        {.programFolder = QCoreApplication::applicationDirPath().toStdString(),
-         .settingsSection = qEnvironmentVariable("USER", QStringLiteral("setting")).toStdString()},
-        dialogs, player, timers, OpenWithDesktop);
+        {.programFolder = obrin::ProgramFolder(), .settingsSection = obrin::LoginName()}, dialogs,
+        player, timers, OpenWithDesktop);
 
     // Windows in their creation order: the main window first.
     obrin::MainWindow mainWindow(editor);
