@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "playback/input_plugin_call.h"
+#include "playback/plugin_table.h"
+
+namespace obrin {
+
+class Dialogs;
+
+// What to do with a lyrics file found beside a newly opened music file: the
+// radio items under "存在する歌詞(&L)".
+enum class ExistingLyrics { OpenAutomatically, Ask, DoNothing };
+
+// The main window and the wait dialog as opening a music file drives them.
+// Texts are UTF-8. Implemented by the GUI; tests record the calls.
+class MusicOpenView {
+  public:
+    virtual ~MusicOpenView() = default;
+    virtual void setMainCaption(const std::string& caption) = 0;
+    virtual void setMainEnabled(bool enabled) = 0;
+    virtual void setBusyCursor(bool busy) = 0;
+    // Foreground, enabled and active.
+    virtual void bringMainToFront() = 0;
+    // Shown without blocking, reading "しばらくお待ちください".
+    virtual void showWait() = 0;
+    virtual void setWaitText(const std::string& text) = 0;
+    virtual void closeWait() = 0;
+    virtual void processPendingEvents() = 0;
+};
+
+// The pieces of the editor that opening a music file calls on; each is owned
+// elsewhere (playback control, the progress report, the lyrics reader).
+struct MusicOpenHooks {
+    // Releases the player's file so the temporary WAV can be overwritten.
+    std::function<void()> unloadPlayer;
+    // Loads the converted WAV and shows its length; throws when refused.
+    std::function<void(const std::string& wavPath)> loadIntoPlayer;
+    // ConversionAbort := 0.
+    std::function<void()> clearConversionAbort;
+    // ReportProgress: the caption and gauge, pending events, the abort flag.
+    InputProgress reportProgress;
+    // Reads a tagged lyrics file into the document, reporting its own failure.
+    std::function<void(const std::string& lyricsPath)> readLyrics;
+    // A running "すべて" confirm run stops following the player.
+    std::function<void()> stopFollowingPlayer;
+};
+
+inline constexpr const char* kDecodingCaption = "ファイルをデコード中ですしばらくお待ちください...";
+inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
+inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
+inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
+// The decode failure, as shown with its InputResult.
+[[nodiscard]] std::string DecodeFailedMessage(int result);
+
+// OpenMusicFile: converts a music file through the plug-in its extension
+// names into the temporary WAV, loads that into the player, and offers a
+// lyrics file lying beside it. Everything runs on the user-interface thread;
+// the plug-in holds it except while it reports progress.
+class MusicFileOpener {
+  public:
+    MusicFileOpener(const PluginTable& plugins, std::filesystem::path programFolder,
+                    Dialogs& dialogs, MusicOpenView& view, MusicOpenHooks hooks);
+
+    // The work folder (where "obrin_temp.wav" goes) and the lyrics option are
+    // settings the user may change between opens.
+    std::function<std::filesystem::path()> workFolder;
+    std::function<ExistingLyrics()> existingLyrics = [] { return ExistingLyrics::Ask; };
+
+    // Opens `path`; every failure is shown to the user. True when the music
+    // file is now the one in the player.
+    bool open(const std::string& path);
+
+    // The music file last opened successfully (never the temporary WAV);
+    // empty before the first.
+    const std::string& musicFilePath() const { return musicFilePath_; }
+
+    // The lyrics file beside `path` that an open would offer: ".lrc" over
+    // ".txt"; empty when neither exists.
+    [[nodiscard]] static std::string LyricsCandidate(const std::string& path);
+
+  private:
+    bool convertAndLoad(const std::string& path, const std::string& lyricsCandidate);
+
+    const PluginTable& plugins_;
+    std::filesystem::path programFolder_;
+    Dialogs& dialogs_;
+    MusicOpenView& view_;
+    MusicOpenHooks hooks_;
+    std::string musicFilePath_;
+};
+
+inline constexpr const char* kTemporaryWavFileName = "obrin_temp.wav";
+
+}  // namespace obrin

@@ -1,0 +1,269 @@
+// Opening a music file through the real plug-in call and vellin; the window,
+// the dialogs and the pieces owned by playback and lyrics are recorded.
+#include "playback/music_file_opener.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "scratch_folder.h"
+#include "shell/dialogs.h"
+#include "wave_bytes.h"
+
+namespace obrin {
+namespace {
+
+const std::filesystem::path kFixtures = OBRIN_WAVE_FIXTURES;
+const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
+
+using Log = std::vector<std::string>;
+
+class RecordingDialogs final : public Dialogs {
+  public:
+    explicit RecordingDialogs(Log& log) : log_(log) {}
+    bool answer = true;
+    void showError(const std::string& message) override { log_.push_back("error " + message); }
+    bool confirm(const std::string& message) override {
+        log_.push_back("confirm " + message);
+        return answer;
+    }
+    void showInformation(const std::string& message) override { log_.push_back("info " + message); }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
+    std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
+    std::optional<std::string> inputText(const std::string&, const std::string&,
+                                         const std::string&) override {
+        return {};
+    }
+
+  private:
+    Log& log_;
+};
+
+class RecordingView final : public MusicOpenView {
+  public:
+    explicit RecordingView(Log& log) : log_(log) {}
+    bool enabled = true;
+    bool busy = false;
+    bool waitShown = false;
+    std::string caption;
+
+    void setMainCaption(const std::string& text) override {
+        caption = text;
+        log_.push_back("caption " + text);
+    }
+    void setMainEnabled(bool on) override {
+        enabled = on;
+        log_.push_back(on ? "enable" : "disable");
+    }
+    void setBusyCursor(bool on) override {
+        busy = on;
+        log_.push_back(on ? "busy" : "normal cursor");
+    }
+    void bringMainToFront() override {
+        enabled = true;
+        log_.push_back("front");
+    }
+    void showWait() override {
+        waitShown = true;
+        log_.push_back("show wait");
+    }
+    void setWaitText(const std::string& text) override { log_.push_back("wait text " + text); }
+    void closeWait() override {
+        waitShown = false;
+        log_.push_back("close wait");
+    }
+    void processPendingEvents() override {}
+
+  private:
+    Log& log_;
+};
+
+class OpenerTest : public testing::Test {
+  protected:
+    OpenerTest() : dialogs(log), view(log) {
+        table.add("wav", "vellin.dll");
+        table.add("nolib", "not-there.dll");
+        table.add("noinput", "no_input.dll");
+    }
+
+    MusicFileOpener makeOpener() {
+        MusicOpenHooks hooks;
+        hooks.unloadPlayer = [this] { log.push_back("unload"); };
+        hooks.loadIntoPlayer = [this](const std::string& wav) {
+            if (refuseLoad) throw std::runtime_error("refused");
+            loadedWav = wav;
+            log.push_back("load");
+        };
+        hooks.clearConversionAbort = [this] { log.push_back("clear abort"); };
+        hooks.reportProgress = [this](std::int32_t, std::int32_t) {
+            ++progressCalls;
+            return stopAtFirstReport ? 1 : 0;
+        };
+        hooks.readLyrics = [this](const std::string& path) { log.push_back("read " + path); };
+        hooks.stopFollowingPlayer = [this] { log.push_back("stop following"); };
+        MusicFileOpener opener(table, kProgramFolder, dialogs, view, std::move(hooks));
+        opener.workFolder = [this] { return work.path(); };
+        opener.existingLyrics = [this] { return lyricsOption; };
+        return opener;
+    }
+
+    std::string song(const std::string& name, const std::string& fixture = "pcm_s16_stereo.wav") {
+        const auto path = folder / name;
+        std::filesystem::copy_file(kFixtures / fixture, path);
+        return path.string();
+    }
+    void touch(const std::string& name) { test::WriteBytes(folder / name, "[00:00:00]x\r\n"); }
+    bool logHas(const std::string& entry) const {
+        return std::ranges::find(log, entry) != log.end();
+    }
+
+    test::ScratchFolder folder;
+    test::ScratchFolder work;
+    PluginTable table;
+    Log log;
+    RecordingDialogs dialogs;
+    RecordingView view;
+    ExistingLyrics lyricsOption = ExistingLyrics::Ask;
+    bool refuseLoad = false;
+    bool stopAtFirstReport = false;
+    int progressCalls = 0;
+    std::string loadedWav;
+};
+
+TEST_F(OpenerTest, ConvertsIntoTheWorkFolderAndLoadsInOrder) {
+    auto opener = makeOpener();
+    const std::string path = song("song.wav");
+    ASSERT_TRUE(opener.open(path));
+    const std::string wav = (work.path() / "obrin_temp.wav").string();
+    EXPECT_EQ(loadedWav, wav);
+    std::string why;
+    EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(wav), why)) << why;
+    EXPECT_GT(progressCalls, 0);
+    EXPECT_EQ(opener.musicFilePath(), path);
+    const Log expected = {
+        "stop following", "unload",         std::string("caption ") + kDecodingCaption,
+        "disable",        "busy",           "clear abort",
+        "show wait",      "caption ",       std::string("wait text ") + kOpeningWaitText,
+        "load",           "close wait",     "front",
+        "normal cursor",  "caption " + path};
+    EXPECT_EQ(log, expected);
+}
+
+struct FailureCase {
+    const char* what;
+    const char* fileName;
+    const char* fixture;
+    bool stop;
+    int code;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class OpenerFailureTest : public OpenerTest, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(OpenerFailureTest, ShowsTheCodeAndKeepsTheEarlierFile) {
+    const FailureCase& c = GetParam();
+    auto opener = makeOpener();
+    const std::string first = song("first.wav");
+    ASSERT_TRUE(opener.open(first));
+    stopAtFirstReport = c.stop;
+    const std::string path = song(c.fileName, c.fixture);
+    touch(std::filesystem::path(c.fileName).replace_extension(".txt").string());
+    log.clear();
+
+    EXPECT_FALSE(opener.open(path));
+    EXPECT_TRUE(logHas("error " + DecodeFailedMessage(c.code))) << testing::PrintToString(log);
+    EXPECT_EQ(DecodeFailedMessage(c.code),
+              "ファイルのデコードに失敗しました(コード:" + std::to_string(c.code) + ")");
+    EXPECT_EQ(opener.musicFilePath(), first);
+    EXPECT_FALSE(logHas("load"));
+    EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion)) << "nothing offered";
+    EXPECT_TRUE(view.enabled);
+    EXPECT_FALSE(view.busy);
+    EXPECT_FALSE(view.waitShown);
+    EXPECT_EQ(view.caption, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, OpenerFailureTest,
+    testing::Values(
+        FailureCase{"extension not in the table", "song.ogg", "pcm_s16_stereo.wav", false, 104},
+        FailureCase{"no extension", "song", "pcm_s16_stereo.wav", false, 104},
+        FailureCase{"library cannot be loaded", "song.nolib", "pcm_s16_stereo.wav", false, 104},
+        FailureCase{"library without Input", "song.noinput", "pcm_s16_stereo.wav", false, 103},
+        FailureCase{"plug-in fails", "song.wav", "pcm_s16_stereo.ref", false, 1},
+        FailureCase{"stopped through the wait dialog", "song.WAV", "pcm_s16_stereo.wav", true, 1}));
+
+TEST_F(OpenerTest, PlayerRefusingTheWaveCannotOpen) {
+    refuseLoad = true;
+    auto opener = makeOpener();
+    touch("song.txt");
+    EXPECT_FALSE(opener.open(song("song.wav")));
+    EXPECT_TRUE(logHas(std::string("error ") + kCannotOpenMessage));
+    EXPECT_TRUE(view.enabled);
+    EXPECT_FALSE(view.busy);
+    EXPECT_FALSE(view.waitShown);
+    EXPECT_EQ(view.caption, "");
+    EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion));
+}
+
+struct LyricsCase {
+    const char* what;
+    std::vector<const char*> beside;
+    ExistingLyrics option;
+    bool answer;
+    const char* asked;  // nullptr: no question
+    const char* read;   // file read, nullptr: none
+};
+
+void PrintTo(const LyricsCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class OpenerLyricsTest : public OpenerTest, public testing::WithParamInterface<LyricsCase> {};
+
+TEST_P(OpenerLyricsTest, OffersTheLyricsBesideTheMusic) {
+    const LyricsCase& c = GetParam();
+    for (const char* name : c.beside) touch(name);
+    lyricsOption = c.option;
+    dialogs.answer = c.answer;
+    auto opener = makeOpener();
+    ASSERT_TRUE(opener.open(song("song.wav")));
+    EXPECT_EQ(logHas(std::string("confirm ") + kOpenLyricsQuestion), c.asked != nullptr);
+    const bool readAny =
+        std::ranges::any_of(log, [](const std::string& s) { return s.starts_with("read "); });
+    EXPECT_EQ(readAny, c.read != nullptr);
+    if (c.read) {
+        EXPECT_TRUE(logHas("read " + (folder / c.read).string()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, OpenerLyricsTest,
+    testing::Values(
+        LyricsCase{
+            "lrc over txt", {"song.txt", "song.lrc"}, ExistingLyrics::Ask, true, "?", "song.lrc"},
+        LyricsCase{"txt alone", {"song.txt"}, ExistingLyrics::Ask, true, "?", "song.txt"},
+        LyricsCase{"cancel reads nothing", {"song.lrc"}, ExistingLyrics::Ask, false, "?", nullptr},
+        LyricsCase{"automatic",
+                   {"song.lrc"},
+                   ExistingLyrics::OpenAutomatically,
+                   false,
+                   nullptr,
+                   "song.lrc"},
+        LyricsCase{"do nothing", {"song.txt"}, ExistingLyrics::DoNothing, true, nullptr, nullptr},
+        LyricsCase{"none beside",
+                   {"other.txt"},
+                   ExistingLyrics::OpenAutomatically,
+                   true,
+                   nullptr,
+                   nullptr}));
+
+}  // namespace
+}  // namespace obrin
