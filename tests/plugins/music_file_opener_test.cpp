@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "logging_dialogs.h"
 #include "scratch_folder.h"
-#include "shell/dialogs.h"
 #include "wave_bytes.h"
 
 namespace obrin {
@@ -19,29 +19,6 @@ const std::filesystem::path kFixtures = OBRIN_WAVE_FIXTURES;
 const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 
 using Log = std::vector<std::string>;
-
-class RecordingDialogs final : public Dialogs {
-  public:
-    explicit RecordingDialogs(Log& log) : log_(log) {}
-    bool answer = true;
-    void showError(const std::string& message) override { log_.push_back("error " + message); }
-    bool confirm(const std::string& message) override {
-        log_.push_back("confirm " + message);
-        return answer;
-    }
-    void showInformation(const std::string& message) override { log_.push_back("info " + message); }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
-    std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return {};
-    }
-
-  private:
-    Log& log_;
-};
 
 class RecordingView final : public MusicOpenView {
   public:
@@ -86,6 +63,7 @@ class OpenerTest : public testing::Test {
   protected:
     OpenerTest() : dialogs(log), view(log) {
         table.add("wav", "vellin.dll");
+        table.add("rmp", "vellin.dll");
         table.add("nolib", "not-there.dll");
         table.add("noinput", "no_input.dll");
     }
@@ -125,7 +103,7 @@ class OpenerTest : public testing::Test {
     test::ScratchFolder work;
     PluginTable table;
     Log log;
-    RecordingDialogs dialogs;
+    test::LoggingDialogs dialogs;
     RecordingView view;
     ExistingLyrics lyricsOption = ExistingLyrics::Ask;
     bool refuseLoad = false;
@@ -151,6 +129,16 @@ TEST_F(OpenerTest, ConvertsIntoTheWorkFolderAndLoadsInOrder) {
         "load",           "close wait",     "front",
         "normal cursor",  "caption " + path};
     EXPECT_EQ(log, expected);
+}
+
+TEST_F(OpenerTest, OpensMpegAudioInWaveNamedRmp) {
+    auto opener = makeOpener();
+    ASSERT_TRUE(opener.open(song("song.rmp", "mp3_stereo.wav")));
+    std::string why;
+    const auto out = test::ParseVellinOutput(test::ReadBytes(loadedWav), why);
+    ASSERT_TRUE(out) << why;
+    EXPECT_EQ(out->bits, 16);
+    EXPECT_FALSE(out->data.empty());
 }
 
 struct FailureCase {
