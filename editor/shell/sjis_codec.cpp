@@ -138,6 +138,15 @@ std::string Utf8ToSjis(std::string_view utf8) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const auto c = DecodeUtf8(text);
+        if (!c) return false;
+        text.remove_prefix(c->length);
+    }
+    return true;
+}
+
 std::string SjisToUtf8(std::string_view sjis) {
     Iconv cd("UTF-8", "CP932");
     // Every input byte yields at most three output bytes (half-width katakana,

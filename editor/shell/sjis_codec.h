@@ -36,4 +36,8 @@ class SjisError : public std::runtime_error {
 // lead byte cut off at the end) becomes U+FFFD. NUL bytes pass through.
 [[nodiscard]] std::string SjisToUtf8(std::string_view sjis);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// values above U+10FFFF).
+[[nodiscard]] bool IsValidUtf8(std::string_view text);
+
 }  // namespace obrin

@@ -1,0 +1,332 @@
+#include "shell/app_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "shell/ini_file.h"
+#include "temp_folder.h"
+
+namespace obrin {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+const std::filesystem::path kProgramFolder = "/opt/obrin";
+
+// The keys a save writes, in the order it writes them.
+const std::vector<std::string> kSavedKeys = {"tempPath",
+                                             "panMark.Caption",
+                                             "chkHosei.Checked",
+                                             "mnuStar.Checked",
+                                             "mnuNullLine.Checked",
+                                             "mnuInfo.Checked",
+                                             "mnuInfoAtMark.Checked",
+                                             "mnuInfoFirst.Checked",
+                                             "mnuInfoNone.Checked",
+                                             "mnuKeyValue.Checked",
+                                             "lastLine",
+                                             "mnuGrid",
+                                             "Tate",
+                                             "PasteForm.Width",
+                                             "PasteForm.Height",
+                                             "TateWidth",
+                                             "mnuChkTerminate.Checked",
+                                             "ly1",
+                                             "ly2",
+                                             "ly3",
+                                             "N15.Checked",
+                                             "I2.Checked",
+                                             "author",
+                                             "Key-Mark",
+                                             "Key-PrevCheck",
+                                             "Key-PlayPause",
+                                             "mnuPlainURLEnabled.Checked",
+                                             "plainURL"};
+
+AppSettings LoadFrom(const TempFolder& folder, const std::string& userSection) {
+    WriteBytes(folder / "obrin.ini", "[user]\r\n" + userSection);
+    return LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+}
+
+TEST(AppSettings, NoFileGivesTheDesignedStates) {
+    TempFolder folder;
+    const AppSettings s = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+
+    EXPECT_EQ(s, DefaultAppSettings(kProgramFolder));
+    EXPECT_EQ(s.tempPath, "/opt/obrin/");
+    EXPECT_EQ(s.panMarkCaption, "-1.0");
+    EXPECT_EQ(s.keyMark, 0);
+    EXPECT_EQ(s.keyPrevCheck, 0);
+    EXPECT_EQ(s.keyPlayPause, 0);
+    EXPECT_TRUE(s.ly2);
+    EXPECT_FALSE(s.ly1 || s.ly3);
+    EXPECT_TRUE(s.mnuInfoAtMark);
+    EXPECT_EQ(s.pasteFormWidth, 570);
+    EXPECT_EQ(s.pasteFormHeight, 516);
+    EXPECT_EQ(s.tateWidth, 213);
+}
+
+TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
+    TempFolder folder;
+    WriteBytes(folder / "obrin.ini", "[someone]\r\nmnuStar.Checked=0\r\nKey-Mark=13\r\n");
+    EXPECT_EQ(LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder),
+              DefaultAppSettings(kProgramFolder));
+}
+
+AppSettings Changed() {
+    AppSettings s = DefaultAppSettings(kProgramFolder);
+    s.tempPath = "/var/tmp/work/";
+    s.panMarkCaption = "+0.5";
+    s.author = "\x83\x5C\x83\x74\x83\x67";  // ソフト: trail byte 5C
+    s.plainURL = "http://example.com/a?b=c;d";
+    s.chkHosei = true;
+    s.mnuStar = false;
+    s.mnuNullLine = false;
+    s.mnuInfo = false;
+    s.mnuInfoAtMark = false;
+    s.mnuKeyValue = true;
+    s.lastLine = false;
+    s.mnuGrid = false;
+    s.tate = false;
+    s.mnuChkTerminate = false;
+    s.ly2 = false;
+    s.ly3 = true;
+    s.n15 = true;
+    s.i2 = true;
+    s.mnuPlainURLEnabled = true;
+    s.pasteFormWidth = 800;
+    s.pasteFormHeight = 600;
+    s.tateWidth = 99;
+    s.keyMark = 13;
+    s.keyPrevCheck = 16;
+    s.keyPlayPause = 65535;
+    return s;
+}
+
+TEST(AppSettings, EverySavedFieldComesBack) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", Changed()));
+    EXPECT_EQ(LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder), Changed());
+}
+
+TEST(AppSettings, SaveWritesEveryKeyButTheSp250WarningsInOrder) {
+    TempFolder folder;
+    AppSettings s = Changed();
+    s.mnuRioViewBody = true;
+    s.mnuRioViewRemote = false;
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
+
+    IniFile ini;
+    ASSERT_FALSE(ini.load(folder / "obrin.ini"));
+    EXPECT_EQ(ini.keys("user"), kSavedKeys);
+    const std::string bytes = ReadBytes(folder / "obrin.ini");
+    EXPECT_EQ(bytes.rfind("[user]\r\ntempPath=/var/tmp/work/\r\npanMark.Caption=+0.5\r\n", 0), 0u)
+        << bytes;
+    EXPECT_NE(bytes.find("\r\nauthor=\x83\x5C\x83\x74\x83\x67\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nKey-PlayPause=65535\r\nmnuPlainURLEnabled.Checked=1\r\n"),
+              std::string::npos);
+}
+
+TEST(AppSettings, Sp250WarningsComeFromTheFileAndSurviveASave) {
+    TempFolder folder;
+    AppSettings s = LoadFrom(folder, "mnuRioViewBody.Checked=1\r\nmnuRioViewRemote.Checked=0\r\n");
+    EXPECT_TRUE(s.mnuRioViewBody);
+    EXPECT_FALSE(s.mnuRioViewRemote);
+
+    // Toggled during the run: lasts until the editor ends.
+    s.mnuRioViewBody = false;
+    s.mnuRioViewRemote = true;
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
+
+    const AppSettings next = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+    EXPECT_TRUE(next.mnuRioViewBody);
+    EXPECT_FALSE(next.mnuRioViewRemote);
+}
+
+TEST(AppSettings, Sp250WarningsWithoutKeysReturnToTheDefaults) {
+    TempFolder folder;
+    AppSettings s = DefaultAppSettings(kProgramFolder);
+    s.mnuRioViewBody = true;
+    s.mnuRioViewRemote = false;
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
+
+    const AppSettings next = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+    EXPECT_FALSE(next.mnuRioViewBody);
+    EXPECT_TRUE(next.mnuRioViewRemote);
+}
+
+TEST(AppSettings, TwoUsersKeepTheirOwnSectionsAndForeignKeys) {
+    TempFolder folder;
+    const auto ini = folder / "obrin.ini";
+    WriteBytes(ini, "[alice]\r\nKey-Mark=32\r\nhandWritten=yes\r\n");
+    AppSettings bob = DefaultAppSettings(kProgramFolder);
+    bob.keyMark = 77;
+    bob.author = "bob";
+
+    ASSERT_FALSE(SaveAppSettings(ini, "bob", bob));
+
+    EXPECT_EQ(LoadAppSettings(ini, "alice", kProgramFolder).keyMark, 32);
+    EXPECT_EQ(LoadAppSettings(ini, "bob", kProgramFolder), bob);
+    AppSettings alice = LoadAppSettings(ini, "alice", kProgramFolder);
+    alice.author = "alice";
+    ASSERT_FALSE(SaveAppSettings(ini, "alice", alice));
+    EXPECT_EQ(LoadAppSettings(ini, "bob", kProgramFolder), bob);
+    IniFile file;
+    ASSERT_FALSE(file.load(ini));
+    EXPECT_EQ(file.readString("alice", "handWritten"), "yes");
+    EXPECT_EQ(file.sections(), (std::vector<std::string>{"alice", "bob"}));
+}
+
+TEST(AppSettings, UnreadableFileIsNotReplaced) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "obrin.ini");
+    EXPECT_TRUE(SaveAppSettings(folder / "obrin.ini", "user", Changed()));
+    EXPECT_TRUE(SaveAppSettings(folder / "missing" / "obrin.ini", "user", Changed()));
+}
+
+// ---- key codes keep their low 16 bits ----
+
+struct KeyCase {
+    const char* name;
+    const char* stored;
+    std::uint16_t code;
+};
+
+class KeyCodeTest : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyCodeTest, Reads) {
+    TempFolder folder;
+    const AppSettings s = LoadFrom(folder, std::string("Key-Mark=") + GetParam().stored +
+                                               "\r\nKey-PrevCheck=" + GetParam().stored +
+                                               "\r\nKey-PlayPause=" + GetParam().stored + "\r\n");
+    EXPECT_EQ(s.keyMark, GetParam().code);
+    EXPECT_EQ(s.keyPrevCheck, GetParam().code);
+    EXPECT_EQ(s.keyPlayPause, GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, KeyCodeTest,
+    testing::Values(KeyCase{"Enter", "13", 13}, KeyCase{"Shift", "16", 16},
+                    KeyCase{"Largest", "65535", 65535}, KeyCase{"WrapsToZero", "65536", 0},
+                    KeyCase{"AboveSixteenBits", "65549", 13}, KeyCase{"MinusOne", "-1", 65535},
+                    KeyCase{"IntMax", "2147483647", 65535}, KeyCase{"NotANumber", "F1", 0},
+                    KeyCase{"TooBigForInt", "4294967309", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- radio groups ----
+
+struct RadioCase {
+    const char* name;
+    // Key and value lines in file order; absent keys are missing.
+    std::vector<std::pair<std::string, std::string>> stored;
+    std::vector<bool> checked;  // in the order of the group's keys
+};
+
+std::string SectionOf(const std::vector<std::pair<std::string, std::string>>& stored) {
+    std::string text;
+    for (const auto& [key, value] : stored) text += key + "=" + value + "\r\n";
+    return text;
+}
+
+class SongInfoRadioTest : public testing::TestWithParam<RadioCase> {};
+
+TEST_P(SongInfoRadioTest, LastTrueItemWins) {
+    TempFolder folder;
+    const AppSettings s = LoadFrom(folder, SectionOf(GetParam().stored));
+    EXPECT_EQ((std::vector<bool>{s.mnuInfoAtMark, s.mnuInfoFirst, s.mnuInfoNone, s.mnuKeyValue}),
+              GetParam().checked);
+}
+
+const std::string kAtMark = "mnuInfoAtMark.Checked";
+const std::string kFirst = "mnuInfoFirst.Checked";
+const std::string kNone = "mnuInfoNone.Checked";
+const std::string kKeyValue = "mnuKeyValue.Checked";
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, SongInfoRadioTest,
+    testing::Values(RadioCase{"Missing", {}, {true, false, false, false}},
+                    RadioCase{"AllFalse",
+                              {{kAtMark, "0"}, {kFirst, "0"}, {kNone, "0"}, {kKeyValue, "0"}},
+                              {false, false, false, false}},
+                    RadioCase{"FirstAndLastTrue",
+                              {{kAtMark, "1"}, {kKeyValue, "1"}},
+                              {false, false, false, true}},
+                    // The missing first key reads as its default, true, then loses.
+                    RadioCase{"OnlyFirstStored", {{kFirst, "1"}}, {false, true, false, false}},
+                    RadioCase{"TrueThenFalse",
+                              {{kNone, "1"}, {kKeyValue, "0"}, {kAtMark, "0"}},
+                              {false, false, true, false}},
+                    RadioCase{"GarbageKeepsDefault",
+                              {{kAtMark, "x"}, {kFirst, "x"}},
+                              {true, false, false, false}},
+                    RadioCase{"KeysWrittenInAnotherOrder",
+                              {{kKeyValue, "1"}, {kFirst, "1"}, {kAtMark, "0"}},
+                              {false, false, false, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ExistingLyricsRadioTest : public testing::TestWithParam<RadioCase> {};
+
+TEST_P(ExistingLyricsRadioTest, LastTrueItemWins) {
+    TempFolder folder;
+    const AppSettings s = LoadFrom(folder, SectionOf(GetParam().stored));
+    EXPECT_EQ((std::vector<bool>{s.ly1, s.ly2, s.ly3}), GetParam().checked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, ExistingLyricsRadioTest,
+    testing::Values(
+        RadioCase{"Missing", {}, {false, true, false}},
+        RadioCase{"AllFalse", {{"ly1", "0"}, {"ly2", "0"}, {"ly3", "0"}}, {false, false, false}},
+        RadioCase{"OpenAutomatically", {{"ly1", "1"}, {"ly2", "0"}}, {true, false, false}},
+        // ly2 is missing and reads as true after ly1.
+        RadioCase{"Ly2MissingWins", {{"ly1", "1"}}, {false, true, false}},
+        RadioCase{"AllTrue", {{"ly1", "1"}, {"ly2", "5"}, {"ly3", "-1"}}, {false, false, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- values read as they are, with the work folder made usable ----
+
+struct FieldCase {
+    const char* name;
+    std::string stored;
+    std::optional<std::string> tempPath;
+    std::optional<int> pasteFormWidth;
+    std::optional<std::string> author;
+};
+
+class SettingsFieldTest : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(SettingsFieldTest, Reads) {
+    TempFolder folder;
+    const AppSettings s = LoadFrom(folder, GetParam().stored);
+    if (GetParam().tempPath) {
+        EXPECT_EQ(s.tempPath, *GetParam().tempPath);
+    }
+    if (GetParam().pasteFormWidth) {
+        EXPECT_EQ(s.pasteFormWidth, *GetParam().pasteFormWidth);
+    }
+    if (GetParam().author) {
+        EXPECT_EQ(s.author, *GetParam().author);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SettingsFieldTest,
+    testing::Values(
+        FieldCase{"WorkFolderWithSeparator", "tempPath=/data/work/\r\n", "/data/work/", {}, {}},
+        FieldCase{"WorkFolderGetsASeparator", "tempPath=/data/work\r\n", "/data/work/", {}, {}},
+        FieldCase{"BlankWorkFolderIsTheProgramFolder", "tempPath=\r\n", "/opt/obrin/", {}, {}},
+        FieldCase{"WidthNotANumber", "PasteForm.Width=wide\r\n", {}, 570, {}},
+        FieldCase{"WidthNegative", "PasteForm.Width=-3\r\n", {}, -3, {}},
+        FieldCase{"AuthorShiftJisTrailBytes",
+                  "author=\x95\x5C\x83\x5B\x83\x5D\x83\x7C\r\n",
+                  {},
+                  {},
+                  "\x95\x5C\x83\x5B\x83\x5D\x83\x7C"},
+        FieldCase{"KeyNamesWithoutCase", "TEMPPATH=/x/\r\npasteform.width=1\r\n", "/x/", 1, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace obrin
