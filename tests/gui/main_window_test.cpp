@@ -14,7 +14,7 @@
 #include <QtTest>
 #include <fstream>
 
-#include "idle_player.h"
+#include "fake_player.h"
 #include "recording_dialogs.h"
 #include "shell/editor.h"
 #include "shell/qt/qt_timer.h"
@@ -27,7 +27,7 @@ namespace {
 struct Fixture {
     QTemporaryDir folder;
     RecordingDialogs dialogs;
-    IdlePlayer player;
+    obrin::testing::FakePlayer player;
     QtTimerFactory timers;
     std::vector<std::string> opened;
     Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},

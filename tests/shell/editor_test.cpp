@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "idle_player.h"
+#include "fake_player.h"
 #include "recording_dialogs.h"
 #include "shell/timer.h"
 
@@ -27,7 +27,7 @@ std::filesystem::path ScratchFolder() {
     return folder;
 }
 
-class EditorTest : public testing::Test {
+class EditorTest : public ::testing::Test {
   protected:
     ~EditorTest() override { std::filesystem::remove_all(folder_); }
 
@@ -38,7 +38,7 @@ class EditorTest : public testing::Test {
 
     std::filesystem::path folder_ = ScratchFolder();
     RecordingDialogs dialogs_;
-    IdlePlayer player_;
+    obrin::testing::FakePlayer player_;
     NoTimers timers_;
     std::vector<std::string> opened_;
     Editor editor_{{.programFolder = folder_, .settingsSection = "tester"},
@@ -59,7 +59,7 @@ struct CloseCase {
     size_t questions;
 };
 
-class EditorCloseTest : public EditorTest, public testing::WithParamInterface<CloseCase> {};
+class EditorCloseTest : public EditorTest, public ::testing::WithParamInterface<CloseCase> {};
 
 TEST_P(EditorCloseTest, AsksWhenOptionIsOnAndOnlyOkCloses) {
     const CloseCase& c = GetParam();
@@ -82,11 +82,11 @@ TEST_P(EditorCloseTest, AsksWhenOptionIsOnAndOnlyOkCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Close, EditorCloseTest,
-                         testing::Values(CloseCase{"NoQuestion", false, {}, true, 0},
-                                         CloseCase{"AnsweredOk", true, {true}, true, 1},
-                                         CloseCase{"AnsweredCancel", true, {false}, false, 1},
-                                         // A box closed without a button counts as Cancel.
-                                         CloseCase{"Dismissed", true, {}, false, 1}),
+                         ::testing::Values(CloseCase{"NoQuestion", false, {}, true, 0},
+                                           CloseCase{"AnsweredOk", true, {true}, true, 1},
+                                           CloseCase{"AnsweredCancel", true, {false}, false, 1},
+                                           // A box closed without a button counts as Cancel.
+                                           CloseCase{"Dismissed", true, {}, false, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
