@@ -166,7 +166,7 @@ TEST(ConfirmAround, UnreadableTimeEndsTheRunThenReports) {
     EXPECT_FALSE(rig.confirm.isRunning());
     EXPECT_TRUE(rig.window.mainWindowEnabled);
     EXPECT_FALSE(rig.confirmDialog.shown);
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
     EXPECT_TRUE(rig.timers.activeTimers().size() == 1u);
 }
 
@@ -202,9 +202,9 @@ TEST_P(ConfirmAllLimitTest, RefusesMoreThan512Lines) {
     rig.confirm.confirmAll();
     EXPECT_EQ(rig.confirm.isConfirmAllActive(), GetParam().runs);
     if (GetParam().runs) {
-        EXPECT_TRUE(rig.dialogs.errors.empty());
+        EXPECT_TRUE(rig.dialogs.errors().empty());
     } else {
-        EXPECT_EQ(rig.dialogs.errors, std::vector<std::string>{"500行以上の歌詞は扱えません"});
+        EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{"500行以上の歌詞は扱えません"});
         EXPECT_TRUE(rig.player.seeks.empty());
     }
 }
@@ -227,7 +227,7 @@ TEST_P(ConfirmAllOrderTest, ReportsTheFirstLineOutOfOrderAndTouchesNothing) {
     rig.document.lyrics.select(0);
     rig.player.setPositionForTest(33.0);
     rig.confirm.confirmAll();
-    EXPECT_EQ(rig.dialogs.errors, std::vector<std::string>{GetParam().error});
+    EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{GetParam().error});
     EXPECT_FALSE(rig.confirm.isRunning());
     EXPECT_TRUE(rig.player.seeks.empty());
     EXPECT_EQ(rig.player.playState(), PlayState::Stopped);
@@ -248,7 +248,7 @@ TEST(ConfirmAll, UnreadableTimeIsReportedBeforeAnythingChanges) {
     rig.load();
     rig.lines({"00:01:00", "100:00:00"});
     rig.confirm.confirmAll();
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
     EXPECT_FALSE(rig.confirm.isRunning());
     EXPECT_TRUE(rig.player.seeks.empty());
 }
@@ -372,7 +372,7 @@ TEST(ConfirmAll, WithoutFileDoesNothing) {
     rig.confirm.confirmAll();
     EXPECT_FALSE(rig.confirm.isRunning());
     EXPECT_TRUE(rig.window.editingEnabled);
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 }  // namespace

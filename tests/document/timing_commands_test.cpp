@@ -73,7 +73,7 @@ TEST(Mark, EmptyListDoesNothing) {
     TimingRig rig;
     rig.listView.topVisible = -1;
     rig.commands.mark();
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 TEST(Mark, UnreadableOffsetIsReportedAndNothingIsStamped) {
@@ -83,7 +83,7 @@ TEST(Mark, UnreadableOffsetIsReportedAndNothingIsStamped) {
     rig.document.markOffset.setText("-*.*");
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:09:00");
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
     EXPECT_EQ(rig.selected(), std::vector<int>{0});
 }
 
@@ -94,7 +94,7 @@ TEST(Mark, PlayerFailureIsReported) {
     rig.player.failPosition = true;
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:09:00");
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
 }
 
 TEST(Checks, CheckSelectedInvertsEachLineByItsOwnState) {
@@ -190,7 +190,7 @@ TEST(MoveBy, ListEditStopsAtAnUnreadableTimeKeepingEarlierShifts) {
     EXPECT_EQ(rig.timeText(0), "00:02:00");
     EXPECT_EQ(rig.timeText(1), "100:00:00");
     EXPECT_EQ(rig.timeText(2), "00:03:00");
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
 }
 
 struct SeekCase {
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, MoveByPlayPositionTest,
 TEST(MoveBy, WithoutFileSeeksNothingAndSaysNothing) {
     TimingRig rig;
     rig.commands.moveBy(1000);
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 struct PlayFromCase {
@@ -269,10 +269,10 @@ TEST(PlayFromLine, WithoutFileAsksForOne) {
     rig.lines({"00:30:00"});
     rig.document.lyrics.select(0);
     rig.commands.playFromLine(5000);
-    EXPECT_EQ(rig.dialogs.errors, std::vector<std::string>{"音楽ファイルを指定してください"});
+    EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{"音楽ファイルを指定してください"});
     rig.document.lyrics.clearSelection();
     rig.commands.playFromLine(0);
-    EXPECT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 1u);
 }
 
 TEST(LineCommands, InsertLineTakesTheTimeAndStandsBefore) {

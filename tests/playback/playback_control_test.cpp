@@ -61,14 +61,14 @@ TEST(PlaybackControl, CaptionAndTimerFollowThePlayStateEvents) {
     EXPECT_TRUE(rig.timers.activeTimers().empty());
     rig.playback.playPause();
     EXPECT_EQ(rig.player.playState(), PlayState::Playing);
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 TEST(PlaybackControl, PlayButtonWithoutFileDoesNothing) {
     TimingRig rig;
     rig.playback.playPause();
     EXPECT_EQ(rig.player.playState(), PlayState::Stopped);
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 TEST(PlaybackControl, RefusedPlayOrPauseIsReportedAndChangesNothing) {
@@ -76,14 +76,14 @@ TEST(PlaybackControl, RefusedPlayOrPauseIsReportedAndChangesNothing) {
     rig.load();
     rig.player.failPlay = true;
     rig.playback.playPause();
-    EXPECT_EQ(rig.dialogs.errors, std::vector<std::string>{"再生・一時停止が出来ません"});
+    EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{"再生・一時停止が出来ません"});
     EXPECT_EQ(rig.panel.playCaption, "再生");
 
     rig.player.failPlay = false;
     rig.playback.playPause();
     rig.player.failPause = true;
     rig.playback.playPause();
-    EXPECT_EQ(rig.dialogs.errors.size(), 2u);
+    EXPECT_EQ(rig.dialogs.errors().size(), 2u);
     EXPECT_EQ(rig.panel.playCaption, "一時停止");
     EXPECT_EQ(rig.player.playState(), PlayState::Playing);
 }
@@ -143,7 +143,7 @@ TEST(PlaybackControl, StopFailureIsIgnored) {
     rig.load();
     rig.player.failStop = true;
     rig.playback.stopPlayback();
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
 struct BarCase {
@@ -179,7 +179,7 @@ TEST(PositionBar, PressWithoutFileIsIgnored) {
     EXPECT_EQ(rig.panel.seekPosText, "00:00:00");
     rig.playback.positionBarLeftPressed();
     rig.playback.positionBarMouseMoved(100, 0);  // a bar not laid out yet
-    EXPECT_TRUE(rig.dialogs.errors.empty());
+    EXPECT_TRUE(rig.dialogs.errors().empty());
     EXPECT_TRUE(rig.player.seeks.empty());
 }
 

@@ -9,7 +9,7 @@
 #include "fake_player.h"
 #include "fake_timers.h"
 #include "playback/playback_control.h"
-#include "recording_errors.h"
+#include "recording_dialogs.h"
 #include "recording_timing_views.h"
 
 namespace obrin::testing {
@@ -19,7 +19,7 @@ namespace obrin::testing {
 struct TimingRig {
     FakePlayer player;
     FakeTimerFactory timers;
-    RecordingErrors dialogs;
+    RecordingDialogs dialogs;
     RecordingPanelView panel;
     RecordingListView listView;
     RecordingConfirmDialog confirmDialog;
