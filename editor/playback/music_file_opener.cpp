@@ -46,8 +46,7 @@ bool MusicFileOpener::open(const std::string& path) {
 
 bool MusicFileOpener::convertAndLoad(const std::string& path, const std::string& lyricsCandidate) {
     hooks_.unloadPlayer();
-    const std::filesystem::path folder = workFolder ? workFolder() : programFolder_;
-    const std::string wavPath = (folder / kTemporaryWavFileName).string();
+    const std::string wavPath = temporaryWavPath().string();
 
     view_.setMainCaption(kDecodingCaption);
     view_.setMainEnabled(false);

@@ -66,9 +66,9 @@ class MusicFileOpener {
     MusicFileOpener(const PluginTable& plugins, std::filesystem::path programFolder,
                     Dialogs& dialogs, MusicOpenView& view, MusicOpenHooks hooks);
 
-    // The work folder (where "obrin_temp.wav" goes) and the lyrics option are
-    // settings the user may change between opens.
-    std::function<std::filesystem::path()> workFolder;
+    // The temporary WAV in the work folder, and the lyrics option: settings
+    // the user may change between opens.
+    std::function<std::filesystem::path()> temporaryWavPath;
     std::function<ExistingLyrics()> existingLyrics = [] { return ExistingLyrics::Ask; };
 
     // Opens `path`; every failure is shown to the user. True when the music
@@ -93,7 +93,5 @@ class MusicFileOpener {
     MusicOpenHooks hooks_;
     std::string musicFilePath_;
 };
-
-inline constexpr const char* kTemporaryWavFileName = "obrin_temp.wav";
 
 }  // namespace obrin

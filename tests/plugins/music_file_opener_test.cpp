@@ -84,7 +84,7 @@ class OpenerTest : public testing::Test {
         hooks.readLyrics = [this](const std::string& path) { log.push_back("read " + path); };
         hooks.stopFollowingPlayer = [this] { log.push_back("stop following"); };
         MusicFileOpener opener(table, kProgramFolder, dialogs, view, std::move(hooks));
-        opener.workFolder = [this] { return work.path(); };
+        opener.temporaryWavPath = [this] { return work.path() / "obrin_temp.wav"; };
         opener.existingLyrics = [this] { return lyricsOption; };
         return opener;
     }

@@ -1,0 +1,175 @@
+#include "playback/qt/music_file_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include "playback/conversion_progress.h"
+#include "playback/music_file_names.h"
+#include "playback/playback_control.h"
+#include "playback/wait_view.h"
+#include "shell/editor.h"
+#include "shell/qt/main_window.h"
+
+namespace obrin {
+
+namespace {
+
+std::string ToLocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+QString FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The first dropped item that is a local file, or empty.
+QString FirstDroppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return {};
+    const QUrl first = data->urls().front();
+    return first.isLocalFile() ? first.toLocalFile() : QString();
+}
+
+ExistingLyrics ExistingLyricsOption(const AppSettings& settings) {
+    // The three radio items restore in the order ly1, ly2, ly3, so the last
+    // one marked wins; with none marked nothing is read.
+    if (settings.ly3) return ExistingLyrics::DoNothing;
+    if (settings.ly2) return ExistingLyrics::Ask;
+    if (settings.ly1) return ExistingLyrics::OpenAutomatically;
+    return ExistingLyrics::DoNothing;
+}
+
+}  // namespace
+
+MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, PlaybackControl& playback,
+                                     ConversionProgress& progress, WaitView& wait)
+    : QObject(&window), window_(window), editor_(editor), playback_(playback), wait_(wait) {
+    MusicOpenHooks hooks;
+    hooks.unloadPlayer = [this] { playback_.unloadPlayer(); };
+    hooks.loadIntoPlayer = [this](const std::string& wav) { playback_.loadIntoPlayer(wav); };
+    hooks.clearConversionAbort = [&progress] { progress.clearAbort(); };
+    hooks.reportProgress = [&progress](std::int32_t total, std::int32_t done) {
+        return progress.reportProgress(total, done);
+    };
+    hooks.readLyrics = [this](const std::string& path) {
+        if (readLyrics) readLyrics(path);
+    };
+    hooks.stopFollowingPlayer = [this] {
+        if (stopFollowingPlayer) stopFollowingPlayer();
+    };
+    MusicOpenView& view = *this;
+    opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),
+                                                view, std::move(hooks));
+    opener_->temporaryWavPath = [this] { return editor_.temporaryWavPath(); };
+    opener_->existingLyrics = [this] { return ExistingLyricsOption(editor_.settings()); };
+
+    connect(window_.action("Open1"), &QAction::triggered, this, [this] { chooseAndOpen(); });
+    connect(window_.action("B2"), &QAction::triggered, this, [this] { openWithDesktop(); });
+    connect(window_.action("S1"), &QAction::triggered, this, [this] { saveBesideMusic(); });
+    window_.setAcceptDrops(true);
+    window_.installEventFilter(this);
+    filter_ = BuildMusicFilter(table_);
+}
+
+MusicFileCommands::~MusicFileCommands() {
+    window_.removeEventFilter(this);
+}
+
+void MusicFileCommands::loadPluginTable() {
+    table_ = ReadPluginTable(editor_.programFolder());
+    filter_ = BuildMusicFilter(table_);
+}
+
+StartUpAction MusicFileCommands::handleCommandLine(const std::vector<std::string>& arguments) {
+    return HandleCommandLine(arguments, editor_.programFolder(), editor_.dialogs(),
+                             [this](const std::string& path) { openMusicFile(path); });
+}
+
+bool MusicFileCommands::openMusicFile(const std::string& path) {
+    return opener_->open(path);
+}
+
+void MusicFileCommands::chooseAndOpen() {
+    FileDialogRequest request;
+    request.filter = filter_;
+    if (const auto chosen = editor_.dialogs().openFile(request)) openMusicFile(*chosen);
+}
+
+void MusicFileCommands::openWithDesktop() {
+    if (!playback_.isLoaded()) return;
+    // Whether a program started is not reported, as the shell's open never was.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromLocalPath(musicFilePath())));
+}
+
+void MusicFileCommands::saveBesideMusic() {
+    if (!playback_.isLoaded() || !saveLyrics) return;
+    saveLyrics(ReplaceExtension(musicFilePath(), ".txt"));
+}
+
+bool MusicFileCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &window_) return false;
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (FirstDroppedFile(drag->mimeData()).isEmpty()) return false;
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QString file = FirstDroppedFile(drop->mimeData());
+            if (file.isEmpty()) return false;
+            drop->acceptProposedAction();
+            // Opened once the drop has returned, so the program the file was
+            // dragged from is not held for the whole conversion.
+            QTimer::singleShot(0, this, [this, path = ToLocalPath(file)] { openMusicFile(path); });
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void MusicFileCommands::setMainCaption(const std::string& caption) {
+    wait_.setMainCaption(caption);
+}
+
+void MusicFileCommands::setMainEnabled(bool enabled) {
+    window_.setEnabled(enabled);
+}
+
+void MusicFileCommands::setBusyCursor(bool busy) {
+    if (busy && !cursorOverridden_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (!busy && cursorOverridden_) {
+        QApplication::restoreOverrideCursor();
+    }
+    cursorOverridden_ = busy;
+}
+
+void MusicFileCommands::bringMainToFront() {
+    window_.setEnabled(true);
+    window_.raise();
+    window_.activateWindow();
+}
+
+void MusicFileCommands::showWait() {
+    wait_.showWait();
+}
+void MusicFileCommands::setWaitText(const std::string& text) {
+    wait_.setWaitText(text);
+}
+void MusicFileCommands::closeWait() {
+    wait_.closeWait();
+}
+void MusicFileCommands::processPendingEvents() {
+    wait_.processPendingEvents();
+}
+
+}  // namespace obrin

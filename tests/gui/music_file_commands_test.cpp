@@ -1,0 +1,170 @@
+// Opening music files from the main window: the menu command, drops, the
+// command line, B2 and S1, converting the demo song through vellin.
+#include "playback/qt/music_file_commands.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+#include <fstream>
+
+#include "fake_player.h"
+#include "playback/conversion_progress.h"
+#include "playback/playback_control.h"
+#include "recording_dialogs.h"
+#include "recording_timing_views.h"
+#include "shell/editor.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_timer.h"
+
+using namespace obrin;
+
+namespace {
+
+const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
+const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
+
+// Catches the desktop's "open" so no application starts during the test.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+// The editor's main window over the real program folder (so the shipped
+// registry and vellin.so are found), with a work folder of its own.
+struct Fixture {
+    QTemporaryDir work;
+    QTemporaryDir music;
+    RecordingDialogs dialogs;
+    testing::FakePlayer player;
+    QtTimerFactory timers;
+    Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [](const std::string&) { return true; }};
+    MainWindow window{editor};
+    PlaybackControl playback{player, timers, dialogs};
+    testing::RecordingWaitView wait;
+    ConversionProgress progress{wait};
+    MusicFileCommands commands{window, editor, playback, progress, wait};
+    std::vector<std::string> saved;
+    std::vector<std::string> read;
+
+    Fixture() {
+        editor.settings().tempPath = work.path().toStdString() + "/";
+        commands.loadPluginTable();
+        commands.saveLyrics = [this](const std::string& path) { saved.push_back(path); };
+        commands.readLyrics = [this](const std::string& path) { read.push_back(path); };
+    }
+    std::string song(const QString& name) {
+        const std::filesystem::path path = music.path().toStdString() + "/" + name.toStdString();
+        std::filesystem::copy_file(kDemoSong, path);
+        return path.string();
+    }
+    std::string temporaryWav() const { return editor.temporaryWavPath().string(); }
+};
+
+}  // namespace
+
+class MusicFileCommandsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void filterComesFromTheShippedRegistry();
+    void openMenuConvertsThroughVellinAndLoads();
+    void cancelledOpenDoesNothing();
+    void dropOpensTheFirstFileOnly();
+    void commandLineOpensAndOffersLyrics();
+    void desktopOpenAndSaveBesideNeedALoadedFile();
+};
+
+void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
+    Fixture f;
+    QVERIFY(QString::fromStdString(f.commands.musicFilter())
+                .startsWith(QStringLiteral("対応ファイル(*.mp3 *.wma *.rmp *.wav ")));
+    QCOMPARE(f.commands.pluginTable().lookup("WAV"), std::string("vellin.dll"));
+}
+
+void MusicFileCommandsTest::openMenuConvertsThroughVellinAndLoads() {
+    Fixture f;
+    const std::string path = f.song(QStringLiteral("demo.wav"));
+    f.dialogs.fileAnswers.push_back(path);
+    f.window.action("Open1")->trigger();
+
+    QCOMPARE(f.dialogs.calls.size(), std::size_t{1});
+    QCOMPARE(f.dialogs.calls[0].request.filter, f.commands.musicFilter());
+    QVERIFY(f.dialogs.errors().empty());
+    QCOMPARE(f.player.fileName(), f.temporaryWav());
+    QCOMPARE(f.commands.musicFilePath(), path);
+    QCOMPARE(f.wait.mainCaption, path);
+    QVERIFY(!f.wait.shown);
+    QVERIFY(f.wait.eventRuns > 0);
+    QVERIFY(f.window.isEnabled());
+    QCOMPARE(f.window.action("Open1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+}
+
+void MusicFileCommandsTest::cancelledOpenDoesNothing() {
+    Fixture f;
+    f.window.action("Open1")->trigger();
+    QVERIFY(f.player.fileName().empty());
+    QVERIFY(f.commands.musicFilePath().empty());
+    QVERIFY(f.dialogs.errors().empty());
+}
+
+void MusicFileCommandsTest::dropOpensTheFirstFileOnly() {
+    Fixture f;
+    const std::string first = f.song(QStringLiteral("first.wav"));
+    const std::string second = f.song(QStringLiteral("second.wav"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                  QUrl::fromLocalFile(QString::fromStdString(second)),
+                  QUrl::fromLocalFile(QStringLiteral("/nowhere/third.wav"))});
+    // As the platform delivers it: a drop goes to the widget that took the drag.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(f.commands.musicFilePath(), first);
+    QCOMPARE(f.player.fileName(), f.temporaryWav());
+    QVERIFY(f.dialogs.errors().empty());
+}
+
+void MusicFileCommandsTest::commandLineOpensAndOffersLyrics() {
+    Fixture f;
+    const std::string path = f.song(QStringLiteral("song.wav"));
+    const std::string lyrics = f.music.path().toStdString() + "/song.lrc";
+    std::ofstream(lyrics) << "[00:01:00]x\r\n";
+    f.dialogs.confirmAnswers.push_back(true);
+    QCOMPARE(f.commands.handleCommandLine({path, "ignored.wav"}), StartUpAction::Continue);
+    QCOMPARE(f.commands.musicFilePath(), path);
+    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?"});
+    QCOMPARE(f.read, std::vector<std::string>{lyrics});
+}
+
+void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
+    Fixture f;
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    f.window.action("B2")->trigger();
+    f.window.action("S1")->trigger();
+    QVERIFY(catcher.opened.isEmpty());
+    QVERIFY(f.saved.empty());
+
+    const std::string path = f.song(QStringLiteral("a.b.wav"));
+    QVERIFY(f.commands.openMusicFile(path));
+    f.window.action("B2")->trigger();
+    f.window.action("S1")->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path))});
+    QCOMPARE(f.saved, std::vector<std::string>{f.music.path().toStdString() + "/a.b.txt"});
+}
+
+QTEST_MAIN(MusicFileCommandsTest)
+#include "music_file_commands_test.moc"
