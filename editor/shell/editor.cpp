@@ -12,11 +12,26 @@ Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory
       dialogs_(dialogs),
       player_(player),
       timers_(timers),
-      openUrl_(std::move(openUrl)) {}
+      openUrl_(std::move(openUrl)),
+      settings_(DefaultAppSettings(paths_.programFolder)),
+      fonts_(DesignedFonts()) {}
+
+FontSlotFonts DesignedFonts() {
+    FontSlotFonts fonts;
+    // "ＭＳ ゴシック" 12 pixels high is 9 points on the 96-dpi screens the
+    // windows were laid out on.
+    for (FontSlot slot : kFontSlots)
+        FontOf(fonts, slot) = {.face = "ＭＳ ゴシック", .pointSize = 9};
+    return fonts;
+}
 
 std::filesystem::path Editor::workFolder() const {
     if (settings_.tempPath.empty()) return paths_.programFolder;
     return std::filesystem::path(settings_.tempPath);
+}
+
+std::filesystem::path Editor::fontSettingsPath() const {
+    return paths_.programFolder / kFontSettingsFileName;
 }
 
 std::filesystem::path Editor::temporaryWavPath() const {
@@ -31,6 +46,7 @@ void Editor::loadSettings() {
     settings_ = LoadAppSettings(settingsPath(), paths_.settingsSection, paths_.programFolder);
     document_.markOffset.setText(settings_.panMarkCaption);
     document_.listEditMode = settings_.chkHosei;
+    LoadFontSettings(fontSettingsPath(), fonts_);
 }
 
 std::error_code Editor::saveSettings() {

@@ -6,6 +6,7 @@
 
 #include "document/document.h"
 #include "shell/app_settings.h"
+#include "shell/font_settings.h"
 
 namespace obrin {
 
@@ -41,15 +42,19 @@ class Editor {
     Player& player() { return player_; }
     TimerFactory& timers() { return timers_; }
 
+    // The four fonts of "font.ini", as designed until the settings are read.
+    const FontSlotFonts& fonts() const { return fonts_; }
+
     const std::filesystem::path& programFolder() const { return paths_.programFolder; }
     // The folder that holds the temporary WAV; the program folder until the
     // settings name another one.
     std::filesystem::path workFolder() const;
     std::filesystem::path temporaryWavPath() const;
     std::filesystem::path settingsPath() const;
+    std::filesystem::path fontSettingsPath() const;
 
-    // Reads "obrin.ini" and hands the document its MarkOffset and ListEditMode.
-    // Missing files, sections and keys leave the defaults.
+    // Reads "obrin.ini" and "font.ini" and hands the document its MarkOffset
+    // and ListEditMode. Missing files, sections and keys leave the defaults.
     void loadSettings();
     // Writes the settings with the document's current MarkOffset and
     // ListEditMode. The result is for callers that care; the close does not.
@@ -80,10 +85,15 @@ class Editor {
     OpenUrl openUrl_;
     Document document_;
     AppSettings settings_;
+    FontSlotFonts fonts_;
 };
+
+// The fonts as the windows are designed, before "font.ini" changes them.
+FontSlotFonts DesignedFonts();
 
 // Names of the files the editor keeps beside itself or in its work folder.
 inline constexpr const char* kSettingsFileName = "obrin.ini";
+inline constexpr const char* kFontSettingsFileName = "font.ini";
 inline constexpr const char* kTemporaryWavName = "obrin_temp.wav";
 inline constexpr const char* kHelpFile = "help/help.html";
 

@@ -22,6 +22,9 @@ using FontSlotFonts = std::array<FontChoice, 4>;
 [[nodiscard]] inline FontChoice& FontOf(FontSlotFonts& fonts, FontSlot slot) {
     return fonts[static_cast<std::size_t>(slot)];
 }
+[[nodiscard]] inline const FontChoice& FontOf(const FontSlotFonts& fonts, FontSlot slot) {
+    return fonts[static_cast<std::size_t>(slot)];
+}
 
 // Applies what "font.ini" holds onto the designed fonts; without the file
 // they stay as they are. Per slot: a "name" of "@" or no name keeps the face;

@@ -41,9 +41,9 @@ struct Fixture {
     MainWindow window{editor};
 
     std::filesystem::path programFolder() const { return folder.path().toStdString(); }
-    void writeFile(const std::filesystem::path& path) {
+    void writeFile(const std::filesystem::path& path, const std::string& content = "x") {
         std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path) << "x";
+        std::ofstream(path, std::ios::binary) << content;
     }
     void show() {
         window.show();
@@ -65,7 +65,9 @@ class MainWindowTest : public QObject {
     void menuItem();
     void aboutShowsInertVersionItem();
     void optionItemsWriteThroughToSettings();
+    void restoresOptionsFromSettingsFile();
     void closingWithoutQuestionRemovesTemporaryWav();
+    void closingSavesWhatTheUserChanged();
     void closingAnsweredCancelKeepsEverything();
     void closingAnsweredOkCloses();
     void helpMissingShowsError();
@@ -290,6 +292,60 @@ void MainWindowTest::optionItemsWriteThroughToSettings() {
     f.window.action("N23")->trigger();
     QCOMPARE(f.editor.settings().mnuGrid, false);
     QCOMPARE(f.window.widget<QTableView>("List")->showGrid(), false);
+}
+
+void MainWindowTest::restoresOptionsFromSettingsFile() {
+    Fixture f;
+    const auto work = f.programFolder() / "work & play";
+    std::filesystem::create_directories(work);
+    f.writeFile(f.programFolder() / "obrin.ini",
+                "[someone else]\r\nmnuStar.Checked=1\r\n"
+                "[tester]\r\nmnuStar.Checked=0\r\nmnuInfoFirst.Checked=1\r\n"
+                "mnuKeyValue.Checked=1\r\nly1=0\r\nly2=0\r\nly3=0\r\nmnuGrid=0\r\n"
+                "panMark.Caption=2.5\r\nchkHosei.Checked=1\r\nmnuChkTerminate.Checked=0\r\n"
+                "mnuRioViewBody.Checked=1\r\ntempPath=" +
+                    work.string() + "\r\n");
+    f.show();
+    QVERIFY(!f.window.action("mnuStar")->isChecked());
+    // Two song-information items marked: the later one in the file's order wins.
+    QVERIFY(!f.window.action("mnuInfoAtMark")->isChecked());
+    QVERIFY(!f.window.action("mnuInfoFirst")->isChecked());
+    QVERIFY(f.window.action("mnuKeyValue")->isChecked());
+    // No existing-lyrics item marked: none is checked.
+    for (const char* item : {"A3", "E1", "N17"})
+        QVERIFY2(!f.window.action(item)->isChecked(), item);
+    QVERIFY(!f.window.action("N23")->isChecked());
+    QVERIFY(!f.window.widget<QTableView>("List")->showGrid());
+    QVERIFY(!f.window.action("T6")->isChecked());
+    QVERIFY(f.window.action("mnuRioViewBody")->isChecked());
+    QCOMPARE(f.window.widget<QLabel>("panMark")->text(), QStringLiteral("2.5"));
+    QVERIFY(f.window.widget<QCheckBox>("chkHosei")->isChecked());
+    QVERIFY(f.editor.document().listEditMode);
+    // The work folder is the item's caption; its "&" is shown, not a mnemonic.
+    QCOMPARE(f.window.action("mnuTempPath")->text(),
+             QString::fromStdString((work / "").string()).replace(u'&', QStringLiteral("&&")));
+    QCOMPARE(f.editor.temporaryWavPath(), work / "obrin_temp.wav");
+}
+
+void MainWindowTest::closingSavesWhatTheUserChanged() {
+    Fixture f;
+    f.show();
+    f.window.action("T6")->trigger();
+    f.window.action("mnuStar")->trigger();
+    f.window.action("A3")->trigger();
+    qobject_cast<QAbstractButton*>(f.window.widget<QWidget>("SpinButtonUp"))->click();
+    f.window.widget<QCheckBox>("chkHosei")->click();
+    QVERIFY(f.window.close());
+
+    const AppSettings saved =
+        LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
+    QCOMPARE(saved.mnuChkTerminate, false);
+    QCOMPARE(saved.mnuStar, false);
+    QCOMPARE(saved.ly1, true);
+    QCOMPARE(saved.ly2, false);
+    QCOMPARE(saved.panMarkCaption, std::string("-0.9"));
+    QCOMPARE(saved.chkHosei, true);
+    QCOMPARE(saved.mnuNullLine, true);
 }
 
 void MainWindowTest::closingWithoutQuestionRemovesTemporaryWav() {

@@ -95,6 +95,40 @@ TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
     EXPECT_TRUE(dialogs_.calls.empty());
 }
 
+TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
+    std::filesystem::create_directories(folder_ / "obrin.ini");  // not writable as a file
+    editor_.settings().mnuChkTerminate = false;
+    touch(editor_.temporaryWavPath());
+    EXPECT_TRUE(editor_.close());
+    EXPECT_FALSE(std::filesystem::exists(editor_.temporaryWavPath()));
+    EXPECT_TRUE(dialogs_.calls.empty());
+}
+
+TEST_F(EditorTest, SettingsCarryTheDocumentsMarkOffsetAndListEditMode) {
+    editor_.loadSettings();
+    EXPECT_EQ(editor_.document().markOffset.text(), "-1.0");
+    EXPECT_FALSE(editor_.document().listEditMode);
+
+    editor_.document().markOffset.stepUp();
+    editor_.document().listEditMode = true;
+    ASSERT_FALSE(editor_.saveSettings());
+
+    Editor again({.programFolder = folder_, .settingsSection = "tester"}, dialogs_, player_,
+                 timers_, nullptr);
+    again.loadSettings();
+    EXPECT_EQ(again.document().markOffset.text(), "-0.9");
+    EXPECT_TRUE(again.document().listEditMode);
+}
+
+TEST_F(EditorTest, PlaceholderMarkOffsetIsNeverSaved) {
+    // Closing before the settings were read must not leave an unusable
+    // MarkOffset for every later start.
+    ASSERT_EQ(editor_.document().markOffset.text(), MarkOffset::kPlaceholder);
+    ASSERT_FALSE(editor_.saveSettings());
+    editor_.loadSettings();
+    EXPECT_EQ(editor_.document().markOffset.text(), "-1.0");
+}
+
 TEST_F(EditorTest, TemporaryWavLivesInTheWorkFolder) {
     EXPECT_EQ(editor_.temporaryWavPath(), folder_ / "obrin_temp.wav");
     editor_.settings().tempPath = (folder_ / "work" / "").string();

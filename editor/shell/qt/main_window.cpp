@@ -19,8 +19,8 @@
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
 #include "shell/editor.h"
-#include "shell/qt/japanese_fonts.h"
 #include "shell/qt/main_menu.h"
+#include "shell/qt/qt_fonts.h"
 
 namespace obrin {
 
@@ -159,12 +159,19 @@ void MainWindow::applySettingsToMenu() {
     controlPanel_->refreshFromDocument();
 }
 
+void MainWindow::applyFonts() {
+    list_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::List)));
+    memo_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::Info)));
+    text_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::Text)));
+}
+
 void MainWindow::formShow() {
     list_->fitLyricsColumn();
     playerPanel_->setBarColour(kPositionBarColour);
     action("MarletSP250R1")->setEnabled(editor_.marletAvailable());
     editor_.loadSettings();
     applySettingsToMenu();
+    applyFonts();
     QCoreApplication::processEvents();
 }
 

@@ -63,6 +63,7 @@ class MainWindow : public QMainWindow {
     QWidget* buildPages();
     void connectOptionItems();
     void applySettingsToMenu();
+    void applyFonts();
     void centreOnScreen();
 
     Editor& editor_;

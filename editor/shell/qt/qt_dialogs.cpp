@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "shell/qt/qt_fonts.h"
+
 namespace obrin {
 
 namespace {
@@ -88,14 +90,8 @@ std::optional<std::string> QtDialogs::chooseFolder(const std::string& startFolde
 }
 
 std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice& current) {
-    QFont initial(Q(current.face));
-    if (current.pointSize > 0) initial.setPointSize(current.pointSize);
-    initial.setBold(current.style & 1);
-    initial.setItalic(current.style & 2);
-    initial.setUnderline(current.style & 4);
-    initial.setStrikeOut(current.style & 8);
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, parent_);
+    const QFont chosen = QFontDialog::getFont(&ok, ToQFont(current), parent_);
     if (!ok) return std::nullopt;
     return FontChoice{.face = chosen.family().toStdString(),
                       .pointSize = chosen.pointSize(),

@@ -9,12 +9,20 @@ QtTimer::QtTimer() {
     });
 }
 
-void QtTimer::start(int intervalMs) { timer_.start(intervalMs); }
+void QtTimer::start(int intervalMs) {
+    timer_.start(intervalMs);
+}
 
-void QtTimer::stop() { timer_.stop(); }
+void QtTimer::stop() {
+    timer_.stop();
+}
 
-bool QtTimer::isActive() const { return timer_.isActive(); }
+bool QtTimer::isActive() const {
+    return timer_.isActive();
+}
 
-std::unique_ptr<Timer> QtTimerFactory::createTimer() { return std::make_unique<QtTimer>(); }
+std::unique_ptr<Timer> QtTimerFactory::createTimer() {
+    return std::make_unique<QtTimer>();
+}
 
 }  // namespace obrin

@@ -7,18 +7,18 @@
 namespace obrin {
 
 class QtTimer final : public Timer {
-public:
+  public:
     QtTimer();
     void start(int intervalMs) override;
     void stop() override;
     bool isActive() const override;
 
-private:
+  private:
     QTimer timer_;
 };
 
 class QtTimerFactory final : public TimerFactory {
-public:
+  public:
     std::unique_ptr<Timer> createTimer() override;
 };
 

@@ -1,6 +1,5 @@
-#include "shell/qt/japanese_fonts.h"
+#include "shell/qt/qt_fonts.h"
 
-#include <QFont>
 #include <QStringList>
 
 namespace obrin {
@@ -18,6 +17,16 @@ void RegisterJapaneseFontSubstitutes() {
         return true;
     }();
     static_cast<void>(registered);
+}
+
+QFont ToQFont(const FontChoice& choice) {
+    QFont font(QString::fromStdString(choice.face));
+    if (choice.pointSize > 0) font.setPointSize(choice.pointSize);
+    font.setBold(choice.style & 1);
+    font.setItalic(choice.style & 2);
+    font.setUnderline(choice.style & 4);
+    font.setStrikeOut(choice.style & 8);
+    return font;
 }
 
 }  // namespace obrin
