@@ -1,0 +1,134 @@
+#include "shell/qt/qt_dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+using namespace obrin;
+
+namespace {
+
+// What the modal box looked like when it came up.
+struct Seen {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString text;
+};
+
+// Answers the next modal message box by pressing `answer`, after noting
+// what it showed.
+void AnswerNextBox(Seen& seen, QMessageBox::StandardButton answer) {
+    QTimer::singleShot(0, [&seen, answer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen = {box->icon(), box->standardButtons(), box->text()};
+        if (QAbstractButton* button = box->button(answer)) {
+            button->click();
+        } else {
+            box->reject();
+        }
+    });
+}
+
+}  // namespace
+
+class QtDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void messageBoxes_data();
+    void messageBoxes();
+    void inputBoxGivesTextOrNothing_data();
+    void inputBoxGivesTextOrNothing();
+    void filtersInQtForm_data();
+    void filtersInQtForm();
+};
+
+void QtDialogsTest::messageBoxes_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<bool>("result");
+    const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel;
+    QTest::newRow("error") << "error" << ok << int(QMessageBox::Critical) << ok << true;
+    QTest::newRow("information") << "info" << ok << int(QMessageBox::Information) << ok << true;
+    QTest::newRow("confirm ok") << "confirm" << ok << int(QMessageBox::Question) << (ok | cancel)
+                                << true;
+    QTest::newRow("confirm cancel")
+        << "confirm" << cancel << int(QMessageBox::Question) << (ok | cancel) << false;
+    // Escape or the title bar's close box: anything but OK is no.
+    QTest::newRow("confirm closed") << "confirm" << int(QMessageBox::NoButton)
+                                    << int(QMessageBox::Question) << (ok | cancel) << false;
+}
+
+void QtDialogsTest::messageBoxes() {
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(int, icon);
+    QFETCH(int, buttons);
+    QFETCH(bool, result);
+    QtDialogs dialogs;
+    Seen seen;
+    AnswerNextBox(seen, QMessageBox::StandardButton(answer));
+    bool answered = true;
+    if (kind == "error") {
+        dialogs.showError("ヘルプが見つかりません");
+    } else if (kind == "info") {
+        dialogs.showInformation("ヘルプが見つかりません");
+    } else {
+        answered = dialogs.confirm("ヘルプが見つかりません");
+    }
+    QCOMPARE(int(seen.icon), icon);
+    QCOMPARE(int(seen.buttons), buttons);
+    QCOMPARE(seen.text, QStringLiteral("ヘルプが見つかりません"));
+    QCOMPARE(answered, result);
+}
+
+void QtDialogsTest::inputBoxGivesTextOrNothing_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("ok") << true;
+    QTest::newRow("cancel") << false;
+}
+
+void QtDialogsTest::inputBoxGivesTextOrNothing() {
+    QFETCH(bool, accept);
+    QtDialogs dialogs;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!box) return;
+        caption = box->windowTitle();
+        QCOMPARE(box->textValue(), QStringLiteral("前の名前"));
+        box->setTextValue(QStringLiteral("新しい名前"));
+        accept ? box->accept() : box->reject();
+    });
+    const auto text = dialogs.inputText("作成者情報", "", "前の名前");
+    QCOMPARE(caption, QStringLiteral("作成者情報"));
+    QCOMPARE(text.has_value(), accept);
+    if (accept) QCOMPARE(*text, std::string("新しい名前"));
+}
+
+void QtDialogsTest::filtersInQtForm_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("two") << QStringLiteral("通常歌詞ファイル(*.txt *lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*")
+                         << QStringLiteral("通常歌詞ファイル(*.txt *lrc) (*.txt *.lrc);;"
+                                           "全てのファイル(*.*) (*.*)");
+    QTest::newRow("one") << QStringLiteral("obrinタイムタグ情報ファイル(*.obt)|*.obt")
+                         << QStringLiteral("obrinタイムタグ情報ファイル(*.obt) (*.obt)");
+    QTest::newRow("empty") << QString() << QString();
+    // A description without patterns is dropped rather than shown empty.
+    QTest::newRow("dangling") << QStringLiteral("a|*.a|b") << QStringLiteral("a (*.a)");
+}
+
+void QtDialogsTest::filtersInQtForm() {
+    QFETCH(QString, filter);
+    QFETCH(QString, qt);
+    QCOMPARE(QtNameFilters(filter.toStdString()), qt);
+}
+
+QTEST_MAIN(QtDialogsTest)
+#include "qt_dialogs_test.moc"
