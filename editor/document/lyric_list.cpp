@@ -1,6 +1,7 @@
 #include "document/lyric_list.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace obrin {
 
@@ -19,7 +20,9 @@ std::vector<int> LyricList::selectedLines() const {
     return result;
 }
 
-int LyricList::add() { return insert(count()); }
+int LyricList::add() {
+    return insert(count());
+}
 
 int LyricList::insert(int index) {
     if (index < 0 || index > count()) throw std::out_of_range("LyricList::insert");
@@ -46,6 +49,11 @@ void LyricList::assign(const std::vector<std::string>& lyricTexts) {
     if (observer_) observer_->listReset();
 }
 
+void LyricList::assignLines(std::vector<LyricLine> lines) {
+    lines_ = std::move(lines);
+    if (observer_) observer_->listReset();
+}
+
 void LyricList::setLyricText(int index, std::string text) {
     lines_.at(index).lyricText = std::move(text);
     if (observer_) observer_->lineChanged(index);
@@ -63,9 +71,13 @@ void LyricList::setStateIndex(int index, int stateIndex) {
     if (observer_) observer_->lineChanged(index);
 }
 
-void LyricList::setChecked(int index, bool checked) { setStateIndex(index, checked ? 0 : -1); }
+void LyricList::setChecked(int index, bool checked) {
+    setStateIndex(index, checked ? 0 : -1);
+}
 
-void LyricList::toggleCheck(int index) { setChecked(index, !line(index).checked()); }
+void LyricList::toggleCheck(int index) {
+    setChecked(index, !line(index).checked());
+}
 
 void LyricList::setSelected(int index, bool selected) {
     LyricLine& line = lines_.at(index);
@@ -74,9 +86,13 @@ void LyricList::setSelected(int index, bool selected) {
     if (observer_) observer_->selectionChanged(index);
 }
 
-void LyricList::select(int index) { setSelected(index, true); }
+void LyricList::select(int index) {
+    setSelected(index, true);
+}
 
-void LyricList::deselect(int index) { setSelected(index, false); }
+void LyricList::deselect(int index) {
+    setSelected(index, false);
+}
 
 void LyricList::clearSelection() {
     for (int i = 0; i < count(); ++i) setSelected(i, false);

@@ -23,7 +23,7 @@ struct LyricLine {
 // What a display of the list needs to hear to stay in step. Every change of
 // the list goes through LyricList, which tells its observer afterwards.
 class LyricListObserver {
-public:
+  public:
     virtual ~LyricListObserver() = default;
     virtual void linesInserted(int first, int count) = 0;
     virtual void linesRemoved(int first, int count) = 0;
@@ -35,7 +35,7 @@ public:
 // The things the list asks of the widget that shows it: scrolling, the
 // in-place editor and which row is on top.
 class LyricListView {
-public:
+  public:
     virtual ~LyricListView() = default;
     // Scrolls so that the row is in view; a partly visible row counts as visible.
     virtual void makeVisible(int index) = 0;
@@ -50,7 +50,7 @@ public:
 // The document: the ordered lines of one song, addressed by index from 0,
 // with a multiple selection. The CurrentLine is the first selected line.
 class LyricList {
-public:
+  public:
     static constexpr int kNone = -1;
 
     int count() const { return static_cast<int>(lines_.size()); }
@@ -67,6 +67,8 @@ public:
     void clear();
     // Replaces the whole list with untimed lines of the given texts.
     void assign(const std::vector<std::string>& lyricTexts);
+    // Replaces the whole list with the given lines, telling the observer once.
+    void assignLines(std::vector<LyricLine> lines);
 
     void setLyricText(int index, std::string text);
     void setTimeText(int index, std::string text);
@@ -90,7 +92,7 @@ public:
     int topVisibleIndex() const;
     void fitLyricsColumn() const;
 
-private:
+  private:
     void setSelected(int index, bool selected);
 
     std::vector<LyricLine> lines_;

@@ -1,0 +1,333 @@
+#include "text/tagged_lyrics_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "sjis_lines.h"
+#include "temp_folder.h"
+#include "text/completed_text.h"
+#include "text/text_lines.h"
+#include "text/time_tag.h"
+
+namespace obrin {
+namespace {
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+using testing::IsEmpty;
+using testing_text::Sj;
+using testing_text::SjLines;
+
+struct TagCase {
+    const char* tag;
+    std::int32_t ms;
+};
+
+class ParseTimeTagTest : public testing::TestWithParam<TagCase> {};
+
+TEST_P(ParseTimeTagTest, Converts) {
+    EXPECT_EQ(ParseTimeTag(GetParam().tag), GetParam().ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ParseTimeTagTest,
+    testing::Values(TagCase{"01:23:45", 83450}, TagCase{"01:23:456", 83456},
+                    TagCase{"01:23:5", 83050}, TagCase{"12:34", 754000}, TagCase{"7", 420000},
+                    TagCase{"1:2:3:4", 62030}, TagCase{"00:75:00", 75000}, TagCase{"00:12.34", -1},
+                    TagCase{"", -1},
+                    // Third field: hundredths below 100, milliseconds from 100 on.
+                    TagCase{"0:0:99", 990}, TagCase{"0:0:100", 100}, TagCase{" 1: +2:-3", 61970},
+                    TagCase{"1:2:3:junk", 62030}, TagCase{"-1:00:00", -60000}, TagCase{"1:", -1},
+                    TagCase{":1", -1}, TagCase{"1 :2", -1}, TagCase{"+", -1}, TagCase{"0x10", -1},
+                    TagCase{"99999999999:0", -1}, TagCase{"35791:23:647", 2147483647},
+                    TagCase{"35791:23:648", -1}, TagCase{"2147483647", -1}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : std::string(info.param.tag))
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return "T" + std::to_string(info.index) + "_" + name;
+    });
+
+struct ReadCase {
+    const char* name;
+    std::string file;
+    ReaderOptions options;
+    // Expected lines as "time|text".
+    std::vector<std::string> lyrics;
+    std::vector<std::string> headerLines;
+    std::vector<std::string> infoLines;
+    std::string title;
+    std::string artist;
+};
+
+class ReadTaggedLyricsTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadTaggedLyricsTest, Reads) {
+    const ReadCase& c = GetParam();
+    Document document;
+    document.title = "old title";
+    document.artist = "old artist";
+    document.headerLines = {"stale"};
+    document.infoLines = {"stale"};
+    ReadTaggedLyricsText(document, c.file, c.options);
+
+    std::vector<std::string> lyrics;
+    for (int i = 0; i < document.lyrics.count(); ++i) {
+        const LyricLine& line = document.lyrics.line(i);
+        EXPECT_FALSE(line.checked());
+        lyrics.push_back(line.timeText + "|" + line.lyricText);
+    }
+    EXPECT_THAT(lyrics, ElementsAreArray(c.lyrics));
+    EXPECT_THAT(document.headerLines, ElementsAreArray(c.headerLines));
+    EXPECT_THAT(document.infoLines, ElementsAreArray(c.infoLines));
+    EXPECT_EQ(document.title, c.title);
+    EXPECT_EQ(document.artist, c.artist);
+    EXPECT_TRUE(document.loadedFromFile);
+}
+
+const ReaderOptions kImport{};
+const ReaderOptions kNoImport{.importInfo = false};
+const ReaderOptions kEditedBy{.editedBy = true, .author = "ed"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadTaggedLyricsTest,
+    testing::Values(ReadCase{"WrittenFormReadsBack",
+                             "@Title=ABC\r\n@Artist=XYZ\r\n[00:12:34]a\r\n[00:00:00]b\r\n\r\n@"
+                             "TimeRatio=1\r\nlate\r\n",
+                             kImport,
+                             {"00:12:34|a", "00:00:00|b"},
+                             {"@Title=ABC", "@Artist=XYZ"},
+                             {"@TimeRatio=1"},
+                             "ABC",
+                             "XYZ"},
+                    ReadCase{"NoImportKeepsFields",
+                             "@Title=ABC\n[00:01:00]a\n@x\n",
+                             kNoImport,
+                             {"00:01:00|a"},
+                             {"@Title=ABC"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"PlainLyricsAllHeader",
+                             "one\r\ntwo\r\n",
+                             kImport,
+                             {},
+                             {"one", "two"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"FirstModeHeadIsALyricLine",
+                             Sj("[00:00:00]曲名「T」 歌手「A」\r\n"),
+                             kImport,
+                             {"00:00:00|" + Sj("曲名「T」 歌手「A」")},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"SecondTagRemoved",
+                             Sj("[00:10:00][00:20:00]サビ"),
+                             kImport,
+                             {"00:10:00|" + Sj("サビ")},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"InnerTagRemoved",
+                             Sj("[00:10:00]こん[00:11:00]にちは"),
+                             kImport,
+                             {"00:10:00|" + Sj("こんにちは")},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"DecimalPointTagIsZero",
+                             "[00:12.34]text",
+                             kImport,
+                             {"00:00:00|text"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"OffsetAnywhereShiftsAll",
+                             "[00:01:00]a\n@Offset=500\n",
+                             kImport,
+                             {"00:01:50|a"},
+                             {},
+                             {"@Offset=0"},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"NegativeOffsetClampsAtZero",
+                             "@Offset=-3000\n[00:02:00]a\n[00:05:00]b",
+                             kImport,
+                             {"00:00:00|a", "00:02:00|b"},
+                             {"@Offset=-3000"},
+                             {"@Offset=0"},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"LastOffsetWins",
+                             "@Offset=500\n@Offset=x\n[00:01:00]a",
+                             kImport,
+                             {"00:01:00|a"},
+                             {"@Offset=500", "@Offset=x"},
+                             {"@Offset=0", "@Offset=0"},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"OffsetWithoutImportStaysInHeader",
+                             "@Offset=1000\n[00:01:00]a",
+                             kNoImport,
+                             {"00:02:00|a"},
+                             {"@Offset=1000"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"BadTagPlusOffset",
+                             "@Offset=1000\n[x]a",
+                             kNoImport,
+                             {"00:00:99|a"},
+                             {"@Offset=1000"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"EditedByAddedAfterImport",
+                             "[00:01:00]a\n@EditedBy=someone\n",
+                             kEditedBy,
+                             {"00:01:00|a"},
+                             {},
+                             {"@EditedBy=someone", "@EditedBy=ed"},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"BracketWithoutCloseIsNoTag",
+                             "[00:01:00 no close\n[00:02:00]b",
+                             kImport,
+                             {"00:02:00|b"},
+                             {"[00:01:00 no close"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"UnclosedInnerBracketSkipsToEnd",
+                             "[00:01:00]a[b",
+                             kImport,
+                             {"00:01:00|a"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    // The second bytes of 81 5B and 83 5D are "[" and "]", which are no brackets.
+                    ReadCase{"TwoByteCharactersKeepTheirBrackets",
+                             "[00:01:00]\x81[\x83]x",
+                             kImport,
+                             {"00:01:00|\x81[\x83]x"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"CloseBracketInsideCharacterIsNoClose",
+                             "[00:01\x83]x",
+                             kImport,
+                             {},
+                             {"[00:01\x83]x"},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"NegativeMinutes",
+                             "[-1:00:00]a",
+                             kImport,
+                             {"00:00:00|a"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"HugeMinutes",
+                             "[99999999999:0]a",
+                             kImport,
+                             {"00:00:00|a"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"InvalidBytesSurvive",
+                             "[00:01:00]\xFF\x80\xFD\n\xA0\x81",
+                             kImport,
+                             {"00:01:00|\xFF\x80\xFD"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"NulEndsText",
+                             std::string("[00:01:00]a\0[00:02:00]b", 23),
+                             kImport,
+                             {"00:01:00|a"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"LoneCrBreaks",
+                             "[00:01:00]a\r[00:02:00]b\r",
+                             kImport,
+                             {"00:01:00|a", "00:02:00|b"},
+                             {},
+                             {},
+                             "old title",
+                             "old artist"},
+                    ReadCase{"EmptyFile", "", kImport, {}, {}, {}, "old title", "old artist"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ReadTaggedLyrics, MissingFileKeepsLinesAndReportsFailure) {
+    TempFolder folder;
+    Document document;
+    document.lyrics.assign({"kept"});
+    document.headerLines = {"h"};
+    document.infoLines = {"i"};
+    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path() / "missing.txt", kEditedBy));
+    EXPECT_THAT(document.headerLines, IsEmpty());
+    EXPECT_THAT(document.infoLines, IsEmpty());
+    ASSERT_EQ(document.lyrics.count(), 1);
+    EXPECT_TRUE(document.loadedFromFile);
+    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path(), kImport)) << "a folder is no file";
+}
+
+TEST(ReadTaggedLyrics, TenMegabyteLine) {
+    TempFolder folder;
+    const std::string text(10 * 1024 * 1024, '\x82');  // lead bytes without end: still no hang
+    folder.write("big.txt", "[00:01:00]" + text + "\r\n[" + text);
+    Document document;
+    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "big.txt", kImport));
+    ASSERT_EQ(document.lyrics.count(), 1);
+    EXPECT_EQ(document.lyrics.line(0).lyricText.size(), text.size());
+    ASSERT_EQ(document.headerLines.size(), 0U);
+}
+
+TEST(ReadTaggedLyrics, RoundTripKeepsTheBytesOfEveryLine) {
+    // Read and written again, a file in the editor's own form comes back byte
+    // for byte, broken Shift-JIS included.
+    const std::string file = "@Title=ABC\r\n[00:12:34]\xFF\x80 x\x81\r\n[00:00:00]" +
+                             Sj("さようなら") + "\r\n\r\n@TimeRatio=1\r\n";
+    TempFolder folder;
+    folder.write("in.txt", file);
+    Document document;
+    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "in.txt", kNoImport));
+    ASSERT_FALSE(WriteTextFile(folder.path() / "out.txt",
+                               BuildCompletedText(document, {.songInfo = SongInfoMode::None})));
+    EXPECT_EQ(folder.read("out.txt"), file);
+}
+
+TEST(ReadTaggedLyrics, OffsetIsNotAppliedTwice) {
+    Document document;
+    ReadTaggedLyricsText(document, "[00:02:00]a\r\n@Offset=1000\r\n", kImport);
+    const std::string written = JoinLinesCrLf(BuildCompletedText(document, {}));
+    ReadTaggedLyricsText(document, written, kImport);
+    EXPECT_EQ(document.lyrics.line(0).timeText, "00:03:00");
+}
+
+TEST(ReadTaggedLyrics, HeadInfoLinesAppearTwiceWhenWrittenAgain) {
+    Document document;
+    ReadTaggedLyricsText(document, "@Title=T\r\n@Artist=A\r\n[00:01:00]x\r\n", kImport);
+    EXPECT_THAT(BuildCompletedText(document, {}),
+                ElementsAre("@Title=T", "@Artist=A", "@Title=T", "@Artist=A", "[00:01:00]x", "",
+                            "@TimeRatio=1"));
+}
+
+}  // namespace
+}  // namespace obrin
