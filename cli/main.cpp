@@ -1,0 +1,55 @@
+// obrin-cli: the editor's lyrics and file commands from a shell, over the same
+// core code as the editor.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli_command.h"
+
+namespace obrin::cli {
+namespace {
+
+constexpr std::string_view kProgramUsage =
+    "usage: obrin-cli <subcommand> [options] [arguments]\n"
+    "       obrin-cli <subcommand> --help\n";
+
+void PrintOverview(std::FILE* stream) {
+    PrintUsage(kProgramUsage, stream);
+    std::fputs("\nsubcommands:\n", stream);
+    for (const Subcommand& command : Subcommands()) {
+        std::fprintf(stream, "  %-8.*s %.*s\n", static_cast<int>(command.name.size()),
+                     command.name.data(), static_cast<int>(command.summary.size()),
+                     command.summary.data());
+    }
+}
+
+}  // namespace
+}  // namespace obrin::cli
+
+int main(int argc, char** argv) {
+    using namespace obrin::cli;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintOverview(stderr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        PrintOverview(stdout);
+        return kExitOk;
+    }
+    for (const Subcommand& command : Subcommands()) {
+        if (command.name != args[0]) continue;
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        for (const auto& arg : rest) {
+            if (arg == "--") break;
+            if (arg == "--help" || arg == "-h") {
+                PrintUsage(command.usage, stdout);
+                return kExitOk;
+            }
+        }
+        return command.run(rest);
+    }
+    PrintMessage("unknown subcommand: " + args[0]);
+    PrintOverview(stderr);
+    return kExitUsage;
+}

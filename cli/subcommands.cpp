@@ -1,0 +1,16 @@
+#include "cli_command.h"
+
+namespace obrin::cli {
+
+std::span<const Subcommand> Subcommands() {
+    static const Subcommand kAll[] = {
+        {"expand", "expand plain lyrics as the auto-expanding paste does", kExpandUsage, RunExpand},
+        {"lrc", "read a time-tagged lyrics file and print its completed text", kLrcUsage, RunLrc},
+        {"paste", "paste plain lyrics with expansion and print the completed text", kPasteUsage,
+         RunPaste},
+        {"obt", "save or combine a tag-information file (.obt)", kObtUsage, RunObt},
+    };
+    return kAll;
+}
+
+}  // namespace obrin::cli
