@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "document/timing_commands.h"
 #include "fake_player.h"
 #include "playback/conversion_progress.h"
 #include "playback/playback_control.h"
@@ -18,6 +19,10 @@
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_timer.h"
+#include "shell/sjis_codec.h"
+#include "text/completed_text.h"
+#include "text/lyrics_expansion.h"
+#include "text/text_lines.h"
 
 using namespace obrin;
 
@@ -25,6 +30,12 @@ namespace {
 
 const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
+const std::filesystem::path kDemoLyrics = OBRIN_DEMO_LYRICS;
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // Catches the desktop's "open" so no application starts during the test.
 class UrlCatcher : public QObject {
@@ -81,6 +92,7 @@ class MusicFileCommandsTest : public QObject {
     void dropOpensTheFirstFileOnly();
     void commandLineOpensAndOffersLyrics();
     void desktopOpenAndSaveBesideNeedALoadedFile();
+    void demoSongFromOpeningToSavedLyrics();
 };
 
 void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
@@ -164,6 +176,52 @@ void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path))});
     QCOMPARE(f.saved, std::vector<std::string>{f.music.path().toStdString() + "/a.b.txt"});
+}
+
+// The whole road: open the demo song through vellin, paste its lyrics, mark
+// every line while the (fake) song plays, save beside the music file.
+void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
+    Fixture f;
+    Document& document = f.editor.document();
+    f.player.nextDuration = 22.0;
+    f.commands.saveLyrics = [&document](const std::string& path) {
+        QVERIFY(!WriteTextFile(path, BuildCompletedText(document, {})));
+    };
+    const std::string song = f.song(QStringLiteral("demo.wav"));
+    f.dialogs.fileAnswers.push_back(song);
+    f.window.action("Open1")->trigger();
+    QCOMPARE(f.player.fileName(), f.temporaryWav());
+
+    PasteWithExpansion(document, CutLines(ReadFile(kDemoLyrics)), {});
+    document.title = Utf8ToSjis("星のうた");
+    document.artist = "obrin";
+    document.markOffset.setText("0.0");
+    TimingCommands timing(document, f.playback, f.dialogs);
+    document.lyrics.select(0);
+    f.player.play();
+    // The sung lines start as the demo script put them; each phrase's blank
+    // line is marked when the phrase ends.
+    for (const double seconds : {2.0, 5.0, 8.0, 10.0, 12.0, 15.0, 18.0, 20.5}) {
+        f.player.setPositionForTest(seconds);
+        timing.mark();
+    }
+    f.window.action("S1")->trigger();
+
+    const std::string expected = Utf8ToSjis(
+        "@Title=星のうた\r\n"
+        "@Artist=obrin\r\n"
+        "[00:02:00]星がひかる夜に\r\n"
+        "[00:05:00]ふたりでうたおう\r\n"
+        "[00:08:00]いつまでも\r\n"
+        "[00:10:00]\r\n"
+        "[00:12:00]風がふく朝に\r\n"
+        "[00:15:00]ふたりでうたおう\r\n"
+        "[00:18:00]いつまでも\r\n"
+        "[00:20:50]\r\n"
+        "\r\n"
+        "@TimeRatio=1\r\n");
+    QCOMPARE(ReadFile(f.music.path().toStdString() + "/demo.txt"), expected);
+    QVERIFY(f.dialogs.errors().empty());
 }
 
 QTEST_MAIN(MusicFileCommandsTest)
