@@ -10,27 +10,12 @@
 
 #include "document/conversion_error.h"
 #include "document/document.h"
+#include "document/nudge_buttons.h"
 #include "shell/dialogs.h"
 
 namespace obrin {
 
 namespace {
-
-struct NudgeButton {
-    const char* name;
-    const char* caption;
-    bool shown;
-};
-
-// In the order they stand in the panel; the last six exist but are never shown.
-constexpr NudgeButton kNudgeButtons[] = {
-    {"btnMove_p0_1", "0.1秒進む", true},  {"btnMove_p1_0", "1.0秒進む", true},
-    {"btnMove_p10", "10秒進む", true},    {"btnMove_b0_1", "0.1秒戻る", true},
-    {"btnMove_b1_0", "1.0秒戻る", true},  {"btnMove_b10", "10秒戻る", true},
-    {"btnMove_p0_5", "0.5秒進む", false}, {"btnMove_p3_0", "3.0秒進む", false},
-    {"btnMove_p5_0", "5.0秒進む", false}, {"btnMove_b0_5", "0.5秒戻る", false},
-    {"btnMove_b3_0", "3.0秒戻る", false}, {"btnMove_b5_0", "5.0秒戻る", false},
-};
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);

@@ -2,6 +2,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "document/qt/timing_parts.h"
 #include "playback/player.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
     // Windows in their creation order: the main window first.
     obrin::MainWindow mainWindow(editor);
     dialogs.setParent(&mainWindow);
+    obrin::TimingParts timing(mainWindow, editor);
 
     mainWindow.show();  // the first show runs the start-up steps
     return app.exec();

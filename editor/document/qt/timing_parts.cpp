@@ -1,0 +1,31 @@
+#include "document/qt/timing_parts.h"
+
+#include "shell/editor.h"
+#include "shell/qt/main_window.h"
+
+namespace obrin {
+
+TimingParts::TimingParts(MainWindow& window, Editor& editor)
+    : editor_(editor),
+      confirmDialog_(&window),
+      waitForm_(&window),
+      lock_(window),
+      playback_(editor.player(), editor.timers(), editor.dialogs()),
+      commands_(editor.document(), playback_, editor.dialogs()),
+      confirm_(editor.document(), playback_, commands_, editor.dialogs(), editor.timers(),
+               confirmDialog_, lock_),
+      progress_(waitForm_),
+      panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)),
+      binding_(std::make_unique<TimingBinding>(window, commands_, confirm_)) {
+    confirmDialog_.onCheck = [this] { commands_.checkSelected(); };
+    confirmDialog_.onAbort = [this] { confirm_.abortConfirm(); };
+    confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
+    waitForm_.onForceQuit = [this] { progress_.forceQuit(); };
+    editor_.abortConfirmRuns = [this] { confirm_.endRuns(); };
+}
+
+TimingParts::~TimingParts() {
+    editor_.abortConfirmRuns = nullptr;
+}
+
+}  // namespace obrin
