@@ -148,6 +148,11 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string SjisToUtf8(std::string_view sjis) {
+    // Input goes to iconv in slices: after each bad byte the conversion
+    // restarts, and a call's cost may grow with the input it is handed
+    // (sanitizers check the whole range), so a long text full of bad bytes
+    // must not cost a pass over the rest of the text per bad byte.
+    constexpr std::size_t kSlice = 4096;
     Iconv cd("UTF-8", "CP932");
     // Every input byte yields at most three output bytes (half-width katakana,
     // or U+FFFD for a bad byte), so the buffer normally never grows.
@@ -155,12 +160,18 @@ std::string SjisToUtf8(std::string_view sjis) {
     std::size_t used = 0;
     std::string_view rest = sjis;
     while (!rest.empty()) {
-        const int error = cd.convert(rest, out, used);
-        if (error == 0) break;
+        std::string_view slice = rest.substr(0, kSlice);
+        const bool lastSlice = slice.size() == rest.size();
+        const std::size_t sliceSize = slice.size();
+        const int error = cd.convert(slice, out, used);
+        rest.remove_prefix(sliceSize - slice.size());
+        if (error == 0) continue;
         if (error == E2BIG) {
             out.resize(out.size() * 2 + 16);
             continue;
         }
+        // A character cut by the slice's end goes whole into the next slice.
+        if (error == EINVAL && !lastSlice) continue;
         if (out.size() - used < kReplacement.size()) out.resize(used + kReplacement.size());
         out.replace(used, kReplacement.size(), kReplacement);
         used += kReplacement.size();

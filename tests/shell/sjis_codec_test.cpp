@@ -198,6 +198,19 @@ INSTANTIATE_TEST_SUITE_P(Bytes, SjisInvalidBytesTest,
                                                      FFFD "b"},
                                          InvalidCase{"BadThenGood", "\xFF\x82\xA0", FFFD "あ"}),
                          [](const auto& info) { return std::string(info.param.name); });
+// Long texts are converted in slices; characters and bad sequences that
+// straddle a slice's end must come out as if there were no slices.
+const std::string kLongPrefix(4095, 'a');
+INSTANTIATE_TEST_SUITE_P(
+    AcrossSlices, SjisInvalidBytesTest,
+    testing::Values(InvalidCase{"WholeCharacter", kLongPrefix + "\x82\xA0", kLongPrefix + "あ"},
+                    InvalidCase{"LeadBeforeAscii",
+                                kLongPrefix + "\x81"
+                                              "1",
+                                kLongPrefix + FFFD "1"},
+                    InvalidCase{"UnmappedPair", kLongPrefix + "\x85\x40", kLongPrefix + FFFD},
+                    InvalidCase{"LoneLeadAtEnd", kLongPrefix + "\x81", kLongPrefix + FFFD}),
+    [](const auto& info) { return std::string(info.param.name); });
 #undef FFFD
 
 TEST(SjisCodec, TenMegabytesRoundTrip) {
