@@ -39,6 +39,10 @@ extern const std::string_view kLrcUsage;
 extern const std::string_view kPasteUsage;
 extern const std::string_view kObtUsage;
 
+// Music files through the input plug-ins (decode_command.cpp).
+int RunDecode(const std::vector<std::string>& args);
+extern const std::string_view kDecodeUsage;
+
 // Messages go to standard error in UTF-8, output bytes to standard output.
 void PrintMessage(std::string_view message);
 void PrintUsage(std::string_view usage, std::FILE* stream);

@@ -1,0 +1,88 @@
+// Runs the built obrin-cli decode on the RIFF WAVE fixtures.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "../plugins/scratch_folder.h"
+#include "../plugins/wave_bytes.h"
+
+namespace obrin {
+namespace {
+
+using testing::HasSubstr;
+
+const std::filesystem::path kFixtures = OBRIN_WAVE_FIXTURES;
+
+struct CliRun {
+    int status = -1;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+CliRun Decode(const test::ScratchFolder& folder, const std::vector<std::string>& args) {
+    std::string command =
+        "cd " + Quote(folder.path().string()) + " && " + Quote(OBRIN_CLI_PATH) + " decode";
+    for (const auto& arg : args) command += " " + Quote(arg);
+    command += " </dev/null >stdout 2>stderr";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(folder / "stderr")};
+}
+
+TEST(CliDecode, ConvertsThroughVellinLikeTheEditor) {
+    test::ScratchFolder folder;
+    std::filesystem::copy_file(kFixtures / "mp3_stereo.wav", folder / "song.rmp");
+    const CliRun run = Decode(folder, {"song.rmp", "out.wav"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::string why;
+    EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(folder / "out.wav"), why)) << why;
+}
+
+struct FailureCase {
+    const char* what;
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class CliDecodeFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(CliDecodeFailureTest, ExitsWithTheResultAndSaysWhy) {
+    test::ScratchFolder folder;
+    std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.ref", folder / "raw.wav");
+    std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.xyz");
+    test::WriteBytes(folder / "out.wav", "kept");
+    const CliRun run = Decode(folder, GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_THAT(run.err, HasSubstr(GetParam().message));
+    EXPECT_EQ(test::ReadBytes(folder / "out.wav"), "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, CliDecodeFailureTest,
+    testing::Values(
+        FailureCase{"not RIFF",
+                    {"raw.wav", "out.wav"},
+                    1,
+                    "ファイルのデコードに失敗しました(コード:1) raw.wav"},
+        FailureCase{"no plug-in for the extension",
+                    {"song.xyz", "out.wav"},
+                    104,
+                    "ファイルのデコードに失敗しました(コード:104) song.xyz"},
+        FailureCase{"missing source", {"none.wav", "out.wav"}, 1, "(コード:1)"},
+        FailureCase{"one argument", {"song.xyz"}, 2, "usage: obrin-cli decode"},
+        FailureCase{"three arguments", {"a.wav", "b.wav", "c.wav"}, 2, "usage: obrin-cli decode"}));
+
+}  // namespace
+}  // namespace obrin
