@@ -22,6 +22,18 @@ std::optional<InstanceLock> InstanceLock::Acquire(const std::filesystem::path& f
         error = {errno, std::generic_category()};
         return InstanceLock(-1);
     }
+    // Without $XDG_RUNTIME_DIR the folder lies in /tmp, where another user
+    // could have made it first and hold the lock to keep this editor from
+    // ever starting; only a folder of our own is trusted.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) {
+        error = {errno, std::generic_category()};
+        return InstanceLock(-1);
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+        error = std::make_error_code(std::errc::permission_denied);
+        return InstanceLock(-1);
+    }
     const std::filesystem::path file = folder / "obrin_mutex";
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {

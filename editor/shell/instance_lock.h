@@ -14,9 +14,10 @@ namespace obrin {
 class InstanceLock {
   public:
     // std::nullopt when another process holds the lock. The folder is created
-    // (mode 0700) if needed. If the lock cannot be set up at all (unwritable
-    // folder), the editor should still run: the result then holds nothing
-    // (holdsLock() is false) rather than pretending another copy runs.
+    // (mode 0700) if needed and must belong to the user. If the lock cannot be
+    // set up at all (unwritable or foreign folder), the editor should still
+    // run: the result then holds nothing (holdsLock() is false) rather than
+    // pretending another copy runs.
     [[nodiscard]] static std::optional<InstanceLock> Acquire(const std::filesystem::path& folder);
     // The same, reporting why the lock could not be set up in `error`.
     [[nodiscard]] static std::optional<InstanceLock> Acquire(const std::filesystem::path& folder,

@@ -136,5 +136,21 @@ TEST(InstanceLock, UnusableFolderIsReportedAndDoesNotLookLikeAnotherCopy) {
     EXPECT_TRUE(error);
 }
 
+TEST(InstanceLock, FolderOfAnotherUserIsNotTrusted) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    TempFolder parent;
+    const auto folder = parent / "runtime";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    std::error_code error;
+
+    auto lock = InstanceLock::Acquire(folder, error);
+
+    ASSERT_TRUE(lock.has_value());
+    EXPECT_FALSE(lock->holdsLock());
+    EXPECT_EQ(error, std::errc::permission_denied);
+    EXPECT_FALSE(std::filesystem::exists(folder / "obrin_mutex"));
+}
+
 }  // namespace
 }  // namespace obrin
