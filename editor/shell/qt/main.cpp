@@ -4,6 +4,7 @@
 
 #include "document/qt/timing_parts.h"
 #include "playback/player.h"
+#include "playback/qt/music_file_commands.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
 #include "shell/instance_lock.h"
@@ -60,7 +61,16 @@ int main(int argc, char* argv[]) {
     obrin::MainWindow mainWindow(editor);
     dialogs.setParent(&mainWindow);
     obrin::TimingParts timing(mainWindow, editor);
+    obrin::MusicFileCommands music(mainWindow, editor, timing.playback(), timing.progress(),
+                                   timing.waitForm());
+    music.stopFollowingPlayer = [&timing] { timing.confirm().musicFileOpened(); };
+    music.loadPluginTable();
 
     mainWindow.show();  // the first show runs the start-up steps
+    // The last start-up step. QApplication has taken its own options out of
+    // argv. The registration switches end the program without the close
+    // sequence: no question, no settings saved.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (music.handleCommandLine(arguments) == obrin::StartUpAction::Exit) return 0;
     return app.exec();
 }
