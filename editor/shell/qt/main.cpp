@@ -11,6 +11,8 @@
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_dialogs.h"
 #include "shell/qt/qt_timer.h"
+#include "text/qt/lyrics_commands.h"
+#include "text/qt/qt_clipboard.h"
 
 namespace {
 
@@ -65,6 +67,14 @@ int main(int argc, char* argv[]) {
                                    timing.waitForm());
     music.stopFollowingPlayer = [&timing] { timing.confirm().musicFileOpened(); };
     music.loadPluginTable();
+    obrin::QtClipboard clipboard;
+    obrin::LyricsCommands lyricsCommands(mainWindow, editor, clipboard);
+    music.readLyrics = [&lyricsCommands](const std::string& path) {
+        lyricsCommands.readLyricsFile(path);
+    };
+    music.saveLyrics = [&lyricsCommands](const std::string& path) {
+        lyricsCommands.saveLyricsFile(path);
+    };
 
     mainWindow.show();  // the first show runs the start-up steps
     // The last start-up step. QApplication has taken its own options out of

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "text/edited_paste.h"
+#include "text/lyrics_expansion.h"
+
+class QActionGroup;
+class QPlainTextEdit;
+class QSplitter;
+
+namespace obrin {
+
+class Clipboard;
+class Dialogs;
+struct Document;
+
+// The paste window `TPasteForm` ("貼り付け"): a read-only source pane `Memo`
+// with the text as taken, and the edit pane `RichEdit` whose lines become the
+// lyrics. It has no cancel: however it closes, the edit pane wins.
+class PasteForm final : public QDialog {
+    Q_OBJECT
+  public:
+    // `document` is the one the expansion empties InfoLines of; `options` is
+    // read each time an expansion runs.
+    PasteForm(Document& document, Clipboard& clipboard, Dialogs& dialogs,
+              std::function<ExpansionOptions()> options, QWidget* parent = nullptr);
+
+    // Applies the stored layout: source pane size, vertical or horizontal,
+    // window size.
+    void applyLayout(const PasteLayout& layout);
+    // The layout to store when the window closes; the size only in the
+    // window's normal state.
+    [[nodiscard]] PasteLayout layout(const PasteLayout& previous) const;
+
+    // The edit pane's lines once the window has closed.
+    [[nodiscard]] const std::vector<std::string>& editLines() const { return editLines_; }
+
+    QPlainTextEdit* sourcePane() const { return memo_; }
+    QPlainTextEdit* editPane() const { return richEdit_; }
+    bool isVertical() const;
+    void setVertical(bool vertical);
+
+    // Closing by any way (frame, Escape, Exit1) keeps the edit pane's lines.
+    void reject() override;
+    void accept() override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void pasteClipboard(bool expand);  // V1, A1
+    void pasteFile(bool expand);       // F1, F2
+    void showPanes(const std::vector<std::string>& source, const std::vector<std::string>& edit);
+    void finish();
+
+    Document& document_;
+    Clipboard& clipboard_;
+    Dialogs& dialogs_;
+    std::function<ExpansionOptions()> options_;
+    QSplitter* splitter_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    QPlainTextEdit* richEdit_ = nullptr;
+    QActionGroup* layoutGroup_ = nullptr;
+    std::vector<std::string> editLines_;
+};
+
+// Edit and paste (P4): shows the window modally and, when it closes, stores
+// its layout and replaces the lyrics by the edit pane's lines.
+void RunEditAndPaste(Document& document, Clipboard& clipboard, Dialogs& dialogs,
+                     std::function<ExpansionOptions()> options, PasteLayout& layout,
+                     const QFont& font, QWidget* parent);
+
+}  // namespace obrin

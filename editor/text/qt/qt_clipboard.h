@@ -1,0 +1,13 @@
+#pragma once
+
+#include "text/clipboard_paste.h"
+
+namespace obrin {
+
+// The system clipboard's plain text through Qt.
+class QtClipboard final : public Clipboard {
+  public:
+    std::optional<std::string> sjisText() override;
+};
+
+}  // namespace obrin

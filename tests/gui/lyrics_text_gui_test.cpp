@@ -1,0 +1,252 @@
+// The lyrics text in the main window and the paste window, offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "fake_player.h"
+#include "recording_dialogs.h"
+#include "shell/editor.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_timer.h"
+#include "shell/sjis_codec.h"
+#include "text/clipboard_paste.h"
+#include "text/qt/lyrics_commands.h"
+#include "text/qt/paste_form.h"
+#include "text/text_messages.h"
+
+using namespace obrin;
+
+namespace {
+
+// The clipboard, answered from the test.
+class ScriptedClipboard final : public Clipboard {
+  public:
+    std::optional<std::string> text = std::string();
+    std::optional<std::string> sjisText() override { return text; }
+};
+
+struct Fixture {
+    QTemporaryDir folder;
+    RecordingDialogs dialogs;
+    obrin::testing::FakePlayer player;
+    QtTimerFactory timers;
+    ScriptedClipboard clipboard;
+    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [](const std::string&) { return true; }};
+    MainWindow window{editor};
+    LyricsCommands commands{window, editor, clipboard};
+
+    std::string path(const char* name) const { return (folder.path() + "/" + name).toStdString(); }
+    std::string read(const char* name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    QString shownText() const { return window.completedText()->toPlainText(); }
+    void showTab(int index) { window.pageControl()->setCurrentIndex(index); }
+};
+
+// Runs `action` on the paste window once it is up, then the window must close.
+void WhenPasteFormShows(const std::function<void(PasteForm&)>& action) {
+    QTimer::singleShot(0, [action] {
+        auto* form = qobject_cast<PasteForm*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        action(*form);
+        if (form->isVisible()) form->close();
+    });
+}
+
+}  // namespace
+
+class LyricsTextGuiTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void pasteWindowHasNoCancel_data();
+    void pasteWindowHasNoCancel();
+    void pasteWindowUntouchedEmptiesTheList();
+    void pasteWindowExpansionEmptiesInfoLines();
+    void pasteWindowHorizontalResizeHalvesTheSource();
+    void manualEditSurvivesSaveFromCompletedTab();
+    void manualEditLostAfterSwitchingTabs();
+    void saveFromListTabRebuildsAndShowsTheText();
+    void saveWithEmptyListDoesNothing();
+    void ctrlURebuildsOnlyOnCompletedTab();
+    void unreadableClipboardShowsError();
+    void openingUnreadableLyricsShowsError();
+    void openedLyricsFillFields();
+};
+
+void LyricsTextGuiTest::pasteWindowHasNoCancel_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Exit1") << "Exit1";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("frame") << "frame";
+}
+
+void LyricsTextGuiTest::pasteWindowHasNoCancel() {
+    QFETCH(QString, how);
+    Fixture f;
+    f.editor.document().headerLines = {"head"};
+    f.editor.document().loadedFromFile = true;
+    WhenPasteFormShows([how](PasteForm& form) {
+        form.editPane()->setPlainText(QStringLiteral(" 夜明け \n\n※くり返し\n"));
+        if (how == "Exit1") {
+            form.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+        } else if (how == "Escape") {
+            QTest::keyClick(&form, Qt::Key_Escape);
+        } else {
+            form.close();
+        }
+    });
+    f.window.action("P4")->trigger();
+
+    const Document& document = f.editor.document();
+    QCOMPARE(document.lyrics.count(), 3);
+    QCOMPARE(document.lyrics.line(0).lyricText, Utf8ToSjis(" 夜明け "));  // verbatim
+    QCOMPARE(document.lyrics.line(2).lyricText, Utf8ToSjis("※くり返し"));
+    QVERIFY(document.headerLines.empty());
+    QVERIFY(!document.loadedFromFile);
+}
+
+void LyricsTextGuiTest::pasteWindowUntouchedEmptiesTheList() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"a", "b"});
+    WhenPasteFormShows([](PasteForm&) {});
+    f.window.action("P4")->trigger();
+    QCOMPARE(f.editor.document().lyrics.count(), 0);
+}
+
+void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
+    Fixture f;
+    f.window.infoPane()->setPlainText(QStringLiteral("@info"));
+    f.clipboard.text = Utf8ToSjis("※サビ\r\n※\r\n");
+    WhenPasteFormShows([](PasteForm& form) {
+        form.findChild<QAction*>(QStringLiteral("A1"))->trigger();
+        QCOMPARE(form.sourcePane()->toPlainText(), QStringLiteral("※サビ\n※\n"));
+        QCOMPARE(form.editPane()->toPlainText(), QStringLiteral("サビ\n\n"));
+    });
+    f.window.action("P4")->trigger();
+    QCOMPARE(f.editor.document().lyrics.count(), 2);
+    QVERIFY(f.editor.document().infoLines.empty());
+    QCOMPARE(f.window.infoPane()->toPlainText(), QString());
+}
+
+void LyricsTextGuiTest::pasteWindowHorizontalResizeHalvesTheSource() {
+    Fixture f;
+    PasteForm form(f.editor.document(), f.clipboard, f.dialogs, [] { return ExpansionOptions{}; });
+    form.applyLayout({.vertical = false, .width = 600, .height = 400, .sourceSize = 100});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(500, 400);
+    QTRY_COMPARE(form.width(), 500);
+    QVERIFY(qAbs(form.sourcePane()->width() - 250) <= 8);
+    QCOMPARE(form.layout({}).vertical, false);
+    form.findChild<QAction*>(QStringLiteral("T1"))->trigger();
+    QVERIFY(form.isVertical());
+    QVERIFY(form.sourcePane()->geometry().bottom() < form.editPane()->geometry().top());
+}
+
+void LyricsTextGuiTest::manualEditSurvivesSaveFromCompletedTab() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"x"});
+    f.showTab(1);
+    QCOMPARE(f.shownText(), QStringLiteral("[00:00:00]x\n\n@TimeRatio=1\n"));
+    f.window.completedText()->setPlainText(QStringLiteral("手で直した\n@TimeRatio=1\n"));
+    f.dialogs.fileAnswers.push_back(f.path("a.txt"));
+    f.window.action("P1")->trigger();
+    QCOMPARE(f.read("a.txt"), Utf8ToSjis("手で直した\r\n@TimeRatio=1\r\n"));
+    QCOMPARE(f.dialogs.calls.at(0).request.defaultExt, std::string("txt"));
+}
+
+void LyricsTextGuiTest::manualEditLostAfterSwitchingTabs() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"x"});
+    f.showTab(1);
+    f.window.completedText()->setPlainText(QStringLiteral("manual"));
+    f.showTab(0);
+    f.showTab(1);
+    QCOMPARE(f.shownText(), QStringLiteral("[00:00:00]x\n\n@TimeRatio=1\n"));
+}
+
+void LyricsTextGuiTest::saveFromListTabRebuildsAndShowsTheText() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"x"});
+    f.window.titleField()->setText(QStringLiteral("曲"));
+    f.dialogs.fileAnswers.push_back(f.path("b.txt"));
+    f.window.action("P1")->trigger();
+    QCOMPARE(f.window.pageControl()->currentIndex(), 1);
+    QCOMPARE(f.read("b.txt"), Utf8ToSjis("@Title=曲\r\n[00:00:00]x\r\n\r\n@TimeRatio=1\r\n"));
+    // The dialog remembers the name it had.
+    f.dialogs.fileAnswers.push_back(std::nullopt);
+    f.window.action("P1")->trigger();
+    QCOMPARE(f.dialogs.calls.back().request.initialPath, f.path("b.txt"));
+}
+
+void LyricsTextGuiTest::saveWithEmptyListDoesNothing() {
+    Fixture f;
+    f.window.action("P1")->trigger();
+    QVERIFY(f.dialogs.calls.empty());
+    QCOMPARE(f.window.pageControl()->currentIndex(), 0);
+}
+
+void LyricsTextGuiTest::ctrlURebuildsOnlyOnCompletedTab() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"x"});
+    QAction* update = f.window.completedText()->findChild<QAction*>(QStringLiteral("U1"));
+    QVERIFY(update);
+    QCOMPARE(update->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
+    update->trigger();
+    QCOMPARE(f.shownText(), QString());
+    f.showTab(1);
+    f.editor.document().lyrics.assign({"y"});
+    update->trigger();
+    QCOMPARE(f.shownText(), QStringLiteral("[00:00:00]y\n\n@TimeRatio=1\n"));
+}
+
+void LyricsTextGuiTest::unreadableClipboardShowsError() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"kept"});
+    f.clipboard.text = std::nullopt;
+    f.window.action("N3")->trigger();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kClipboardInvalidMessage});
+    QCOMPARE(f.editor.document().lyrics.count(), 1);
+}
+
+void LyricsTextGuiTest::openingUnreadableLyricsShowsError() {
+    Fixture f;
+    f.editor.document().lyrics.assign({"kept"});
+    f.dialogs.fileAnswers.push_back(f.path("missing.txt"));
+    f.window.action("N7")->trigger();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kLyricsOpenFailedMessage});
+    QCOMPARE(f.editor.document().lyrics.count(), 1);
+    QVERIFY(f.editor.document().loadedFromFile);
+}
+
+void LyricsTextGuiTest::openedLyricsFillFields() {
+    Fixture f;
+    {
+        std::ofstream(f.path("in.lrc"), std::ios::binary)
+            << Utf8ToSjis("@Title=夜明け\r\n[00:01:00]歌\r\n@Note=x\r\n");
+    }
+    f.window.artistField()->setText(QStringLiteral("typed"));
+    f.dialogs.fileAnswers.push_back(f.path("in.lrc"));
+    f.window.action("N7")->trigger();
+    QCOMPARE(f.window.titleField()->text(), QStringLiteral("夜明け"));
+    QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));
+    QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@Note=x\n"));
+    QCOMPARE(f.editor.document().lyrics.line(0).timeText, std::string("00:01:00"));
+}
+
+QTEST_MAIN(LyricsTextGuiTest)
+#include "lyrics_text_gui_test.moc"
