@@ -59,6 +59,29 @@ std::error_code Editor::saveSettings() {
     return SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
 }
 
+bool Editor::chooseWorkFolder() {
+    const std::optional<std::string> chosen = dialogs_.chooseFolder(workFolder().string());
+    if (!chosen || chosen->empty()) return false;
+    settings_.tempPath = FolderWithSeparator(*chosen);
+    return true;
+}
+
+void Editor::chooseFont(FontSlot slot) {
+    const std::optional<FontChoice> chosen = dialogs_.chooseFont(FontOf(fonts_, slot));
+    if (!chosen) return;
+    if (SaveFontSlot(fontSettingsPath(), slot, *chosen)) {
+        // Promising the change after a restart would be untrue.
+        dialogs_.showError("フォントの設定を保存できません(" + fontSettingsPath().string() + ")");
+        return;
+    }
+    dialogs_.showInformation("変更はobrinの再起動後に有効になります");
+}
+
+AssignedCommand Editor::assignedCommandFor(std::uint16_t virtualKey) const {
+    if (confirmRunInProgress && confirmRunInProgress()) return AssignedCommand::None;
+    return MatchAssignedKey(settings_, virtualKey);
+}
+
 bool Editor::marletAvailable() const {
     std::error_code ec;
     return std::filesystem::is_regular_file(paths_.programFolder / "marlet.so", ec);

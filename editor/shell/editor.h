@@ -7,6 +7,7 @@
 #include "document/document.h"
 #include "shell/app_settings.h"
 #include "shell/font_settings.h"
+#include "shell/key_assignment.h"
 
 namespace obrin {
 
@@ -60,6 +61,19 @@ class Editor {
     // ListEditMode. The result is for callers that care; the close does not.
     [[nodiscard]] std::error_code saveSettings();
 
+    // Lets the user pick another work folder, starting at the current one.
+    // Returns true when the folder changed; Cancel changes nothing.
+    [[nodiscard]] bool chooseWorkFolder();
+
+    // Lets the user pick the font of one slot and writes it to "font.ini".
+    // The windows keep their fonts until the next start, and the user is
+    // told so. Cancel does nothing.
+    void chooseFont(FontSlot slot);
+
+    // The command an assigned key triggers now: none while a confirm run is
+    // in progress.
+    [[nodiscard]] AssignedCommand assignedCommandFor(std::uint16_t virtualKey) const;
+
     // The single SP250 export needs its library beside the program.
     bool marletAvailable() const;
 
@@ -76,6 +90,9 @@ class Editor {
     // Ends any confirm run in progress; set by the owner of the confirm runs.
     // The close calls it after the user agreed and before anything is saved.
     std::function<void()> abortConfirmRuns;
+    // True while a confirm run is in progress (the "all" run, or the countdown
+    // of the "around" run); set by the owner of the confirm runs.
+    std::function<bool()> confirmRunInProgress;
 
   private:
     EditorPaths paths_;

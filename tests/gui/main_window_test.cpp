@@ -1,8 +1,10 @@
 #include "shell/qt/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -70,6 +72,13 @@ class MainWindowTest : public QObject {
     void closingSavesWhatTheUserChanged();
     void closingAnsweredCancelKeepsEverything();
     void closingAnsweredOkCloses();
+    void assignedKey_data();
+    void assignedKey();
+    void assignedKeysRestDuringConfirmRuns();
+    void keyDialogRecordsVirtualKeys();
+    void workFolderItemShowsTheChosenFolder();
+    void fontItemsSaveForTheNextStart_data();
+    void fontItemsSaveForTheNextStart();
     void helpMissingShowsError();
     void helpPresentIsOpened();
 };
@@ -379,6 +388,140 @@ void MainWindowTest::closingAnsweredOkCloses() {
     f.dialogs.confirmAnswers = {true};
     QVERIFY(f.window.close());
     QCOMPARE(f.dialogs.questions().size(), size_t{1});
+}
+
+void MainWindowTest::assignedKey_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("markKey");
+    QTest::addColumn<int>("playKey");
+    QTest::addColumn<QString>("clicked");  // the button the key pressed, or empty
+    const int none = Qt::NoModifier;
+    QTest::newRow("mark") << "Button3" << int(Qt::Key_M) << none << int('M') << 0 << "Button2";
+    QTest::newRow("shift plays no part")
+        << "Button3" << int(Qt::Key_M) << int(Qt::ShiftModifier) << int('M') << 0 << "Button2";
+    QTest::newRow("play") << "Button3" << int(Qt::Key_Space) << none << int('M') << 0x20
+                          << "btnPlayStop";
+    QTest::newRow("function key") << "btnStop" << int(Qt::Key_F5) << none << 0x74 << 0 << "Button2";
+    QTest::newRow("same key marks, never plays")
+        << "Button3" << int(Qt::Key_M) << none << int('M') << int('M') << "Button2";
+    QTest::newRow("unassigned key") << "Button3" << int(Qt::Key_X) << none << int('M') << 0 << "";
+    QTest::newRow("no keys assigned") << "Button3" << int(Qt::Key_M) << none << 0 << 0 << "";
+    QTest::newRow("in the list") << "List" << int(Qt::Key_M) << none << int('M') << 0 << "";
+    QTest::newRow("in the title") << "edtTitle" << int(Qt::Key_M) << none << int('M') << 0 << "";
+    QTest::newRow("in the artist") << "edtArtist" << int(Qt::Key_M) << none << int('M') << 0 << "";
+    QTest::newRow("in the memo") << "Memo" << int(Qt::Key_M) << none << int('M') << 0 << "";
+}
+
+void MainWindowTest::assignedKey() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, markKey);
+    QFETCH(int, playKey);
+    QFETCH(QString, clicked);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
+    f.editor.settings().keyPlayPause = static_cast<std::uint16_t>(playKey);
+    QStringList pressed;
+    for (const char* name : {"Button2", "Button1", "btnPlayStop"}) {
+        connect(f.window.widget<QPushButton>(name), &QPushButton::clicked, this,
+                [&pressed, name] { pressed << QString::fromLatin1(name); });
+    }
+    QWidget* target = f.window.findChild<QWidget*>(focus);
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(pressed, clicked.isEmpty() ? QStringList() : QStringList{clicked});
+}
+
+void MainWindowTest::assignedKeysRestDuringConfirmRuns() {
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.editor.settings().keyMark = 'M';
+    f.editor.confirmRunInProgress = [] { return true; };
+    int marks = 0;
+    connect(f.window.widget<QPushButton>("Button2"), &QPushButton::clicked, this, [&] { ++marks; });
+    QWidget* button = f.window.widget<QWidget>("Button3");
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_M);
+    QCOMPARE(marks, 0);
+}
+
+void MainWindowTest::keyDialogRecordsVirtualKeys() {
+    Fixture f;
+    f.show();
+    f.editor.settings().keyMark = 77;
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* form = QApplication::activeModalWidget();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("キーボード"));
+        auto* mark = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        auto* play = form->findChild<QLineEdit*>(QStringLiteral("Edit3"));
+        QCOMPARE(mark->text(), QStringLiteral("77"));
+        QVERIFY(mark->isReadOnly());
+        QTest::keyClick(mark, Qt::Key_Shift);  // a modifier is a key like any other
+        QCOMPARE(mark->text(), QStringLiteral("16"));
+        QTest::keyClick(play, Qt::Key_Escape);  // recorded, does not close
+        QCOMPARE(play->text(), QStringLiteral("27"));
+        QVERIFY(form->isVisible());
+        QTest::keyClick(play, Qt::Key_P, Qt::ShiftModifier);
+        QCOMPARE(play->text(), QStringLiteral("80"));
+        seen = true;
+        form->close();  // no OK: however it closes, the codes count
+    });
+    f.window.action("K1")->trigger();
+    QVERIFY(seen);
+    QCOMPARE(f.editor.settings().keyMark, 16);
+    QCOMPARE(f.editor.settings().keyPrevCheck, 0);
+    QCOMPARE(f.editor.settings().keyPlayPause, 80);
+}
+
+void MainWindowTest::workFolderItemShowsTheChosenFolder() {
+    Fixture f;
+    f.show();
+    const QString before = f.window.action("mnuTempPath")->text();
+    f.window.action("mnuTempPath")->trigger();  // cancelled
+    QCOMPARE(f.window.action("mnuTempPath")->text(), before);
+    const auto work = f.programFolder() / "work";
+    f.dialogs.folderAnswers = {work.string()};
+    f.window.action("mnuTempPath")->trigger();
+    QCOMPARE(f.window.action("mnuTempPath")->text(), QString::fromStdString(work.string() + "/"));
+    QCOMPARE(f.editor.temporaryWavPath(), work / "obrin_temp.wav");
+}
+
+void MainWindowTest::fontItemsSaveForTheNextStart_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("section");
+    QTest::newRow("list") << "N16"
+                          << "[List]";
+    QTest::newRow("info") << "T4"
+                          << "[Info]";
+    QTest::newRow("text") << "C2"
+                          << "[Text]";
+    QTest::newRow("paste") << "Paste1"
+                           << "[Paste]";
+}
+
+void MainWindowTest::fontItemsSaveForTheNextStart() {
+    QFETCH(QString, item);
+    QFETCH(QString, section);
+    Fixture f;
+    f.show();
+    const QFont listFont = f.window.widget<QWidget>("List")->font();
+    f.dialogs.fontAnswers = {FontChoice{.face = "IPAGothic", .pointSize = 20, .style = 1}};
+    f.window.action(item.toLatin1().constData())->trigger();
+    QCOMPARE(f.dialogs.informations(),
+             std::vector<std::string>{"変更はobrinの再起動後に有効になります"});
+    QFile ini(QString::fromStdString((f.programFolder() / "font.ini").string()));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains(section.toLatin1()));
+    QCOMPARE(f.window.widget<QWidget>("List")->font(), listFont);  // not before a restart
 }
 
 void MainWindowTest::helpMissingShowsError() {

@@ -37,7 +37,7 @@ void AnswerNextBox(Seen& seen, QMessageBox::StandardButton answer) {
 
 class QtDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void messageBoxes_data();
     void messageBoxes();
     void inputBoxGivesTextOrNothing_data();
@@ -114,9 +114,11 @@ void QtDialogsTest::inputBoxGivesTextOrNothing() {
 void QtDialogsTest::filtersInQtForm_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("two") << QStringLiteral("通常歌詞ファイル(*.txt *lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*")
-                         << QStringLiteral("通常歌詞ファイル(*.txt *lrc) (*.txt *.lrc);;"
-                                           "全てのファイル(*.*) (*.*)");
+    QTest::newRow("two") << QStringLiteral(
+                                "通常歌詞ファイル(*.txt *lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*")
+                         << QStringLiteral(
+                                "通常歌詞ファイル(*.txt *lrc) (*.txt *.lrc);;"
+                                "全てのファイル(*.*) (*.*)");
     QTest::newRow("one") << QStringLiteral("obrinタイムタグ情報ファイル(*.obt)|*.obt")
                          << QStringLiteral("obrinタイムタグ情報ファイル(*.obt) (*.obt)");
     QTest::newRow("empty") << QString() << QString();

@@ -160,5 +160,86 @@ TEST_F(EditorTest, MarletItemFollowsTheLibraryBesideTheProgram) {
     EXPECT_TRUE(editor_.marletAvailable());
 }
 
+struct KeyCase {
+    const char* name;
+    std::uint16_t mark, prevCheck, playPause, pressed;
+    AssignedCommand expected;
+};
+
+class AssignedKeyTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(AssignedKeyTest, FirstMatchInOrderWins) {
+    const KeyCase& c = GetParam();
+    AppSettings settings;
+    settings.keyMark = c.mark;
+    settings.keyPrevCheck = c.prevCheck;
+    settings.keyPlayPause = c.playPause;
+    EXPECT_EQ(MatchAssignedKey(settings, c.pressed), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, AssignedKeyTest,
+    ::testing::Values(KeyCase{"Unassigned", 0, 0, 0, 'M', AssignedCommand::None},
+                      // An unknown key maps to 0, which must not hit an unassigned action.
+                      KeyCase{"NoKeyNeverMatches", 0, 0, 0, 0, AssignedCommand::None},
+                      KeyCase{"Mark", 'M', 'C', 32, 'M', AssignedCommand::Mark},
+                      KeyCase{"PrevCheck", 'M', 'C', 32, 'C', AssignedCommand::CheckPrevious},
+                      KeyCase{"PlayPause", 'M', 'C', 32, 32, AssignedCommand::PlayPause},
+                      KeyCase{"MarkBeatsPlayPause", 32, 0, 32, 32, AssignedCommand::Mark},
+                      KeyCase{"PrevCheckBeatsPlayPause", 0, 16, 16, 16,
+                              AssignedCommand::CheckPrevious},
+                      KeyCase{"Other", 'M', 'C', 32, 'X', AssignedCommand::None}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, AssignedKeysRestDuringConfirmRuns) {
+    editor_.settings().keyMark = 'M';
+    bool running = true;
+    editor_.confirmRunInProgress = [&] { return running; };
+    EXPECT_EQ(editor_.assignedCommandFor('M'), AssignedCommand::None);
+    running = false;
+    EXPECT_EQ(editor_.assignedCommandFor('M'), AssignedCommand::Mark);
+}
+
+TEST_F(EditorTest, WorkFolderChosenOrKept) {
+    const std::string before = editor_.settings().tempPath;
+    dialogs_.folderAnswers = {std::nullopt, (folder_ / "work").string()};
+    EXPECT_FALSE(editor_.chooseWorkFolder());
+    EXPECT_EQ(editor_.settings().tempPath, before);
+    EXPECT_TRUE(editor_.chooseWorkFolder());
+    EXPECT_EQ(editor_.settings().tempPath, (folder_ / "work").string() + "/");
+    // The chooser starts at the current work folder each time.
+    EXPECT_EQ(dialogs_.calls[0].text, std::filesystem::path(before).string());
+    EXPECT_EQ(dialogs_.calls[1].text, std::filesystem::path(before).string());
+}
+
+TEST_F(EditorTest, ChosenFontIsSavedForTheNextStartOnly) {
+    editor_.loadSettings();
+    dialogs_.fontAnswers = {std::nullopt,
+                            FontChoice{.face = "IPAGothic", .pointSize = 14, .style = 1}};
+    editor_.chooseFont(FontSlot::List);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "font.ini"));
+    EXPECT_TRUE(dialogs_.informations().empty());
+
+    editor_.chooseFont(FontSlot::List);
+    EXPECT_EQ(dialogs_.informations(),
+              std::vector<std::string>{"変更はobrinの再起動後に有効になります"});
+    EXPECT_EQ(FontOf(editor_.fonts(), FontSlot::List).face, "ＭＳ ゴシック");  // unchanged now
+
+    Editor next({.programFolder = folder_, .settingsSection = "tester"}, dialogs_, player_, timers_,
+                nullptr);
+    next.loadSettings();
+    EXPECT_EQ(FontOf(next.fonts(), FontSlot::List).face, "IPAGothic");
+    EXPECT_EQ(FontOf(next.fonts(), FontSlot::List).pointSize, 14);
+    EXPECT_EQ(FontOf(next.fonts(), FontSlot::Info).face, "ＭＳ ゴシック");
+}
+
+TEST_F(EditorTest, FontThatCannotBeSavedIsReportedNotPromised) {
+    std::filesystem::create_directories(folder_ / "font.ini");
+    dialogs_.fontAnswers = {FontChoice{.face = "IPAGothic", .pointSize = 14}};
+    editor_.chooseFont(FontSlot::Text);
+    EXPECT_EQ(dialogs_.errors().size(), 1u);
+    EXPECT_TRUE(dialogs_.informations().empty());
+}
+
 }  // namespace
 }  // namespace obrin

@@ -19,8 +19,10 @@
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
 #include "shell/editor.h"
+#include "shell/qt/key_form.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/qt_fonts.h"
+#include "shell/qt/virtual_keys.h"
 
 namespace obrin {
 
@@ -81,8 +83,7 @@ MainWindow::MainWindow(Editor& editor, QWidget* parent) : QMainWindow(parent), e
     setCentralWidget(central);
 
     connectOptionItems();
-    connect(action("Exit1"), &QAction::triggered, this, &QWidget::close);
-    connect(action("H1"), &QAction::triggered, this, [this] { editor_.showHelp(); });
+    connectShellCommands();
 
     controlPanel_->markButton()->setFocus();
     qApp->installEventFilter(this);
@@ -148,14 +149,43 @@ void MainWindow::connectOptionItems() {
     connect(action("N23"), &QAction::toggled, list_, &LyricListWidget::setGridLinesVisible);
 }
 
+void MainWindow::connectShellCommands() {
+    connect(action("Exit1"), &QAction::triggered, this, &QWidget::close);
+    connect(action("H1"), &QAction::triggered, this, [this] { editor_.showHelp(); });
+    connect(action("mnuTempPath"), &QAction::triggered, this, [this] {
+        if (editor_.chooseWorkFolder()) showWorkFolder();
+    });
+    const std::pair<const char*, FontSlot> fontItems[] = {{"N16", FontSlot::List},
+                                                          {"T4", FontSlot::Info},
+                                                          {"C2", FontSlot::Text},
+                                                          {"Paste1", FontSlot::Paste}};
+    for (const auto& [name, slot] : fontItems) {
+        connect(action(name), &QAction::triggered, this,
+                [this, slot = slot] { editor_.chooseFont(slot); });
+    }
+    connect(action("K1"), &QAction::triggered, this, [this] {
+        AppSettings& settings = editor_.settings();
+        KeyForm form({settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause}, this);
+        form.exec();
+        const auto codes = form.codes();
+        settings.keyMark = codes[0];
+        settings.keyPrevCheck = codes[1];
+        settings.keyPlayPause = codes[2];
+    });
+}
+
+void MainWindow::showWorkFolder() {
+    // The caption is a path: a "&" in it is a character, not a mnemonic.
+    action("mnuTempPath")
+        ->setText(QString::fromStdString(editor_.workFolder().string()).replace(u'&', "&&"));
+}
+
 void MainWindow::applySettingsToMenu() {
     const AppSettings settings = editor_.settings();
     for (const OptionItem& item : kOptionItems)
         action(item.action)->setChecked(settings.*item.setting);
     list_->setGridLinesVisible(editor_.settings().mnuGrid);
-    // The caption is a path: a "&" in it is a character, not a mnemonic.
-    action("mnuTempPath")
-        ->setText(QString::fromStdString(editor_.workFolder().string()).replace(u'&', "&&"));
+    showWorkFolder();
     controlPanel_->refreshFromDocument();
 }
 
@@ -199,14 +229,43 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+bool MainWindow::dispatchAssignedKey(const QKeyEvent& event) {
+    // Where the user types text, a key is text, never a command.
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QWidget* field :
+         {static_cast<QWidget*>(edtTitle_), static_cast<QWidget*>(edtArtist_),
+          static_cast<QWidget*>(memo_), static_cast<QWidget*>(list_)}) {
+        if (focus && (focus == field || field->isAncestorOf(focus))) return false;
+    }
+    const char* button = nullptr;
+    switch (editor_.assignedCommandFor(VirtualKeyOf(event))) {
+        case AssignedCommand::Mark:
+            button = "Button2";
+            break;
+        case AssignedCommand::CheckPrevious:
+            button = "Button1";
+            break;
+        case AssignedCommand::PlayPause:
+            button = "btnPlayStop";
+            break;
+        case AssignedCommand::None:
+            return false;
+    }
+    // Exactly as a click: a disabled button does nothing, and the key is
+    // still used up.
+    widget<QPushButton>(button)->click();
+    return true;
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Application-wide filters see a key once per widget it propagates to;
     // only the first stop, the focused control of this window, counts.
-    if (event->type() == QEvent::KeyPress && keyPreview) {
+    if (event->type() == QEvent::KeyPress) {
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this &&
-            (target == QApplication::focusWidget() || target == this)) {
-            if (keyPreview(static_cast<const QKeyEvent&>(*event))) return true;
+            (target == QApplication::focusWidget() || target == this) &&
+            dispatchAssignedKey(static_cast<const QKeyEvent&>(*event))) {
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

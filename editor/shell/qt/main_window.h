@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -49,10 +48,6 @@ class MainWindow : public QMainWindow {
     // The first display's steps, in order. Runs once, from the first show.
     void formShow();
 
-    // Sees every key press meant for this window before the control with the
-    // focus does; returns true to consume it. Set by the key assignment.
-    std::function<bool(const QKeyEvent&)> keyPreview;
-
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -63,7 +58,12 @@ class MainWindow : public QMainWindow {
     QWidget* buildPages();
     void connectOptionItems();
     void applySettingsToMenu();
+    void showWorkFolder();
     void applyFonts();
+    void connectShellCommands();
+    // The assigned keys, seen before the control with the focus sees them;
+    // true when the key triggered a command.
+    bool dispatchAssignedKey(const QKeyEvent& event);
     void centreOnScreen();
 
     Editor& editor_;

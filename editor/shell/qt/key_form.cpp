@@ -1,0 +1,48 @@
+#include "shell/qt/key_form.h"
+
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "shell/qt/virtual_keys.h"
+
+namespace obrin {
+
+KeyForm::KeyForm(const std::array<std::uint16_t, 3>& codes, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("KeyForm"));
+    setWindowTitle(QStringLiteral("キーボード"));
+    auto* layout = new QFormLayout(this);
+    const char* names[] = {"Edit1", "Edit2", "Edit3"};
+    const QString labels[] = {QStringLiteral("マーク"), QStringLiteral("一つ前をチェック"),
+                              QStringLiteral("再生/一時停止")};
+    for (int i = 0; i < 3; ++i) {
+        QLineEdit* field = new QLineEdit(QString::number(codes[i]), this);
+        field->setObjectName(QString::fromLatin1(names[i]));
+        field->setReadOnly(true);
+        field->installEventFilter(this);
+        layout->addRow(labels[i], field);
+        fields_[i] = field;
+    }
+    setFixedSize(sizeHint());
+}
+
+std::array<std::uint16_t, 3> KeyForm::codes() const {
+    std::array<std::uint16_t, 3> codes{};
+    for (int i = 0; i < 3; ++i) codes[i] = static_cast<std::uint16_t>(fields_[i]->text().toUInt());
+    return codes;
+}
+
+bool KeyForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) return false;
+        if (auto* field = qobject_cast<QLineEdit*>(watched)) {
+            // A key with no code (a dead key, say) leaves the field as it was.
+            if (const std::uint16_t code = VirtualKeyOf(key)) field->setText(QString::number(code));
+            return true;  // nothing else may act on it: Escape or Enter would close
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace obrin
