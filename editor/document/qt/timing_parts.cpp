@@ -22,10 +22,12 @@ TimingParts::TimingParts(MainWindow& window, Editor& editor)
     confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
     waitForm_.onForceQuit = [this] { progress_.forceQuit(); };
     editor_.abortConfirmRuns = [this] { confirm_.endRuns(); };
+    editor_.confirmRunInProgress = [this] { return confirm_.isRunning(); };
 }
 
 TimingParts::~TimingParts() {
     editor_.abortConfirmRuns = nullptr;
+    editor_.confirmRunInProgress = nullptr;
 }
 
 }  // namespace obrin
