@@ -66,6 +66,8 @@ class MainWindowTest : public QObject {
     void menuItem_data();
     void menuItem();
     void aboutShowsInertVersionItem();
+    void singleSp250SaveNeedsItsLibrary_data();
+    void singleSp250SaveNeedsItsLibrary();
     void optionItemsWriteThroughToSettings();
     void restoresOptionsFromSettingsFile();
     void closingWithoutQuestionRemovesTemporaryWav();
@@ -284,6 +286,21 @@ void MainWindowTest::aboutShowsInertVersionItem() {
     about->actions().first()->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QVERIFY(f.window.isVisible());
+}
+
+void MainWindowTest::singleSp250SaveNeedsItsLibrary_data() {
+    QTest::addColumn<bool>("libraryPresent");
+    QTest::newRow("without marlet") << false;
+    QTest::newRow("with marlet") << true;
+}
+
+void MainWindowTest::singleSp250SaveNeedsItsLibrary() {
+    QFETCH(bool, libraryPresent);
+    Fixture f;
+    if (libraryPresent) f.writeFile(f.programFolder() / "marlet.so");
+    f.show();
+    QCOMPARE(f.window.action("MarletSP250R1")->isEnabled(), libraryPresent);
+    QVERIFY(f.window.action("MarletR1")->isEnabled());  // the batch is never gated
 }
 
 void MainWindowTest::optionItemsWriteThroughToSettings() {
