@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "playback/wav_reader.h"
+
+namespace soundtouch {
+class SoundTouch;
+}
+
+namespace obrin {
+
+// The samples the audio device plays: the frames of a WAV file, stretched in
+// time to the playback rate with the pitch kept, and scaled by the volume.
+//
+// Output frames are counted from the last restart(). The stream remembers which
+// source frame every output frame stands for, so whoever knows how many output
+// frames the listener has heard can ask which moment of the file that was,
+// including the frames the time-stretcher still holds.
+class PlaybackStream {
+  public:
+    // Throws WavError when the file is not a playable WAV.
+    explicit PlaybackStream(const std::filesystem::path& path);
+    ~PlaybackStream();
+    PlaybackStream(const PlaybackStream&) = delete;
+    PlaybackStream& operator=(const PlaybackStream&) = delete;
+
+    const WavFormat& format() const { return reader_.format(); }
+    std::uint64_t frameCount() const { return reader_.frameCount(); }
+
+    // Drops everything buffered and starts output frame 0 at `sourceFrame`.
+    void restart(std::uint64_t sourceFrame);
+
+    // Playback speed, 1.0 normal. Frames rendered from now on follow the new
+    // speed; frames already rendered keep the one they were made with.
+    void setRate(double rate);
+    double rate() const { return rate_; }
+    // Linear amplitude factor; a change is ramped over the next render() so it
+    // does not click.
+    void setGain(float gain) { gain_ = gain; }
+
+    // Writes up to `frames` interleaved float frames to `out` and returns how
+    // many; 0 means the file has been played out.
+    [[nodiscard]] std::size_t render(float* out, std::size_t frames);
+    // Output frames rendered since the last restart().
+    std::uint64_t renderedFrames() const { return rendered_; }
+
+    // The source frame (fractional, within 0 ... frameCount()) that output
+    // frame `outputFrame` of this run plays. Frames beyond what was rendered
+    // continue at the current rate.
+    [[nodiscard]] double sourceFrameAt(double outputFrame) const;
+
+  private:
+    // Output frame `output` plays source frame `source`; between two anchors
+    // the mapping is linear, after the last one it runs at `rate`.
+    struct Anchor {
+        double output;
+        double source;
+        double rate;
+    };
+
+    void beginSegment(double sourceFrame);
+    void addAnchor(Anchor anchor);
+    std::size_t renderStretched(float* out, std::size_t frames);
+
+    WavReader reader_;
+    std::unique_ptr<soundtouch::SoundTouch> stretcher_;
+    std::deque<Anchor> anchors_;
+    std::vector<float> input_;
+    double rate_ = 1.0;
+    float gain_ = 1.0f;
+    float appliedGain_ = 1.0f;
+    std::uint64_t rendered_ = 0;
+    bool flushed_ = false;
+};
+
+}  // namespace obrin

@@ -1,0 +1,231 @@
+// The real player against the default audio output. ./test.sh starts a
+// PulseAudio null sink for it; without any audio output the tests skip.
+
+#include "playback/qt/audio_player.h"
+
+#include <QAudioDevice>
+#include <QElapsedTimer>
+#include <QMediaDevices>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <vector>
+
+#include "wav_builder.h"
+
+namespace obrin {
+
+class AudioPlayerTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void loadStartsStoppedAtNormalRateAndFullVolume();
+    void aFileThatIsNotAWavIsRefused();
+    void unloadClearsTheFileName();
+    void positionAdvancesWithWallTime_data();
+    void positionAdvancesWithWallTime();
+    void pauseHoldsThePositionAndPlayResumesThere();
+    void seekLandsWhereAsked_data();
+    void seekLandsWhereAsked();
+    void seekWhilePlayingGoesOnFromThere();
+    void stopReturnsToTheStart();
+    void theEndOfTheFileStops();
+
+  private:
+    // Plays until the device has started and settled on its latency (an idle
+    // null sink takes up to a second), so that the position moves steadily.
+    void playUntilSteady();
+    // Lets events run for `ms` milliseconds.
+    static void runFor(int ms);
+
+    static constexpr double kSeconds = 4.0;
+    QTemporaryDir folder_;
+    std::string wav_;
+    std::unique_ptr<AudioPlayer> player_;
+    std::vector<PlayState> events_;
+};
+
+void AudioPlayerTest::initTestCase() {
+    if (QMediaDevices::defaultAudioOutput().isNull()) {
+        QSKIP("no audio output device (./test.sh starts a PulseAudio null sink)");
+    }
+    QVERIFY(folder_.isValid());
+    wav_ = folder_.filePath("tone.wav").toStdString();
+    fixture::WriteSineWav(wav_, kSeconds);
+}
+
+void AudioPlayerTest::init() {
+    player_ = std::make_unique<AudioPlayer>();
+    events_.clear();
+    player_->onPlayStateChange = [this](PlayState s) { events_.push_back(s); };
+    player_->setFileName(wav_);
+}
+
+void AudioPlayerTest::cleanup() {
+    player_.reset();
+}
+
+void AudioPlayerTest::runFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QTest::qWait(5);
+}
+
+void AudioPlayerTest::playUntilSteady() {
+    player_->play();
+    QTRY_VERIFY_WITH_TIMEOUT(player_->deviceMicroseconds() > 0, 5000);
+    const double started = player_->currentPosition();
+    QTRY_VERIFY_WITH_TIMEOUT(player_->currentPosition() > started + 0.3 * player_->rate(), 5000);
+}
+
+void AudioPlayerTest::loadStartsStoppedAtNormalRateAndFullVolume() {
+    QCOMPARE(player_->fileName(), wav_);
+    QCOMPARE(player_->duration(), kSeconds);
+    QCOMPARE(player_->currentPosition(), 0.0);
+    QCOMPARE(player_->playState(), PlayState::Stopped);
+    QCOMPARE(player_->rate(), 1.0);
+    QCOMPARE(player_->volume(), 0);
+    QVERIFY(events_.empty());
+
+    // A new file resets what the last one was played with.
+    player_->setRate(0.5);
+    player_->setVolume(-10000);
+    player_->setCurrentPosition(1.0);
+    player_->setFileName(wav_);
+    QCOMPARE(player_->rate(), 1.0);
+    QCOMPARE(player_->volume(), 0);
+    QCOMPARE(player_->currentPosition(), 0.0);
+}
+
+void AudioPlayerTest::aFileThatIsNotAWavIsRefused() {
+    const std::string text = folder_.filePath("lyrics.txt").toStdString();
+    fixture::WriteFile(text, "[00:01:00]not audio\r\n");
+    QVERIFY_THROWS_EXCEPTION(PlayerError, player_->setFileName(text));
+    QCOMPARE(player_->fileName(), std::string());
+    QCOMPARE(player_->duration(), 0.0);
+    QVERIFY_THROWS_EXCEPTION(PlayerError, player_->play());
+}
+
+void AudioPlayerTest::unloadClearsTheFileName() {
+    playUntilSteady();
+    player_->setFileName("");
+    QCOMPARE(player_->fileName(), std::string());
+    QCOMPARE(player_->duration(), 0.0);
+    QCOMPARE(player_->playState(), PlayState::Stopped);
+    QCOMPARE(events_, (std::vector{PlayState::Playing, PlayState::Stopped}));
+    QVERIFY_THROWS_EXCEPTION(PlayerError, player_->setCurrentPosition(1.0));
+    QVERIFY_THROWS_EXCEPTION(PlayerError, player_->play());
+}
+
+void AudioPlayerTest::positionAdvancesWithWallTime_data() {
+    QTest::addColumn<double>("rate");
+    QTest::newRow("normal") << 1.0;
+    QTest::newRow("half") << 0.5;
+}
+
+void AudioPlayerTest::positionAdvancesWithWallTime() {
+    QFETCH(double, rate);
+    player_->setRate(rate);
+    playUntilSteady();
+    QCOMPARE(events_, std::vector{PlayState::Playing});
+
+    QElapsedTimer wall;
+    wall.start();
+    const double from = player_->currentPosition();
+    double previous = from;
+    while (wall.elapsed() < 1000) {
+        QTest::qWait(5);
+        const double now = player_->currentPosition();
+        QVERIFY2(now >= previous, "the position ran backwards");
+        previous = now;
+    }
+    const double advanced = player_->currentPosition() - from;
+    const double expected = rate * static_cast<double>(wall.elapsed()) / 1000.0;
+    // Generous: a loaded machine delays the sound server and this test alike.
+    QVERIFY2(std::abs(advanced - expected) < 0.15,
+             qPrintable(QString("advanced %1 s, expected %2 s").arg(advanced).arg(expected)));
+}
+
+void AudioPlayerTest::pauseHoldsThePositionAndPlayResumesThere() {
+    playUntilSteady();
+    player_->pause();
+    QCOMPARE(player_->playState(), PlayState::Paused);
+    QCOMPARE(events_, (std::vector{PlayState::Playing, PlayState::Paused}));
+    const double held = player_->currentPosition();
+    QVERIFY(held > 0.2);
+    runFor(300);
+    QCOMPARE(player_->currentPosition(), held);
+
+    player_->play();
+    QCOMPARE(player_->currentPosition(), held);
+    runFor(50);
+    const double resumed = player_->currentPosition();
+    QVERIFY(resumed >= held);
+    QVERIFY(resumed < held + 0.2);
+}
+
+void AudioPlayerTest::seekLandsWhereAsked_data() {
+    QTest::addColumn<double>("asked");
+    QTest::addColumn<double>("lands");
+    QTest::newRow("middle") << 2.5 << 2.5;
+    QTest::newRow("hundredths") << 1.23 << 1.23;
+    QTest::newRow("start") << 0.0 << 0.0;
+    QTest::newRow("end") << kSeconds << kSeconds;
+    QTest::newRow("before the start") << -3.0 << 0.0;
+    QTest::newRow("after the end") << 99.0 << kSeconds;
+}
+
+void AudioPlayerTest::seekLandsWhereAsked() {
+    QFETCH(double, asked);
+    QFETCH(double, lands);
+    for (const PlayState state : {PlayState::Stopped, PlayState::Paused}) {
+        if (state == PlayState::Paused) {
+            player_->setCurrentPosition(1.0);
+            player_->play();
+            player_->pause();
+        }
+        player_->setCurrentPosition(asked);
+        QCOMPARE(player_->playState(), state);
+        QVERIFY(std::abs(player_->currentPosition() - lands) < 1.0 / 44100);
+    }
+}
+
+void AudioPlayerTest::seekWhilePlayingGoesOnFromThere() {
+    playUntilSteady();
+    player_->setCurrentPosition(3.0);
+    QCOMPARE(player_->playState(), PlayState::Playing);
+    QCOMPARE(player_->currentPosition(), 3.0);
+    runFor(100);
+    QVERIFY(player_->currentPosition() >= 3.0);
+    QVERIFY(player_->currentPosition() < 3.2);
+    QCOMPARE(events_, std::vector{PlayState::Playing});
+}
+
+void AudioPlayerTest::stopReturnsToTheStart() {
+    playUntilSteady();
+    player_->stop();
+    QCOMPARE(player_->playState(), PlayState::Stopped);
+    QCOMPARE(player_->currentPosition(), 0.0);
+    QCOMPARE(events_, (std::vector{PlayState::Playing, PlayState::Stopped}));
+    runFor(100);
+    QCOMPARE(player_->currentPosition(), 0.0);
+}
+
+void AudioPlayerTest::theEndOfTheFileStops() {
+    player_->setCurrentPosition(kSeconds - 0.5);
+    player_->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), PlayState::Stopped, 5000);
+    QCOMPARE(events_, (std::vector{PlayState::Playing, PlayState::Stopped}));
+    QCOMPARE(player_->currentPosition(), 0.0);
+    // And it plays again from the start.
+    player_->play();
+    QCOMPARE(player_->playState(), PlayState::Playing);
+}
+
+}  // namespace obrin
+
+QTEST_GUILESS_MAIN(obrin::AudioPlayerTest)
+#include "audio_player_test.moc"

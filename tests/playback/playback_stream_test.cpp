@@ -1,0 +1,170 @@
+#include "playback/playback_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "wav_builder.h"
+
+namespace obrin {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kBurstEvery = 0.5;
+constexpr double kSeconds = 6.0;
+
+// Mono, silent but for a 30 ms tone burst every half second starting at
+// 0.25 s, loud from its first frame: the bursts mark known moments of the
+// source in the output.
+std::string BurstWave() {
+    std::string data;
+    const int frames = static_cast<int>(kSeconds * kRate);
+    for (int f = 0; f < frames; ++f) {
+        const double t = static_cast<double>(f) / kRate;
+        const double inBurst = std::fmod(t - 0.25 + kBurstEvery, kBurstEvery);
+        const double v = t >= 0.25 && inBurst < 0.030
+                             ? 0.8 * std::cos(2 * std::numbers::pi * 1000 * inBurst)
+                             : 0.0;
+        fixture::PutSample(data, v, false, 16);
+    }
+    return fixture::RiffWave(
+        {{"fmt ", fixture::FmtBody(fixture::Tag::Pcm, 1, kRate, 16)}, {"data", data}});
+}
+
+class BurstFile : public testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/obrin-stream-XXXXXX";
+        folder_ = ::mkdtemp(name);
+        fixture::WriteFile(folder_ / "burst.wav", BurstWave());
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+    std::filesystem::path file() const { return folder_ / "burst.wav"; }
+
+    // Renders everything in blocks, switching to `laterRate` after `switchAt`
+    // output frames, and returns the source times (seconds) the stream says
+    // the output bursts play.
+    static std::vector<double> BurstsHeard(PlaybackStream& stream, std::size_t switchAt = 0,
+                                           double laterRate = 0) {
+        std::vector<float> out;
+        std::vector<float> block(1000);
+        std::size_t n;
+        while ((n = stream.render(block.data(), block.size())) > 0) {
+            out.insert(out.end(), block.begin(), block.begin() + static_cast<long>(n));
+            if (switchAt != 0 && out.size() >= switchAt && stream.rate() != laterRate) {
+                stream.setRate(laterRate);
+            }
+        }
+        std::vector<double> heard;
+        // A burst starts at a loud frame with no loud frame in the 100 ms
+        // before it.
+        std::size_t sinceLoud = kRate;
+        for (std::size_t k = 0; k < out.size(); ++k) {
+            if (std::abs(out[k]) < 0.3f) {
+                ++sinceLoud;
+                continue;
+            }
+            if (sinceLoud > kRate / 10) {
+                heard.push_back(stream.sourceFrameAt(static_cast<double>(k)) / kRate);
+            }
+            sinceLoud = 0;
+        }
+        return heard;
+    }
+
+    std::filesystem::path folder_;
+};
+
+// The largest distance between a burst heard and the burst of the source it
+// stands for, in seconds; at least `share` of the source bursts after `from`
+// must be heard (well above normal speed the stretcher may skip a burst).
+double LargestError(const std::vector<double>& heard, double from, double share = 1.0) {
+    const auto bursts = static_cast<std::size_t>((kSeconds - from - 0.25) / kBurstEvery) + 1;
+    EXPECT_GE(static_cast<double>(heard.size()), share * static_cast<double>(bursts));
+    double worst = 0;
+    for (double t : heard) {
+        const double nearest = 0.25 + std::round((t - 0.25) / kBurstEvery) * kBurstEvery;
+        worst = std::max(worst, std::abs(t - nearest));
+    }
+    return worst;
+}
+
+TEST_F(BurstFile, AtNormalRateOutputIsTheSourceFrameForFrame) {
+    PlaybackStream stream(file());
+    stream.restart(1000);
+    EXPECT_EQ(stream.sourceFrameAt(0), 1000.0);
+    EXPECT_EQ(stream.sourceFrameAt(500.5), 1500.5);
+    const std::vector<double> heard = BurstsHeard(stream);
+    EXPECT_EQ(stream.renderedFrames(), stream.frameCount() - 1000);
+    EXPECT_LT(LargestError(heard, 0), 1.0 / kRate);
+}
+
+struct StretchCase {
+    double rate;
+    // Within a sequence the stretcher plays at normal speed, so how exactly
+    // an output frame can name its source frame depends on the speed.
+    double toleranceMs;
+    double shareHeard;
+};
+
+class StretchedBurstTest : public BurstFile, public testing::WithParamInterface<StretchCase> {};
+
+TEST_P(StretchedBurstTest, OutputFramesMapBackToTheSourceTheyPlay) {
+    const double rate = GetParam().rate;
+    PlaybackStream stream(file());
+    stream.setRate(rate);
+    stream.restart(kRate / 5);
+    const std::vector<double> heard = BurstsHeard(stream);
+    EXPECT_LT(LargestError(heard, 0.2, GetParam().shareHeard), GetParam().toleranceMs / 1000);
+    // The whole rest of the file comes out, stretched.
+    const double expected = static_cast<double>(stream.frameCount() - kRate / 5) / rate;
+    EXPECT_NEAR(static_cast<double>(stream.renderedFrames()), expected, 0.05 * kRate);
+    EXPECT_EQ(stream.sourceFrameAt(1e12), static_cast<double>(stream.frameCount()));
+}
+
+TEST_P(StretchedBurstTest, ARateChangeMidwayKeepsTheMapping) {
+    PlaybackStream stream(file());
+    const std::vector<double> heard = BurstsHeard(stream, kRate * 2, GetParam().rate);
+    EXPECT_LT(LargestError(heard, 0, GetParam().shareHeard), GetParam().toleranceMs / 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, StretchedBurstTest,
+                         testing::Values(StretchCase{0.2, 6, 1}, StretchCase{0.35, 6, 1},
+                                         StretchCase{0.5, 6, 1}, StretchCase{0.65, 6, 1},
+                                         StretchCase{0.8, 6, 1}, StretchCase{0.95, 6, 1},
+                                         StretchCase{1.2, 6, 1}, StretchCase{2.0, 25, 0.5},
+                                         StretchCase{3.0, 40, 0.5}));
+
+TEST_F(BurstFile, GainScalesTheSamplesAfterARamp) {
+    PlaybackStream stream(file());
+    stream.restart(static_cast<std::uint64_t>(0.25 * kRate));
+    std::vector<float> plain(200);
+    ASSERT_EQ(stream.render(plain.data(), plain.size()), plain.size());
+
+    stream.restart(static_cast<std::uint64_t>(0.25 * kRate));
+    stream.setGain(0.5f);
+    std::vector<float> ramped(100), halved(100);
+    ASSERT_EQ(stream.render(ramped.data(), ramped.size()), ramped.size());
+    ASSERT_EQ(stream.render(halved.data(), halved.size()), halved.size());
+    // The change is spread over the first block, so it does not click ...
+    EXPECT_GT(std::abs(ramped[5]), std::abs(plain[5]) * 0.9f);
+    EXPECT_NEAR(ramped[99], plain[99] * 0.5f, 1e-6);
+    // ... and holds from then on.
+    for (std::size_t i = 0; i < halved.size(); ++i) EXPECT_NEAR(halved[i], plain[100 + i] * 0.5f, 1e-6);
+}
+
+TEST_F(BurstFile, RestartPastTheEndRendersNothing) {
+    PlaybackStream stream(file());
+    stream.restart(stream.frameCount() + 100);
+    float out[10];
+    EXPECT_EQ(stream.render(out, 10), 0u);
+    EXPECT_EQ(stream.sourceFrameAt(0), static_cast<double>(stream.frameCount()));
+}
+
+}  // namespace
+}  // namespace obrin
