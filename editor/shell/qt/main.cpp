@@ -3,7 +3,7 @@
 #include <QUrl>
 
 #include "document/qt/timing_parts.h"
-#include "playback/player.h"
+#include "playback/qt/audio_player.h"
 #include "playback/qt/music_file_commands.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
@@ -15,27 +15,6 @@
 #include "text/qt/qt_clipboard.h"
 
 namespace {
-
-// Stands in until the audio engine is wired: holds no file and refuses to
-// load one, so every playback command takes its "no music file" path.
-class NoAudioPlayer final : public obrin::Player {
-  public:
-    std::string fileName() const override { return {}; }
-    void setFileName(const std::string& path) override {
-        if (!path.empty()) throw obrin::PlayerError("no audio output");
-    }
-    double currentPosition() const override { return 0; }
-    void setCurrentPosition(double) override { throw obrin::PlayerError("no file loaded"); }
-    double duration() const override { return 0; }
-    double rate() const override { return 1.0; }
-    void setRate(double) override {}
-    int volume() const override { return 0; }
-    void setVolume(int) override {}
-    void play() override { throw obrin::PlayerError("no file loaded"); }
-    void pause() override { throw obrin::PlayerError("no file loaded"); }
-    void stop() override {}
-    obrin::PlayState playState() const override { return obrin::PlayState::Stopped; }
-};
 
 bool OpenWithDesktop(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
@@ -54,7 +33,7 @@ int main(int argc, char* argv[]) {
 
     obrin::QtDialogs dialogs;
     obrin::QtTimerFactory timers;
-    NoAudioPlayer player;
+    obrin::AudioPlayer player;
     obrin::Editor editor(
         {.programFolder = obrin::ProgramFolder(), .settingsSection = obrin::LoginName()}, dialogs,
         player, timers, OpenWithDesktop);
