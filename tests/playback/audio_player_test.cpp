@@ -197,7 +197,9 @@ void AudioPlayerTest::seekWhilePlayingGoesOnFromThere() {
     playUntilSteady();
     player_->setCurrentPosition(3.0);
     QCOMPARE(player_->playState(), PlayState::Playing);
-    QCOMPARE(player_->currentPosition(), 3.0);
+    // The device may already have started on the new audio.
+    QVERIFY(player_->currentPosition() >= 3.0);
+    QVERIFY(player_->currentPosition() < 3.05);
     runFor(100);
     QVERIFY(player_->currentPosition() >= 3.0);
     QVERIFY(player_->currentPosition() < 3.2);
