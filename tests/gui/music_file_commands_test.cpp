@@ -4,13 +4,16 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 #include <fstream>
 
-#include "document/timing_commands.h"
+#include "document/qt/control_panel.h"
+#include "document/qt/timing_parts.h"
 #include "fake_player.h"
 #include "playback/conversion_progress.h"
 #include "playback/playback_control.h"
@@ -20,9 +23,8 @@
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_timer.h"
 #include "shell/sjis_codec.h"
-#include "text/completed_text.h"
-#include "text/lyrics_expansion.h"
-#include "text/text_lines.h"
+#include "text/clipboard_paste.h"
+#include "text/qt/lyrics_commands.h"
 
 using namespace obrin;
 
@@ -178,34 +180,57 @@ void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
     QCOMPARE(f.saved, std::vector<std::string>{f.music.path().toStdString() + "/a.b.txt"});
 }
 
-// The whole road: open the demo song through vellin, paste its lyrics, mark
-// every line while the (fake) song plays, save beside the music file.
-void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
-    Fixture f;
-    Document& document = f.editor.document();
-    f.player.nextDuration = 22.0;
-    f.commands.saveLyrics = [&document](const std::string& path) {
-        QVERIFY(!WriteTextFile(path, BuildCompletedText(document, {})));
-    };
-    const std::string song = f.song(QStringLiteral("demo.wav"));
-    f.dialogs.fileAnswers.push_back(song);
-    f.window.action("Open1")->trigger();
-    QCOMPARE(f.player.fileName(), f.temporaryWav());
+// The clipboard holding the demo song's plain lyrics, as a user copies them.
+class DemoClipboard final : public Clipboard {
+  public:
+    std::optional<std::string> sjisText() override { return ReadFile(kDemoLyrics); }
+};
 
-    PasteWithExpansion(document, CutLines(ReadFile(kDemoLyrics)), {});
-    document.title = Utf8ToSjis("星のうた");
-    document.artist = "obrin";
-    document.markOffset.setText("0.0");
-    TimingCommands timing(document, f.playback, f.dialogs);
-    document.lyrics.select(0);
-    f.player.play();
-    // The sung lines start as the demo script put them; each phrase's blank
-    // line is marked when the phrase ends.
+// The whole road, wired as the program wires it: open the demo song through
+// vellin, paste its lyrics, press Mark at the start of every line while the
+// (fake) song plays, save beside the music file.
+void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
+    QTemporaryDir music;
+    RecordingDialogs dialogs;
+    testing::FakePlayer player;
+    player.nextDuration = 22.0;
+    QtTimerFactory timers;
+    DemoClipboard clipboard;
+    Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [](const std::string&) { return true; }};
+    editor.settings().tempPath = music.path().toStdString() + "/";
+    MainWindow window{editor};
+    TimingParts timing(window, editor);
+    MusicFileCommands commands(window, editor, timing.playback(), timing.progress(),
+                               timing.waitForm());
+    commands.loadPluginTable();
+    LyricsCommands lyrics(window, editor, clipboard);
+    commands.saveLyrics = [&lyrics](const std::string& path) { lyrics.saveLyricsFile(path); };
+
+    const std::string song = music.path().toStdString() + "/demo.wav";
+    std::filesystem::copy_file(kDemoSong, song);
+    dialogs.fileAnswers.push_back(song);
+    window.action("Open1")->trigger();
+    QCOMPARE(player.fileName(), editor.temporaryWavPath().string());
+
+    window.action("N3")->trigger();
+    window.titleField()->setText(QStringLiteral("星のうた"));
+    window.artistField()->setText(QStringLiteral("obrin"));
+    // What the first show would restore for a user without settings.
+    editor.document().markOffset.setText(MarkOffset::kDefault);
+    editor.document().lyrics.select(0);
+    player.play();
+    // The sung lines start where the demo script put them; each phrase's
+    // blank line is marked as the phrase ends. Marks land one second early
+    // (the default mark offset of -1.0 s for the user's reaction).
     for (const double seconds : {2.0, 5.0, 8.0, 10.0, 12.0, 15.0, 18.0, 20.5}) {
-        f.player.setPositionForTest(seconds);
-        timing.mark();
+        player.setPositionForTest(seconds + 1.0);
+        window.controlPanel()->markButton()->click();
     }
-    f.window.action("S1")->trigger();
+    window.action("S1")->trigger();
 
     const std::string expected = Utf8ToSjis(
         "@Title=星のうた\r\n"
@@ -220,8 +245,8 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
         "[00:20:50]\r\n"
         "\r\n"
         "@TimeRatio=1\r\n");
-    QCOMPARE(ReadFile(f.music.path().toStdString() + "/demo.txt"), expected);
-    QVERIFY(f.dialogs.errors().empty());
+    QCOMPARE(ReadFile(music.path().toStdString() + "/demo.txt"), expected);
+    QVERIFY(dialogs.errors().empty());
 }
 
 QTEST_MAIN(MusicFileCommandsTest)
