@@ -85,6 +85,8 @@ class LyricsTextGuiTest : public QObject {
     void unreadableClipboardShowsError();
     void openingUnreadableLyricsShowsError();
     void openedLyricsFillFields();
+    void inputBoxes_data();
+    void inputBoxes();
 };
 
 void LyricsTextGuiTest::pasteWindowHasNoCancel_data() {
@@ -246,6 +248,39 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));
     QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@Note=x\n"));
     QCOMPARE(f.editor.document().lyrics.line(0).timeText, std::string("00:01:00"));
+}
+
+void LyricsTextGuiTest::inputBoxes_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("Edit2") << "Edit2"
+                           << "作成者情報"
+                           << "";
+    QTest::newRow("Edit3") << "Edit3"
+                           << "歌詞入手元"
+                           << "歌詞入手元";
+}
+
+void LyricsTextGuiTest::inputBoxes() {
+    QFETCH(QString, item);
+    QFETCH(QString, caption);
+    QFETCH(QString, prompt);
+    Fixture f;
+    std::string& value =
+        item == "Edit2" ? f.editor.settings().author : f.editor.settings().plainURL;
+    value = Utf8ToSjis("前");
+    const QByteArray name = item.toLatin1();
+    f.dialogs.inputAnswers = {std::string("新しい名前"), std::nullopt, std::string()};
+    f.window.action(name.constData())->trigger();
+    QCOMPARE(f.dialogs.calls.at(0).text, caption.toStdString());
+    QCOMPARE(f.dialogs.calls.at(0).prompt, prompt.toStdString());
+    QCOMPARE(f.dialogs.calls.at(0).initial, std::string("前"));
+    QCOMPARE(value, Utf8ToSjis("新しい名前"));
+    f.window.action(name.constData())->trigger();  // Cancel keeps the name
+    QCOMPARE(value, Utf8ToSjis("新しい名前"));
+    f.window.action(name.constData())->trigger();  // OK with nothing stores nothing
+    QCOMPARE(value, std::string());
 }
 
 QTEST_MAIN(LyricsTextGuiTest)

@@ -226,6 +226,18 @@ TEST(CompletedTextPage, SaveFromThePageKeepsManualEdits) {
     EXPECT_EQ(folder.read("a.txt"), "edited by hand\r\n");
 }
 
+TEST(CompletedTextPage, SaveFromTheListWritesTheDocumentsBytes) {
+    // A view that cannot show broken Shift-JIS must not change what is saved.
+    class LossyPage : public FakePage {
+        std::vector<std::string> lines() const override { return {"?"}; }
+    } page;
+    Document document;
+    document.lyrics.assign({"\xFF\x80"});
+    TempFolder folder;
+    ASSERT_FALSE(SaveCompletedText(page, document, {}, folder.path() / "a.txt"));
+    EXPECT_EQ(folder.read("a.txt"), "[00:00:00]\xFF\x80\r\n\r\n@TimeRatio=1\r\n");
+}
+
 TEST(CompletedTextPage, SaveFromTheListActivatesAndRebuilds) {
     TempFolder folder;
     FakePage page;
