@@ -33,6 +33,7 @@ class AudioPlayerTest : public QObject {
     void seekWhilePlayingGoesOnFromThere();
     void stopReturnsToTheStart();
     void theEndOfTheFileStops();
+    void playingFromTheVeryEndStopsAtOnce();
 
   private:
     // Plays until the device has started and settled on its latency (an idle
@@ -225,6 +226,13 @@ void AudioPlayerTest::theEndOfTheFileStops() {
     // And it plays again from the start.
     player_->play();
     QCOMPARE(player_->playState(), PlayState::Playing);
+}
+
+void AudioPlayerTest::playingFromTheVeryEndStopsAtOnce() {
+    player_->setCurrentPosition(kSeconds);
+    player_->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), PlayState::Stopped, 5000);
+    QCOMPARE(events_, (std::vector{PlayState::Playing, PlayState::Stopped}));
 }
 
 }  // namespace obrin

@@ -221,7 +221,9 @@ void AudioPlayer::feed() {
     }
     const double played = playedOutputFrames();
     clock_.sample(Now(), played);
-    if (!streamEnded_) return;
+    // play() opens the device before it reports playing; the end is
+    // announced after that, so the events come in their order.
+    if (!streamEnded_ || state_ != PlayState::Playing) return;
     if (played >= static_cast<double>(stream_->renderedFrames()) ||
         std::chrono::steady_clock::now() >= endDue_) {
         finishAtEnd();
