@@ -108,6 +108,9 @@ class TimingFormsTest : public QObject {
         QCOMPARE(form.gauge()->maximum(), 200);
         QCOMPARE(form.gauge()->value(), 199);
         QCOMPARE(form.gauge()->text(), QStringLiteral("99%"));
+        form.setGauge(0, 0, "0%");
+        QCOMPARE(form.gauge()->maximum(), 1);
+        QCOMPARE(form.gauge()->text(), QStringLiteral("0%"));
         form.setMainCaption("caption");
         QCOMPARE(window.windowTitle(), QStringLiteral("caption"));
 

@@ -57,7 +57,9 @@ void PlayerPanelBinding::setSeekPosText(const std::string& text) {
 }
 
 void PlayerPanelBinding::setPositionMaximum(int maximumMs) {
-    panel_.positionBar()->setRange(0, std::max(maximumMs, 0));
+    // A range of 0 ... 0 (an empty file) would turn the bar into a busy
+    // indicator.
+    panel_.positionBar()->setRange(0, std::max(maximumMs, 1));
 }
 
 void PlayerPanelBinding::setPosition(int ms) {

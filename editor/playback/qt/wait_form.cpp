@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/qt/centre_on.h"
 
@@ -69,7 +70,8 @@ void WaitForm::setWaitText(const std::string& text) {
 }
 
 void WaitForm::setGauge(int maximum, int progress, const std::string& text) {
-    gauge_->setRange(0, maximum);
+    // A range of 0 ... 0 would turn the bar into a busy indicator.
+    gauge_->setRange(0, std::max(maximum, 1));
     gauge_->setValue(progress);
     // The text is the core's truncated percentage; the bar's own "%p" would
     // round it up before the conversion is really done.
