@@ -9,8 +9,8 @@ std::span<const Subcommand> Subcommands() {
         {"paste", "paste plain lyrics with expansion and print the completed text", kPasteUsage,
          RunPaste},
         {"obt", "save or combine a tag-information file (.obt)", kObtUsage, RunObt},
-        {"decode", "convert a music file to a PCM WAV file through its input plug-in",
-         kDecodeUsage, RunDecode},
+        {"decode", "convert a music file to a PCM WAV file through its input plug-in", kDecodeUsage,
+         RunDecode},
     };
     return kAll;
 }

@@ -29,7 +29,7 @@ std::string Quote(const std::string& arg) {
 
 // Runs obrin-cli in `folder` with `input` on standard input.
 CliRun RunCli(const TempFolder& folder, const std::vector<std::string>& args,
-           const std::string& input = "") {
+              const std::string& input = "") {
     folder.write("stdin", input);
     std::string command = "cd " + Quote(folder.path().string()) + " && " + Quote(OBRIN_CLI_PATH);
     for (const auto& arg : args) command += " " + Quote(arg);
