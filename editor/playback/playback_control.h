@@ -34,8 +34,6 @@ class PlaybackControl {
 
     // An empty FileName means no music file is loaded.
     bool isLoaded() const { return !player_.fileName().empty(); }
-    const std::string& playCaption() const { return playCaption_; }
-    const std::string& seekPosText() const { return seekPosText_; }
 
     // The play position in whole milliseconds, halves rounded to even.
     [[nodiscard]] std::int32_t playerPositionMs() const;
