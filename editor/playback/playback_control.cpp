@@ -127,6 +127,8 @@ void PlaybackControl::stopPlayback() {
 
 void PlaybackControl::loadIntoPlayer(const std::string& path) {
     player_.setFileName(path);
+    player_.setRate(rate_);
+    player_.setVolume(volume_);
     const std::int32_t maximum = RoundToMs(player_.duration() * 1000.0);
     view_->setPositionMaximum(maximum);
     view_->setTotalPosText(FormatTimeText(maximum));
@@ -158,16 +160,18 @@ void PlaybackControl::positionBarLeftPressed() {
 
 void PlaybackControl::pitchChanged(int percent) {
     view_->setPitchLabel("ピッチ(" + std::to_string(percent) + "%)");
+    rate_ = percent / 100.0;
     try {
-        player_.setRate(percent / 100.0);
+        player_.setRate(rate_);
     } catch (const PlayerError&) {
         // The slider keeps its place; the rate is written again on its next move.
     }
 }
 
 void PlaybackControl::volumeChanged(int hundredthsDb) {
+    volume_ = hundredthsDb == kVolumeSliderMinimum ? kSilence : hundredthsDb;
     try {
-        player_.setVolume(hundredthsDb == kVolumeSliderMinimum ? kSilence : hundredthsDb);
+        player_.setVolume(volume_);
     } catch (const PlayerError&) {
     }
 }

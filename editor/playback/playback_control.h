@@ -76,6 +76,10 @@ class PlaybackControl {
     std::int32_t tickCounter_ = 0;
     std::string playCaption_ = kPlayCaption;
     std::string seekPosText_ = "00:00:00";
+    // What the sliders ask for. A newly loaded file starts at normal speed and
+    // full volume, so both are written again after every load.
+    double rate_ = 1.0;
+    int volume_ = 0;
 };
 
 }  // namespace obrin

@@ -192,6 +192,16 @@ TEST(PositionBar, SeekKeepsPlaying) {
     EXPECT_EQ(rig.player.playState(), PlayState::Playing);
 }
 
+TEST(PlaybackControl, SlidersStayInForceForTheNextFile) {
+    TimingRig rig;
+    rig.load();
+    rig.playback.pitchChanged(50);
+    rig.playback.volumeChanged(-3000);
+    rig.load();  // the player starts every file at rate 1.0 and full volume
+    EXPECT_DOUBLE_EQ(rig.player.rate(), 0.5);
+    EXPECT_EQ(rig.player.volume(), -10000);
+}
+
 struct SliderCase {
     int position;
     double rate;
