@@ -95,11 +95,20 @@ void LyricList::deselect(int index) {
 }
 
 void LyricList::clearSelection() {
-    for (int i = 0; i < count(); ++i) setSelected(i, false);
+    setAllSelected(false);
 }
 
 void LyricList::selectAll() {
-    for (int i = 0; i < count(); ++i) setSelected(i, true);
+    setAllSelected(true);
+}
+
+void LyricList::setAllSelected(bool selected) {
+    bool changed = false;
+    for (LyricLine& line : lines_) {
+        changed = changed || line.selected != selected;
+        line.selected = selected;
+    }
+    if (changed && observer_) observer_->selectionReset();
 }
 
 void LyricList::makeVisible(int index) const {

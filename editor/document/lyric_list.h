@@ -29,6 +29,9 @@ class LyricListObserver {
     virtual void linesRemoved(int first, int count) = 0;
     virtual void lineChanged(int index) = 0;
     virtual void selectionChanged(int index) = 0;
+    // Many lines changed their Selected at once (select all, clear): one
+    // notice instead of one per line, which a display would redo per line.
+    virtual void selectionReset() = 0;
     virtual void listReset() = 0;
 };
 
@@ -94,6 +97,7 @@ class LyricList {
 
   private:
     void setSelected(int index, bool selected);
+    void setAllSelected(bool selected);
 
     std::vector<LyricLine> lines_;
     LyricListObserver* observer_ = nullptr;

@@ -84,6 +84,7 @@ struct Recorder : LyricListObserver {
     }
     void lineChanged(int index) override { events.push_back("chg " + std::to_string(index)); }
     void selectionChanged(int index) override { events.push_back("sel " + std::to_string(index)); }
+    void selectionReset() override { events.push_back("sel all"); }
     void listReset() override { events.push_back("reset"); }
 };
 
@@ -96,9 +97,13 @@ TEST(LyricList, TellsItsObserverOfEveryChange) {
     list.select(0);
     list.select(0);  // already selected: no event
     list.remove(2);
+    list.selectAll();
+    list.selectAll();  // nothing changed: no event
+    list.clearSelection();
+    list.clearSelection();
     list.assign({"a", "b"});
-    EXPECT_EQ(recorder.events,
-              (std::vector<std::string>{"ins 1+1", "chg 1", "sel 0", "rem 2+1", "reset"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"ins 1+1", "chg 1", "sel 0", "rem 2+1",
+                                                         "sel all", "sel all", "reset"}));
 }
 
 }  // namespace

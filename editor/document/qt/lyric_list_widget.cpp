@@ -198,6 +198,11 @@ void LyricListWidget::selectionChanged(int index) {
     selectRowInView(index, lyrics_.line(index).selected);
 }
 
+void LyricListWidget::selectionReset() {
+    if (syncing_) return;
+    showCoreSelection();
+}
+
 void LyricListWidget::listReset() {
     {
         const SyncGuard guard(syncing_);
@@ -259,9 +264,18 @@ void LyricListWidget::selectRowInView(int row, bool selected) {
 
 void LyricListWidget::showCoreSelection() {
     const SyncGuard guard(syncing_);
+    // Runs of selected lines become one range each: the view tests every
+    // painted cell against every range.
     QItemSelection selection;
-    for (int row : lyrics_.selectedLines()) {
-        selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+    const int last = model_->columnCount() - 1;
+    for (int row = 0; row < lyrics_.count();) {
+        if (!lyrics_.line(row).selected) {
+            ++row;
+            continue;
+        }
+        const int first = row;
+        while (row < lyrics_.count() && lyrics_.line(row).selected) ++row;
+        selection.select(model_->index(first, 0), model_->index(row - 1, last));
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }

@@ -59,6 +59,7 @@ class LyricListWidget : public QTableView, public LyricListObserver, public Lyri
     void linesRemoved(int first, int count) override;
     void lineChanged(int index) override;
     void selectionChanged(int index) override;
+    void selectionReset() override;
     void listReset() override;
 
     // LyricListView
