@@ -59,6 +59,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
     void startsAsDesigned();
+    void focusComesBackAfterTheWindowWasDisabled();
     void controlStartsAs_data();
     void controlStartsAs();
     void topLevelMenu_data();
@@ -84,6 +85,25 @@ class MainWindowTest : public QObject {
     void helpMissingShowsError();
     void helpPresentIsOpened();
 };
+
+void MainWindowTest::focusComesBackAfterTheWindowWasDisabled() {
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    auto* mark = f.window.widget<QWidget>("Button2");
+    QTRY_COMPARE(QApplication::focusWidget(), mark);
+    f.window.setEnabled(false);  // as while a song converts
+    f.window.setEnabled(true);
+    QTRY_COMPARE(QApplication::focusWidget(), mark);
+
+    auto* bar = f.window.widget<QWidget>("btnStop");
+    bar->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), bar);
+    f.window.setEnabled(false);
+    f.window.setEnabled(true);
+    QTRY_COMPARE(QApplication::focusWidget(), bar);
+}
 
 void MainWindowTest::startsAsDesigned() {
     Fixture f;

@@ -86,6 +86,10 @@ MainWindow::MainWindow(Editor& editor, QWidget* parent) : QMainWindow(parent), e
     connectShellCommands();
 
     controlPanel_->markButton()->setFocus();
+    lastFocus_ = controlPanel_->markButton();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now->window() == this) lastFocus_ = now;
+    });
     qApp->installEventFilter(this);
 }
 
@@ -219,6 +223,16 @@ void MainWindow::showEvent(QShowEvent* event) {
     shown_ = true;
     centreOnScreen();
     formShow();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Disabling the window while a song converts or a confirm run plays takes
+    // the focus from its control; without giving it back the title field would
+    // get it, where the assigned Mark key does nothing.
+    if (event->type() == QEvent::EnabledChange && isEnabled() && lastFocus_) {
+        lastFocus_->setFocus();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -50,6 +51,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,6 +79,8 @@ class MainWindow : public QMainWindow {
     QPlainTextEdit* memo_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
     bool shown_ = false;
+    // The control that last had the focus inside this window.
+    QPointer<QWidget> lastFocus_;
 };
 
 }  // namespace obrin
