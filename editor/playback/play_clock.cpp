@@ -5,9 +5,11 @@
 namespace obrin {
 
 namespace {
-// Seconds in which the clock closes most of a gap to the device: long enough
-// to smooth the server's corrections, short enough that a steady drift of the
-// device's rate leaves only a millisecond or two of lag.
+// Seconds of reports whose mean places the trend: two of the server's timing
+// periods, so its corrections average out. A device off the nominal rate by a
+// fraction d leaves the clock d * kWindow / 2 behind (0.15 ms at 100 ppm).
+constexpr double kWindow = 3.0;
+// Seconds in which the clock closes most of a gap to the trend.
 constexpr double kSteering = 0.2;
 // The fastest the clock may run to catch up, relative to nominal.
 constexpr double kMaxCatchUp = 0.1;
@@ -18,10 +20,15 @@ constexpr double kJump = 0.25;
 // stops it there, and a server that corrects its count downwards halts it
 // until the device has caught up, rather than making it step back.
 constexpr double kLead = 0.02;
+// How far (seconds) a report may fall behind the trend before the trend is
+// started anew from it: further than the server's corrections go, so a device
+// that stalled or was set back is followed at once.
+constexpr double kBehind = 0.01;
 }  // namespace
 
 void PlayClock::reset() {
     started_ = false;
+    recent_.clear();
 }
 
 void PlayClock::sample(double now, double frames) {
@@ -31,9 +38,22 @@ void PlayClock::sample(double now, double frames) {
         started_ = true;
         time_ = now;
         frames_ = frames;
+    } else {
+        // A device that stalled or skipped is where it says; its older reports
+        // would only hold the trend back.
+        const double trend = trendAt(now);
+        if (frames < trend - kBehind * rate_ || frames > trend + kJump * rate_) recent_.clear();
     }
-    reportTime_ = now;
-    reportFrames_ = frames;
+    latest_ = {now, frames};
+    recent_.push_back(latest_);
+    while (recent_.front().time < now - kWindow) recent_.pop_front();
+}
+
+double PlayClock::trendAt(double now) const {
+    double offset = 0;
+    for (const Report& r : recent_) offset += r.frames - rate_ * (r.time - latest_.time);
+    offset /= static_cast<double>(recent_.size());
+    return offset + rate_ * (now - latest_.time);
 }
 
 double PlayClock::playedAt(double now) {
@@ -41,12 +61,11 @@ double PlayClock::playedAt(double now) {
     const double elapsed = std::max(0.0, now - time_);
     const double freeRun = frames_ + elapsed * rate_;
     // The server extrapolates its own count between reports the same way.
-    const double device = reportFrames_ + std::max(0.0, now - reportTime_) * rate_;
-    const double gap = device - freeRun;
-    if (gap > kJump * rate_) {
+    const double device = latest_.frames + std::max(0.0, now - latest_.time) * rate_;
+    if (device - freeRun > kJump * rate_) {
         frames_ = device;
     } else {
-        const double steer = gap * std::min(1.0, elapsed / kSteering);
+        const double steer = (trendAt(now) - freeRun) * std::min(1.0, elapsed / kSteering);
         const double steered =
             freeRun + std::clamp(steer, -elapsed * rate_, elapsed * rate_ * kMaxCatchUp);
         frames_ = std::max(frames_, std::min(steered, device + kLead * rate_));

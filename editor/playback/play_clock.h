@@ -1,15 +1,19 @@
 #pragma once
 
+#include <deque>
+
 namespace obrin {
 
 // Turns the audio device's count of played frames into a clock that advances
-// smoothly and never backwards. A sound server reports that count in jumps: it
-// extrapolates with the local clock between its timing updates and corrects
-// by tens of milliseconds when one arrives, and the device's rate wanders a
-// little from the local clock's. This clock runs at the nominal rate and
-// steers towards the device, at most a tenth faster, or slower down to a halt,
-// so a correction is spread over a few hundred milliseconds instead of showing
-// as a step; it never runs more than a few milliseconds ahead of the device.
+// smoothly and never backwards. A sound server reports that count in jumps:
+// PulseAudio refreshes its timing only every second and a half, extrapolates
+// with the local clock in between and then corrects by several milliseconds,
+// so single reports wander around where the audio really is. This clock
+// follows their trend instead: the nominal rate through the mean of the last
+// three seconds of reports. It steers towards that line, at most a tenth
+// faster, or slower down to a halt, and never runs more than a few
+// milliseconds ahead of the device, so a stall stops it at once; a device
+// that falls behind the line or skips far ahead starts a new trend.
 //
 // Times are seconds on a monotonic clock; counts are frames of the device.
 class PlayClock {
@@ -24,10 +28,18 @@ class PlayClock {
     [[nodiscard]] double playedAt(double now);
 
   private:
+    struct Report {
+        double time;
+        double frames;
+    };
+    // Where the trend of the recent reports puts the device at `now`.
+    [[nodiscard]] double trendAt(double now) const;
+
     double rate_;
     bool started_ = false;
-    double reportTime_ = 0;
-    double reportFrames_ = 0;
+    Report latest_{};
+    // The reports of the last few seconds, oldest first.
+    std::deque<Report> recent_;
     double time_ = 0;
     double frames_ = 0;
 };
