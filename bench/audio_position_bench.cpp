@@ -8,6 +8,7 @@
 //   advance between two samples.
 //
 // Run with a sound server present (bench/run-audio.sh starts a null sink).
+// With OBRIN_BENCH_DUMP=<prefix> set it also writes each run's samples.
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -16,7 +17,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "playback/qt/audio_player.h"
@@ -108,6 +111,21 @@ Figures Analyse(const std::vector<Sample>& s, double rate, double startSeconds) 
     return f;
 }
 
+// Writes the samples as "wall,position,device" lines (seconds) to
+// <prefix><rate times ten>.csv, to study the device clock's behaviour.
+void Dump(const std::vector<Sample>& samples, const std::string& prefix, double rate) {
+    const std::string path = prefix + std::to_string(static_cast<int>(rate * 10)) + ".csv";
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return;
+    }
+    for (const Sample& x : samples) {
+        std::fprintf(out, "%.6f,%.6f,%.6f\n", x.wall, x.position, x.device);
+    }
+    std::fclose(out);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -125,7 +143,9 @@ int main(int argc, char* argv[]) {
         "raw device clock: deviation(ms)  step(ms)");
     for (double rate : {1.0, 0.5}) {
         const double start = 1.0;
-        const Figures f = Analyse(Record(player, rate, start), rate, start);
+        const auto samples = Record(player, rate, start);
+        if (const char* prefix = std::getenv("OBRIN_BENCH_DUMP")) Dump(samples, prefix, rate);
+        const Figures f = Analyse(samples, rate, start);
         std::printf("%4.1f  %7zu  %11.5f  %10.2f  %13.2f  %8.2f  %9d  |  %31.2f  %8.2f\n", rate,
                     f.samples, f.deviceRate, f.offsetMs, f.trendDeviationMs, f.stepMs, f.backwards,
                     f.rawDeviationMs, f.rawStepMs);

@@ -6,8 +6,12 @@ start_null_sink() {
     mkdir -p "$PULSE_RUNTIME_PATH"
     chmod 700 "$XDG_RUNTIME_DIR"
     unset PULSE_SERVER
+    # Without rewinds the sink never takes back audio it had already mixed
+    # ahead when a stream writes more, so a stream's read index only moves
+    # forward and the played-audio clock derived from it wanders by a few
+    # milliseconds instead of tens.
     local flags=(--daemonize=yes --exit-idle-time=-1 --disallow-exit --use-pid-file=yes
-                 -n --load=module-null-sink\ sink_name=obrin_null
+                 -n "--load=module-null-sink sink_name=obrin_null norewinds=1"
                  --load=module-native-protocol-unix --load=module-always-sink)
     [ "$(id -u)" -eq 0 ] && flags+=(--system=no)
     if ! pulseaudio "${flags[@]}" >/dev/null 2>&1; then
