@@ -15,10 +15,13 @@ namespace {
 constexpr double kMinRate = 0.2;
 constexpr double kMaxRate = 3.0;
 constexpr int kSilence = -10000;
-// The device holds about this much audio ahead of the speaker. Pausing and
-// seeking drop it, so it costs nothing there; it only has to ride out the
-// user-interface thread being busy for a moment.
-constexpr int kDeviceBufferMs = 200;
+// The device holds about this much audio ahead of the speaker. It has to ride
+// out the user-interface thread being busy for a moment, but it also sets the
+// server's latency, and PulseAudio's played-audio clock errs by a fraction of
+// that latency (it subtracts an average of past latencies from the current
+// read index): on a null sink its reports stray 15-20 ms from their trend at
+// 200 ms and 4-8 ms at 50 ms.
+constexpr int kDeviceBufferMs = 50;
 constexpr int kFeedIntervalMs = 10;
 // When the device's clock stops short of the end of the file (a server that
 // holds back a last fragment), the end is declared this long after it was due.
