@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "../plugins/scratch_folder.h"
+#include "temp_folder.h"
 #include "../plugins/wave_bytes.h"
 
 namespace obrin {
@@ -26,7 +26,7 @@ std::string Quote(const std::string& arg) {
     return quoted + "'";
 }
 
-CliRun Decode(const test::ScratchFolder& folder, const std::vector<std::string>& args) {
+CliRun Decode(const test::TempFolder& folder, const std::vector<std::string>& args) {
     std::string command =
         "cd " + Quote(folder.path().string()) + " && " + Quote(OBRIN_CLI_PATH) + " decode";
     for (const auto& arg : args) command += " " + Quote(arg);
@@ -36,7 +36,7 @@ CliRun Decode(const test::ScratchFolder& folder, const std::vector<std::string>&
 }
 
 TEST(CliDecode, ConvertsThroughVellinLikeTheEditor) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     std::filesystem::copy_file(kFixtures / "mp3_stereo.wav", folder / "song.rmp");
     const CliRun run = Decode(folder, {"song.rmp", "out.wav"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -59,7 +59,7 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 class CliDecodeFailureTest : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(CliDecodeFailureTest, ExitsWithTheResultAndSaysWhy) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.ref", folder / "raw.wav");
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.xyz");
     test::WriteBytes(folder / "out.wav", "kept");

@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "../text/temp_folder.h"
+#include "temp_folder.h"
 #include "shell/sjis_codec.h"
 
 namespace obrin {
 namespace {
+
+using test::TempFolder;
 
 using testing::HasSubstr;
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scratch_folder.h"
+#include "temp_folder.h"
 #include "wave_bytes.h"
 
 namespace obrin {
@@ -28,7 +28,7 @@ class DecodeTest : public testing::Test {
                                  std::filesystem::directory_iterator())) == count;
     }
 
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     std::filesystem::path out = folder / "out.wav";
 };
 

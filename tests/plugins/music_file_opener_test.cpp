@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "logging_dialogs.h"
-#include "scratch_folder.h"
+#include "temp_folder.h"
 #include "wave_bytes.h"
 
 namespace obrin {
@@ -99,8 +99,8 @@ class OpenerTest : public testing::Test {
         return std::ranges::find(log, entry) != log.end();
     }
 
-    test::ScratchFolder folder;
-    test::ScratchFolder work;
+    test::TempFolder folder;
+    test::TempFolder work;
     PluginTable table;
     Log log;
     test::LoggingDialogs dialogs;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "logging_dialogs.h"
-#include "scratch_folder.h"
+#include "temp_folder.h"
 #include "wave_bytes.h"
 
 namespace obrin {
@@ -19,7 +19,7 @@ Entries EntriesOf(const PluginTable& table) {
 }
 
 TEST(PluginRegistry, ReadsSectionTypeInFileOrder) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     test::WriteBytes(folder / "filetype.ini",
                      "[other]\r\nwav=x.dll\r\n[type]\r\nwma=wendax.dll\r\nwav=vellin.dll\r\n"
                      "ogg=\r\nWMA=other.dll\r\n");
@@ -36,7 +36,7 @@ TEST(PluginRegistry, ShippedRegistrySendsWaveFilesToVellin) {
 }
 
 TEST(PluginRegistry, MissingFileGivesEmptyTable) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     EXPECT_TRUE(ReadPluginTable(folder.path()).entries().empty());
 }
 
@@ -49,7 +49,7 @@ class CommandLineTest : public testing::Test {
     }
     std::string registry() const { return test::ReadBytes(folder / "filetype.ini"); }
 
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     Log log;
     test::LoggingDialogs dialogs{log};
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "playback/input_plugin_call.h"
-#include "scratch_folder.h"
+#include "temp_folder.h"
 #include "wave_bytes.h"
 
 namespace obrin {
@@ -80,7 +80,7 @@ std::vector<int> Samples16(const Bytes& data) {
 
 TEST_P(VellinFormatTest, ConvertsLikeFfmpegDecodes) {
     const FormatCase& c = GetParam();
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     const auto wav = folder / "out.wav";
     Conversion conversion;
     ASSERT_EQ(conversion.run(kFixtures / (std::string(c.name) + ".wav"), wav), 0);
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Blocks, progress and stopping.
 
 TEST(VellinProgress, OneCallPerBlockInSourceBytesEndingAtTotal) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     Conversion conversion;
     ASSERT_EQ(conversion.run(kFixtures / "pcm_s16_stereo.wav", folder / "out.wav"), 0);
     // 16-bit stereo: block alignment 4, so 4096-byte blocks; 264600 bytes of data.
@@ -151,7 +151,7 @@ TEST(VellinProgress, OneCallPerBlockInSourceBytesEndingAtTotal) {
 }
 
 TEST(VellinProgress, StopLeavesWellFormedWaveOfTheBlocksBefore) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     Conversion conversion(/*stopAtCall=*/3);
     EXPECT_EQ(conversion.run(kFixtures / "pcm_s16_stereo.wav", folder / "out.wav"), 1);
     EXPECT_EQ(conversion.calls.size(), 3u);
@@ -161,7 +161,7 @@ TEST(VellinProgress, StopLeavesWellFormedWaveOfTheBlocksBefore) {
 }
 
 TEST(VellinProgress, StopOfCompressedSourceStillGivesWellFormedWave) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     Conversion conversion(/*stopAtCall=*/1);
     EXPECT_EQ(conversion.run(kFixtures / "ima_adpcm_stereo.wav", folder / "out.wav"), 1);
     EXPECT_TRUE(ParsedOutput(folder / "out.wav").data.empty());
@@ -185,7 +185,7 @@ class VellinCraftedTest : public testing::TestWithParam<CraftedCase> {};
 
 TEST_P(VellinCraftedTest, GivesItsResultAndNeverGarbage) {
     const CraftedCase& c = GetParam();
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     test::WriteBytes(folder / "in.wav", c.file);
     Conversion conversion;
     ASSERT_EQ(conversion.run(folder / "in.wav", folder / "out.wav"), c.result);
@@ -248,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
                     0}));
 
 TEST(VellinFailures, UnknownFormatTagNamesTheConverterFailure) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     test::WriteBytes(folder / "in.wav",
                      Riff(Chunk("fmt ", PcmFormat(2, 8000, 16, 0x7A7A)) + Chunk("data", kSamples)));
     testing::internal::CaptureStdout();
@@ -259,7 +259,7 @@ TEST(VellinFailures, UnknownFormatTagNamesTheConverterFailure) {
 }
 
 TEST(VellinFailures, EmptyDataMakesNoProgressCall) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     test::WriteBytes(folder / "in.wav", Riff(kFmt + Chunk("data", "")));
     Conversion conversion;
     EXPECT_EQ(conversion.run(folder / "in.wav", folder / "out.wav"), 0);
@@ -267,7 +267,7 @@ TEST(VellinFailures, EmptyDataMakesNoProgressCall) {
 }
 
 TEST(VellinFailures, DataClaimingTooMuchReportsTheRealSize) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     test::WriteBytes(folder / "in.wav", Riff(kFmt + "data" + Le32(1000000) + kSamples));
     Conversion conversion;
     EXPECT_EQ(conversion.run(folder / "in.wav", folder / "out.wav"), 0);
@@ -276,7 +276,7 @@ TEST(VellinFailures, DataClaimingTooMuchReportsTheRealSize) {
 }
 
 TEST(VellinFailures, PathsThatCannotBeUsed) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     const auto good = kFixtures / "pcm_s16_stereo.wav";
     Conversion conversion;
     EXPECT_EQ(conversion.run(folder / "missing.wav", folder / "out.wav"), 1);
@@ -289,7 +289,7 @@ TEST(VellinFailures, PathsThatCannotBeUsed) {
 }
 
 TEST(VellinFailures, SourceAsDestinationIsRefusedAndKept) {
-    test::ScratchFolder folder;
+    test::TempFolder folder;
     const Bytes original = Riff(kFmt + Chunk("data", kSamples));
     test::WriteBytes(folder / "song.wav", original);
     Conversion conversion;

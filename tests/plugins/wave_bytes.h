@@ -8,21 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 // Byte-level helpers for the plug-in tests: reading whole files, building
 // RIFF files chunk by chunk (damaged ones included), and taking apart the
 // exact layout vellin writes.
 namespace obrin::test {
 
 using Bytes = std::string;
-
-inline Bytes ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 inline Bytes Le16(std::uint16_t v) {
     return {char(v & 0xFF), char(v >> 8)};

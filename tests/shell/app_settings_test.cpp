@@ -10,9 +10,9 @@
 namespace obrin {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 const std::filesystem::path kProgramFolder = "/opt/obrin";
 

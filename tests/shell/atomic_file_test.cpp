@@ -12,9 +12,9 @@
 namespace obrin {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 std::size_t EntryCount(const std::filesystem::path& folder) {
     std::size_t n = 0;

@@ -1,13 +1,13 @@
 #include "shell/editor.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "shell/timer.h"
+#include "temp_folder.h"
 
 namespace obrin {
 namespace {
@@ -17,26 +17,15 @@ class NoTimers final : public TimerFactory {
     std::unique_ptr<Timer> createTimer() override { return nullptr; }
 };
 
-std::filesystem::path ScratchFolder() {
-    static int serial = 0;
-    auto folder =
-        std::filesystem::temp_directory_path() /
-        ("obrin-editor-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
 class EditorTest : public ::testing::Test {
   protected:
-    ~EditorTest() override { std::filesystem::remove_all(folder_); }
-
     void touch(const std::filesystem::path& path) {
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path) << "RIFF";
     }
 
-    std::filesystem::path folder_ = ScratchFolder();
+    test::TempFolder scratch_;
+    std::filesystem::path folder_ = scratch_.path();
     RecordingDialogs dialogs_;
     obrin::testing::FakePlayer player_;
     NoTimers timers_;

@@ -7,9 +7,9 @@
 namespace obrin {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 FontSlotFonts Designed() {
     return {FontChoice{"IPAPGothic", 9, 0}, FontChoice{"IPAPGothic", 9, 0},

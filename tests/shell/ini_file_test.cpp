@@ -9,9 +9,9 @@
 namespace obrin {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 IniFile Loaded(const TempFolder& folder, const std::string& bytes) {
     WriteBytes(folder / "test.ini", bytes);

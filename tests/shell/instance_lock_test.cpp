@@ -12,8 +12,8 @@
 namespace obrin {
 namespace {
 
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 // Asks a forked process whether it can take the lock; its exit status answers.
 bool OtherProcessCanAcquire(const std::filesystem::path& folder) {

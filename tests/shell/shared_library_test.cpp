@@ -10,8 +10,8 @@
 namespace obrin {
 namespace {
 
-using testing_support::TempFolder;
-using testing_support::WriteBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 using AnswerFunction = int (*)();
 using PathFunction = const char* (*)();

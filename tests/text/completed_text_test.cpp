@@ -13,6 +13,8 @@
 namespace obrin {
 namespace {
 
+using test::TempFolder;
+
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing_text::Sj;

@@ -12,6 +12,8 @@
 namespace obrin {
 namespace {
 
+using test::TempFolder;
+
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing::IsEmpty;

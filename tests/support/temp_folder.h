@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -7,11 +8,12 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
-namespace obrin::testing_support {
+namespace obrin::test {
 
 // A fresh folder under the system's temporary folder, removed with all it
-// holds when the test ends.
+// holds when the test ends (even if the test made it read-only).
 class TempFolder {
   public:
     TempFolder() {
@@ -32,6 +34,16 @@ class TempFolder {
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
+    void write(const std::string& name, std::string_view bytes) const {
+        std::ofstream out(path_ / name, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(out.good()) << name;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
   private:
     std::filesystem::path path_;
 };
@@ -46,4 +58,4 @@ inline void WriteBytes(const std::filesystem::path& file, const std::string& byt
     out << bytes;
 }
 
-}  // namespace obrin::testing_support
+}  // namespace obrin::test
