@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 
 namespace {
 

@@ -7,18 +7,18 @@
 
 #include "cli_args.h"
 #include "cli_command.h"
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 #include "shell/app_paths.h"
 #include "shell/app_settings.h"
-#include "shell/atomic_file.h"
-#include "shell/sjis_codec.h"
+#include "base/atomic_file.h"
+#include "base/sjis_codec.h"
 #include "text/completed_text.h"
 #include "text/lyrics_expansion.h"
 #include "text/tag_info_file.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
-#include "text/text_options.h"
+#include "shell/text_options.h"
 
 namespace obrin::cli {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "document/conversion_error.h"
-#include "document/time_text.h"
+#include "base/conversion_error.h"
+#include "base/time_text.h"
 
 namespace obrin {
 

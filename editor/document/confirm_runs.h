@@ -7,9 +7,9 @@
 #include "document/confirm_views.h"
 #include "document/document.h"
 #include "document/timing_commands.h"
-#include "playback/playback_control.h"
-#include "shell/dialogs.h"
-#include "shell/timer.h"
+#include "base/playback_control.h"
+#include "base/dialogs.h"
+#include "base/timer.h"
 
 namespace obrin {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "document/conversion_error.h"
-#include "document/number_text.h"
+#include "base/conversion_error.h"
+#include "base/number_text.h"
 
 namespace obrin {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "document/conversion_error.h"
-#include "document/time_text.h"
+#include "base/conversion_error.h"
+#include "base/time_text.h"
 
 namespace obrin {
 

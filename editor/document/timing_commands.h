@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "document/document.h"
-#include "playback/playback_control.h"
-#include "shell/dialogs.h"
+#include "base/playback_control.h"
+#include "base/dialogs.h"
 
 namespace obrin {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "obrin/input_plugin.h"
-#include "shell/shared_library.h"
+#include "base/shared_library.h"
 
 namespace obrin {
 

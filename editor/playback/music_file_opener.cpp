@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "playback/music_file_names.h"
-#include "shell/dialogs.h"
+#include "base/dialogs.h"
 
 namespace obrin {
 

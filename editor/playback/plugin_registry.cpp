@@ -1,7 +1,7 @@
 #include "playback/plugin_registry.h"
 
-#include "shell/dialogs.h"
-#include "shell/ini_file.h"
+#include "base/dialogs.h"
+#include "base/ini_file.h"
 
 namespace obrin {
 

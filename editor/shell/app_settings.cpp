@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "shell/ini_file.h"
+#include "base/ini_file.h"
 
 namespace obrin {
 namespace {

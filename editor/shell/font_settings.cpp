@@ -1,7 +1,7 @@
 #include "shell/font_settings.h"
 
-#include "shell/ini_file.h"
-#include "shell/sjis_codec.h"
+#include "base/ini_file.h"
+#include "base/sjis_codec.h"
 
 namespace obrin {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "shell/dialogs.h"
+#include "base/dialogs.h"
 
 namespace obrin {
 

@@ -1,6 +1,6 @@
 #include "text/clipboard_paste.h"
 
-#include "shell/dialogs.h"
+#include "base/dialogs.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
 

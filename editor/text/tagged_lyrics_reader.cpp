@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "document/time_text.h"
+#include "base/time_text.h"
 #include "text/sjis_text.h"
 #include "text/text_lines.h"
 #include "text/time_tag.h"

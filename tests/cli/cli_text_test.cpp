@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "temp_folder.h"
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 
 namespace obrin {
 namespace {

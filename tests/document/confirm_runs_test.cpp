@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "document/time_text.h"
+#include "base/time_text.h"
 #include "timing_rig.h"
 
 namespace obrin {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 
 namespace obrin {
 namespace {

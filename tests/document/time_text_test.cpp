@@ -1,8 +1,8 @@
-#include "document/time_text.h"
+#include "base/time_text.h"
 
 #include <gtest/gtest.h>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 
 namespace obrin {
 namespace {

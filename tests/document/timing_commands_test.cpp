@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "document/time_text.h"
+#include "base/time_text.h"
 #include "timing_rig.h"
 
 namespace obrin {

@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "recording_dialogs.h"
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 
 using namespace obrin;
 

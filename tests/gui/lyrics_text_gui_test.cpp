@@ -16,11 +16,11 @@
 #include "recording_dialogs.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
-#include "shell/qt/qt_timer.h"
-#include "shell/sjis_codec.h"
+#include "base/qt/qt_timer.h"
+#include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
-#include "text/qt/lyrics_commands.h"
-#include "text/qt/paste_form.h"
+#include "shell/qt/lyrics_commands.h"
+#include "text/qt/paste_window.h"
 #include "text/text_messages.h"
 
 using namespace obrin;
@@ -58,9 +58,9 @@ struct Fixture {
 };
 
 // Runs `action` on the paste window once it is up, then the window must close.
-void WhenPasteFormShows(const std::function<void(PasteForm&)>& action) {
+void WhenPasteFormShows(const std::function<void(PasteWindow&)>& action) {
     QTimer::singleShot(0, [action] {
-        auto* form = qobject_cast<PasteForm*>(QApplication::activeModalWidget());
+        auto* form = qobject_cast<PasteWindow*>(QApplication::activeModalWidget());
         QVERIFY(form);
         action(*form);
         if (form->isVisible()) form->close();
@@ -101,7 +101,7 @@ void LyricsTextGuiTest::pasteWindowHasNoCancel() {
     Fixture f;
     f.editor.document().headerLines = {"head"};
     f.editor.document().loadedFromFile = true;
-    WhenPasteFormShows([how](PasteForm& form) {
+    WhenPasteFormShows([how](PasteWindow& form) {
         form.editPane()->setPlainText(QStringLiteral(" 夜明け \n\n※くり返し\n"));
         if (how == "Exit1") {
             form.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
@@ -124,7 +124,7 @@ void LyricsTextGuiTest::pasteWindowHasNoCancel() {
 void LyricsTextGuiTest::pasteWindowUntouchedEmptiesTheList() {
     Fixture f;
     f.editor.document().lyrics.assign({"a", "b"});
-    WhenPasteFormShows([](PasteForm&) {});
+    WhenPasteFormShows([](PasteWindow&) {});
     f.window.action("P4")->trigger();
     QCOMPARE(f.editor.document().lyrics.count(), 0);
 }
@@ -133,7 +133,7 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
     Fixture f;
     f.window.infoPane()->setPlainText(QStringLiteral("@info"));
     f.clipboard.text = Utf8ToSjis("※サビ\r\n※\r\n");
-    WhenPasteFormShows([](PasteForm& form) {
+    WhenPasteFormShows([](PasteWindow& form) {
         form.findChild<QAction*>(QStringLiteral("A1"))->trigger();
         QCOMPARE(form.sourcePane()->toPlainText(), QStringLiteral("※サビ\n※\n"));
         QCOMPARE(form.editPane()->toPlainText(), QStringLiteral("サビ\n\n"));
@@ -146,7 +146,7 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
 
 void LyricsTextGuiTest::pasteWindowHorizontalResizeHalvesTheSource() {
     Fixture f;
-    PasteForm form(f.editor.document(), f.clipboard, f.dialogs, [] { return ExpansionOptions{}; });
+    PasteWindow form(f.editor.document(), f.clipboard, f.dialogs, [] { return ExpansionOptions{}; });
     form.applyLayout({.vertical = false, .width = 600, .height = 400, .sourceSize = 100});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

@@ -19,7 +19,7 @@
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "shell/editor.h"
-#include "shell/qt/qt_timer.h"
+#include "base/qt/qt_timer.h"
 
 using namespace obrin;
 

@@ -1,6 +1,6 @@
 // Opening music files from the main window: the menu command, drops, the
 // command line, B2 and S1, converting the demo song through vellin.
-#include "playback/qt/music_file_commands.h"
+#include "shell/qt/music_file_commands.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -13,18 +13,18 @@
 #include <fstream>
 
 #include "document/qt/control_panel.h"
-#include "document/qt/timing_parts.h"
+#include "shell/qt/timing_parts.h"
 #include "fake_player.h"
 #include "playback/conversion_progress.h"
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 #include "recording_dialogs.h"
 #include "recording_timing_views.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
-#include "shell/qt/qt_timer.h"
-#include "shell/sjis_codec.h"
+#include "base/qt/qt_timer.h"
+#include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
-#include "text/qt/lyrics_commands.h"
+#include "shell/qt/lyrics_commands.h"
 
 using namespace obrin;
 
@@ -205,7 +205,7 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
     MainWindow window{editor};
     TimingParts timing(window, editor);
     MusicFileCommands commands(window, editor, timing.playback(), timing.progress(),
-                               timing.waitForm());
+                               timing.waitDialog());
     commands.loadPluginTable();
     LyricsCommands lyrics(window, editor, clipboard);
     commands.saveLyrics = [&lyrics](const std::string& path) { lyrics.saveLyricsFile(path); };

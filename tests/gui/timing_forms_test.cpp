@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "document/qt/kakunin_form.h"
-#include "playback/qt/wait_form.h"
+#include "document/qt/confirm_dialog.h"
+#include "playback/qt/wait_dialog.h"
 
 namespace obrin {
 
@@ -15,7 +15,7 @@ class TimingFormsTest : public QObject {
   private slots:
     void confirmDialogLooksAsDesigned() {
         QMainWindow window;
-        KakuninForm form(&window);
+        ConfirmDialog form(&window);
         QCOMPARE(form.windowTitle(), QStringLiteral("確認"));
         QCOMPARE(form.size(), QSize(506, 78));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -47,7 +47,7 @@ class TimingFormsTest : public QObject {
         QFETCH(QByteArray, text);
         QFETCH(QColor, colour);
         QFETCH(QString, shown);
-        KakuninForm form(nullptr);
+        ConfirmDialog form(nullptr);
         if (kind == QLatin1String("lyric")) {
             form.setPanelLyric(text.toStdString());
         } else {
@@ -63,7 +63,7 @@ class TimingFormsTest : public QObject {
 
     void confirmButtonsAndClosingCallBack() {
         QMainWindow window;
-        KakuninForm form(&window);
+        ConfirmDialog form(&window);
         int checks = 0, aborts = 0, closes = 0;
         form.onCheck = [&] { ++checks; };
         form.onAbort = [&] { ++aborts; };
@@ -85,8 +85,8 @@ class TimingFormsTest : public QObject {
     void dialogsStayUsableWhileTheMainWindowIsDisabled() {
         QMainWindow window;
         window.show();
-        KakuninForm confirm(&window);
-        WaitForm wait(&window);
+        ConfirmDialog confirm(&window);
+        WaitDialog wait(&window);
         confirm.showDialog();
         wait.showWait();
         window.setEnabled(false);
@@ -96,7 +96,7 @@ class TimingFormsTest : public QObject {
 
     void waitDialogGaugeAndForceQuit() {
         QMainWindow window;
-        WaitForm form(&window);
+        WaitDialog form(&window);
         QCOMPARE(form.size(), QSize(300, 119));
         QCOMPARE(form.windowTitle(), QString());
         QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));

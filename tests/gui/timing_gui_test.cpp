@@ -14,7 +14,7 @@
 #include "document/nudge_buttons.h"
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
-#include "document/qt/timing_parts.h"
+#include "shell/qt/timing_parts.h"
 #include "fake_player.h"
 #include "fake_timers.h"
 #include "playback/qt/player_panel.h"
@@ -272,7 +272,7 @@ void TimingGuiTest::confirmAroundShowsCountdownThenLyric() {
     f.show();
     f.load();
     f.lines({"00:03:00"});
-    KakuninForm& dialog = f.timing.confirmDialog();
+    ConfirmDialog& dialog = f.timing.confirmDialog();
     f.button("Button4")->click();
     QVERIFY(dialog.isVisible());
     QVERIFY(!f.window.isEnabled());
@@ -292,7 +292,7 @@ void TimingGuiTest::confirmAllLocksEditingUntilTheDialogCloses() {
     f.show();
     f.load();
     f.lines({"00:00:50", "00:02:00"});
-    KakuninForm& dialog = f.timing.confirmDialog();
+    ConfirmDialog& dialog = f.timing.confirmDialog();
     f.button("Button5")->click();
     QVERIFY(dialog.isVisible());
     QVERIFY(!f.window.controlPanel()->isEnabled());

@@ -1,4 +1,4 @@
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "shell/ini_file.h"
+#include "base/ini_file.h"
 #include "temp_folder.h"
 
 namespace obrin {

@@ -6,7 +6,7 @@
 
 #include "fake_player.h"
 #include "recording_dialogs.h"
-#include "shell/timer.h"
+#include "base/timer.h"
 #include "temp_folder.h"
 
 namespace obrin {

@@ -1,4 +1,4 @@
-#include "shell/shared_library.h"
+#include "base/shared_library.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/player.h"
+#include "base/player.h"
 
 namespace obrin::testing {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "shell/timer.h"
+#include "base/timer.h"
 
 namespace obrin::testing {
 

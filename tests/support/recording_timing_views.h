@@ -6,7 +6,7 @@
 
 #include "document/confirm_views.h"
 #include "document/lyric_list.h"
-#include "playback/player_panel_view.h"
+#include "base/player_panel_view.h"
 #include "playback/wait_view.h"
 
 namespace obrin::testing {

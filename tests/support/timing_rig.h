@@ -8,7 +8,7 @@
 #include "document/timing_commands.h"
 #include "fake_player.h"
 #include "fake_timers.h"
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 #include "recording_dialogs.h"
 #include "recording_timing_views.h"
 

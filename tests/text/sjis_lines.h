@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 
 namespace obrin::testing_text {
 

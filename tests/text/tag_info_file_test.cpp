@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 #include "sjis_lines.h"
 #include "temp_folder.h"
 #include "text/comma_text.h"

@@ -8,10 +8,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 #include "document/document.h"
 #include "document/nudge_buttons.h"
-#include "shell/dialogs.h"
+#include "base/dialogs.h"
 
 namespace obrin {
 

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "shell/dialogs.h"
-#include "shell/sjis_codec.h"
+#include "base/dialogs.h"
+#include "base/sjis_codec.h"
 
 namespace obrin {
 

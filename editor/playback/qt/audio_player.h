@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "playback/play_clock.h"
-#include "playback/player.h"
+#include "base/player.h"
 
 class QAudioSink;
 class QIODevice;

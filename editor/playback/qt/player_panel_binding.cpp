@@ -7,7 +7,7 @@
 #include <QSlider>
 #include <algorithm>
 
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 #include "playback/qt/player_panel.h"
 
 namespace obrin {

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "playback/player_panel_view.h"
+#include "base/player_panel_view.h"
 
 namespace obrin {
 

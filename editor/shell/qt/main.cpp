@@ -2,16 +2,16 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "document/qt/timing_parts.h"
+#include "shell/qt/timing_parts.h"
 #include "playback/qt/audio_player.h"
-#include "playback/qt/music_file_commands.h"
+#include "shell/qt/music_file_commands.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
 #include "shell/instance_lock.h"
 #include "shell/qt/main_window.h"
-#include "shell/qt/qt_dialogs.h"
-#include "shell/qt/qt_timer.h"
-#include "text/qt/lyrics_commands.h"
+#include "base/qt/qt_dialogs.h"
+#include "base/qt/qt_timer.h"
+#include "shell/qt/lyrics_commands.h"
 #include "text/qt/qt_clipboard.h"
 
 namespace {
@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     dialogs.setParent(&mainWindow);
     obrin::TimingParts timing(mainWindow, editor);
     obrin::MusicFileCommands music(mainWindow, editor, timing.playback(), timing.progress(),
-                                   timing.waitForm());
+                                   timing.waitDialog());
     music.stopFollowingPlayer = [&timing] { timing.confirm().musicFileOpened(); };
     music.loadPluginTable();
     obrin::QtClipboard clipboard;

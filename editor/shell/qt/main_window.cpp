@@ -19,7 +19,7 @@
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
 #include "shell/editor.h"
-#include "shell/qt/key_form.h"
+#include "shell/qt/key_assignment_dialog.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/qt_fonts.h"
 #include "shell/qt/virtual_keys.h"
@@ -169,7 +169,7 @@ void MainWindow::connectShellCommands() {
     }
     connect(action("K1"), &QAction::triggered, this, [this] {
         AppSettings& settings = editor_.settings();
-        KeyForm form({settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause}, this);
+        KeyAssignmentDialog form({settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause}, this);
         form.exec();
         const auto codes = form.codes();
         settings.keyMark = codes[0];

@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "shell/dialogs.h"
+#include "base/dialogs.h"
 
 namespace obrin {
 

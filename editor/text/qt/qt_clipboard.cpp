@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 #include "text/qt/sjis_qt.h"
 
 namespace obrin {

@@ -1,6 +1,6 @@
 #include "text/qt/sjis_qt.h"
 
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 #include "text/text_lines.h"
 
 namespace obrin {

@@ -16,14 +16,14 @@ namespace obrin {
 // events that the progress reports let through; its only use is the
 // force-quit button. It cannot be closed from its title bar or with Escape:
 // the conversion closes it.
-class WaitForm final : public QDialog, public WaitView {
+class WaitDialog final : public QDialog, public WaitView {
     Q_OBJECT
   public:
     static constexpr const char* kPleaseWait = "しばらくお待ちください";
 
     // The dialog opens over the main window, which carries the count in its
     // caption; it does not own the dialog.
-    explicit WaitForm(QWidget* mainWindow);
+    explicit WaitDialog(QWidget* mainWindow);
 
     // The "強制終了(&X)" button.
     std::function<void()> onForceQuit;

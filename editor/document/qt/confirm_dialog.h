@@ -14,11 +14,11 @@ namespace obrin {
 // main window. Its panel shows the countdown or the lyric. Closing it by
 // its close box or the window menu tells onClosed; the editor itself hides
 // it through hideDialog, which does not.
-class KakuninForm final : public QDialog, public ConfirmDialogView {
+class ConfirmDialog final : public QDialog, public ConfirmDialogView {
     Q_OBJECT
   public:
     // The main window is where the dialog opens; it does not own it.
-    explicit KakuninForm(QWidget* mainWindow);
+    explicit ConfirmDialog(QWidget* mainWindow);
 
     std::function<void()> onCheck;
     std::function<void()> onAbort;

@@ -1,4 +1,4 @@
-#include "shell/qt/key_form.h"
+#include "shell/qt/key_assignment_dialog.h"
 
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -8,7 +8,7 @@
 
 namespace obrin {
 
-KeyForm::KeyForm(const std::array<std::uint16_t, 3>& codes, QWidget* parent) : QDialog(parent) {
+KeyAssignmentDialog::KeyAssignmentDialog(const std::array<std::uint16_t, 3>& codes, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("KeyForm"));
     setWindowTitle(QStringLiteral("キーボード"));
     auto* layout = new QFormLayout(this);
@@ -26,13 +26,13 @@ KeyForm::KeyForm(const std::array<std::uint16_t, 3>& codes, QWidget* parent) : Q
     setFixedSize(sizeHint());
 }
 
-std::array<std::uint16_t, 3> KeyForm::codes() const {
+std::array<std::uint16_t, 3> KeyAssignmentDialog::codes() const {
     std::array<std::uint16_t, 3> codes{};
     for (int i = 0; i < 3; ++i) codes[i] = static_cast<std::uint16_t>(fields_[i]->text().toUInt());
     return codes;
 }
 
-bool KeyForm::eventFilter(QObject* watched, QEvent* event) {
+bool KeyAssignmentDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) return false;

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "playback/player.h"
-#include "playback/player_panel_view.h"
-#include "shell/dialogs.h"
-#include "shell/timer.h"
+#include "base/player.h"
+#include "base/player_panel_view.h"
+#include "base/dialogs.h"
+#include "base/timer.h"
 
 namespace obrin {
 

@@ -1,4 +1,4 @@
-#include "shell/qt/qt_dialogs.h"
+#include "base/qt/qt_dialogs.h"
 
 #include <QFileDialog>
 #include <QFontDialog>

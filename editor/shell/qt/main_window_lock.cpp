@@ -1,4 +1,4 @@
-#include "document/qt/main_window_lock.h"
+#include "shell/qt/main_window_lock.h"
 
 #include <QAction>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "shell/qt/qt_timer.h"
+#include "base/qt/qt_timer.h"
 
 namespace obrin {
 

@@ -21,12 +21,12 @@ struct Document;
 // The paste window `TPasteForm` ("貼り付け"): a read-only source pane `Memo`
 // with the text as taken, and the edit pane `RichEdit` whose lines become the
 // lyrics. It has no cancel: however it closes, the edit pane wins.
-class PasteForm final : public QDialog {
+class PasteWindow final : public QDialog {
     Q_OBJECT
   public:
     // `document` is the one the expansion empties InfoLines of; `options` is
     // read each time an expansion runs.
-    PasteForm(Document& document, Clipboard& clipboard, Dialogs& dialogs,
+    PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dialogs,
               std::function<ExpansionOptions()> options, QWidget* parent = nullptr);
 
     // Applies the stored layout: source pane size, vertical or horizontal,

@@ -1,4 +1,4 @@
-#include "document/qt/timing_parts.h"
+#include "shell/qt/timing_parts.h"
 
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "shell/timer.h"
+#include "base/timer.h"
 
 namespace obrin {
 

@@ -13,10 +13,10 @@ namespace obrin {
 // the key pressed (modifier keys included, Tab excepted so the fields can be
 // reached) replaces its code. There is no OK or Cancel: however the dialog
 // closes, codes() is what the user left.
-class KeyForm : public QDialog {
+class KeyAssignmentDialog : public QDialog {
     Q_OBJECT
   public:
-    KeyForm(const std::array<std::uint16_t, 3>& codes, QWidget* parent = nullptr);
+    KeyAssignmentDialog(const std::array<std::uint16_t, 3>& codes, QWidget* parent = nullptr);
 
     [[nodiscard]] std::array<std::uint16_t, 3> codes() const;
 

@@ -1,4 +1,4 @@
-#include "text/qt/lyrics_commands.h"
+#include "shell/qt/lyrics_commands.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -6,17 +6,17 @@
 #include <QTabWidget>
 #include <QTextCursor>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 #include "document/qt/lyric_list_widget.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_fonts.h"
-#include "shell/sjis_codec.h"
+#include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
-#include "text/qt/paste_form.h"
+#include "text/qt/paste_window.h"
 #include "text/qt/sjis_qt.h"
 #include "text/text_messages.h"
-#include "text/text_options.h"
+#include "shell/text_options.h"
 
 namespace obrin {
 namespace {

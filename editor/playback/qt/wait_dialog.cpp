@@ -1,4 +1,4 @@
-#include "playback/qt/wait_form.h"
+#include "playback/qt/wait_dialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "shell/qt/centre_on.h"
+#include "base/qt/centre_on.h"
 
 namespace obrin {
 
-WaitForm::WaitForm(QWidget* mainWindow)
+WaitDialog::WaitDialog(QWidget* mainWindow)
     // No parent: the main window is disabled while a file converts, and the
     // force-quit button must stay usable.
     : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -54,22 +54,22 @@ WaitForm::WaitForm(QWidget* mainWindow)
     layout->addWidget(button_, 0, Qt::AlignCenter);
 }
 
-void WaitForm::showWait() {
+void WaitDialog::showWait() {
     label_->setText(QString::fromUtf8(kPleaseWait));
     CentreOn(this, mainWindow_);
     show();
     raise();
 }
 
-void WaitForm::closeWait() {
+void WaitDialog::closeWait() {
     hide();
 }
 
-void WaitForm::setWaitText(const std::string& text) {
+void WaitDialog::setWaitText(const std::string& text) {
     label_->setText(QString::fromStdString(text));
 }
 
-void WaitForm::setGauge(int maximum, int progress, const std::string& text) {
+void WaitDialog::setGauge(int maximum, int progress, const std::string& text) {
     // A range of 0 ... 0 would turn the bar into a busy indicator.
     gauge_->setRange(0, std::max(maximum, 1));
     gauge_->setValue(progress);
@@ -78,15 +78,15 @@ void WaitForm::setGauge(int maximum, int progress, const std::string& text) {
     gauge_->setFormat(QString::fromStdString(text));
 }
 
-void WaitForm::setMainCaption(const std::string& caption) {
+void WaitDialog::setMainCaption(const std::string& caption) {
     if (mainWindow_) mainWindow_->setWindowTitle(QString::fromStdString(caption));
 }
 
-void WaitForm::processPendingEvents() {
+void WaitDialog::processPendingEvents() {
     QCoreApplication::processEvents();
 }
 
-void WaitForm::closeEvent(QCloseEvent* event) {
+void WaitDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 

@@ -1,4 +1,4 @@
-#include "playback/qt/music_file_commands.h"
+#include "shell/qt/music_file_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +12,7 @@
 
 #include "playback/conversion_progress.h"
 #include "playback/music_file_names.h"
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 #include "playback/wait_view.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"

@@ -1,4 +1,4 @@
-#include "document/qt/timing_binding.h"
+#include "shell/qt/timing_binding.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "text/qt/paste_form.h"
+#include "text/qt/paste_window.h"
 
 #include <QActionGroup>
 #include <QMenuBar>
@@ -7,8 +7,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "shell/dialogs.h"
-#include "shell/sjis_codec.h"
+#include "base/dialogs.h"
+#include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/sjis_qt.h"
 #include "text/text_lines.h"
@@ -27,7 +27,7 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
 
 }  // namespace
 
-PasteForm::PasteForm(Document& document, Clipboard& clipboard, Dialogs& dialogs,
+PasteWindow::PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                      std::function<ExpansionOptions()> options, QWidget* parent)
     : QDialog(parent),
       document_(document),
@@ -87,11 +87,11 @@ PasteForm::PasteForm(Document& document, Clipboard& clipboard, Dialogs& dialogs,
     layout->addWidget(splitter_);
 }
 
-bool PasteForm::isVertical() const {
+bool PasteWindow::isVertical() const {
     return splitter_->orientation() == Qt::Vertical;
 }
 
-void PasteForm::setVertical(bool vertical) {
+void PasteWindow::setVertical(bool vertical) {
     const int sourceSize = splitter_->sizes().value(isVertical() ? 0 : 1);
     splitter_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
     // Vertical: source above the edit pane; horizontal: source at the right.
@@ -103,7 +103,7 @@ void PasteForm::setVertical(bool vertical) {
                                  : QList<int>{std::max(0, total - source), source});
 }
 
-void PasteForm::applyLayout(const PasteLayout& layout) {
+void PasteWindow::applyLayout(const PasteLayout& layout) {
     resize(layout.width, layout.height);
     setVertical(layout.vertical);
     const int total = layout.vertical ? splitter_->height() : splitter_->width();
@@ -112,7 +112,7 @@ void PasteForm::applyLayout(const PasteLayout& layout) {
                         : QList<int>{std::max(0, total - layout.sourceSize), layout.sourceSize});
 }
 
-PasteLayout PasteForm::layout(const PasteLayout& previous) const {
+PasteLayout PasteWindow::layout(const PasteLayout& previous) const {
     PasteLayout layout = previous;
     layout.vertical = isVertical();
     layout.sourceSize = isVertical() ? memo_->height() : memo_->width();
@@ -123,7 +123,7 @@ PasteLayout PasteForm::layout(const PasteLayout& previous) const {
     return layout;
 }
 
-void PasteForm::resizeEvent(QResizeEvent* event) {
+void PasteWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (isVertical()) return;
     // Both panes take half the window's width; the edit pane fills the rest.
@@ -131,13 +131,13 @@ void PasteForm::resizeEvent(QResizeEvent* event) {
     splitter_->setSizes({std::max(0, splitter_->width() - source), source});
 }
 
-void PasteForm::showPanes(const std::vector<std::string>& source,
+void PasteWindow::showPanes(const std::vector<std::string>& source,
                           const std::vector<std::string>& edit) {
     memo_->setPlainText(LinesToText(source));
     richEdit_->setPlainText(LinesToText(edit));
 }
 
-void PasteForm::pasteClipboard(bool expand) {
+void PasteWindow::pasteClipboard(bool expand) {
     const auto text = clipboard_.sjisText();
     if (!text) {
         dialogs_.showInformation(kClipboardInvalidMessage);
@@ -147,7 +147,7 @@ void PasteForm::pasteClipboard(bool expand) {
     showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
 }
 
-void PasteForm::pasteFile(bool expand) {
+void PasteWindow::pasteFile(bool expand) {
     FileDialogRequest request;
     request.filter = kTextFileFilter;
     const auto path = dialogs_.openFile(request);
@@ -163,7 +163,7 @@ void PasteForm::pasteFile(bool expand) {
     showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
 }
 
-void PasteForm::finish() {
+void PasteWindow::finish() {
     try {
         editLines_ = TextToLines(richEdit_->toPlainText());
     } catch (const SjisError& e) {
@@ -175,18 +175,18 @@ void PasteForm::finish() {
     QDialog::done(QDialog::Accepted);
 }
 
-void PasteForm::reject() {
+void PasteWindow::reject() {
     finish();
 }
 
-void PasteForm::accept() {
+void PasteWindow::accept() {
     finish();
 }
 
 void RunEditAndPaste(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                      std::function<ExpansionOptions()> options, PasteLayout& layout,
                      const QFont& font, QWidget* parent) {
-    PasteForm form(document, clipboard, dialogs, std::move(options), parent);
+    PasteWindow form(document, clipboard, dialogs, std::move(options), parent);
     form.sourcePane()->setFont(font);
     form.editPane()->setFont(font);
     form.applyLayout(layout);

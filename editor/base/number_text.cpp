@@ -1,10 +1,10 @@
-#include "document/number_text.h"
+#include "base/number_text.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
-#include "document/conversion_error.h"
+#include "base/conversion_error.h"
 
 namespace obrin {
 

@@ -1,4 +1,4 @@
-#include "text/text_options.h"
+#include "shell/text_options.h"
 
 namespace obrin {
 

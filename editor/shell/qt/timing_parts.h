@@ -3,14 +3,14 @@
 #include <memory>
 
 #include "document/confirm_runs.h"
-#include "document/qt/kakunin_form.h"
-#include "document/qt/main_window_lock.h"
-#include "document/qt/timing_binding.h"
+#include "document/qt/confirm_dialog.h"
+#include "shell/qt/main_window_lock.h"
+#include "shell/qt/timing_binding.h"
 #include "document/timing_commands.h"
 #include "playback/conversion_progress.h"
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 #include "playback/qt/player_panel_binding.h"
-#include "playback/qt/wait_form.h"
+#include "playback/qt/wait_dialog.h"
 
 namespace obrin {
 
@@ -32,14 +32,14 @@ class TimingParts {
     TimingCommands& commands() { return commands_; }
     ConfirmRuns& confirm() { return confirm_; }
     ConversionProgress& progress() { return progress_; }
-    WaitForm& waitForm() { return waitForm_; }
-    KakuninForm& confirmDialog() { return confirmDialog_; }
+    WaitDialog& waitDialog() { return waitForm_; }
+    ConfirmDialog& confirmDialog() { return confirmDialog_; }
     TimingBinding& binding() { return *binding_; }
 
   private:
     Editor& editor_;
-    KakuninForm confirmDialog_;
-    WaitForm waitForm_;
+    ConfirmDialog confirmDialog_;
+    WaitDialog waitForm_;
     MainWindowLock lock_;
     PlaybackControl playback_;
     TimingCommands commands_;

@@ -1,9 +1,9 @@
-#include "document/time_text.h"
+#include "base/time_text.h"
 
 #include <cstdio>
 
-#include "document/conversion_error.h"
-#include "document/number_text.h"
+#include "base/conversion_error.h"
+#include "base/number_text.h"
 
 namespace obrin {
 

@@ -1,10 +1,10 @@
-#include "playback/playback_control.h"
+#include "base/playback_control.h"
 
 #include <cmath>
 #include <limits>
 
-#include "document/conversion_error.h"
-#include "document/time_text.h"
+#include "base/conversion_error.h"
+#include "base/time_text.h"
 
 namespace obrin {
 

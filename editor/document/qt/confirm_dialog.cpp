@@ -1,4 +1,4 @@
-#include "document/qt/kakunin_form.h"
+#include "document/qt/confirm_dialog.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/qt/centre_on.h"
-#include "shell/sjis_codec.h"
+#include "base/qt/centre_on.h"
+#include "base/sjis_codec.h"
 
 namespace obrin {
 
-KakuninForm::KakuninForm(QWidget* mainWindow)
+ConfirmDialog::ConfirmDialog(QWidget* mainWindow)
     // No parent: disabling the main window during a run must not disable
     // the dialog with it.
     : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -62,31 +62,31 @@ KakuninForm::KakuninForm(QWidget* mainWindow)
     layout->addLayout(buttons);
 }
 
-void KakuninForm::showDialog() {
+void ConfirmDialog::showDialog() {
     CentreOn(this, mainWindow_);
     show();
     raise();
 }
 
-void KakuninForm::hideDialog() {
+void ConfirmDialog::hideDialog() {
     hide();
 }
 
-void KakuninForm::setPanelText(const std::string& utf8) {
+void ConfirmDialog::setPanelText(const std::string& utf8) {
     panel_->setText(QString::fromStdString(utf8));
 }
 
-void KakuninForm::setPanelLyric(const std::string& sjis) {
+void ConfirmDialog::setPanelLyric(const std::string& sjis) {
     panel_->setText(QString::fromStdString(SjisToUtf8(sjis)));
 }
 
-void KakuninForm::setPanelColour(PanelColour colour) {
+void ConfirmDialog::setPanelColour(PanelColour colour) {
     QPalette palette = panel_->palette();
     palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
     panel_->setPalette(palette);
 }
 
-void KakuninForm::closeEvent(QCloseEvent* event) {
+void ConfirmDialog::closeEvent(QCloseEvent* event) {
     // QDialog would turn the close into reject(), which Escape also reaches
     // and which does nothing here.
     event->accept();

@@ -1,4 +1,4 @@
-#include "shell/ini_file.h"
+#include "base/ini_file.h"
 
 #include <SimpleIni.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "shell/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace obrin {
 namespace {
