@@ -17,7 +17,7 @@ using AnswerFunction = int (*)();
 using PathFunction = const char* (*)();
 
 const std::filesystem::path& BuiltLibrary() {
-    static const std::filesystem::path path = ProgramFolder() / "shell_test_library.so";
+    static const std::filesystem::path path = ProgramFolder() / "base_test_library.so";
     return path;
 }
 
@@ -68,9 +68,9 @@ TEST_P(SharedLibraryNameTest, FindsTheLibraryBesideTheProgram) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, SharedLibraryNameTest,
-                         testing::Values(NameCase{"DllName", "shell_test_library.dll"},
-                                         NameCase{"UpperCaseDll", "shell_test_library.DLL"},
-                                         NameCase{"SoName", "shell_test_library.so"},
+                         testing::Values(NameCase{"DllName", "base_test_library.dll"},
+                                         NameCase{"UpperCaseDll", "base_test_library.DLL"},
+                                         NameCase{"SoName", "base_test_library.so"},
                                          NameCase{"AbsolutePath", "<absolute>"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SharedLibraryTest, MissingSymbolNamesTheSymbolAndTheFile) {
     std::string error;
-    auto library = SharedLibrary::Open("shell_test_library.dll", ProgramFolder(), error);
+    auto library = SharedLibrary::Open("base_test_library.dll", ProgramFolder(), error);
     ASSERT_TRUE(library.has_value()) << error;
 
     EXPECT_EQ(library->symbol("Input", error), nullptr);
