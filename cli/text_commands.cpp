@@ -87,10 +87,10 @@ struct ExpansionFlags {
         if (withKeepInfo) parser.flag("--keep-info", keepInfo);
     }
     void applyTo(AppSettings& settings) const {
-        if (noStar) settings.mnuStar = false;
-        if (keepBlank) settings.mnuNullLine = false;
-        if (noLastBlank) settings.lastLine = false;
-        if (keepInfo) settings.mnuInfo = false;
+        if (noStar) settings.expandRepeats = false;
+        if (keepBlank) settings.dropRepeatedBlankLines = false;
+        if (noLastBlank) settings.appendBlankLastLine = false;
+        if (keepInfo) settings.importInfoLines = false;
     }
 };
 
@@ -111,20 +111,20 @@ struct TextFlags {
     void applyTo(AppSettings& settings) const {
         if (info) {
             if (*info == "atmark") {
-                SetSongInfoMode(settings, SongInfoMode::AtMark);
+                settings.songInfo = SongInfoMode::AtMark;
             } else if (*info == "first") {
-                SetSongInfoMode(settings, SongInfoMode::First);
+                settings.songInfo = SongInfoMode::First;
             } else if (*info == "keyvalue") {
-                SetSongInfoMode(settings, SongInfoMode::KeyValue);
+                settings.songInfo = SongInfoMode::KeyValue;
             } else if (*info == "none") {
-                SetSongInfoMode(settings, SongInfoMode::None);
+                settings.songInfo = SongInfoMode::None;
             } else {
                 throw UsageError("--info takes atmark, first, keyvalue or none");
             }
         }
         if (author) settings.author = Sjis(*author);
-        if (taggingBy) settings.i2 = true;
-        if (editedBy) settings.n15 = true;
+        if (taggingBy) settings.addTaggingBy = true;
+        if (editedBy) settings.addEditedBy = true;
     }
     // Title and artist are set after a read, so they win over its "@" lines.
     void applyTo(Document& document) const {
@@ -235,7 +235,7 @@ int RunLrc(const std::vector<std::string>& args) {
         const auto positional = parser.parse(args, 1, 1);
         AppSettings settings = StartingSettings(useSettings);
         text.applyTo(settings);
-        if (noImport) settings.mnuInfo = false;
+        if (noImport) settings.importInfoLines = false;
         Document document;
         ReadLyricsFile(document, positional[0], settings);
         text.applyTo(document);
@@ -276,7 +276,7 @@ int RunObtSave(const std::vector<std::string>& args) {
         const auto positional = parser.parse(args, 2, 2);
         AppSettings settings = StartingSettings(useSettings);
         expansion.applyTo(settings);
-        if (noImport) settings.mnuInfo = false;
+        if (noImport) settings.importInfoLines = false;
         Document document;
         ReadLyricsFile(document, positional[0], settings);
         if (const std::error_code error =
@@ -295,7 +295,7 @@ int RunObtCombine(const std::vector<std::string>& args) {
             .flag("--settings", useSettings);
         const auto positional = parser.parse(args, 2, 2);
         AppSettings settings = StartingSettings(useSettings);
-        if (noImport) settings.mnuInfo = false;
+        if (noImport) settings.importInfoLines = false;
         std::error_code error;
         const auto info = ReadTagInfoFile(positional[0], error);
         if (!info) throw CommandError{FileReadErrorMessage(positional[0], error)};

@@ -1,6 +1,7 @@
 #include "shell/app_settings.h"
 
 #include <initializer_list>
+#include <utility>
 
 #include "base/ini_file.h"
 
@@ -10,13 +11,36 @@ namespace {
 // Restoring radio items one after another: checking an item unchecks the
 // others, unchecking it touches no other. What remains is the last item read
 // as true, or none.
-void KeepLastChecked(std::initializer_list<bool*> group) {
-    bool* last = nullptr;
-    for (bool* item : group) {
-        if (*item) last = item;
+template <typename Choice>
+void ReadRadioGroup(const IniFile& ini, const std::string& section,
+                    std::initializer_list<std::pair<const char*, Choice>> items,
+                    std::optional<Choice>& field) {
+    std::optional<Choice> last;
+    for (const auto& [key, choice] : items) {
+        if (ini.readBool(section, key, field == choice)) last = choice;
     }
-    for (bool* item : group) *item = item == last;
+    field = last;
 }
+
+template <typename Choice>
+void WriteRadioGroup(IniFile& ini, const std::string& section,
+                     std::initializer_list<std::pair<const char*, Choice>> items,
+                     const std::optional<Choice>& field) {
+    for (const auto& [key, choice] : items) ini.writeBool(section, key, field == choice);
+}
+
+// In the order the keys are read and written.
+constexpr std::initializer_list<std::pair<const char*, SongInfoMode>> kSongInfoKeys = {
+    {"mnuInfoAtMark.Checked", SongInfoMode::AtMark},
+    {"mnuInfoFirst.Checked", SongInfoMode::First},
+    {"mnuInfoNone.Checked", SongInfoMode::None},
+    {"mnuKeyValue.Checked", SongInfoMode::KeyValue},
+};
+constexpr std::initializer_list<std::pair<const char*, ExistingLyrics>> kExistingLyricsKeys = {
+    {"ly1", ExistingLyrics::OpenAutomatically},
+    {"ly2", ExistingLyrics::Ask},
+    {"ly3", ExistingLyrics::DoNothing},
+};
 
 }  // namespace
 
@@ -28,7 +52,7 @@ std::string FolderWithSeparator(const std::filesystem::path& folder) {
 
 AppSettings DefaultAppSettings(const std::filesystem::path& programFolder) {
     AppSettings settings;
-    settings.tempPath = FolderWithSeparator(programFolder);
+    settings.workFolder = FolderWithSeparator(programFolder);
     return settings;
 }
 
@@ -52,43 +76,36 @@ AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::str
         field = static_cast<std::uint16_t>(ini.readInteger(section, key, field));
     };
 
-    readString("tempPath", s.tempPath);
+    readString("tempPath", s.workFolder);
     // A blank work folder would put the temporary WAV in whatever folder the
     // editor was started from; a folder without the separator would glue the
     // file name onto the folder's name.
-    s.tempPath =
-        s.tempPath.empty() ? FolderWithSeparator(programFolder) : FolderWithSeparator(s.tempPath);
-    readString("panMark.Caption", s.panMarkCaption);
-    readBool("chkHosei.Checked", s.chkHosei);
-    readBool("mnuStar.Checked", s.mnuStar);
-    readBool("mnuNullLine.Checked", s.mnuNullLine);
-    readBool("mnuInfo.Checked", s.mnuInfo);
-    readBool("mnuInfoAtMark.Checked", s.mnuInfoAtMark);
-    readBool("mnuInfoFirst.Checked", s.mnuInfoFirst);
-    readBool("mnuInfoNone.Checked", s.mnuInfoNone);
-    readBool("mnuKeyValue.Checked", s.mnuKeyValue);
-    KeepLastChecked({&s.mnuInfoAtMark, &s.mnuInfoFirst, &s.mnuInfoNone, &s.mnuKeyValue});
-    readBool("mnuRioViewBody.Checked", s.mnuRioViewBody);
-    readBool("mnuRioViewRemote.Checked", s.mnuRioViewRemote);
-    readBool("lastLine", s.lastLine);
-    readBool("mnuGrid", s.mnuGrid);
-    readBool("Tate", s.tate);
-    readInteger("PasteForm.Width", s.pasteFormWidth);
-    readInteger("PasteForm.Height", s.pasteFormHeight);
-    readInteger("TateWidth", s.tateWidth);
-    readBool("mnuChkTerminate.Checked", s.mnuChkTerminate);
-    readBool("ly1", s.ly1);
-    readBool("ly2", s.ly2);
-    readBool("ly3", s.ly3);
-    KeepLastChecked({&s.ly1, &s.ly2, &s.ly3});
-    readBool("N15.Checked", s.n15);
-    readBool("I2.Checked", s.i2);
+    s.workFolder =
+        s.workFolder.empty() ? FolderWithSeparator(programFolder) : FolderWithSeparator(s.workFolder);
+    readString("panMark.Caption", s.markOffsetText);
+    readBool("chkHosei.Checked", s.listEditMode);
+    readBool("mnuStar.Checked", s.expandRepeats);
+    readBool("mnuNullLine.Checked", s.dropRepeatedBlankLines);
+    readBool("mnuInfo.Checked", s.importInfoLines);
+    ReadRadioGroup(ini, section, kSongInfoKeys, s.songInfo);
+    readBool("mnuRioViewBody.Checked", s.warnBodyDisplay);
+    readBool("mnuRioViewRemote.Checked", s.warnRemoteDisplay);
+    readBool("lastLine", s.appendBlankLastLine);
+    readBool("mnuGrid", s.gridLines);
+    readBool("Tate", s.pasteVertical);
+    readInteger("PasteForm.Width", s.pasteWindowWidth);
+    readInteger("PasteForm.Height", s.pasteWindowHeight);
+    readInteger("TateWidth", s.pasteSourceSize);
+    readBool("mnuChkTerminate.Checked", s.confirmExit);
+    ReadRadioGroup(ini, section, kExistingLyricsKeys, s.existingLyrics);
+    readBool("N15.Checked", s.addEditedBy);
+    readBool("I2.Checked", s.addTaggingBy);
     readString("author", s.author);
     readKey("Key-Mark", s.keyMark);
     readKey("Key-PrevCheck", s.keyPrevCheck);
     readKey("Key-PlayPause", s.keyPlayPause);
-    readBool("mnuPlainURLEnabled.Checked", s.mnuPlainURLEnabled);
-    readString("plainURL", s.plainURL);
+    readBool("mnuPlainURLEnabled.Checked", s.plainLyricsSourceEnabled);
+    readString("plainURL", s.plainLyricsSource);
     return s;
 }
 
@@ -98,34 +115,29 @@ std::error_code SaveAppSettings(const std::filesystem::path& iniPath, const std:
     if (const auto ec = ini.load(iniPath); ec && ec != std::errc::no_such_file_or_directory) {
         return ec;
     }
-    ini.writeString(section, "tempPath", s.tempPath);
-    ini.writeString(section, "panMark.Caption", s.panMarkCaption);
-    ini.writeBool(section, "chkHosei.Checked", s.chkHosei);
-    ini.writeBool(section, "mnuStar.Checked", s.mnuStar);
-    ini.writeBool(section, "mnuNullLine.Checked", s.mnuNullLine);
-    ini.writeBool(section, "mnuInfo.Checked", s.mnuInfo);
-    ini.writeBool(section, "mnuInfoAtMark.Checked", s.mnuInfoAtMark);
-    ini.writeBool(section, "mnuInfoFirst.Checked", s.mnuInfoFirst);
-    ini.writeBool(section, "mnuInfoNone.Checked", s.mnuInfoNone);
-    ini.writeBool(section, "mnuKeyValue.Checked", s.mnuKeyValue);
-    ini.writeBool(section, "lastLine", s.lastLine);
-    ini.writeBool(section, "mnuGrid", s.mnuGrid);
-    ini.writeBool(section, "Tate", s.tate);
-    ini.writeInteger(section, "PasteForm.Width", s.pasteFormWidth);
-    ini.writeInteger(section, "PasteForm.Height", s.pasteFormHeight);
-    ini.writeInteger(section, "TateWidth", s.tateWidth);
-    ini.writeBool(section, "mnuChkTerminate.Checked", s.mnuChkTerminate);
-    ini.writeBool(section, "ly1", s.ly1);
-    ini.writeBool(section, "ly2", s.ly2);
-    ini.writeBool(section, "ly3", s.ly3);
-    ini.writeBool(section, "N15.Checked", s.n15);
-    ini.writeBool(section, "I2.Checked", s.i2);
+    ini.writeString(section, "tempPath", s.workFolder);
+    ini.writeString(section, "panMark.Caption", s.markOffsetText);
+    ini.writeBool(section, "chkHosei.Checked", s.listEditMode);
+    ini.writeBool(section, "mnuStar.Checked", s.expandRepeats);
+    ini.writeBool(section, "mnuNullLine.Checked", s.dropRepeatedBlankLines);
+    ini.writeBool(section, "mnuInfo.Checked", s.importInfoLines);
+    WriteRadioGroup(ini, section, kSongInfoKeys, s.songInfo);
+    ini.writeBool(section, "lastLine", s.appendBlankLastLine);
+    ini.writeBool(section, "mnuGrid", s.gridLines);
+    ini.writeBool(section, "Tate", s.pasteVertical);
+    ini.writeInteger(section, "PasteForm.Width", s.pasteWindowWidth);
+    ini.writeInteger(section, "PasteForm.Height", s.pasteWindowHeight);
+    ini.writeInteger(section, "TateWidth", s.pasteSourceSize);
+    ini.writeBool(section, "mnuChkTerminate.Checked", s.confirmExit);
+    WriteRadioGroup(ini, section, kExistingLyricsKeys, s.existingLyrics);
+    ini.writeBool(section, "N15.Checked", s.addEditedBy);
+    ini.writeBool(section, "I2.Checked", s.addTaggingBy);
     ini.writeString(section, "author", s.author);
     ini.writeInteger(section, "Key-Mark", s.keyMark);
     ini.writeInteger(section, "Key-PrevCheck", s.keyPrevCheck);
     ini.writeInteger(section, "Key-PlayPause", s.keyPlayPause);
-    ini.writeBool(section, "mnuPlainURLEnabled.Checked", s.mnuPlainURLEnabled);
-    ini.writeString(section, "plainURL", s.plainURL);
+    ini.writeBool(section, "mnuPlainURLEnabled.Checked", s.plainLyricsSourceEnabled);
+    ini.writeString(section, "plainURL", s.plainLyricsSource);
     return ini.save(iniPath);
 }
 

@@ -2,8 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
+
+#include "playback/music_file_opener.h"
+#include "text/completed_text.h"
 
 namespace obrin {
 
@@ -11,36 +15,32 @@ namespace obrin {
 // are the check marks of their items. Defaults are the designed states; the
 // work folder's default depends on where the program lies (DefaultAppSettings).
 struct AppSettings {
-    std::string tempPath;                 // "tempPath": work folder, ends in '/'
-    std::string panMarkCaption = "-1.0";  // "panMark.Caption": MarkOffset text
+    std::string workFolder;               // "tempPath": ends in '/'
+    std::string markOffsetText = "-1.0";  // "panMark.Caption": MarkOffset text
     std::string author;                   // "author": Shift-JIS bytes
-    std::string plainURL;                 // "plainURL": bytes as stored
-    bool chkHosei = false;                // "chkHosei.Checked": ListEditMode
-    bool mnuStar = true;
-    bool mnuNullLine = true;
-    bool mnuInfo = true;
-    // Song-information radio group: at most one is true.
-    bool mnuInfoAtMark = true;
-    bool mnuInfoFirst = false;
-    bool mnuInfoNone = false;
-    bool mnuKeyValue = false;
+    std::string plainLyricsSource;        // "plainURL": bytes as stored
+    bool listEditMode = false;            // "chkHosei.Checked"
+    bool expandRepeats = true;            // "mnuStar.Checked"
+    bool dropRepeatedBlankLines = true;   // "mnuNullLine.Checked"
+    bool importInfoLines = true;          // "mnuInfo.Checked"
+    // "mnuInfoAtMark/mnuInfoFirst/mnuKeyValue/mnuInfoNone.Checked", a radio
+    // group; empty when the file checks none of the four.
+    std::optional<SongInfoMode> songInfo = SongInfoMode::AtMark;
     // SP250 warnings: read at start, never saved, so a toggle lasts one run.
-    bool mnuRioViewBody = false;
-    bool mnuRioViewRemote = true;
-    bool lastLine = true;         // "lastLine": E2
-    bool mnuGrid = true;          // "mnuGrid": N23 and the list's grid lines
-    bool tate = true;             // "Tate": vertical paste window
-    bool mnuChkTerminate = true;  // "mnuChkTerminate.Checked": T6
-    // Existing-lyrics radio group (A3, E1, N17): at most one is true.
-    bool ly1 = false;
-    bool ly2 = true;
-    bool ly3 = false;
-    bool n15 = false;  // "N15.Checked"
-    bool i2 = false;   // "I2.Checked"
-    bool mnuPlainURLEnabled = false;
-    int pasteFormWidth = 570;   // "PasteForm.Width"
-    int pasteFormHeight = 516;  // "PasteForm.Height"
-    int tateWidth = 213;        // "TateWidth"
+    bool warnBodyDisplay = false;    // "mnuRioViewBody.Checked"
+    bool warnRemoteDisplay = true;   // "mnuRioViewRemote.Checked"
+    bool appendBlankLastLine = true;  // "lastLine"
+    bool gridLines = true;            // "mnuGrid"
+    bool pasteVertical = true;        // "Tate"
+    bool confirmExit = true;          // "mnuChkTerminate.Checked"
+    // "ly1/ly2/ly3", a radio group; empty when the file checks none.
+    std::optional<ExistingLyrics> existingLyrics = ExistingLyrics::Ask;
+    bool addEditedBy = false;               // "N15.Checked"
+    bool addTaggingBy = false;              // "I2.Checked"
+    bool plainLyricsSourceEnabled = false;  // "mnuPlainURLEnabled.Checked"
+    int pasteWindowWidth = 570;   // "PasteForm.Width"
+    int pasteWindowHeight = 516;  // "PasteForm.Height"
+    int pasteSourceSize = 213;    // "TateWidth"
     // KeyAssignment: virtual-key codes, 0 = not assigned.
     std::uint16_t keyMark = 0;       // "Key-Mark"
     std::uint16_t keyPrevCheck = 0;  // "Key-PrevCheck"

@@ -26,8 +26,8 @@ FontSlotFonts DesignedFonts() {
 }
 
 std::filesystem::path Editor::workFolder() const {
-    if (settings_.tempPath.empty()) return paths_.programFolder;
-    return std::filesystem::path(settings_.tempPath);
+    if (settings_.workFolder.empty()) return paths_.programFolder;
+    return std::filesystem::path(settings_.workFolder);
 }
 
 std::filesystem::path Editor::fontSettingsPath() const {
@@ -44,8 +44,8 @@ std::filesystem::path Editor::settingsPath() const {
 
 void Editor::loadSettings() {
     settings_ = LoadAppSettings(settingsPath(), paths_.settingsSection, paths_.programFolder);
-    document_.markOffset.setText(settings_.panMarkCaption);
-    document_.listEditMode = settings_.chkHosei;
+    document_.markOffset.setText(settings_.markOffsetText);
+    document_.listEditMode = settings_.listEditMode;
     LoadFontSettings(fontSettingsPath(), fonts_);
 }
 
@@ -53,16 +53,16 @@ std::error_code Editor::saveSettings() {
     // The placeholder only shows before the settings are read; writing it
     // would leave every later start without a usable MarkOffset.
     if (document_.markOffset.text() != MarkOffset::kPlaceholder) {
-        settings_.panMarkCaption = document_.markOffset.text();
+        settings_.markOffsetText = document_.markOffset.text();
     }
-    settings_.chkHosei = document_.listEditMode;
+    settings_.listEditMode = document_.listEditMode;
     return SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
 }
 
 bool Editor::chooseWorkFolder() {
     const std::optional<std::string> chosen = dialogs_.chooseFolder(workFolder().string());
     if (!chosen || chosen->empty()) return false;
-    settings_.tempPath = FolderWithSeparator(*chosen);
+    settings_.workFolder = FolderWithSeparator(*chosen);
     return true;
 }
 
@@ -88,7 +88,7 @@ bool Editor::marletAvailable() const {
 }
 
 bool Editor::close() {
-    if (settings_.mnuChkTerminate && !dialogs_.confirm("obrinを終了しますか?")) return false;
+    if (settings_.confirmExit && !dialogs_.confirm("obrinを終了しますか?")) return false;
     if (abortConfirmRuns) abortConfirmRuns();
     // The user asked to quit: a settings file that cannot be written (a
     // read-only folder, a full disk) must not keep the editor open.

@@ -3,34 +3,24 @@
 namespace obrin {
 
 ExpansionOptions ExpansionOptionsFrom(const AppSettings& settings) {
-    return {.star = settings.mnuStar,
-            .nullLine = settings.mnuNullLine,
-            .lastLine = settings.lastLine,
-            .info = settings.mnuInfo};
+    return {.star = settings.expandRepeats,
+            .nullLine = settings.dropRepeatedBlankLines,
+            .lastLine = settings.appendBlankLastLine,
+            .info = settings.importInfoLines};
 }
 
 SongInfoMode SongInfoModeFrom(const AppSettings& settings) {
-    if (settings.mnuInfoAtMark) return SongInfoMode::AtMark;
-    if (settings.mnuInfoFirst) return SongInfoMode::First;
-    if (settings.mnuKeyValue) return SongInfoMode::KeyValue;
-    return SongInfoMode::None;
+    return settings.songInfo.value_or(SongInfoMode::None);
 }
 
 CompletedTextOptions CompletedTextOptionsFrom(const AppSettings& settings) {
     return {.songInfo = SongInfoModeFrom(settings),
-            .taggingBy = settings.i2,
+            .taggingBy = settings.addTaggingBy,
             .author = settings.author};
 }
 
 ReaderOptions ReaderOptionsFrom(const AppSettings& settings) {
-    return {.importInfo = settings.mnuInfo, .editedBy = settings.n15, .author = settings.author};
-}
-
-void SetSongInfoMode(AppSettings& settings, SongInfoMode mode) {
-    settings.mnuInfoAtMark = mode == SongInfoMode::AtMark;
-    settings.mnuInfoFirst = mode == SongInfoMode::First;
-    settings.mnuKeyValue = mode == SongInfoMode::KeyValue;
-    settings.mnuInfoNone = mode == SongInfoMode::None;
+    return {.importInfo = settings.importInfoLines, .editedBy = settings.addEditedBy, .author = settings.author};
 }
 
 }  // namespace obrin

@@ -14,7 +14,4 @@ namespace obrin {
 [[nodiscard]] CompletedTextOptions CompletedTextOptionsFrom(const AppSettings& settings);
 [[nodiscard]] ReaderOptions ReaderOptionsFrom(const AppSettings& settings);
 
-// Checks the item of `mode` and unchecks the other three.
-void SetSongInfoMode(AppSettings& settings, SongInfoMode mode);
-
 }  // namespace obrin

@@ -268,7 +268,7 @@ void LyricsTextGuiTest::inputBoxes() {
     QFETCH(QString, prompt);
     Fixture f;
     std::string& value =
-        item == "Edit2" ? f.editor.settings().author : f.editor.settings().plainURL;
+        item == "Edit2" ? f.editor.settings().author : f.editor.settings().plainLyricsSource;
     value = Utf8ToSjis("前");
     const QByteArray name = item.toLatin1();
     f.dialogs.inputAnswers = {std::string("新しい名前"), std::nullopt, std::string()};

@@ -327,16 +327,14 @@ void MainWindowTest::optionItemsWriteThroughToSettings() {
     Fixture f;
     f.show();
     f.window.action("mnuStar")->trigger();
-    QCOMPARE(f.editor.settings().mnuStar, false);
+    QCOMPARE(f.editor.settings().expandRepeats, false);
     f.window.action("mnuKeyValue")->trigger();
-    QCOMPARE(f.editor.settings().mnuKeyValue, true);
-    QCOMPARE(f.editor.settings().mnuInfoAtMark, false);
+    QVERIFY(f.editor.settings().songInfo == SongInfoMode::KeyValue);
     QCOMPARE(f.window.action("mnuInfoAtMark")->isChecked(), false);
     f.window.action("N17")->trigger();
-    QCOMPARE(f.editor.settings().ly3, true);
-    QCOMPARE(f.editor.settings().ly2, false);
+    QVERIFY(f.editor.settings().existingLyrics == ExistingLyrics::DoNothing);
     f.window.action("N23")->trigger();
-    QCOMPARE(f.editor.settings().mnuGrid, false);
+    QCOMPARE(f.editor.settings().gridLines, false);
     QCOMPARE(f.window.widget<QTableView>("List")->showGrid(), false);
 }
 
@@ -385,13 +383,12 @@ void MainWindowTest::closingSavesWhatTheUserChanged() {
 
     const AppSettings saved =
         LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
-    QCOMPARE(saved.mnuChkTerminate, false);
-    QCOMPARE(saved.mnuStar, false);
-    QCOMPARE(saved.ly1, true);
-    QCOMPARE(saved.ly2, false);
-    QCOMPARE(saved.panMarkCaption, std::string("-0.9"));
-    QCOMPARE(saved.chkHosei, true);
-    QCOMPARE(saved.mnuNullLine, true);
+    QCOMPARE(saved.confirmExit, false);
+    QCOMPARE(saved.expandRepeats, false);
+    QVERIFY(saved.existingLyrics == ExistingLyrics::OpenAutomatically);
+    QCOMPARE(saved.markOffsetText, std::string("-0.9"));
+    QCOMPARE(saved.listEditMode, true);
+    QCOMPARE(saved.dropRepeatedBlankLines, true);
 }
 
 void MainWindowTest::closingWithoutQuestionRemovesTemporaryWav() {

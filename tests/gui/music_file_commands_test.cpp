@@ -70,7 +70,7 @@ struct Fixture {
     std::vector<std::string> read;
 
     Fixture() {
-        editor.settings().tempPath = work.path().toStdString() + "/";
+        editor.settings().workFolder = work.path().toStdString() + "/";
         commands.loadPluginTable();
         commands.saveLyrics = [this](const std::string& path) { saved.push_back(path); };
         commands.readLyrics = [this](const std::string& path) { read.push_back(path); };
@@ -201,7 +201,7 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
                   player,
                   timers,
                   [](const std::string&) { return true; }};
-    editor.settings().tempPath = music.path().toStdString() + "/";
+    editor.settings().workFolder = music.path().toStdString() + "/";
     MainWindow window{editor};
     TimingParts timing(window, editor);
     MusicFileCommands commands(window, editor, timing.playback(), timing.progress(),

@@ -56,17 +56,16 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     const AppSettings s = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
 
     EXPECT_EQ(s, DefaultAppSettings(kProgramFolder));
-    EXPECT_EQ(s.tempPath, "/opt/obrin/");
-    EXPECT_EQ(s.panMarkCaption, "-1.0");
+    EXPECT_EQ(s.workFolder, "/opt/obrin/");
+    EXPECT_EQ(s.markOffsetText, "-1.0");
     EXPECT_EQ(s.keyMark, 0);
     EXPECT_EQ(s.keyPrevCheck, 0);
     EXPECT_EQ(s.keyPlayPause, 0);
-    EXPECT_TRUE(s.ly2);
-    EXPECT_FALSE(s.ly1 || s.ly3);
-    EXPECT_TRUE(s.mnuInfoAtMark);
-    EXPECT_EQ(s.pasteFormWidth, 570);
-    EXPECT_EQ(s.pasteFormHeight, 516);
-    EXPECT_EQ(s.tateWidth, 213);
+    EXPECT_EQ(s.existingLyrics, ExistingLyrics::Ask);
+    EXPECT_EQ(s.songInfo, SongInfoMode::AtMark);
+    EXPECT_EQ(s.pasteWindowWidth, 570);
+    EXPECT_EQ(s.pasteWindowHeight, 516);
+    EXPECT_EQ(s.pasteSourceSize, 213);
 }
 
 TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
@@ -78,28 +77,26 @@ TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
 
 AppSettings Changed() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
-    s.tempPath = "/var/tmp/work/";
-    s.panMarkCaption = "+0.5";
+    s.workFolder = "/var/tmp/work/";
+    s.markOffsetText = "+0.5";
     s.author = "\x83\x5C\x83\x74\x83\x67";  // ソフト: trail byte 5C
-    s.plainURL = "http://example.com/a?b=c;d";
-    s.chkHosei = true;
-    s.mnuStar = false;
-    s.mnuNullLine = false;
-    s.mnuInfo = false;
-    s.mnuInfoAtMark = false;
-    s.mnuKeyValue = true;
-    s.lastLine = false;
-    s.mnuGrid = false;
-    s.tate = false;
-    s.mnuChkTerminate = false;
-    s.ly2 = false;
-    s.ly3 = true;
-    s.n15 = true;
-    s.i2 = true;
-    s.mnuPlainURLEnabled = true;
-    s.pasteFormWidth = 800;
-    s.pasteFormHeight = 600;
-    s.tateWidth = 99;
+    s.plainLyricsSource = "http://example.com/a?b=c;d";
+    s.listEditMode = true;
+    s.expandRepeats = false;
+    s.dropRepeatedBlankLines = false;
+    s.importInfoLines = false;
+    s.songInfo = SongInfoMode::KeyValue;
+    s.appendBlankLastLine = false;
+    s.gridLines = false;
+    s.pasteVertical = false;
+    s.confirmExit = false;
+    s.existingLyrics = ExistingLyrics::DoNothing;
+    s.addEditedBy = true;
+    s.addTaggingBy = true;
+    s.plainLyricsSourceEnabled = true;
+    s.pasteWindowWidth = 800;
+    s.pasteWindowHeight = 600;
+    s.pasteSourceSize = 99;
     s.keyMark = 13;
     s.keyPrevCheck = 16;
     s.keyPlayPause = 65535;
@@ -115,8 +112,8 @@ TEST(AppSettings, EverySavedFieldComesBack) {
 TEST(AppSettings, SaveWritesEveryKeyButTheSp250WarningsInOrder) {
     TempFolder folder;
     AppSettings s = Changed();
-    s.mnuRioViewBody = true;
-    s.mnuRioViewRemote = false;
+    s.warnBodyDisplay = true;
+    s.warnRemoteDisplay = false;
     ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
 
     IniFile ini;
@@ -133,29 +130,29 @@ TEST(AppSettings, SaveWritesEveryKeyButTheSp250WarningsInOrder) {
 TEST(AppSettings, Sp250WarningsComeFromTheFileAndSurviveASave) {
     TempFolder folder;
     AppSettings s = LoadFrom(folder, "mnuRioViewBody.Checked=1\r\nmnuRioViewRemote.Checked=0\r\n");
-    EXPECT_TRUE(s.mnuRioViewBody);
-    EXPECT_FALSE(s.mnuRioViewRemote);
+    EXPECT_TRUE(s.warnBodyDisplay);
+    EXPECT_FALSE(s.warnRemoteDisplay);
 
     // Toggled during the run: lasts until the editor ends.
-    s.mnuRioViewBody = false;
-    s.mnuRioViewRemote = true;
+    s.warnBodyDisplay = false;
+    s.warnRemoteDisplay = true;
     ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
 
     const AppSettings next = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
-    EXPECT_TRUE(next.mnuRioViewBody);
-    EXPECT_FALSE(next.mnuRioViewRemote);
+    EXPECT_TRUE(next.warnBodyDisplay);
+    EXPECT_FALSE(next.warnRemoteDisplay);
 }
 
 TEST(AppSettings, Sp250WarningsWithoutKeysReturnToTheDefaults) {
     TempFolder folder;
     AppSettings s = DefaultAppSettings(kProgramFolder);
-    s.mnuRioViewBody = true;
-    s.mnuRioViewRemote = false;
+    s.warnBodyDisplay = true;
+    s.warnRemoteDisplay = false;
     ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
 
     const AppSettings next = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
-    EXPECT_FALSE(next.mnuRioViewBody);
-    EXPECT_TRUE(next.mnuRioViewRemote);
+    EXPECT_FALSE(next.warnBodyDisplay);
+    EXPECT_TRUE(next.warnRemoteDisplay);
 }
 
 TEST(AppSettings, TwoUsersKeepTheirOwnSectionsAndForeignKeys) {
@@ -236,7 +233,9 @@ class SongInfoRadioTest : public testing::TestWithParam<RadioCase> {};
 TEST_P(SongInfoRadioTest, LastTrueItemWins) {
     TempFolder folder;
     const AppSettings s = LoadFrom(folder, SectionOf(GetParam().stored));
-    EXPECT_EQ((std::vector<bool>{s.mnuInfoAtMark, s.mnuInfoFirst, s.mnuInfoNone, s.mnuKeyValue}),
+    EXPECT_EQ((std::vector<bool>{s.songInfo == SongInfoMode::AtMark, s.songInfo == SongInfoMode::First,
+                                 s.songInfo == SongInfoMode::None,
+                                 s.songInfo == SongInfoMode::KeyValue}),
               GetParam().checked);
 }
 
@@ -272,7 +271,10 @@ class ExistingLyricsRadioTest : public testing::TestWithParam<RadioCase> {};
 TEST_P(ExistingLyricsRadioTest, LastTrueItemWins) {
     TempFolder folder;
     const AppSettings s = LoadFrom(folder, SectionOf(GetParam().stored));
-    EXPECT_EQ((std::vector<bool>{s.ly1, s.ly2, s.ly3}), GetParam().checked);
+    EXPECT_EQ((std::vector<bool>{s.existingLyrics == ExistingLyrics::OpenAutomatically,
+                                 s.existingLyrics == ExistingLyrics::Ask,
+                                 s.existingLyrics == ExistingLyrics::DoNothing}),
+              GetParam().checked);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -291,8 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
 struct FieldCase {
     const char* name;
     std::string stored;
-    std::optional<std::string> tempPath;
-    std::optional<int> pasteFormWidth;
+    std::optional<std::string> workFolder;
+    std::optional<int> pasteWindowWidth;
     std::optional<std::string> author;
 };
 
@@ -301,11 +303,11 @@ class SettingsFieldTest : public testing::TestWithParam<FieldCase> {};
 TEST_P(SettingsFieldTest, Reads) {
     TempFolder folder;
     const AppSettings s = LoadFrom(folder, GetParam().stored);
-    if (GetParam().tempPath) {
-        EXPECT_EQ(s.tempPath, *GetParam().tempPath);
+    if (GetParam().workFolder) {
+        EXPECT_EQ(s.workFolder, *GetParam().workFolder);
     }
-    if (GetParam().pasteFormWidth) {
-        EXPECT_EQ(s.pasteFormWidth, *GetParam().pasteFormWidth);
+    if (GetParam().pasteWindowWidth) {
+        EXPECT_EQ(s.pasteWindowWidth, *GetParam().pasteWindowWidth);
     }
     if (GetParam().author) {
         EXPECT_EQ(s.author, *GetParam().author);

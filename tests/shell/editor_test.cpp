@@ -52,7 +52,7 @@ class EditorCloseTest : public EditorTest, public ::testing::WithParamInterface<
 
 TEST_P(EditorCloseTest, AsksWhenOptionIsOnAndOnlyOkCloses) {
     const CloseCase& c = GetParam();
-    editor_.settings().mnuChkTerminate = c.confirmBeforeExit;
+    editor_.settings().confirmExit = c.confirmBeforeExit;
     const auto wav = editor_.temporaryWavPath();
     touch(wav);
     int aborts = 0;
@@ -79,14 +79,14 @@ INSTANTIATE_TEST_SUITE_P(Close, EditorCloseTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
-    editor_.settings().mnuChkTerminate = false;
+    editor_.settings().confirmExit = false;
     EXPECT_TRUE(editor_.close());
     EXPECT_TRUE(dialogs_.calls.empty());
 }
 
 TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
     std::filesystem::create_directories(folder_ / "obrin.ini");  // not writable as a file
-    editor_.settings().mnuChkTerminate = false;
+    editor_.settings().confirmExit = false;
     touch(editor_.temporaryWavPath());
     EXPECT_TRUE(editor_.close());
     EXPECT_FALSE(std::filesystem::exists(editor_.temporaryWavPath()));
@@ -120,10 +120,10 @@ TEST_F(EditorTest, PlaceholderMarkOffsetIsNeverSaved) {
 
 TEST_F(EditorTest, TemporaryWavLivesInTheWorkFolder) {
     EXPECT_EQ(editor_.temporaryWavPath(), folder_ / "obrin_temp.wav");
-    editor_.settings().tempPath = (folder_ / "work" / "").string();
+    editor_.settings().workFolder = (folder_ / "work" / "").string();
     EXPECT_EQ(editor_.temporaryWavPath(), folder_ / "work" / "obrin_temp.wav");
 
-    editor_.settings().mnuChkTerminate = false;
+    editor_.settings().confirmExit = false;
     touch(folder_ / "work" / "obrin_temp.wav");
     touch(folder_ / "obrin_temp.wav");  // not the work folder's: left alone
     EXPECT_TRUE(editor_.close());
@@ -190,12 +190,12 @@ TEST_F(EditorTest, AssignedKeysRestDuringConfirmRuns) {
 }
 
 TEST_F(EditorTest, WorkFolderChosenOrKept) {
-    const std::string before = editor_.settings().tempPath;
+    const std::string before = editor_.settings().workFolder;
     dialogs_.folderAnswers = {std::nullopt, (folder_ / "work").string()};
     EXPECT_FALSE(editor_.chooseWorkFolder());
-    EXPECT_EQ(editor_.settings().tempPath, before);
+    EXPECT_EQ(editor_.settings().workFolder, before);
     EXPECT_TRUE(editor_.chooseWorkFolder());
-    EXPECT_EQ(editor_.settings().tempPath, (folder_ / "work").string() + "/");
+    EXPECT_EQ(editor_.settings().workFolder, (folder_ / "work").string() + "/");
     // The chooser starts at the current work folder each time.
     EXPECT_EQ(dialogs_.calls[0].text, std::filesystem::path(before).string());
     EXPECT_EQ(dialogs_.calls[1].text, std::filesystem::path(before).string());

@@ -176,20 +176,20 @@ void LyricsCommands::pasteFromClipboard() {
 
 void LyricsCommands::editAndPaste() {
     AppSettings& settings = editor_.settings();
-    PasteLayout layout{.vertical = settings.tate,
-                       .width = settings.pasteFormWidth,
-                       .height = settings.pasteFormHeight,
-                       .sourceSize = settings.tateWidth};
+    PasteLayout layout{.vertical = settings.pasteVertical,
+                       .width = settings.pasteWindowWidth,
+                       .height = settings.pasteWindowHeight,
+                       .sourceSize = settings.pasteSourceSize};
     changingInfoLines([&] {
         RunEditAndPaste(
             editor_.document(), clipboard_, editor_.dialogs(),
             [&settings] { return ExpansionOptionsFrom(settings); }, layout,
             ToQFont(FontOf(editor_.fonts(), FontSlot::Paste)), &window_);
     });
-    settings.tate = layout.vertical;
-    settings.pasteFormWidth = layout.width;
-    settings.pasteFormHeight = layout.height;
-    settings.tateWidth = layout.sourceSize;
+    settings.pasteVertical = layout.vertical;
+    settings.pasteWindowWidth = layout.width;
+    settings.pasteWindowHeight = layout.height;
+    settings.pasteSourceSize = layout.sourceSize;
     window_.lyricList()->fitLyricsColumn();
 }
 
@@ -258,10 +258,10 @@ void LyricsCommands::editAuthor() {
 void LyricsCommands::editPlainUrl() {
     AppSettings& settings = editor_.settings();
     const auto text =
-        editor_.dialogs().inputText("歌詞入手元", "歌詞入手元", SjisToUtf8(settings.plainURL));
+        editor_.dialogs().inputText("歌詞入手元", "歌詞入手元", SjisToUtf8(settings.plainLyricsSource));
     if (!text) return;
     try {
-        settings.plainURL = Utf8ToSjis(*text);
+        settings.plainLyricsSource = Utf8ToSjis(*text);
     } catch (const SjisError& e) {
         editor_.dialogs().showError(e.what());
     }

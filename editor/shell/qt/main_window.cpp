@@ -28,33 +28,45 @@ namespace obrin {
 
 namespace {
 
-// Menu check marks that are settings. Restored in this order, so that of a
-// radio group marked twice in the file the later one wins, and written back
-// the moment the user changes them.
+// Menu check marks that are settings, written back the moment the user
+// changes them.
 struct OptionItem {
     const char* action;
     bool AppSettings::*setting;
 };
 
 constexpr OptionItem kOptionItems[] = {
-    {"mnuStar", &AppSettings::mnuStar},
-    {"mnuNullLine", &AppSettings::mnuNullLine},
-    {"mnuInfo", &AppSettings::mnuInfo},
-    {"mnuInfoAtMark", &AppSettings::mnuInfoAtMark},
-    {"mnuInfoFirst", &AppSettings::mnuInfoFirst},
-    {"mnuInfoNone", &AppSettings::mnuInfoNone},
-    {"mnuKeyValue", &AppSettings::mnuKeyValue},
-    {"mnuRioViewBody", &AppSettings::mnuRioViewBody},
-    {"mnuRioViewRemote", &AppSettings::mnuRioViewRemote},
-    {"E2", &AppSettings::lastLine},
-    {"N23", &AppSettings::mnuGrid},
-    {"T6", &AppSettings::mnuChkTerminate},
-    {"A3", &AppSettings::ly1},
-    {"E1", &AppSettings::ly2},
-    {"N17", &AppSettings::ly3},
-    {"N15", &AppSettings::n15},
-    {"I2", &AppSettings::i2},
-    {"mnuPlainURLEnabled", &AppSettings::mnuPlainURLEnabled},
+    {"mnuStar", &AppSettings::expandRepeats},
+    {"mnuNullLine", &AppSettings::dropRepeatedBlankLines},
+    {"mnuInfo", &AppSettings::importInfoLines},
+    {"mnuRioViewBody", &AppSettings::warnBodyDisplay},
+    {"mnuRioViewRemote", &AppSettings::warnRemoteDisplay},
+    {"E2", &AppSettings::appendBlankLastLine},
+    {"N23", &AppSettings::gridLines},
+    {"T6", &AppSettings::confirmExit},
+    {"N15", &AppSettings::addEditedBy},
+    {"I2", &AppSettings::addTaggingBy},
+    {"mnuPlainURLEnabled", &AppSettings::plainLyricsSourceEnabled},
+};
+
+// The radio items of the two option groups.
+template <typename Choice>
+struct RadioItem {
+    const char* action;
+    Choice choice;
+};
+
+constexpr RadioItem<SongInfoMode> kSongInfoItems[] = {
+    {"mnuInfoAtMark", SongInfoMode::AtMark},
+    {"mnuInfoFirst", SongInfoMode::First},
+    {"mnuKeyValue", SongInfoMode::KeyValue},
+    {"mnuInfoNone", SongInfoMode::None},
+};
+
+constexpr RadioItem<ExistingLyrics> kExistingLyricsItems[] = {
+    {"A3", ExistingLyrics::OpenAutomatically},
+    {"E1", ExistingLyrics::Ask},
+    {"N17", ExistingLyrics::DoNothing},
 };
 
 const QColor kPositionBarColour(0, 128, 0);
@@ -150,6 +162,16 @@ void MainWindow::connectOptionItems() {
                     editor_.settings().*setting = checked;
                 });
     }
+    const auto connectRadioItems = [this](const auto& items, auto setting) {
+        for (const auto& item : items) {
+            connect(action(item.action), &QAction::toggled, this,
+                    [this, setting, choice = item.choice](bool checked) {
+                        if (checked) editor_.settings().*setting = choice;
+                    });
+        }
+    };
+    connectRadioItems(kSongInfoItems, &AppSettings::songInfo);
+    connectRadioItems(kExistingLyricsItems, &AppSettings::existingLyrics);
     connect(action("N23"), &QAction::toggled, list_, &LyricListWidget::setGridLinesVisible);
 }
 
@@ -188,7 +210,12 @@ void MainWindow::applySettingsToMenu() {
     const AppSettings settings = editor_.settings();
     for (const OptionItem& item : kOptionItems)
         action(item.action)->setChecked(settings.*item.setting);
-    list_->setGridLinesVisible(editor_.settings().mnuGrid);
+    const auto showRadioItems = [this](const auto& items, const auto& choice) {
+        for (const auto& item : items) action(item.action)->setChecked(choice == item.choice);
+    };
+    showRadioItems(kSongInfoItems, settings.songInfo);
+    showRadioItems(kExistingLyricsItems, settings.existingLyrics);
+    list_->setGridLinesVisible(editor_.settings().gridLines);
     showWorkFolder();
     controlPanel_->refreshFromDocument();
 }

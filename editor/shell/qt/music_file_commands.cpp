@@ -35,13 +35,9 @@ QString FirstDroppedFile(const QMimeData* data) {
     return first.isLocalFile() ? first.toLocalFile() : QString();
 }
 
+// With none of the three items checked nothing is read.
 ExistingLyrics ExistingLyricsOption(const AppSettings& settings) {
-    // The three radio items restore in the order ly1, ly2, ly3, so the last
-    // one marked wins; with none marked nothing is read.
-    if (settings.ly3) return ExistingLyrics::DoNothing;
-    if (settings.ly2) return ExistingLyrics::Ask;
-    if (settings.ly1) return ExistingLyrics::OpenAutomatically;
-    return ExistingLyrics::DoNothing;
+    return settings.existingLyrics.value_or(ExistingLyrics::DoNothing);
 }
 
 }  // namespace
