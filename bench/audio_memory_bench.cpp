@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const auto wav = std::filesystem::temp_directory_path() / "obrin-memory-bench.wav";
-    obrin::fixture::WriteSineWav(wav, 60.0 * 60.0);
+    obrin::test::WriteSineWav(wav, 60.0 * 60.0);
 
     obrin::AudioPlayer player;
     const long idle = StatusKb("VmHWM");

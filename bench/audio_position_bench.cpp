@@ -135,7 +135,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const auto wav = std::filesystem::temp_directory_path() / "obrin-position-bench.wav";
-    obrin::fixture::WriteSineWav(wav, 30.0);
+    obrin::test::WriteSineWav(wav, 30.0);
     obrin::AudioPlayer player;
     player.setFileName(wav.string());
     std::puts(

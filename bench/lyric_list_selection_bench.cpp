@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     for (int lines : {1000, 10000, 100000}) {
         obrin::LyricList lyrics;
-        obrin::RecordingDialogs dialogs;
+        obrin::test::RecordingDialogs dialogs;
         obrin::LyricListWidget widget(lyrics, dialogs);
         lyrics.assign(std::vector<std::string>(lines, "abc"));
         widget.show();

@@ -8,8 +8,8 @@
 namespace obrin {
 namespace {
 
-using testing::RecordingConfirmDialog;
-using testing::TimingRig;
+using test::RecordingConfirmDialog;
+using test::TimingRig;
 using Panel = RecordingConfirmDialog::Panel;
 
 Panel Countdown(int seconds) {

@@ -10,7 +10,7 @@
 namespace obrin {
 namespace {
 
-using testing::TimingRig;
+using test::TimingRig;
 
 TEST(Mark, StampsPositionPlusOffsetAndMovesOn) {
     TimingRig rig;

@@ -15,7 +15,7 @@ namespace {
 // The list with lines "a0".."aN" and its widget, shown.
 struct Fixture {
     LyricList lyrics;
-    RecordingDialogs dialogs;
+    test::RecordingDialogs dialogs;
     LyricListWidget widget{lyrics, dialogs};
 
     explicit Fixture(int lines = 5) {

@@ -36,8 +36,8 @@ class ScriptedClipboard final : public Clipboard {
 
 struct Fixture {
     QTemporaryDir folder;
-    RecordingDialogs dialogs;
-    obrin::testing::FakePlayer player;
+    test::RecordingDialogs dialogs;
+    obrin::test::FakePlayer player;
     QtTimerFactory timers;
     ScriptedClipboard clipboard;
     Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},

@@ -28,8 +28,8 @@ namespace {
 // One editor with its main window over a scratch program folder.
 struct Fixture {
     QTemporaryDir folder;
-    RecordingDialogs dialogs;
-    obrin::testing::FakePlayer player;
+    test::RecordingDialogs dialogs;
+    obrin::test::FakePlayer player;
     QtTimerFactory timers;
     std::vector<std::string> opened;
     Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},

@@ -53,8 +53,8 @@ class UrlCatcher : public QObject {
 struct Fixture {
     QTemporaryDir work;
     QTemporaryDir music;
-    RecordingDialogs dialogs;
-    testing::FakePlayer player;
+    test::RecordingDialogs dialogs;
+    test::FakePlayer player;
     QtTimerFactory timers;
     Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
                   dialogs,
@@ -63,7 +63,7 @@ struct Fixture {
                   [](const std::string&) { return true; }};
     MainWindow window{editor};
     PlaybackControl playback{player, timers, dialogs};
-    testing::RecordingWaitView wait;
+    test::RecordingWaitView wait;
     ConversionProgress progress{wait};
     MusicFileCommands commands{window, editor, playback, progress, wait};
     std::vector<std::string> saved;
@@ -191,8 +191,8 @@ class DemoClipboard final : public Clipboard {
 // (fake) song plays, save beside the music file.
 void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
     QTemporaryDir music;
-    RecordingDialogs dialogs;
-    testing::FakePlayer player;
+    test::RecordingDialogs dialogs;
+    test::FakePlayer player;
     player.nextDuration = 22.0;
     QtTimerFactory timers;
     DemoClipboard clipboard;

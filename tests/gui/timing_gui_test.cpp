@@ -30,9 +30,9 @@ namespace {
 // wires them, over a fake player whose clock moves with fake timers.
 struct Fixture {
     QTemporaryDir folder;
-    RecordingDialogs dialogs;
-    testing::FakePlayer player;
-    testing::FakeTimerFactory timers;
+    test::RecordingDialogs dialogs;
+    test::FakePlayer player;
+    test::FakeTimerFactory timers;
     Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
                   dialogs,
                   player,

@@ -55,7 +55,7 @@ void AudioPlayerTest::initTestCase() {
     }
     QVERIFY(folder_.isValid());
     wav_ = folder_.filePath("tone.wav").toStdString();
-    fixture::WriteSineWav(wav_, kSeconds);
+    test::WriteSineWav(wav_, kSeconds);
 }
 
 void AudioPlayerTest::init() {
@@ -103,7 +103,7 @@ void AudioPlayerTest::loadStartsStoppedAtNormalRateAndFullVolume() {
 
 void AudioPlayerTest::aFileThatIsNotAWavIsRefused() {
     const std::string text = folder_.filePath("lyrics.txt").toStdString();
-    fixture::WriteFile(text, "[00:01:00]not audio\r\n");
+    test::WriteFile(text, "[00:01:00]not audio\r\n");
     QVERIFY_THROWS_EXCEPTION(PlayerError, player_->setFileName(text));
     QCOMPARE(player_->fileName(), std::string());
     QCOMPARE(player_->duration(), 0.0);

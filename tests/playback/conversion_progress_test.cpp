@@ -18,7 +18,7 @@ struct GaugeCase {
 class GaugeTest : public ::testing::TestWithParam<GaugeCase> {};
 
 TEST_P(GaugeTest, ShowsTruncatedPercentWithinRange) {
-    testing::RecordingWaitView view;
+    test::RecordingWaitView view;
     ConversionProgress progress(view);
     EXPECT_EQ(progress.reportProgress(GetParam().total, GetParam().done), 0);
     EXPECT_EQ(view.gaugeMaximum, GetParam().maximum);
@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GaugeCase{2000000000, 1999999999, 2000000000, 1999999999, "99%"}));
 
 TEST(ConversionProgress, CaptionCountsAndForceQuitIsHandedBack) {
-    testing::RecordingWaitView view;
+    test::RecordingWaitView view;
     ConversionProgress progress(view);
     EXPECT_EQ(progress.reportProgress(4096, 1024), 0);
     EXPECT_EQ(view.mainCaption, "ファイルをデコード中ですしばらくお待ちください...1024/4096");

@@ -7,7 +7,7 @@
 namespace obrin {
 namespace {
 
-using testing::TimingRig;
+using test::TimingRig;
 
 // Follows the play position as the "all" run would, recording every call.
 struct RecordingFollower final : PlayPositionFollower {

@@ -30,10 +30,10 @@ std::string BurstWave() {
         const double v = t >= 0.25 && inBurst < 0.030
                              ? 0.8 * std::cos(2 * std::numbers::pi * 1000 * inBurst)
                              : 0.0;
-        fixture::PutSample(data, v, false, 16);
+        test::PutSample(data, v, false, 16);
     }
-    return fixture::RiffWave(
-        {{"fmt ", fixture::FmtBody(fixture::Tag::Pcm, 1, kRate, 16)}, {"data", data}});
+    return test::RiffWave(
+        {{"fmt ", test::FmtBody(test::Tag::Pcm, 1, kRate, 16)}, {"data", data}});
 }
 
 class BurstFile : public testing::Test {
@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         char name[] = "/tmp/obrin-stream-XXXXXX";
         folder_ = ::mkdtemp(name);
-        fixture::WriteFile(folder_ / "burst.wav", BurstWave());
+        test::WriteFile(folder_ / "burst.wav", BurstWave());
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
     std::filesystem::path file() const { return folder_ / "burst.wav"; }

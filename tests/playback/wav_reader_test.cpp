@@ -13,11 +13,11 @@
 namespace obrin {
 namespace {
 
-using fixture::Chunk;
-using fixture::FmtBody;
-using fixture::PutSample;
-using fixture::RiffWave;
-using fixture::Tag;
+using test::Chunk;
+using test::FmtBody;
+using test::PutSample;
+using test::RiffWave;
+using test::Tag;
 using namespace std::string_literals;
 
 // Full-scale extremes, zero, and values between, as a writer would store them.
@@ -32,7 +32,7 @@ public:
     ~TempFolder() { std::filesystem::remove_all(path_); }
     std::filesystem::path write(const std::string& bytes, const char* name = "t.wav") const {
         const auto file = path_ / name;
-        fixture::WriteFile(file, bytes);
+        test::WriteFile(file, bytes);
         return file;
     }
     const std::filesystem::path& path() const { return path_; }
@@ -182,12 +182,12 @@ TEST_P(WavRejectTest, ExplainsTheFault) {
 
 std::string Fmt(std::uint16_t tag, int channels, int rate, int bits, int align) {
     std::string b;
-    fixture::PutU16(b, tag);
-    fixture::PutU16(b, static_cast<std::uint32_t>(channels));
-    fixture::PutU32(b, static_cast<std::uint32_t>(rate));
-    fixture::PutU32(b, 0);
-    fixture::PutU16(b, static_cast<std::uint32_t>(align));
-    fixture::PutU16(b, static_cast<std::uint32_t>(bits));
+    test::PutU16(b, tag);
+    test::PutU16(b, static_cast<std::uint32_t>(channels));
+    test::PutU32(b, static_cast<std::uint32_t>(rate));
+    test::PutU32(b, 0);
+    test::PutU16(b, static_cast<std::uint32_t>(align));
+    test::PutU16(b, static_cast<std::uint32_t>(bits));
     return b;
 }
 

@@ -26,8 +26,8 @@ class EditorTest : public ::testing::Test {
 
     test::TempFolder scratch_;
     std::filesystem::path folder_ = scratch_.path();
-    RecordingDialogs dialogs_;
-    obrin::testing::FakePlayer player_;
+    test::RecordingDialogs dialogs_;
+    obrin::test::FakePlayer player_;
     NoTimers timers_;
     std::vector<std::string> opened_;
     Editor editor_{{.programFolder = folder_, .settingsSection = "tester"},

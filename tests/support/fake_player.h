@@ -6,7 +6,7 @@
 
 #include "base/player.h"
 
-namespace obrin::testing {
+namespace obrin::test {
 
 // A player with a clock that moves only when the test says so. Loading any
 // non-empty path succeeds with the duration set beforehand; play-state events
@@ -92,4 +92,4 @@ class FakePlayer final : public Player {
     PlayState state_ = PlayState::Stopped;
 };
 
-}  // namespace obrin::testing
+}  // namespace obrin::test

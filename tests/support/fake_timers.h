@@ -8,7 +8,7 @@
 
 #include "base/timer.h"
 
-namespace obrin::testing {
+namespace obrin::test {
 
 class FakeTimerFactory;
 
@@ -119,4 +119,4 @@ inline void FakeTimer::start(int intervalMs) {
     startedOrder_ = factory_->nextStartOrder_++;
 }
 
-}  // namespace obrin::testing
+}  // namespace obrin::test

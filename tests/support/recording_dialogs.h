@@ -7,7 +7,7 @@
 
 #include "base/dialogs.h"
 
-namespace obrin {
+namespace obrin::test {
 
 // Dialogs that record every call and answer from a script the test fills
 // beforehand. An empty script answers Cancel (false / no value), so an
@@ -84,4 +84,4 @@ class RecordingDialogs final : public Dialogs {
     }
 };
 
-}  // namespace obrin
+}  // namespace obrin::test

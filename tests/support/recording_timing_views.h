@@ -9,7 +9,7 @@
 #include "base/player_panel_view.h"
 #include "playback/wait_view.h"
 
-namespace obrin::testing {
+namespace obrin::test {
 
 // Keeps the last value of every display of the player panel.
 class RecordingPanelView final : public PlayerPanelView {
@@ -106,4 +106,4 @@ class RecordingListView final : public LyricListView {
     void fitLyricsColumn() override {}
 };
 
-}  // namespace obrin::testing
+}  // namespace obrin::test

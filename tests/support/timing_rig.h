@@ -12,14 +12,14 @@
 #include "recording_dialogs.h"
 #include "recording_timing_views.h"
 
-namespace obrin::testing {
+namespace obrin::test {
 
 // The timing core wired as the editor wires it, with fakes at every edge:
 // the player's clock moves with the timers' virtual clock.
 struct TimingRig {
     FakePlayer player;
     FakeTimerFactory timers;
-    RecordingDialogs dialogs;
+    test::RecordingDialogs dialogs;
     RecordingPanelView panel;
     RecordingListView listView;
     RecordingConfirmDialog confirmDialog;
@@ -56,4 +56,4 @@ struct TimingRig {
     std::string timeText(int line) const { return document.lyrics.line(line).timeText; }
 };
 
-}  // namespace obrin::testing
+}  // namespace obrin::test

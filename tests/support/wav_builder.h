@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace obrin::fixture {
+namespace obrin::test {
 
 inline void PutU16(std::string& out, std::uint32_t v) {
     out += static_cast<char>(v & 0xFF);
@@ -123,4 +123,4 @@ inline void WriteSineWav(const std::filesystem::path& path, double seconds, int 
     out.write(block.data(), std::streamsize(block.size()));
 }
 
-}  // namespace obrin::fixture
+}  // namespace obrin::test

@@ -17,9 +17,9 @@ using test::TempFolder;
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
-using testing_text::Sj;
-using testing_text::SjLines;
-using testing_text::Utf8Lines;
+using test::Sj;
+using test::SjLines;
+using test::Utf8Lines;
 
 Document ExampleDocument() {
     Document document;

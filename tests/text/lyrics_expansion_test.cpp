@@ -13,9 +13,9 @@ namespace {
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
-using testing_text::Sj;
-using testing_text::SjLines;
-using testing_text::Utf8Lines;
+using test::Sj;
+using test::SjLines;
+using test::Utf8Lines;
 
 struct CutCase {
     const char* name;

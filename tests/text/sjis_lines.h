@@ -7,7 +7,7 @@
 
 #include "base/sjis_codec.h"
 
-namespace obrin::testing_text {
+namespace obrin::test {
 
 // Tests are written in UTF-8 and compared on the Shift-JIS bytes the core
 // works on.
@@ -27,4 +27,4 @@ inline std::vector<std::string> Utf8Lines(const std::vector<std::string>& sjisLi
     return lines;
 }
 
-}  // namespace obrin::testing_text
+}  // namespace obrin::test

@@ -17,7 +17,7 @@ using test::TempFolder;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing::IsEmpty;
-using testing_text::Sj;
+using test::Sj;
 
 struct CommaCase {
     const char* name;

@@ -19,8 +19,8 @@ using test::TempFolder;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing::IsEmpty;
-using testing_text::Sj;
-using testing_text::SjLines;
+using test::Sj;
+using test::SjLines;
 
 struct TagCase {
     const char* tag;
