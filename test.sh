@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-scripts/build.sh
+OBRIN_WERROR=${OBRIN_WERROR:-ON} scripts/build.sh
 build_dir=${OBRIN_BUILD_DIR:-build}
 
 source scripts/null-sink.sh

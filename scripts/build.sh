@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures (once) and builds obrin into build/ (or $OBRIN_BUILD_DIR).
+# Configures and builds obrin into build/ (or $OBRIN_BUILD_DIR).
+# OBRIN_CMAKE_ARGS adds CMake arguments; OBRIN_WERROR=ON makes warnings errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OBRIN_BUILD_DIR:-build}
-if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S . -B "$build_dir" -G Ninja ${OBRIN_CMAKE_ARGS:-}
-fi
+# Configuring again is quick when nothing changed, and picks up a changed
+# OBRIN_WERROR or OBRIN_CMAKE_ARGS in a build folder that already exists.
+cmake -S . -B "$build_dir" -G Ninja -DOBRIN_WERROR="${OBRIN_WERROR:-OFF}" ${OBRIN_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

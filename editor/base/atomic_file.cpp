@@ -28,8 +28,12 @@ class TempFile {
         const std::filesystem::path folder =
             target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
         for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = "." + target.filename().string() + ".tmp" +
-                               std::to_string(::getpid()) + "-" + std::to_string(counter++);
+            const std::string name = std::string(".")
+                                         .append(target.filename().string())
+                                         .append(".tmp")
+                                         .append(std::to_string(::getpid()))
+                                         .append("-")
+                                         .append(std::to_string(counter++));
             std::string path = (folder / name).string();
             fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) {

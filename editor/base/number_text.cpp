@@ -9,11 +9,11 @@
 namespace obrin {
 
 std::string InvalidIntegerMessage(std::string_view text) {
-    return "'" + std::string(text) + "' は有効な整数値ではありません";
+    return std::string("'").append(text).append("' は有効な整数値ではありません");
 }
 
 std::string InvalidFloatMessage(std::string_view text) {
-    return "'" + std::string(text) + "' は有効な浮動小数点値ではありません";
+    return std::string("'").append(text).append("' は有効な浮動小数点値ではありません");
 }
 
 std::int32_t ParseIntegerText(std::string_view text) {

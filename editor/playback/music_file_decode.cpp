@@ -19,7 +19,11 @@ int DecodeMusicFile(const std::filesystem::path& programFolder, const std::strin
     const std::filesystem::path target(wavPath);
     const std::filesystem::path partial =
         target.parent_path() /
-        ("." + target.filename().string() + "." + std::to_string(getpid()) + ".part");
+        std::string(".")
+            .append(target.filename().string())
+            .append(".")
+            .append(std::to_string(getpid()))
+            .append(".part");
     const int result =
         CallInputPlugin(library, programFolder, sourcePath, partial.string(), progress, failure);
     std::error_code error;

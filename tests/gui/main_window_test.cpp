@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "fake_player.h"
+#include "obrin_version.h"
 #include "recording_dialogs.h"
 #include "shell/editor.h"
 #include "base/qt/qt_timer.h"
@@ -302,7 +303,7 @@ void MainWindowTest::aboutShowsInertVersionItem() {
     QMenu* about = f.window.findChild<QAction*>(QStringLiteral("About1"))->menu();
     QVERIFY(about);
     QCOMPARE(about->actions().size(), 1);
-    QCOMPARE(about->actions().first()->text(), QStringLiteral("obrin version 0.57(&V)"));
+    QCOMPARE(about->actions().first()->text(), QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
     about->actions().first()->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QVERIFY(f.window.isVisible());

@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "obrin_version.h"
+
 namespace obrin {
 
 namespace {
@@ -173,7 +175,7 @@ void BuildHelpMenu(QMenuBar& bar) {
     QMenu* help = Menu(bar, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
     Item(help, "H1", QStringLiteral("ヘルプの表示(&H)"));
     QMenu* about = Submenu(help, "About1", QStringLiteral("バージョン情報(&V)"));
-    Item(about, "mnuVersion", QStringLiteral("obrin version 0.57(&V)"));
+    Item(about, "mnuVersion", QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
 }
 
 }  // namespace
