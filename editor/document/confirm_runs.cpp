@@ -56,15 +56,18 @@ void ConfirmRuns::beginAroundLine() {
     if (!countdownTimer_->isActive()) countdownTimer_->start(kCountdownIntervalMs);
     lyrics.select(aroundLine_);
     lyrics.makeVisible(aroundLine_);
+    // A failed play shows a modal box, which runs events: the countdown rests
+    // while it is open, or every tick would start the next line and open its
+    // box on top. The user may also end the run from there.
+    playingLine_ = true;
     commands_.playFromLine(TimingCommands::kPlayBeforeLineMs);
-    // The error box of a failed play runs events, in which the user may
-    // have ended the run.
+    playingLine_ = false;
     if (!isAroundRunning()) return;
     countdownTick();
 }
 
 void ConfirmRuns::countdownTick() {
-    if (!isAroundRunning()) return;
+    if (!isAroundRunning() || playingLine_) return;
     if (countdown_ == kCountdownEnd) {
         waiting_ = false;
     } else if (countdown_ > 0) {

@@ -83,6 +83,8 @@ class ConfirmRuns final : public PlayPositionFollower {
     int aroundLine_ = kNoRun;
     std::int32_t countdown_ = 0;
     bool waiting_ = false;
+    // True while the line's playback starts, which may show an error box.
+    bool playingLine_ = false;
 
     bool confirmAllActive_ = false;
     // The times of all lines in list order, then kEndTime.

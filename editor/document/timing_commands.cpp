@@ -77,13 +77,15 @@ void TimingCommands::shiftSelectedTimes(std::int32_t stepMs) {
 }
 
 void TimingCommands::seekBy(std::int32_t stepMs) {
-    const double end = std::max(playback_.durationSeconds() * 1000.0, 0.0);
-    const double target = std::clamp(playback_.positionSeconds() * 1000.0 + stepMs, 0.0, end);
     try {
+        const double end = std::max(playback_.durationSeconds() * 1000.0, 0.0);
+        const double target =
+            std::clamp(playback_.positionSeconds() * 1000.0 + stepMs, 0.0, end);
         playback_.seekMs(target);
         playback_.refreshPositionDisplay();
     } catch (const PlayerError&) {
-        // No music file: there is no position to move, as with the position bar.
+        // No music file, or a player that cannot tell where it is: there is
+        // no position to move, as with the position bar.
     }
 }
 

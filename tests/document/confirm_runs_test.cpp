@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/time_text.h"
 #include "timing_rig.h"
 
@@ -168,6 +170,29 @@ TEST(ConfirmAround, UnreadableTimeEndsTheRunThenReports) {
     EXPECT_FALSE(rig.confirmDialog.shown);
     EXPECT_EQ(rig.dialogs.errors().size(), 1u);
     EXPECT_TRUE(rig.timers.activeTimers().size() == 1u);
+}
+
+// A song that cannot be played: each line's box opens only after the one
+// before was closed, however long the user leaves it open, and the run goes
+// through every line and ends.
+TEST(ConfirmAround, PlayFailureShowsOneBoxAtATime) {
+    TimingRig rig;
+    rig.load();
+    rig.lines({"00:00:00", "00:10:00", "00:20:00", "00:30:00", "00:40:00", "00:50:00"});
+    rig.player.failPlay = true;
+    int open = 0;
+    int deepest = 0;
+    rig.dialogs.whileErrorShown = [&] {
+        deepest = std::max(deepest, ++open);
+        rig.timers.advance(10000);  // the user reads the box for ten seconds
+        --open;
+    };
+    rig.confirm.confirmAround();
+    for (int second = 0; second < 200 && rig.confirm.isRunning(); ++second) rig.timers.advance(1000);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(rig.dialogs.errors().size(), 6u);
+    EXPECT_FALSE(rig.confirm.isRunning());
+    EXPECT_TRUE(rig.window.mainWindowEnabled);
 }
 
 TEST(ConfirmAround, EmptyListOpensAndClosesAtOnce) {

@@ -227,6 +227,15 @@ TEST(MoveBy, WithoutFileSeeksNothingAndSaysNothing) {
     EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
+// Called from a button's slot: a throw would end the program.
+TEST(MoveBy, APlayerThatCannotTellItsPositionIsLeftAlone) {
+    TimingRig rig;
+    rig.load();
+    rig.player.failPosition = true;
+    EXPECT_NO_THROW(rig.commands.moveBy(1000));
+    EXPECT_TRUE(rig.player.seeks.empty());
+}
+
 struct PlayFromCase {
     const char* timeText;
     std::int32_t before;

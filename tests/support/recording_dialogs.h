@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +32,14 @@ class RecordingDialogs final : public Dialogs {
     std::deque<std::optional<FontChoice>> fontAnswers;
     std::deque<std::optional<std::string>> inputAnswers;
 
-    void showError(const std::string& message) override { calls.push_back({Kind::Error, message}); }
+    // Runs inside every error box, as the events a real modal box lets run
+    // (timers, clicks) would.
+    std::function<void()> whileErrorShown;
+
+    void showError(const std::string& message) override {
+        calls.push_back({Kind::Error, message});
+        if (whileErrorShown) whileErrorShown();
+    }
     bool confirm(const std::string& message) override {
         calls.push_back({Kind::Confirm, message});
         return Next(confirmAnswers, false);
