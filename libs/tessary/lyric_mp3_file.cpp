@@ -1,0 +1,82 @@
+#include "lyric_mp3_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+#include <utility>
+
+#include "atomic_output.h"
+#include "obrin/tessary.h"
+
+namespace obrin::tessary {
+namespace {
+
+constexpr std::size_t kCopyBlock = 4096;
+
+class ReadOnlyFile {
+  public:
+    explicit ReadOnlyFile(const std::filesystem::path& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadOnlyFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // Open and a plain file: a folder or a device has no song to copy, and
+    // a pipe or a device like /dev/zero might never end.
+    [[nodiscard]] bool isPlainFile(struct stat& info) const {
+        return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    }
+
+    // The count read, 0 at the end, -1 on an error.
+    [[nodiscard]] ssize_t read(char* buffer, std::size_t size) const {
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, size);
+            if (n >= 0 || errno != EINTR) return n;
+        }
+    }
+
+  private:
+    int fd_;
+};
+
+// Whether `output` names the source file under any name: another spelling
+// of the path, a symbolic link or a hard link all lead to the same inode.
+// A missing output is a new file.
+bool IsSourceFile(const struct stat& source, const std::filesystem::path& output) {
+    struct stat info {};
+    return ::stat(output.c_str(), &info) == 0 && info.st_dev == source.st_dev &&
+           info.st_ino == source.st_ino;
+}
+
+}  // namespace
+
+std::int32_t WriteLyricMp3(const std::vector<LyricItem>& items, const std::filesystem::path& source,
+                           const std::filesystem::path& output) {
+    ReadOnlyFile in(source);
+    struct stat sourceInfo {};
+    if (!in.isPlainFile(sourceInfo)) return TESSARY_SOURCE_UNREADABLE;
+    if (IsSourceFile(sourceInfo, output)) return TESSARY_OUTPUT_UNWRITABLE;
+
+    const std::optional<std::string> tag = BuildLyricTag(items);
+    if (!tag) return TESSARY_BEYOND_LIMITS;
+
+    std::optional<libs::AtomicOutput> out = libs::AtomicOutput::Create(output);
+    if (!out || !out->write(*tag)) return TESSARY_OUTPUT_UNWRITABLE;
+    char block[kCopyBlock];
+    for (;;) {
+        const ssize_t n = in.read(block, sizeof block);
+        if (n == 0) break;
+        if (n < 0) return TESSARY_SOURCE_UNREADABLE;
+        if (!out->write(std::string_view(block, static_cast<std::size_t>(n)))) {
+            return TESSARY_OUTPUT_UNWRITABLE;
+        }
+    }
+    return out->commit() ? TESSARY_WRITTEN : TESSARY_OUTPUT_UNWRITABLE;
+}
+
+}  // namespace obrin::tessary
