@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "temp_folder.h"
 #include "../plugins/wave_bytes.h"
+#include "temp_folder.h"
 
 namespace obrin {
 namespace {
