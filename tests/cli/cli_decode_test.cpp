@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "temp_folder.h"
 #include "../plugins/wave_bytes.h"
+#include "temp_folder.h"
 
 namespace obrin {
 namespace {
@@ -14,6 +14,7 @@ namespace {
 using testing::HasSubstr;
 
 const std::filesystem::path kFixtures = OBRIN_WAVE_FIXTURES;
+const std::filesystem::path kWendaxFixtures = OBRIN_WENDAX_FIXTURES;
 
 struct CliRun {
     int status = -1;
@@ -43,6 +44,30 @@ TEST(CliDecode, ConvertsThroughVellinLikeTheEditor) {
     EXPECT_EQ(run.err, "");
     std::string why;
     EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(folder / "out.wav"), why)) << why;
+}
+
+// Compressed files go through wendax, and FFmpeg says nothing on the way.
+TEST(CliDecode, ConvertsCompressedFilesThroughWendax) {
+    for (const char* name : {"mp3_cbr_stereo.mp3", "wma_stereo.wma", "flac_5_1.flac"}) {
+        test::TempFolder folder;
+        std::filesystem::copy_file(kWendaxFixtures / name, folder / name);
+        const CliRun run = Decode(folder, {name, "out.wav"});
+        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+        EXPECT_EQ(run.err, "") << name;
+        std::string why;
+        const auto out = test::ParseVellinOutput(test::ReadBytes(folder / "out.wav"), why);
+        ASSERT_TRUE(out) << name << ": " << why;
+        EXPECT_EQ(out->channels, 2) << name;
+    }
+}
+
+TEST(CliDecode, TextNamedMp3IsNoMusicForWendax) {
+    test::TempFolder folder;
+    test::WriteBytes(folder / "lyrics.mp3", "[00:01:00]la la\r\n");
+    const CliRun run = Decode(folder, {"lyrics.mp3", "out.wav"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "ファイルのデコードに失敗しました(コード:2) lyrics.mp3\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
 }
 
 struct FailureCase {

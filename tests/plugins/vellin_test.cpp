@@ -297,5 +297,17 @@ TEST(VellinFailures, SourceAsDestinationIsRefusedAndKept) {
     EXPECT_TRUE(test::ReadBytes(folder / "song.wav") == original);
 }
 
+TEST(VellinFailures, DamagedMpegAudioLeavesStandardErrorQuiet) {
+    test::TempFolder folder;
+    Bytes file = test::ReadBytes(kFixtures / "mp3_stereo.wav");
+    const auto quarter = static_cast<std::ptrdiff_t>(file.size() / 4);
+    std::fill(file.begin() + 2 * quarter, file.begin() + 3 * quarter, '\x5A');
+    test::WriteBytes(folder / "in.wav", file);
+    testing::internal::CaptureStderr();
+    Conversion conversion;
+    EXPECT_EQ(conversion.run(folder / "in.wav", folder / "out.wav"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 }  // namespace
 }  // namespace obrin
