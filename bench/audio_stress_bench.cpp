@@ -146,7 +146,7 @@ int main(int argc, char* argv[]) {
     const auto wav = folder / "obrin-stress-bench.wav";
     const auto recording = folder / "obrin-stress-bench.raw";
     // Long enough for 60 s at twice normal speed.
-    obrin::fixture::WriteSineWav(wav, kPlaySeconds * 2 + 5);
+    obrin::test::WriteSineWav(wav, kPlaySeconds * 2 + 5);
     obrin::AudioPlayer player;
     player.setFileName(wav.string());
     int status = 0;
