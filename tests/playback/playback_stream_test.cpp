@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "playback/resampler.h"
+#include "temp_folder.h"
 #include "wav_builder.h"
 
 namespace obrin {
@@ -159,20 +160,13 @@ struct ConversionCase {
     double toleranceMs;
 };
 
-class ConvertedBurstTest : public testing::TestWithParam<ConversionCase> {
-  protected:
-    void SetUp() override {
-        char name[] = "/tmp/obrin-stream-XXXXXX";
-        folder_ = ::mkdtemp(name);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-    std::filesystem::path folder_;
-};
+class ConvertedBurstTest : public testing::TestWithParam<ConversionCase> {};
 
 TEST_P(ConvertedBurstTest, PositionsStayInTheFilesTime) {
     const ConversionCase c = GetParam();
-    test::WriteFile(folder_ / "burst.wav", BurstWave(c.sourceRate, c.sourceChannels));
-    PlaybackStream stream(folder_ / "burst.wav");
+    const test::TempFolder folder;
+    folder.write("burst.wav", BurstWave(c.sourceRate, c.sourceChannels));
+    PlaybackStream stream(folder / "burst.wav");
     stream.setOutput(c.output);
     stream.setRate(c.rate);
     stream.restart(static_cast<std::uint64_t>(c.sourceRate / 5));
