@@ -1,5 +1,6 @@
 // Plays a tone through the default audio output and samples the position the
-// player reports every 10 ms for 10 s, at rate 1.0 and 0.5. Prints
+// player reports every 10 ms for 10 s, at rate 1.0 and 0.5 (dropping samples
+// whose reads the scheduler interrupted). Prints
 // - the largest deviation from the device's clock of played audio, taken as
 //   the straight line fitted to its reports over the whole window (the server
 //   reports in jumps; the line is where the audio really is), and from its raw
@@ -33,6 +34,8 @@ using Clock = std::chrono::steady_clock;
 // latency; the measurement starts once the device has played this much.
 constexpr double kWarmUpSeconds = 2.0;
 constexpr double kWindowSeconds = 10.0;
+// Seconds the three reads of one sample may take at most.
+constexpr double kLongestRead = 0.0002;
 
 struct Sample {
     double wall;
@@ -63,10 +66,14 @@ std::vector<Sample> Record(obrin::AudioPlayer& player, double rate, double start
     QTimer sampler;
     sampler.setTimerType(Qt::PreciseTimer);
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+        const double before = std::chrono::duration<double>(Clock::now() - t0).count();
         const double position = player.currentPosition();
         const double device = static_cast<double>(player.deviceMicroseconds()) / 1e6;
-        if (device < kWarmUpSeconds) return;
+        const double after = std::chrono::duration<double>(Clock::now() - t0).count();
+        // On a busy machine this thread may lose the processor between the
+        // reads; such a sample says nothing about the player.
+        if (device < kWarmUpSeconds || after - before > kLongestRead) return;
+        const double wall = (before + after) / 2;
         samples.push_back({wall, position, device});
         if (wall - samples.front().wall >= kWindowSeconds) QCoreApplication::exit(0);
     });

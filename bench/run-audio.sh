@@ -11,6 +11,8 @@ start_null_sink
 
 echo "== position accuracy"
 "$build_dir/bin/audio_position_bench"
+echo "== gaps while every core is busy and the user-interface thread stalls"
+"$build_dir/bin/audio_stress_bench"
 if [ -x "$build_dir/bin/audio_memory_bench" ]; then
     echo "== memory while playing a 60-minute WAV"
     "$build_dir/bin/audio_memory_bench"

@@ -32,6 +32,20 @@ double StretchLeadMs(double rate) {
     return rate <= 1.0 ? kAtNormal + kPerSlowdown * (1.0 - rate)
                        : kAtNormal - kPerSpeedup * (rate - 1.0);
 }
+// Copies `frames` frames of `from` channels to `to` channels.
+void MapChannels(const float* in, std::size_t frames, int from, float* out, int to) {
+    const auto inChannels = static_cast<std::size_t>(from);
+    const auto outChannels = static_cast<std::size_t>(to);
+    for (std::size_t f = 0; f < frames; ++f, in += inChannels, out += outChannels) {
+        if (outChannels == 1) {
+            float sum = 0;
+            for (std::size_t c = 0; c < inChannels; ++c) sum += in[c];
+            out[0] = sum / static_cast<float>(inChannels);
+        } else {
+            for (std::size_t c = 0; c < outChannels; ++c) out[c] = in[c % inChannels];
+        }
+    }
+}
 }  // namespace
 
 PlaybackStream::PlaybackStream(const std::filesystem::path& path)
@@ -50,20 +64,32 @@ PlaybackStream::PlaybackStream(const std::filesystem::path& path)
     stretcher_->setSetting(SETTING_SEQUENCE_MS, kSequenceMs);
     stretcher_->setSetting(SETTING_SEEKWINDOW_MS, kSeekWindowMs);
     stretcher_->setSetting(SETTING_OVERLAP_MS, kOverlapMs);
-    restart(0);
+    setOutput({f.sampleRate, f.channels});
 }
 
 PlaybackStream::~PlaybackStream() = default;
 
+void PlaybackStream::setOutput(OutputFormat output) {
+    output_ = output;
+    const WavFormat& f = format();
+    resampler_.reset();
+    if (output.sampleRate != f.sampleRate) {
+        resampler_ = std::make_unique<Resampler>(f.sampleRate, output.sampleRate, f.channels);
+    }
+    restart(0);
+}
+
 void PlaybackStream::restart(std::uint64_t sourceFrame) {
     anchors_.clear();
+    stretched_ = 0;
     rendered_ = 0;
+    if (resampler_) resampler_->reset();
     beginSegment(static_cast<double>(std::min(sourceFrame, frameCount())));
 }
 
 void PlaybackStream::setRate(double rate) {
     if (rate == rate_) return;
-    const double at = sourceFrameAt(static_cast<double>(rendered_));
+    const double at = sourceFrameOfStretched(static_cast<double>(stretched_));
     rate_ = rate;
     beginSegment(at);
 }
@@ -78,7 +104,7 @@ void PlaybackStream::beginSegment(double sourceFrame) {
     stretcher_->setTempo(rate_);
     flushed_ = false;
     // What the stretcher held beyond the frames rendered is gone.
-    const auto done = static_cast<double>(rendered_);
+    const auto done = static_cast<double>(stretched_);
     while (!anchors_.empty() && anchors_.back().output >= done) anchors_.pop_back();
     addAnchor({done, static_cast<double>(reader_.tell()), rate_});
 }
@@ -89,6 +115,23 @@ void PlaybackStream::addAnchor(Anchor anchor) {
 }
 
 std::size_t PlaybackStream::render(float* out, std::size_t frames) {
+    const int channels = format().channels;
+    float* target = out;
+    if (output_.channels != channels) {
+        unmapped_.resize(frames * static_cast<std::size_t>(channels));
+        target = unmapped_.data();
+    }
+    const std::size_t n =
+        resampler_
+            ? resampler_->render(target, frames,
+                                 [this](float* o, std::size_t k) { return renderSource(o, k); })
+            : renderSource(target, frames);
+    if (target != out) MapChannels(target, n, channels, out, output_.channels);
+    rendered_ += n;
+    return n;
+}
+
+std::size_t PlaybackStream::renderSource(float* out, std::size_t frames) {
     const std::size_t n = rate_ == 1.0 ? reader_.read(out, frames) : renderStretched(out, frames);
     const auto channels = static_cast<std::size_t>(format().channels);
     if (appliedGain_ != gain_ && n > 0) {
@@ -101,7 +144,7 @@ std::size_t PlaybackStream::render(float* out, std::size_t frames) {
     } else if (gain_ != 1.0f) {
         std::transform(out, out + n * channels, out, [g = gain_](float s) { return s * g; });
     }
-    rendered_ += n;
+    stretched_ += n;
     return n;
 }
 
@@ -124,7 +167,7 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
             // The stretcher works through its input in order: the output frame
             // after everything it has made so far starts at the first input
             // frame it has not used yet.
-            addAnchor({static_cast<double>(rendered_ + got + stretcher_->numSamples()),
+            addAnchor({static_cast<double>(stretched_ + got + stretcher_->numSamples()),
                        static_cast<double>(reader_.tell()) - stretcher_->numUnprocessedSamples(),
                        rate_});
         }
@@ -132,13 +175,17 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
 }
 
 double PlaybackStream::sourceFrameAt(double outputFrame) const {
+    return sourceFrameOfStretched(resampler_ ? resampler_->inputFrameAt(outputFrame) : outputFrame);
+}
+
+double PlaybackStream::sourceFrameOfStretched(double outputFrame) const {
     auto next = std::upper_bound(anchors_.begin(), anchors_.end(), outputFrame,
                                  [](double k, const Anchor& a) { return k < a.output; });
     const Anchor& a = next == anchors_.begin() ? anchors_.front() : *std::prev(next);
     double source = a.source + (outputFrame - a.output) * a.rate;
     if (next != anchors_.end() && next != anchors_.begin() && next->output > a.output) {
-        source = a.source + (outputFrame - a.output) * (next->source - a.source) /
-                                (next->output - a.output);
+        source = a.source +
+                 (outputFrame - a.output) * (next->source - a.source) / (next->output - a.output);
     }
     if (a.rate != 1.0) source += StretchLeadMs(a.rate) * format().sampleRate / 1000.0;
     return std::clamp(source, 0.0, static_cast<double>(frameCount()));

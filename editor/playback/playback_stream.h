@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "playback/resampler.h"
 #include "playback/wav_reader.h"
 
 namespace soundtouch {
@@ -14,6 +15,13 @@ class SoundTouch;
 }
 
 namespace obrin {
+
+// What the audio output plays: frames per second and channels per frame.
+struct OutputFormat {
+    int sampleRate = 0;
+    int channels = 0;
+    bool operator==(const OutputFormat&) const = default;
+};
 
 // The samples the audio device plays: the frames of a WAV file, stretched in
 // time to the playback rate with the pitch kept, and scaled by the volume.
@@ -33,6 +41,13 @@ class PlaybackStream {
     const WavFormat& format() const { return reader_.format(); }
     std::uint64_t frameCount() const { return reader_.frameCount(); }
 
+    // The format render() writes; the file's own until set. Setting it drops
+    // everything buffered, like restart(0). More channels than the file has
+    // repeat its channels (mono plays on every speaker); fewer take the first
+    // ones, or the mean of all for one channel.
+    void setOutput(OutputFormat output);
+    const OutputFormat& output() const { return output_; }
+
     // Drops everything buffered and starts output frame 0 at `sourceFrame`.
     void restart(std::uint64_t sourceFrame);
 
@@ -44,8 +59,9 @@ class PlaybackStream {
     // does not click.
     void setGain(float gain) { gain_ = gain; }
 
-    // Writes up to `frames` interleaved float frames to `out` and returns how
-    // many; 0 means the file has been played out.
+    // Writes up to `frames` interleaved float frames of the output format to
+    // `out` and returns how many; 0 means the file has been played out.
+    // Throws WavError when the disk read fails.
     [[nodiscard]] std::size_t render(float* out, std::size_t frames);
     // Output frames rendered since the last restart().
     std::uint64_t renderedFrames() const { return rendered_; }
@@ -66,15 +82,24 @@ class PlaybackStream {
 
     void beginSegment(double sourceFrame);
     void addAnchor(Anchor anchor);
+    // The file's frames at the playback rate, still at the file's sample rate
+    // and channels; counted by stretched_, the unit of the anchors.
+    std::size_t renderSource(float* out, std::size_t frames);
     std::size_t renderStretched(float* out, std::size_t frames);
+    [[nodiscard]] double sourceFrameOfStretched(double stretchedFrame) const;
 
     WavReader reader_;
     std::unique_ptr<soundtouch::SoundTouch> stretcher_;
     std::deque<Anchor> anchors_;
     std::vector<float> input_;
+    OutputFormat output_;
+    // Only while the output's rate differs from the file's.
+    std::unique_ptr<Resampler> resampler_;
+    std::vector<float> unmapped_;
     double rate_ = 1.0;
     float gain_ = 1.0f;
     float appliedGain_ = 1.0f;
+    std::uint64_t stretched_ = 0;
     std::uint64_t rendered_ = 0;
     bool flushed_ = false;
 };

@@ -8,6 +8,8 @@
 #include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "wav_builder.h"
@@ -27,6 +29,9 @@ class AudioPlayerTest : public QObject {
     void unloadClearsTheFileName();
     void positionAdvancesWithWallTime_data();
     void positionAdvancesWithWallTime();
+    void filesTheOutputMayNotTakePlay_data();
+    void filesTheOutputMayNotTakePlay();
+    void everyReaderSeesTheSamePosition();
     void pauseHoldsThePositionAndPlayResumesThere();
     void seekLandsWhereAsked_data();
     void seekLandsWhereAsked();
@@ -41,6 +46,9 @@ class AudioPlayerTest : public QObject {
     void playUntilSteady();
     // Lets events run for `ms` milliseconds.
     static void runFor(int ms);
+    // Reads the position for a second while playing: it must not run back,
+    // and must advance at `rate` by the wall clock.
+    void checkAdvanceOverASecond(double rate);
 
     static constexpr double kSeconds = 4.0;
     QTemporaryDir folder_;
@@ -132,7 +140,10 @@ void AudioPlayerTest::positionAdvancesWithWallTime() {
     player_->setRate(rate);
     playUntilSteady();
     QCOMPARE(events_, std::vector{PlayState::Playing});
+    checkAdvanceOverASecond(rate);
+}
 
+void AudioPlayerTest::checkAdvanceOverASecond(double rate) {
     QElapsedTimer wall;
     wall.start();
     const double from = player_->currentPosition();
@@ -148,6 +159,57 @@ void AudioPlayerTest::positionAdvancesWithWallTime() {
     // Generous: a loaded machine delays the sound server and this test alike.
     QVERIFY2(std::abs(advanced - expected) < 0.15,
              qPrintable(QString("advanced %1 s, expected %2 s").arg(advanced).arg(expected)));
+}
+
+// Rates and channels the decoders deliver; an output that refuses one gets
+// it converted, and the position stays in the file's time either way.
+void AudioPlayerTest::filesTheOutputMayNotTakePlay_data() {
+    QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("channels");
+    QTest::newRow("96 kHz mono") << 96000 << 1;
+    QTest::newRow("8 kHz mono") << 8000 << 1;
+    QTest::newRow("192 kHz stereo") << 192000 << 2;
+}
+
+void AudioPlayerTest::filesTheOutputMayNotTakePlay() {
+    QFETCH(int, sampleRate);
+    QFETCH(int, channels);
+    const std::string wav =
+        folder_.filePath(QString("tone-%1-%2.wav").arg(sampleRate).arg(channels)).toStdString();
+    test::WriteSineWav(wav, kSeconds, sampleRate, channels);
+    player_->setFileName(wav);
+    QCOMPARE(player_->duration(), kSeconds);
+    player_->setCurrentPosition(1.25);
+    QVERIFY(std::abs(player_->currentPosition() - 1.25) < 1.0 / sampleRate);
+    playUntilSteady();
+    checkAdvanceOverASecond(1.0);
+    QCOMPARE(events_, std::vector{PlayState::Playing});
+}
+
+// Reading the position changes nothing: a second reader on another thread
+// sees it move forwards just the same, and both see it stand still on pause.
+void AudioPlayerTest::everyReaderSeesTheSamePosition() {
+    playUntilSteady();
+    std::atomic<bool> done{false};
+    std::atomic<int> backwards{0};
+    std::atomic<double> otherLast{0};
+    std::thread other([&] {
+        double last = player_->currentPosition();
+        while (!done.load()) {
+            const double now = player_->currentPosition();
+            if (now < last) ++backwards;
+            last = now;
+            otherLast = last;
+        }
+    });
+    checkAdvanceOverASecond(1.0);
+    player_->pause();
+    const double held = player_->currentPosition();
+    runFor(50);
+    done = true;
+    other.join();
+    QCOMPARE(backwards.load(), 0);
+    QCOMPARE(otherLast.load(), held);
 }
 
 void AudioPlayerTest::pauseHoldsThePositionAndPlayResumesThere() {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "playback/resampler.h"
+#include "temp_folder.h"
 #include "wav_builder.h"
 
 namespace obrin {
@@ -18,26 +20,47 @@ constexpr int kRate = 44100;
 constexpr double kBurstEvery = 0.5;
 constexpr double kSeconds = 6.0;
 
-// Mono, silent but for a 30 ms tone burst every half second starting at
-// 0.25 s, loud from its first frame: the bursts mark known moments of the
-// source in the output.
-std::string BurstWave() {
+// Silent but for a 30 ms tone burst every half second starting at 0.25 s,
+// loud from its first frame: the bursts mark known moments of the source in
+// the output.
+std::string BurstWave(int rate = kRate, int channels = 1) {
     std::string data;
-    const int frames = static_cast<int>(kSeconds * kRate);
+    const int frames = static_cast<int>(kSeconds * rate);
     for (int f = 0; f < frames; ++f) {
-        const double t = static_cast<double>(f) / kRate;
+        const double t = static_cast<double>(f) / rate;
         const double inBurst = std::fmod(t - 0.25 + kBurstEvery, kBurstEvery);
         const double v = t >= 0.25 && inBurst < 0.030
                              ? 0.8 * std::cos(2 * std::numbers::pi * 1000 * inBurst)
                              : 0.0;
-        test::PutSample(data, v, false, 16);
+        for (int c = 0; c < channels; ++c) test::PutSample(data, v, false, 16);
     }
     return test::RiffWave(
-        {{"fmt ", test::FmtBody(test::Tag::Pcm, 1, kRate, 16)}, {"data", data}});
+        {{"fmt ", test::FmtBody(test::Tag::Pcm, channels, rate, 16)}, {"data", data}});
+}
+
+// The source times (seconds) the stream says the bursts in `out` play: a
+// burst starts at a loud frame with no loud frame in the 100 ms before it.
+std::vector<double> BurstTimes(const std::vector<float>& out, const PlaybackStream& stream) {
+    const auto channels = static_cast<std::size_t>(stream.output().channels);
+    const auto quietBefore = static_cast<std::size_t>(stream.output().sampleRate / 10);
+    std::vector<double> heard;
+    std::size_t sinceLoud = quietBefore + 1;
+    for (std::size_t k = 0; k < out.size() / channels; ++k) {
+        if (std::abs(out[k * channels]) < 0.3f) {
+            ++sinceLoud;
+            continue;
+        }
+        if (sinceLoud > quietBefore) {
+            heard.push_back(stream.sourceFrameAt(static_cast<double>(k)) /
+                            stream.format().sampleRate);
+        }
+        sinceLoud = 0;
+    }
+    return heard;
 }
 
 class BurstFile : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[] = "/tmp/obrin-stream-XXXXXX";
         folder_ = ::mkdtemp(name);
@@ -52,29 +75,16 @@ protected:
     static std::vector<double> BurstsHeard(PlaybackStream& stream, std::size_t switchAt = 0,
                                            double laterRate = 0) {
         std::vector<float> out;
-        std::vector<float> block(1000);
+        const auto channels = static_cast<std::size_t>(stream.output().channels);
+        std::vector<float> block(1000 * channels);
         std::size_t n;
-        while ((n = stream.render(block.data(), block.size())) > 0) {
-            out.insert(out.end(), block.begin(), block.begin() + static_cast<long>(n));
-            if (switchAt != 0 && out.size() >= switchAt && stream.rate() != laterRate) {
+        while ((n = stream.render(block.data(), 1000)) > 0) {
+            out.insert(out.end(), block.begin(), block.begin() + static_cast<long>(n * channels));
+            if (switchAt != 0 && out.size() / channels >= switchAt && stream.rate() != laterRate) {
                 stream.setRate(laterRate);
             }
         }
-        std::vector<double> heard;
-        // A burst starts at a loud frame with no loud frame in the 100 ms
-        // before it.
-        std::size_t sinceLoud = kRate;
-        for (std::size_t k = 0; k < out.size(); ++k) {
-            if (std::abs(out[k]) < 0.3f) {
-                ++sinceLoud;
-                continue;
-            }
-            if (sinceLoud > kRate / 10) {
-                heard.push_back(stream.sourceFrameAt(static_cast<double>(k)) / kRate);
-            }
-            sinceLoud = 0;
-        }
-        return heard;
+        return BurstTimes(out, stream);
     }
 
     std::filesystem::path folder_;
@@ -140,6 +150,53 @@ INSTANTIATE_TEST_SUITE_P(Rates, StretchedBurstTest,
                                          StretchCase{1.2, 6, 1}, StretchCase{2.0, 25, 0.5},
                                          StretchCase{3.0, 40, 0.5}));
 
+// Outputs that do not take the file's rate or channels.
+struct ConversionCase {
+    const char* name;
+    int sourceRate;
+    int sourceChannels;
+    OutputFormat output;
+    double rate;
+    double toleranceMs;
+};
+
+class ConvertedBurstTest : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(ConvertedBurstTest, PositionsStayInTheFilesTime) {
+    const ConversionCase c = GetParam();
+    const test::TempFolder folder;
+    folder.write("burst.wav", BurstWave(c.sourceRate, c.sourceChannels));
+    PlaybackStream stream(folder / "burst.wav");
+    stream.setOutput(c.output);
+    stream.setRate(c.rate);
+    stream.restart(static_cast<std::uint64_t>(c.sourceRate / 5));
+    std::vector<float> out;
+    std::vector<float> block(1000 * static_cast<std::size_t>(c.output.channels));
+    while (const std::size_t n = stream.render(block.data(), 1000)) {
+        out.insert(out.end(), block.begin(),
+                   block.begin() + static_cast<long>(n) * c.output.channels);
+    }
+    EXPECT_LT(LargestError(BurstTimes(out, stream), 0.2), c.toleranceMs / 1000);
+    // Every channel of the output carries the sound.
+    const auto channels = static_cast<std::size_t>(c.output.channels);
+    for (std::size_t ch = 0; ch < channels; ++ch) {
+        float loudest = 0;
+        for (std::size_t k = ch; k < out.size(); k += channels) loudest = std::max(loudest, out[k]);
+        EXPECT_GT(loudest, 0.7f) << "channel " << ch;
+    }
+    const double expected = static_cast<double>(stream.frameCount() - c.sourceRate / 5) / c.rate *
+                            c.output.sampleRate / c.sourceRate;
+    EXPECT_NEAR(static_cast<double>(stream.renderedFrames()), expected, 0.05 * c.output.sampleRate);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, ConvertedBurstTest,
+    testing::Values(ConversionCase{"HighRateMonoToStereo", 96000, 1, {48000, 2}, 1.0, 1},
+                    ConversionCase{"TelephoneRateUp", 8000, 1, {48000, 1}, 1.0, 1},
+                    ConversionCase{"StereoToMono", 44100, 2, {44100, 1}, 1.0, 0.1},
+                    ConversionCase{"CdRateUpAtHalfSpeed", 44100, 1, {48000, 2}, 0.5, 6}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(BurstFile, GainScalesTheSamplesAfterARamp) {
     PlaybackStream stream(file());
     stream.restart(static_cast<std::uint64_t>(0.25 * kRate));
@@ -155,7 +212,8 @@ TEST_F(BurstFile, GainScalesTheSamplesAfterARamp) {
     EXPECT_GT(std::abs(ramped[5]), std::abs(plain[5]) * 0.9f);
     EXPECT_NEAR(ramped[99], plain[99] * 0.5f, 1e-6);
     // ... and holds from then on.
-    for (std::size_t i = 0; i < halved.size(); ++i) EXPECT_NEAR(halved[i], plain[100 + i] * 0.5f, 1e-6);
+    for (std::size_t i = 0; i < halved.size(); ++i)
+        EXPECT_NEAR(halved[i], plain[100 + i] * 0.5f, 1e-6);
 }
 
 TEST_F(BurstFile, RestartPastTheEndRendersNothing) {
@@ -165,6 +223,58 @@ TEST_F(BurstFile, RestartPastTheEndRendersNothing) {
     EXPECT_EQ(stream.render(out, 10), 0u);
     EXPECT_EQ(stream.sourceFrameAt(0), static_cast<double>(stream.frameCount()));
 }
+
+}  // namespace
+}  // namespace obrin
+
+namespace obrin {
+namespace {
+
+struct ResampleCase {
+    const char* name;
+    int from;
+    int to;
+    double hz;
+    // The amplitude that comes out of a full-scale sine, within `tolerance`.
+    double amplitude;
+    double tolerance;
+};
+
+class ResamplerTest : public testing::TestWithParam<ResampleCase> {};
+
+// A sine below both rates' Nyquist frequency comes out as the same sine at
+// the new rate; one only the higher rate can hold is filtered out, not folded
+// into the audible range.
+TEST_P(ResamplerTest, KeepsWhatFitsAndFiltersTheRest) {
+    const ResampleCase c = GetParam();
+    Resampler resampler(c.from, c.to, 1);
+    std::size_t next = 0;
+    const auto sine = [&](float* out, std::size_t frames) {
+        for (std::size_t i = 0; i < frames; ++i, ++next) {
+            out[i] = static_cast<float>(
+                std::sin(2 * std::numbers::pi * c.hz * static_cast<double>(next) / c.from));
+        }
+        return frames;
+    };
+    std::vector<float> out(static_cast<std::size_t>(c.to));  // one second
+    ASSERT_EQ(resampler.render(out.data(), out.size(), sine), out.size());
+    double worst = 0;
+    // Past the start, where the input is taken as silent before frame 0.
+    for (std::size_t j = static_cast<std::size_t>(c.to) / 100; j < out.size(); ++j) {
+        const double t = resampler.inputFrameAt(static_cast<double>(j)) / c.from;
+        const double ideal = c.amplitude * std::sin(2 * std::numbers::pi * c.hz * t);
+        worst = std::max(worst, std::abs(out[j] - ideal));
+    }
+    EXPECT_LT(worst, c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, ResamplerTest,
+                         testing::Values(ResampleCase{"CdTo48k", 44100, 48000, 1000, 1, 2e-3},
+                                         ResampleCase{"TelephoneTo48k", 8000, 48000, 440, 1, 2e-3},
+                                         ResampleCase{"Down96kTo48k", 96000, 48000, 5000, 1, 2e-3},
+                                         ResampleCase{"Down96kAboveNyquist", 96000, 48000, 30000, 0,
+                                                      2e-3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace obrin

@@ -1,33 +1,36 @@
 #pragma once
 
-#include <QAudioFormat>
 #include <QObject>
-#include <QTimer>
-#include <chrono>
+#include <QThread>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "playback/play_clock.h"
 #include "base/player.h"
-
-class QAudioSink;
-class QIODevice;
+#include "playback/position_line.h"
 
 namespace obrin {
 
+class AudioFeed;
 class PlaybackStream;
 
 // The player on the default audio output: streams a PCM WAV file from disk
-// through the time-stretcher into a QAudioSink, which it feeds from a timer on
-// the user-interface thread.
+// through the time-stretcher to a QAudioSink. Reading, stretching and writing
+// to the device happen on a feed thread of the player's own (see AudioFeed),
+// so the user-interface thread being busy is not heard.
 //
 // The position is the sample the listener hears: the device's clock of played
 // audio says how many output frames have left the speaker, and the stream maps
-// that back to the source frame it was made from. The device is opened only
-// while playing; pausing closes it, so what it still held is dropped and play
-// resumes exactly where the listener stopped hearing.
+// that back to the source frame it was made from. The feed publishes it, and
+// currentPosition() only reads what was published, so it may be called from
+// any thread, by any number of callers, without one changing what another
+// sees. The device is opened only while playing; pausing closes it, so what
+// it still held is dropped and play resumes exactly where the listener
+// stopped hearing.
+//
+// Files whose rate or channels the output refuses are converted to what it
+// takes; positions stay in the file's time.
 class AudioPlayer final : public QObject, public Player {
     Q_OBJECT
   public:
@@ -49,47 +52,38 @@ class AudioPlayer final : public QObject, public Player {
     PlayState playState() const override { return state_; }
 
     // Audio the device has played since playback last started or seeked, by
-    // the device's own clock, in microseconds; 0 when not playing. Lets the
-    // reported position be checked against the device.
+    // the device's own clock as the feed last read it, carried forward to
+    // now; in microseconds, 0 when not playing. Lets the reported position
+    // be checked against the device. Any thread may call it.
     [[nodiscard]] std::int64_t deviceMicroseconds() const;
 
   private:
     void openDevice();
-    void closeDevice();
-    void feed();
-    void finishAtEnd();
-    void onDeviceFailed();
+    // Returns the source frame heard last.
+    double closeDevice();
+    void onEndReached(int run);
+    void onFeedFailed(int run);
     void changeState(PlayState state);
-    double heardSourceFrame() const;
-    // Output frames of this run the device has played, by its own clock.
-    double playedOutputFrames() const;
 
     std::string fileName_;
     std::unique_ptr<PlaybackStream> stream_;
-    QAudioFormat format_;
-    std::unique_ptr<QAudioSink> sink_;
-    QIODevice* device_ = nullptr;
-    QTimer feedTimer_;
     PlayState state_ = PlayState::Stopped;
     double rate_ = 1.0;
     int volume_ = 0;
 
-    // Where playback stands while not playing (source frames).
-    double heldFrame_ = 0;
-    // Output frames of this run written to the device, and rendered frames
-    // it has not taken yet.
-    std::uint64_t handedFrames_ = 0;
-    std::vector<float> pending_;
-    std::size_t pendingOffset_ = 0;
-    bool streamEnded_ = false;
-    // The device's played frames, smoothed; fed by every feed().
-    mutable PlayClock clock_{1.0};
-    // The last position reported in this run: rate changes round the source
-    // frame a new stretch starts at, and the position must not step back.
-    mutable double lastReportedFrame_ = 0;
-    // Once the file is played out: when its last frame is due at the speaker
-    // at the latest.
-    std::chrono::steady_clock::time_point endDue_;
+    // Source frames; stands still while the device is closed, when this
+    // thread writes it, and moves while the feed does.
+    PositionLine position_{SteadySeconds};
+    PositionLine deviceClock_{SteadySeconds};
+    // The loaded file's frames per second, for readers on any thread.
+    std::atomic<int> sourceRate_{1};
+
+    QThread thread_;
+    AudioFeed* feed_;
+    bool open_ = false;
+    // Counts the device's openings, so that news of a run already closed is
+    // ignored.
+    int run_ = 0;
 };
 
 }  // namespace obrin

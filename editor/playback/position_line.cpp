@@ -1,0 +1,74 @@
+#include "playback/position_line.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace obrin {
+
+PositionLine::PositionLine(Clock clock) : clock_(clock) {}
+
+double PositionLine::Line::at(double now) const {
+    return std::min(value + perSecond * std::max(0.0, now - time), limit);
+}
+
+// The writer's half of a sequence lock: the sequence turns odd before the
+// clock is read (a full barrier, so the clock cannot be read earlier), and
+// even again once the new line is in place.
+void PositionLine::set(double since, double value, double perSecond, double limit) {
+    sequence_.fetch_add(1);
+    const double now = clock_();
+    const double from = Line{since, value, perSecond, limit}.at(now);
+    store({now, from, perSecond, std::max(limit, from)});
+    sequence_.fetch_add(1, std::memory_order_release);
+}
+
+void PositionLine::advance(double since, double value, double perSecond, double limit) {
+    sequence_.fetch_add(1);
+    const double now = clock_();
+    const Line old = load();
+    const double from = std::max(Line{since, value, perSecond, limit}.at(now), old.at(now));
+    store({now, from, perSecond, std::max(limit, from)});
+    sequence_.fetch_add(1, std::memory_order_release);
+}
+
+double PositionLine::stop() {
+    sequence_.fetch_add(1);
+    const double at = load().at(clock_());
+    store({0, at, 0, at});
+    sequence_.fetch_add(1, std::memory_order_release);
+    return at;
+}
+
+double PositionLine::read() const {
+    for (;;) {
+        const unsigned before = sequence_.load(std::memory_order_acquire);
+        if (before % 2 == 1) {
+            std::this_thread::yield();
+            continue;
+        }
+        const Line line = load();
+        const double now = clock_();
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (sequence_.load(std::memory_order_relaxed) == before) return line.at(now);
+    }
+}
+
+void PositionLine::store(const Line& line) {
+    time_.store(line.time, std::memory_order_relaxed);
+    value_.store(line.value, std::memory_order_relaxed);
+    perSecond_.store(line.perSecond, std::memory_order_relaxed);
+    limit_.store(line.limit, std::memory_order_relaxed);
+}
+
+PositionLine::Line PositionLine::load() const {
+    return {time_.load(std::memory_order_relaxed), value_.load(std::memory_order_relaxed),
+            perSecond_.load(std::memory_order_relaxed), limit_.load(std::memory_order_relaxed)};
+}
+
+double SteadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace obrin
