@@ -92,4 +92,11 @@ SharedLibrary::~SharedLibrary() {
     if (handle_ != nullptr) ::dlclose(handle_);
 }
 
+bool LibraryIsBesideProgram(const std::string& name, const std::filesystem::path& programFolder) {
+    const std::string soName = SoName(name);
+    if (soName.empty() || programFolder.empty()) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(programFolder / soName, ec);
+}
+
 }  // namespace obrin

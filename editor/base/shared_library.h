@@ -40,4 +40,9 @@ class SharedLibrary {
     std::string fileName_;
 };
 
+// True when the library `name` (named as for SharedLibrary::Open) lies in
+// the program's folder, which is where a command that needs it looks first.
+[[nodiscard]] bool LibraryIsBesideProgram(const std::string& name,
+                                          const std::filesystem::path& programFolder);
+
 }  // namespace obrin
