@@ -77,19 +77,9 @@ void Editor::chooseFont(FontSlot slot) {
     dialogs_.showInformation("変更はobrinの再起動後に有効になります");
 }
 
-AssignedCommand Editor::assignedCommandFor(std::uint16_t virtualKey) const {
-    if (confirmRunInProgress && confirmRunInProgress()) return AssignedCommand::None;
-    return MatchAssignedKey(settings_, virtualKey);
-}
-
-bool Editor::marletAvailable() const {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(paths_.programFolder / "marlet.so", ec);
-}
-
-bool Editor::close() {
+bool Editor::close(const std::function<void()>& endConfirmRuns) {
     if (settings_.confirmExit && !dialogs_.confirm("obrinを終了しますか?")) return false;
-    if (abortConfirmRuns) abortConfirmRuns();
+    endConfirmRuns();
     // The user asked to quit: a settings file that cannot be written (a
     // read-only folder, a full disk) must not keep the editor open.
     try {

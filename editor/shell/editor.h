@@ -7,7 +7,6 @@
 #include "document/document.h"
 #include "shell/app_settings.h"
 #include "shell/font_settings.h"
-#include "shell/key_assignment.h"
 
 namespace obrin {
 
@@ -70,29 +69,15 @@ class Editor {
     // told so. Cancel does nothing.
     void chooseFont(FontSlot slot);
 
-    // The command an assigned key triggers now: none while a confirm run is
-    // in progress.
-    [[nodiscard]] AssignedCommand assignedCommandFor(std::uint16_t virtualKey) const;
-
-    // The single SP250 export needs its library beside the program.
-    bool marletAvailable() const;
-
     // The close request of the main window. Returns false when the user
     // declined, and then nothing has changed. On true the window may close:
-    // confirm runs are told to end, the settings are saved (a failure does
-    // not stop the close) and the temporary WAV is gone.
-    [[nodiscard]] bool close();
+    // `endConfirmRuns` has ended any confirm run, the settings are saved (a
+    // failure does not stop the close) and the temporary WAV is gone.
+    [[nodiscard]] bool close(const std::function<void()>& endConfirmRuns);
 
     // Opens "help/help.html" below the program folder, or reports that it is
     // missing.
     void showHelp();
-
-    // Ends any confirm run in progress; set by the owner of the confirm runs.
-    // The close calls it after the user agreed and before anything is saved.
-    std::function<void()> abortConfirmRuns;
-    // True while a confirm run is in progress (the "all" run, or the countdown
-    // of the "around" run); set by the owner of the confirm runs.
-    std::function<bool()> confirmRunInProgress;
 
   private:
     EditorPaths paths_;

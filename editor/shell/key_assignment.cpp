@@ -1,13 +1,15 @@
 #include "shell/key_assignment.h"
 
+#include "base/command_ids.h"
+
 namespace obrin {
 
-AssignedCommand MatchAssignedKey(const AppSettings& settings, std::uint16_t virtualKey) {
-    if (virtualKey == 0) return AssignedCommand::None;
-    if (virtualKey == settings.keyMark) return AssignedCommand::Mark;
-    if (virtualKey == settings.keyPrevCheck) return AssignedCommand::CheckPrevious;
-    if (virtualKey == settings.keyPlayPause) return AssignedCommand::PlayPause;
-    return AssignedCommand::None;
+std::optional<CommandId> MatchAssignedKey(const AppSettings& settings, std::uint16_t virtualKey) {
+    if (virtualKey == 0) return std::nullopt;
+    if (virtualKey == settings.keyMark) return command::kMark;
+    if (virtualKey == settings.keyPrevCheck) return command::kCheckPrevious;
+    if (virtualKey == settings.keyPlayPause) return command::kPlayPause;
+    return std::nullopt;
 }
 
 }  // namespace obrin

@@ -39,8 +39,8 @@ ExportDescription TwoFileExport() {
 class ExportCommandTest : public ::testing::Test {
   protected:
     ExportCommandTest() {
-        exports.add(std::make_unique<testing::TestExporter>(OneFileExport()));
-        exports.add(std::make_unique<testing::TestExporter>(TwoFileExport()));
+        exports.add(std::make_unique<test::TestExporter>(OneFileExport()));
+        exports.add(std::make_unique<test::TestExporter>(TwoFileExport()));
         RegisterExportCommands(commands, exports, document, dialogs, folder.path());
         document.lyrics.assign({"one", "two"});
     }
@@ -48,8 +48,8 @@ class ExportCommandTest : public ::testing::Test {
         // The tests run in the output folder, where the test library is built.
         std::filesystem::copy_file("base_test_library.so", folder / "testexport.so");
     }
-    testing::TestExporter& exporter(int index) {
-        return static_cast<testing::TestExporter&>(*exports.exporters()[index]);
+    test::TestExporter& exporter(int index) {
+        return static_cast<test::TestExporter&>(*exports.exporters()[index]);
     }
     std::string read(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -148,7 +148,7 @@ TEST_F(ExportCommandTest, RunsMessageIsShown) {
 }
 
 TEST_F(ExportCommandTest, AnExportIsAddedOnce) {
-    EXPECT_THROW(exports.add(std::make_unique<testing::TestExporter>(OneFileExport())),
+    EXPECT_THROW(exports.add(std::make_unique<test::TestExporter>(OneFileExport())),
                  std::logic_error);
 }
 

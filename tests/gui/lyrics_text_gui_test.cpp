@@ -12,14 +12,16 @@
 #include <functional>
 #include <iterator>
 
-#include "fake_player.h"
-#include "recording_dialogs.h"
-#include "shell/editor.h"
-#include "shell/qt/main_window.h"
 #include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
+#include "export/export_table.h"
+#include "fake_player.h"
+#include "recording_dialogs.h"
+#include "scripted_clipboard.h"
+#include "shell/editor.h"
+#include "shell/qt/editor_windows.h"
+#include "shell/qt/main_window.h"
 #include "text/clipboard_paste.h"
-#include "shell/qt/lyrics_commands.h"
 #include "text/qt/paste_window.h"
 #include "text/text_messages.h"
 
@@ -27,26 +29,22 @@ using namespace obrin;
 
 namespace {
 
-// The clipboard, answered from the test.
-class ScriptedClipboard final : public Clipboard {
-  public:
-    std::optional<std::string> text = std::string();
-    std::optional<std::string> sjisText() override { return text; }
-};
-
 struct Fixture {
     QTemporaryDir folder;
     test::RecordingDialogs dialogs;
     obrin::test::FakePlayer player;
     QtTimerFactory timers;
-    ScriptedClipboard clipboard;
+    test::ScriptedClipboard clipboard;
     Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
                   dialogs,
                   player,
                   timers,
                   [](const std::string&) { return true; }};
-    MainWindow window{editor};
-    LyricsCommands commands{window, editor, clipboard};
+    ExportTable exports;
+    EditorWindows windows{editor, clipboard, exports};
+    MainWindow& window = windows.mainWindow();
+
+    QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
 
     std::string path(const char* name) const { return (folder.path() + "/" + name).toStdString(); }
     std::string read(const char* name) const {
@@ -111,7 +109,7 @@ void LyricsTextGuiTest::pasteWindowHasNoCancel() {
             form.close();
         }
     });
-    f.window.action("P4")->trigger();
+    f.item("P4")->trigger();
 
     const Document& document = f.editor.document();
     QCOMPARE(document.lyrics.count(), 3);
@@ -125,7 +123,7 @@ void LyricsTextGuiTest::pasteWindowUntouchedEmptiesTheList() {
     Fixture f;
     f.editor.document().lyrics.assign({"a", "b"});
     WhenPasteFormShows([](PasteWindow&) {});
-    f.window.action("P4")->trigger();
+    f.item("P4")->trigger();
     QCOMPARE(f.editor.document().lyrics.count(), 0);
 }
 
@@ -138,7 +136,7 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
         QCOMPARE(form.sourcePane()->toPlainText(), QStringLiteral("※サビ\n※\n"));
         QCOMPARE(form.editPane()->toPlainText(), QStringLiteral("サビ\n\n"));
     });
-    f.window.action("P4")->trigger();
+    f.item("P4")->trigger();
     QCOMPARE(f.editor.document().lyrics.count(), 2);
     QVERIFY(f.editor.document().infoLines.empty());
     QCOMPARE(f.window.infoPane()->toPlainText(), QString());
@@ -146,7 +144,8 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
 
 void LyricsTextGuiTest::pasteWindowHorizontalResizeHalvesTheSource() {
     Fixture f;
-    PasteWindow form(f.editor.document(), f.clipboard, f.dialogs, [] { return ExpansionOptions{}; });
+    PasteWindow form(f.editor.document(), f.clipboard, f.dialogs,
+                     [] { return ExpansionOptions{}; });
     form.applyLayout({.vertical = false, .width = 600, .height = 400, .sourceSize = 100});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -166,7 +165,7 @@ void LyricsTextGuiTest::manualEditSurvivesSaveFromCompletedTab() {
     QCOMPARE(f.shownText(), QStringLiteral("[00:00:00]x\n\n@TimeRatio=1\n"));
     f.window.completedText()->setPlainText(QStringLiteral("手で直した\n@TimeRatio=1\n"));
     f.dialogs.fileAnswers.push_back(f.path("a.txt"));
-    f.window.action("P1")->trigger();
+    f.item("P1")->trigger();
     QCOMPARE(f.read("a.txt"), Utf8ToSjis("手で直した\r\n@TimeRatio=1\r\n"));
     QCOMPARE(f.dialogs.calls.at(0).request.defaultExt, std::string("txt"));
 }
@@ -186,18 +185,18 @@ void LyricsTextGuiTest::saveFromListTabRebuildsAndShowsTheText() {
     f.editor.document().lyrics.assign({"x"});
     f.window.titleField()->setText(QStringLiteral("曲"));
     f.dialogs.fileAnswers.push_back(f.path("b.txt"));
-    f.window.action("P1")->trigger();
+    f.item("P1")->trigger();
     QCOMPARE(f.window.pageControl()->currentIndex(), 1);
     QCOMPARE(f.read("b.txt"), Utf8ToSjis("@Title=曲\r\n[00:00:00]x\r\n\r\n@TimeRatio=1\r\n"));
     // The dialog remembers the name it had.
     f.dialogs.fileAnswers.push_back(std::nullopt);
-    f.window.action("P1")->trigger();
+    f.item("P1")->trigger();
     QCOMPARE(f.dialogs.calls.back().request.initialPath, f.path("b.txt"));
 }
 
 void LyricsTextGuiTest::saveWithEmptyListDoesNothing() {
     Fixture f;
-    f.window.action("P1")->trigger();
+    f.item("P1")->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QCOMPARE(f.window.pageControl()->currentIndex(), 0);
 }
@@ -220,7 +219,7 @@ void LyricsTextGuiTest::unreadableClipboardShowsError() {
     Fixture f;
     f.editor.document().lyrics.assign({"kept"});
     f.clipboard.text = std::nullopt;
-    f.window.action("N3")->trigger();
+    f.item("N3")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kClipboardInvalidMessage});
     QCOMPARE(f.editor.document().lyrics.count(), 1);
 }
@@ -229,7 +228,7 @@ void LyricsTextGuiTest::openingUnreadableLyricsShowsError() {
     Fixture f;
     f.editor.document().lyrics.assign({"kept"});
     f.dialogs.fileAnswers.push_back(f.path("missing.txt"));
-    f.window.action("N7")->trigger();
+    f.item("N7")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kLyricsOpenFailedMessage});
     QCOMPARE(f.editor.document().lyrics.count(), 1);
     QVERIFY(f.editor.document().loadedFromFile);
@@ -243,7 +242,7 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     }
     f.window.artistField()->setText(QStringLiteral("typed"));
     f.dialogs.fileAnswers.push_back(f.path("in.lrc"));
-    f.window.action("N7")->trigger();
+    f.item("N7")->trigger();
     QCOMPARE(f.window.titleField()->text(), QStringLiteral("夜明け"));
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));
     QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@Note=x\n"));
@@ -272,14 +271,14 @@ void LyricsTextGuiTest::inputBoxes() {
     value = Utf8ToSjis("前");
     const QByteArray name = item.toLatin1();
     f.dialogs.inputAnswers = {std::string("新しい名前"), std::nullopt, std::string()};
-    f.window.action(name.constData())->trigger();
+    f.item(name.constData())->trigger();
     QCOMPARE(f.dialogs.calls.at(0).text, caption.toStdString());
     QCOMPARE(f.dialogs.calls.at(0).prompt, prompt.toStdString());
     QCOMPARE(f.dialogs.calls.at(0).initial, std::string("前"));
     QCOMPARE(value, Utf8ToSjis("新しい名前"));
-    f.window.action(name.constData())->trigger();  // Cancel keeps the name
+    f.item(name.constData())->trigger();  // Cancel keeps the name
     QCOMPARE(value, Utf8ToSjis("新しい名前"));
-    f.window.action(name.constData())->trigger();  // OK with nothing stores nothing
+    f.item(name.constData())->trigger();  // OK with nothing stores nothing
     QCOMPARE(value, std::string());
 }
 

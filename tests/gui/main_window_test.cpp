@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
@@ -16,11 +18,18 @@
 #include <QtTest>
 #include <fstream>
 
+#include "base/command_ids.h"
+#include "base/command_table.h"
+#include "base/qt/qt_timer.h"
+#include "export/export_table.h"
 #include "fake_player.h"
 #include "obrin_version.h"
 #include "recording_dialogs.h"
+#include "scripted_clipboard.h"
 #include "shell/editor.h"
-#include "base/qt/qt_timer.h"
+#include "shell/qt/editor_windows.h"
+#include "shell/qt/timing_binding.h"
+#include "test_exporter.h"
 
 using namespace obrin;
 
@@ -41,7 +50,12 @@ struct Fixture {
                       opened.push_back(path);
                       return true;
                   }};
-    MainWindow window{editor};
+    test::ScriptedClipboard clipboard;
+    ExportTable exports;
+    EditorWindows windows{editor, clipboard, exports};
+    MainWindow& window = windows.mainWindow();
+
+    QAction* item(const QString& name) const { return window.findChild<QAction*>(name); }
 
     std::filesystem::path programFolder() const { return folder.path().toStdString(); }
     void writeFile(const std::filesystem::path& path, const std::string& content = "x") {
@@ -65,8 +79,9 @@ class MainWindowTest : public QObject {
     void controlStartsAs();
     void topLevelMenu_data();
     void topLevelMenu();
-    void menuItem_data();
-    void menuItem();
+    void menuItemsAreTheirCommands();
+    void menuItemsRunTheirCommands();
+    void exportsBecomeFileMenuItems();
     void aboutShowsInertVersionItem();
     void singleSp250SaveNeedsItsLibrary_data();
     void singleSp250SaveNeedsItsLibrary();
@@ -78,7 +93,6 @@ class MainWindowTest : public QObject {
     void closingAnsweredOkCloses();
     void assignedKey_data();
     void assignedKey();
-    void assignedKeysRestDuringConfirmRuns();
     void keyDialogRecordsVirtualKeys();
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
@@ -202,99 +216,115 @@ void MainWindowTest::topLevelMenu() {
     QCOMPARE((*it)->isVisible(), visible);
 }
 
-void MainWindowTest::menuItem_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("menuPath");  // captions of the menus above it
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("shortcut");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<int>("checked");  // -1 not checkable, 0/1 designed check mark
-    const auto row = [](const char* name, const char* path, const char* caption,
-                        const char* shortcut = "", bool enabled = true, int checked = -1) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(path)
-                            << QString::fromUtf8(caption) << QString::fromLatin1(shortcut)
-                            << enabled << checked;
-    };
-    const char* file = "ファイル(&F)";
-    const char* save = "ファイル(&F)/歌詞の保存(&S)";
-    row("Open1", file, "音楽ファイルを開く(&O)", "Ctrl+O");
-    row("S1", save, "音楽ファイルと同じ場所(&S)");
-    row("P1", save, "場所を指定(&P)");
-    row("B2", file, "処理中のファイルを開く(&B)", "Ctrl+P");
-    row("TessaryY1", file, "Tessary出力(&Y)");
-    row("T1", file, "タグ情報のみを保存(&T)", "", false);
-    row("mnuCombine", file, "タグ情報とプレーン歌詞を合成(&C)", "", false);
-    row("mnuCombineObrin", "ファイル(&F)/タグ情報とプレーン歌詞を合成(&C)",
-        "obrinタグファイル(&T)");
-    row("Exit1", file, "終了(&X)");
-    const char* paste = "歌詞貼り付け(&P)";
-    row("P4", paste, "編集して貼り付け(&D)");
-    row("N3", paste, "自動展開して貼り付け(&N)");
-    row("N7", "歌詞貼り付け(&P)/ファイルから貼り付け(&F)", "通常歌詞ファイル(&N)");
-    row("DSMPD1", "歌詞貼り付け(&P)/ファイルから貼り付け(&F)", "DSMP歌詞ファイル(&D)", "", false);
-    row("mnuStar", paste, "※繰り返し加工を行う(&P)", "", true, 1);
-    row("mnuNullLine", paste, "連続空行削除(&L)", "", true, 1);
-    row("E2", paste, "最終行へ空行を追加(&E)", "", true, 1);
-    row("mnuInfo", paste, "@情報をインポート(&I)", "", true, 1);
-    const char* songInfo = "オプション(&O)/曲情報(&I)";
-    row("mnuInfoAtMark", songInfo, "@を利用して付加(&A)", "", true, 1);
-    row("mnuInfoFirst", songInfo, "曲の先頭に付加(&F)", "", true, 0);
-    row("mnuKeyValue", songInfo, "XXX：YYYの形で先頭へ付加(&S)", "", true, 0);
-    row("mnuInfoNone", songInfo, "つけない(&N)", "", true, 0);
-    row("I2", "オプション(&O)/作成者情報(&A)", "入れる(&I)", "", true, 0);
-    row("Edit2", "オプション(&O)/作成者情報(&A)", "編集(&E)");
-    row("mnuPlainURLEnabled", "オプション(&O)/プレーン歌詞入手元情報(&P)", "入れる(&I)", "", true,
-        0);
-    row("Edit3", "オプション(&O)/プレーン歌詞入手元情報(&P)", "編集(&E)");
-    row("N15", "オプション(&O)/編集者情報(&W)", "入れる(&I)", "", true, 0);
-    const char* existing = "オプション(&O)/存在する歌詞(&L)";
-    row("A3", existing, "自動で開く(&A)", "", true, 0);
-    row("E1", existing, "毎回指定する(&E)", "", true, 1);
-    row("N17", existing, "何もしない(&N)", "", true, 0);
-    row("MARLETSP2501", "オプション(&O)", "Marlet SP250(&R)");
-    row("mnuRioViewBody", "オプション(&O)/Marlet SP250(&R)", "本体へ表示しきれないときに警告(&B)",
-        "", true, 0);
-    row("mnuRioViewRemote", "オプション(&O)/Marlet SP250(&R)",
-        "リモコンへ表示しきれないときに警告(&R)", "", true, 1);
-    const char* fonts = "オプション(&O)/フォント(&F)";
-    row("N16", fonts, "歌詞リスト(&L)");
-    row("T4", fonts, "情報(&I)");
-    row("C2", fonts, "完成型(&C)");
-    row("Paste1", fonts, "貼り付け(&P)");
-    row("T6", "オプション(&O)/その他(&O)", "終了確認を行う(&T)", "", true, 1);
-    row("N23", "オプション(&O)/その他(&O)", "グリッド線の表示", "", true, 1);
-    row("K1", "オプション(&O)", "キーボード(&K)");
-    row("MarletR1", "ツール(&T)", "Marlet用歌詞一括変換(&R)");
-    row("H1", "ヘルプ(&H)", "ヘルプの表示(&H)");
-    row("About1", "ヘルプ(&H)", "バージョン情報(&V)");
+namespace {
+
+// Every QAction below `menu`, submenus included, with the captions of the
+// menus above it.
+void CollectItems(const QList<QAction*>& level, const QString& path,
+                  QList<std::pair<QString, QAction*>>& items) {
+    for (QAction* action : level) {
+        if (action->isSeparator()) continue;
+        if (QMenu* sub = action->menu()) {
+            CollectItems(sub->actions(), path + u'/' + action->text(), items);
+        } else {
+            items.push_back({path, action});
+        }
+    }
 }
 
-void MainWindowTest::menuItem() {
-    QFETCH(QString, name);
-    QFETCH(QString, menuPath);
-    QFETCH(QString, caption);
-    QFETCH(QString, shortcut);
-    QFETCH(bool, enabled);
-    QFETCH(int, checked);
+}  // namespace
+
+void MainWindowTest::menuItemsAreTheirCommands() {
     Fixture f;
     f.show();
-    QAction* item = f.window.findChild<QAction*>(name);
-    QVERIFY(item);
-    QCOMPARE(item->text(), caption);
-    QCOMPARE(item->shortcut().toString(), shortcut);
-    QCOMPARE(item->isEnabled(), enabled);
-    QCOMPARE(item->isCheckable() ? int(item->isChecked()) : -1, checked);
-
-    // The item sits where the menu bar shows it.
-    QList<QAction*> level = f.window.menuBar()->actions();
-    for (const QString& menuCaption : menuPath.split(u'/')) {
-        const auto it = std::find_if(level.begin(), level.end(),
-                                     [&](QAction* a) { return a->text() == menuCaption; });
-        QVERIFY2(it != level.end(), qPrintable(menuCaption));
-        QVERIFY((*it)->menu());
-        level = (*it)->menu()->actions();
+    QList<std::pair<QString, QAction*>> items;
+    CollectItems(f.window.menuBar()->actions(), QString(), items);
+    QSet<QString> placed;
+    for (const auto& [path, action] : items) {
+        const QString name = action->objectName();
+        placed << name;
+        const auto entry = std::ranges::find_if(
+            f.windows.commands().commands(),
+            [&](const Command& c) { return QString::fromLatin1(c.id.objectName()) == name; });
+        if (entry == f.windows.commands().commands().end()) continue;  // an inert item
+        QVERIFY2(!entry->caption.empty() || name == "mnuTempPath", qPrintable(name));
+        if (name != "mnuTempPath") QCOMPARE(action->text(), QString::fromStdString(entry->caption));
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromStdString(entry->shortcut)));
+        QCOMPARE(action->isCheckable(), static_cast<bool>(entry->checked));
+        if (entry->checked) QCOMPARE(action->isChecked(), entry->checked());
+        QCOMPARE(action->isEnabled(), f.windows.commands().isEnabled(entry->id));
     }
-    QVERIFY(level.contains(item));
+    // Every command is reachable: a menu item, an item of one of the two
+    // context menus, or a button.
+    for (const Command& command : f.windows.commands().commands()) {
+        const QString name = QString::fromLatin1(command.id.objectName());
+        const bool reachable = placed.contains(name) ||
+                               f.windows.timingBinding().contextMenu()->findChild<QAction*>(name) ||
+                               f.window.completedText()->findChild<QAction*>(name) ||
+                               f.window.findChild<QAbstractButton*>(name);
+        QVERIFY2(reachable, qPrintable(name));
+    }
+}
+
+void MainWindowTest::menuItemsRunTheirCommands() {
+    Fixture f;
+    f.show();
+    f.item("mnuStar")->trigger();  // a check mark
+    QVERIFY(!f.editor.settings().expandRepeats);
+    QVERIFY(!f.item("mnuStar")->isChecked());
+    f.clipboard.text = "a\r\nb\r\n";
+    f.item("N3")->trigger();  // a command of the lyrics side
+    QCOMPARE(f.editor.document().lyrics.line(1).lyricText, std::string("b"));
+    f.item("H1")->trigger();  // a command of the shell
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"ヘルプが見つかりません"});
+    // A disabled item stays disabled whatever is clicked.
+    QVERIFY(!f.item("T1")->isEnabled());
+    QVERIFY(!f.windows.commands().trigger(command::kSaveTagInformation));
+}
+
+// An export added to the table is an item under ファイル that runs it.
+void MainWindowTest::exportsBecomeFileMenuItems() {
+    QTemporaryDir folder;
+    test::RecordingDialogs dialogs;
+    obrin::test::FakePlayer player;
+    QtTimerFactory timers;
+    obrin::test::ScriptedClipboard clipboard;
+    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [](const std::string&) { return true; }};
+    ExportTable exports;
+    auto owned = std::make_unique<obrin::test::TestExporter>(
+        ExportDescription{.command = command::kExportLyricMp3,
+                          .caption = "テスト出力(&Y)",
+                          .library = "testexport.dll",
+                          .offeredOnlyWithLibrary = true,
+                          .output = {.filter = "テスト(*.tst)|*.tst", .defaultExt = "tst"}});
+    obrin::test::TestExporter& exporter = *owned;
+    exports.add(std::move(owned));
+    EditorWindows windows{editor, clipboard, exports};
+    windows.mainWindow().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows.mainWindow()));
+
+    QAction* item = windows.mainWindow().action(command::kExportLyricMp3);
+    QCOMPARE(item->text(), QStringLiteral("テスト出力(&Y)"));
+    QVERIFY(!item->isEnabled());  // its library is not beside the program
+    const QList<QAction*> file =
+        windows.mainWindow().menuBar()->actions().first()->menu()->actions();
+    QVERIFY(file.contains(item));
+
+    QVERIFY(QFile::copy(QStringLiteral("base_test_library.so"), folder.path() + "/testexport.so"));
+    windows.mainWindow().menuBar()->actions().first()->menu()->popup({});  // the menu looks again
+    QVERIFY(item->isEnabled());
+    windows.mainWindow().menuBar()->actions().first()->menu()->hide();
+    editor.document().lyrics.assign({"a"});
+    const std::string output = (folder.path() + "/out.tst").toStdString();
+    dialogs.fileAnswers = {output};
+    item->trigger();
+    QCOMPARE(exporter.jobs.size(), size_t{1});
+    QVERIFY(std::filesystem::exists(output));
+    QVERIFY(dialogs.errors().empty());
 }
 
 void MainWindowTest::aboutShowsInertVersionItem() {
@@ -320,21 +350,21 @@ void MainWindowTest::singleSp250SaveNeedsItsLibrary() {
     Fixture f;
     if (libraryPresent) f.writeFile(f.programFolder() / "marlet.so");
     f.show();
-    QCOMPARE(f.window.action("MarletSP250R1")->isEnabled(), libraryPresent);
-    QVERIFY(f.window.action("MarletR1")->isEnabled());  // the batch is never gated
+    QCOMPARE(f.item("MarletSP250R1")->isEnabled(), libraryPresent);
+    QVERIFY(f.item("MarletR1")->isEnabled());  // the batch is never gated
 }
 
 void MainWindowTest::optionItemsWriteThroughToSettings() {
     Fixture f;
     f.show();
-    f.window.action("mnuStar")->trigger();
+    f.item("mnuStar")->trigger();
     QCOMPARE(f.editor.settings().expandRepeats, false);
-    f.window.action("mnuKeyValue")->trigger();
+    f.item("mnuKeyValue")->trigger();
     QVERIFY(f.editor.settings().songInfo == SongInfoMode::KeyValue);
-    QCOMPARE(f.window.action("mnuInfoAtMark")->isChecked(), false);
-    f.window.action("N17")->trigger();
+    QCOMPARE(f.item("mnuInfoAtMark")->isChecked(), false);
+    f.item("N17")->trigger();
     QVERIFY(f.editor.settings().existingLyrics == ExistingLyrics::DoNothing);
-    f.window.action("N23")->trigger();
+    f.item("N23")->trigger();
     QCOMPARE(f.editor.settings().gridLines, false);
     QCOMPARE(f.window.widget<QTableView>("List")->showGrid(), false);
 }
@@ -351,23 +381,22 @@ void MainWindowTest::restoresOptionsFromSettingsFile() {
                 "mnuRioViewBody.Checked=1\r\ntempPath=" +
                     work.string() + "\r\n");
     f.show();
-    QVERIFY(!f.window.action("mnuStar")->isChecked());
+    QVERIFY(!f.item("mnuStar")->isChecked());
     // Two song-information items marked: the later one in the file's order wins.
-    QVERIFY(!f.window.action("mnuInfoAtMark")->isChecked());
-    QVERIFY(!f.window.action("mnuInfoFirst")->isChecked());
-    QVERIFY(f.window.action("mnuKeyValue")->isChecked());
+    QVERIFY(!f.item("mnuInfoAtMark")->isChecked());
+    QVERIFY(!f.item("mnuInfoFirst")->isChecked());
+    QVERIFY(f.item("mnuKeyValue")->isChecked());
     // No existing-lyrics item marked: none is checked.
-    for (const char* item : {"A3", "E1", "N17"})
-        QVERIFY2(!f.window.action(item)->isChecked(), item);
-    QVERIFY(!f.window.action("N23")->isChecked());
+    for (const char* item : {"A3", "E1", "N17"}) QVERIFY2(!f.item(item)->isChecked(), item);
+    QVERIFY(!f.item("N23")->isChecked());
     QVERIFY(!f.window.widget<QTableView>("List")->showGrid());
-    QVERIFY(!f.window.action("T6")->isChecked());
-    QVERIFY(f.window.action("mnuRioViewBody")->isChecked());
+    QVERIFY(!f.item("T6")->isChecked());
+    QVERIFY(f.item("mnuRioViewBody")->isChecked());
     QCOMPARE(f.window.widget<QLabel>("panMark")->text(), QStringLiteral("2.5"));
     QVERIFY(f.window.widget<QCheckBox>("chkHosei")->isChecked());
     QVERIFY(f.editor.document().listEditMode);
     // The work folder is the item's caption; its "&" is shown, not a mnemonic.
-    QCOMPARE(f.window.action("mnuTempPath")->text(),
+    QCOMPARE(f.item("mnuTempPath")->text(),
              QString::fromStdString((work / "").string()).replace(u'&', QStringLiteral("&&")));
     QCOMPARE(f.editor.temporaryWavPath(), work / "obrin_temp.wav");
 }
@@ -375,9 +404,9 @@ void MainWindowTest::restoresOptionsFromSettingsFile() {
 void MainWindowTest::closingSavesWhatTheUserChanged() {
     Fixture f;
     f.show();
-    f.window.action("T6")->trigger();
-    f.window.action("mnuStar")->trigger();
-    f.window.action("A3")->trigger();
+    f.item("T6")->trigger();
+    f.item("mnuStar")->trigger();
+    f.item("A3")->trigger();
     qobject_cast<QAbstractButton*>(f.window.widget<QWidget>("SpinButtonUp"))->click();
     f.window.widget<QCheckBox>("chkHosei")->click();
     QVERIFY(f.window.close());
@@ -395,10 +424,10 @@ void MainWindowTest::closingSavesWhatTheUserChanged() {
 void MainWindowTest::closingWithoutQuestionRemovesTemporaryWav() {
     Fixture f;
     f.show();
-    f.window.action("T6")->trigger();  // no exit question
+    f.item("T6")->trigger();  // no exit question
     const auto wav = f.programFolder() / "obrin_temp.wav";
     f.writeFile(wav);
-    f.window.action("Exit1")->trigger();
+    f.item("Exit1")->trigger();
     QVERIFY(!f.window.isVisible());
     QVERIFY(f.dialogs.calls.empty());
     QVERIFY(!std::filesystem::exists(wav));
@@ -473,20 +502,6 @@ void MainWindowTest::assignedKey() {
     QCOMPARE(pressed, clicked.isEmpty() ? QStringList() : QStringList{clicked});
 }
 
-void MainWindowTest::assignedKeysRestDuringConfirmRuns() {
-    Fixture f;
-    f.show();
-    f.window.activateWindow();
-    f.editor.settings().keyMark = 'M';
-    f.editor.confirmRunInProgress = [] { return true; };
-    int marks = 0;
-    connect(f.window.widget<QPushButton>("Button2"), &QPushButton::clicked, this, [&] { ++marks; });
-    QWidget* button = f.window.widget<QWidget>("Button3");
-    button->setFocus();
-    QTest::keyClick(button, Qt::Key_M);
-    QCOMPARE(marks, 0);
-}
-
 void MainWindowTest::keyDialogRecordsVirtualKeys() {
     Fixture f;
     f.show();
@@ -510,7 +525,7 @@ void MainWindowTest::keyDialogRecordsVirtualKeys() {
         seen = true;
         form->close();  // no OK: however it closes, the codes count
     });
-    f.window.action("K1")->trigger();
+    f.item("K1")->trigger();
     QVERIFY(seen);
     QCOMPARE(f.editor.settings().keyMark, 16);
     QCOMPARE(f.editor.settings().keyPrevCheck, 0);
@@ -520,13 +535,13 @@ void MainWindowTest::keyDialogRecordsVirtualKeys() {
 void MainWindowTest::workFolderItemShowsTheChosenFolder() {
     Fixture f;
     f.show();
-    const QString before = f.window.action("mnuTempPath")->text();
-    f.window.action("mnuTempPath")->trigger();  // cancelled
-    QCOMPARE(f.window.action("mnuTempPath")->text(), before);
+    const QString before = f.item("mnuTempPath")->text();
+    f.item("mnuTempPath")->trigger();  // cancelled
+    QCOMPARE(f.item("mnuTempPath")->text(), before);
     const auto work = f.programFolder() / "work";
     f.dialogs.folderAnswers = {work.string()};
-    f.window.action("mnuTempPath")->trigger();
-    QCOMPARE(f.window.action("mnuTempPath")->text(), QString::fromStdString(work.string() + "/"));
+    f.item("mnuTempPath")->trigger();
+    QCOMPARE(f.item("mnuTempPath")->text(), QString::fromStdString(work.string() + "/"));
     QCOMPARE(f.editor.temporaryWavPath(), work / "obrin_temp.wav");
 }
 
@@ -550,7 +565,7 @@ void MainWindowTest::fontItemsSaveForTheNextStart() {
     f.show();
     const QFont listFont = f.window.widget<QWidget>("List")->font();
     f.dialogs.fontAnswers = {FontChoice{.face = "IPAGothic", .pointSize = 20, .style = 1}};
-    f.window.action(item.toLatin1().constData())->trigger();
+    f.item(item)->trigger();
     QCOMPARE(f.dialogs.informations(),
              std::vector<std::string>{"変更はobrinの再起動後に有効になります"});
     QFile ini(QString::fromStdString((f.programFolder() / "font.ini").string()));
@@ -562,7 +577,7 @@ void MainWindowTest::fontItemsSaveForTheNextStart() {
 void MainWindowTest::helpMissingShowsError() {
     Fixture f;
     f.show();
-    f.window.action("H1")->trigger();
+    f.item("H1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"ヘルプが見つかりません"});
     QVERIFY(f.opened.empty());
 }
@@ -572,7 +587,7 @@ void MainWindowTest::helpPresentIsOpened() {
     f.show();
     const auto help = f.programFolder() / "help" / "help.html";
     f.writeFile(help);
-    f.window.action("H1")->trigger();
+    f.item("H1")->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QCOMPARE(f.opened, std::vector<std::string>{help.string()});
 }

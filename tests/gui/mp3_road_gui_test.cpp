@@ -8,16 +8,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/command_ids.h"
 #include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
 #include "document/qt/control_panel.h"
+#include "export/export_table.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "shell/editor.h"
-#include "shell/qt/lyrics_commands.h"
-#include "shell/qt/main_window.h"
-#include "shell/qt/music_file_commands.h"
-#include "shell/qt/timing_parts.h"
+#include "shell/qt/editor_windows.h"
 #include "text/clipboard_paste.h"
 
 using namespace obrin;
@@ -62,14 +61,9 @@ void Mp3RoadGuiTest::openOfferMarkSave() {
                   timers,
                   [](const std::string&) { return true; }};
     editor.settings().workFolder = music.path().toStdString() + "/";
-    MainWindow window{editor};
-    TimingParts timing(window, editor);
-    MusicFileCommands commands(window, editor, timing.playback(), timing.progress(),
-                               timing.waitDialog());
-    commands.loadPluginTable();
-    LyricsCommands lyrics(window, editor, clipboard);
-    commands.readLyrics = [&lyrics](const std::string& path) { lyrics.readLyricsFile(path); };
-    commands.saveLyrics = [&lyrics](const std::string& path) { lyrics.saveLyricsFile(path); };
+    ExportTable exports;
+    EditorWindows windows(editor, clipboard, exports);
+    MainWindow& window = windows.mainWindow();
 
     const std::filesystem::path folder = music.path().toStdString();
     std::filesystem::copy_file(kSong, folder / "song.mp3");
@@ -77,7 +71,7 @@ void Mp3RoadGuiTest::openOfferMarkSave() {
               Utf8ToSjis("[00:00:00]ひかる\r\n[00:00:00]うたう\r\n[00:00:00]おわり\r\n"));
     dialogs.fileAnswers.push_back((folder / "song.mp3").string());
     dialogs.confirmAnswers.push_back(true);
-    window.action("Open1")->trigger();
+    window.action(command::kOpenMusicFile)->trigger();
 
     QVERIFY(dialogs.errors().empty());
     QCOMPARE(player.fileName(), editor.temporaryWavPath().string());
@@ -97,7 +91,7 @@ void Mp3RoadGuiTest::openOfferMarkSave() {
         player.setPositionForTest(seconds + 1.0);
         window.controlPanel()->markButton()->click();
     }
-    window.action("S1")->trigger();
+    window.action(command::kSaveLyricsBesideMusic)->trigger();
 
     QVERIFY(dialogs.errors().empty());
     const std::string saved = SjisToUtf8(ReadFile(folder / "song.txt"));

@@ -12,19 +12,21 @@
 #include <QtTest>
 #include <fstream>
 
-#include "document/qt/control_panel.h"
-#include "shell/qt/timing_parts.h"
-#include "fake_player.h"
-#include "playback/conversion_progress.h"
+#include "base/command_ids.h"
 #include "base/playback_control.h"
-#include "recording_dialogs.h"
-#include "recording_timing_views.h"
-#include "shell/editor.h"
-#include "shell/qt/main_window.h"
 #include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
+#include "document/qt/control_panel.h"
+#include "export/export_table.h"
+#include "fake_player.h"
+#include "playback/conversion_progress.h"
+#include "recording_dialogs.h"
+#include "scripted_clipboard.h"
+#include "shell/editor.h"
+#include "shell/qt/editor_windows.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/timing_parts.h"
 #include "text/clipboard_paste.h"
-#include "shell/qt/lyrics_commands.h"
 
 using namespace obrin;
 
@@ -61,20 +63,14 @@ struct Fixture {
                   player,
                   timers,
                   [](const std::string&) { return true; }};
-    MainWindow window{editor};
-    PlaybackControl playback{player, timers, dialogs};
-    test::RecordingWaitView wait;
-    ConversionProgress progress{wait};
-    MusicFileCommands commands{window, editor, playback, progress, wait};
-    std::vector<std::string> saved;
-    std::vector<std::string> read;
+    test::ScriptedClipboard clipboard;
+    ExportTable exports;
+    EditorWindows windows{editor, clipboard, exports};
+    MainWindow& window = windows.mainWindow();
+    MusicFileCommands& commands = windows.music();
 
-    Fixture() {
-        editor.settings().workFolder = work.path().toStdString() + "/";
-        commands.loadPluginTable();
-        commands.saveLyrics = [this](const std::string& path) { saved.push_back(path); };
-        commands.readLyrics = [this](const std::string& path) { read.push_back(path); };
-    }
+    Fixture() { editor.settings().workFolder = work.path().toStdString() + "/"; }
+    QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
     std::string song(const QString& name) {
         const std::filesystem::path path = music.path().toStdString() + "/" + name.toStdString();
         std::filesystem::copy_file(kDemoSong, path);
@@ -108,23 +104,22 @@ void MusicFileCommandsTest::openMenuConvertsThroughVellinAndLoads() {
     Fixture f;
     const std::string path = f.song(QStringLiteral("demo.wav"));
     f.dialogs.fileAnswers.push_back(path);
-    f.window.action("Open1")->trigger();
+    f.item("Open1")->trigger();
 
     QCOMPARE(f.dialogs.calls.size(), std::size_t{1});
     QCOMPARE(f.dialogs.calls[0].request.filter, f.commands.musicFilter());
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(f.player.fileName(), f.temporaryWav());
     QCOMPARE(f.commands.musicFilePath(), path);
-    QCOMPARE(f.wait.mainCaption, path);
-    QVERIFY(!f.wait.shown);
-    QVERIFY(f.wait.eventRuns > 0);
+    QCOMPARE(f.window.windowTitle(), QString::fromStdString(path));
+    QVERIFY(!f.windows.timing().waitDialog().isVisible());
     QVERIFY(f.window.isEnabled());
-    QCOMPARE(f.window.action("Open1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(f.item("Open1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
 }
 
 void MusicFileCommandsTest::cancelledOpenDoesNothing() {
     Fixture f;
-    f.window.action("Open1")->trigger();
+    f.item("Open1")->trigger();
     QVERIFY(f.player.fileName().empty());
     QVERIFY(f.commands.musicFilePath().empty());
     QVERIFY(f.dialogs.errors().empty());
@@ -159,25 +154,27 @@ void MusicFileCommandsTest::commandLineOpensAndOffersLyrics() {
     QCOMPARE(f.commands.handleCommandLine({path, "ignored.wav"}), StartUpAction::Continue);
     QCOMPARE(f.commands.musicFilePath(), path);
     QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?"});
-    QCOMPARE(f.read, std::vector<std::string>{lyrics});
+    QCOMPARE(f.editor.document().lyrics.count(), 1);
+    QCOMPARE(f.editor.document().lyrics.line(0).lyricText, std::string("x"));
 }
 
 void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
     Fixture f;
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    f.window.action("B2")->trigger();
-    f.window.action("S1")->trigger();
+    f.item("B2")->trigger();
+    f.item("S1")->trigger();
     QVERIFY(catcher.opened.isEmpty());
-    QVERIFY(f.saved.empty());
+    const std::string beside = f.music.path().toStdString() + "/a.b.txt";
+    QVERIFY(!std::filesystem::exists(beside));
 
     const std::string path = f.song(QStringLiteral("a.b.wav"));
     QVERIFY(f.commands.openMusicFile(path));
-    f.window.action("B2")->trigger();
-    f.window.action("S1")->trigger();
+    f.item("B2")->trigger();
+    f.item("S1")->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path))});
-    QCOMPARE(f.saved, std::vector<std::string>{f.music.path().toStdString() + "/a.b.txt"});
+    QVERIFY(std::filesystem::exists(beside));
 }
 
 // The clipboard holding the demo song's plain lyrics, as a user copies them.
@@ -202,21 +199,17 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
                   timers,
                   [](const std::string&) { return true; }};
     editor.settings().workFolder = music.path().toStdString() + "/";
-    MainWindow window{editor};
-    TimingParts timing(window, editor);
-    MusicFileCommands commands(window, editor, timing.playback(), timing.progress(),
-                               timing.waitDialog());
-    commands.loadPluginTable();
-    LyricsCommands lyrics(window, editor, clipboard);
-    commands.saveLyrics = [&lyrics](const std::string& path) { lyrics.saveLyricsFile(path); };
+    ExportTable exports;
+    EditorWindows windows(editor, clipboard, exports);
+    MainWindow& window = windows.mainWindow();
 
     const std::string song = music.path().toStdString() + "/demo.wav";
     std::filesystem::copy_file(kDemoSong, song);
     dialogs.fileAnswers.push_back(song);
-    window.action("Open1")->trigger();
+    window.action(command::kOpenMusicFile)->trigger();
     QCOMPARE(player.fileName(), editor.temporaryWavPath().string());
 
-    window.action("N3")->trigger();
+    window.action(command::kPasteExpanded)->trigger();
     window.titleField()->setText(QStringLiteral("星のうた"));
     window.artistField()->setText(QStringLiteral("obrin"));
     // What the first show would restore for a user without settings.
@@ -230,7 +223,7 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
         player.setPositionForTest(seconds + 1.0);
         window.controlPanel()->markButton()->click();
     }
-    window.action("S1")->trigger();
+    window.action(command::kSaveLyricsBesideMusic)->trigger();
 
     const std::string expected = Utf8ToSjis(
         "@Title=星のうた\r\n"

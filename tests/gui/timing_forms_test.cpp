@@ -13,20 +13,6 @@ class TimingFormsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void confirmDialogLooksAsDesigned() {
-        QMainWindow window;
-        ConfirmDialog form(&window);
-        QCOMPARE(form.windowTitle(), QStringLiteral("確認"));
-        QCOMPARE(form.size(), QSize(506, 78));
-        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(!form.isModal());
-        QCOMPARE(form.checkButton()->text(), QStringLiteral("チェック"));
-        QCOMPARE(form.abortButton()->text(), QStringLiteral("中断"));
-        QCOMPARE(form.panel()->font().family(), QStringLiteral("ＭＳ ゴシック"));
-        QCOMPARE(form.panel()->font().pixelSize(), 16);
-        QCOMPARE(form.panel()->palette().color(QPalette::Window), QColor(255, 255, 255));
-    }
-
     void confirmPanelShowsTextsAndColours_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("text");
@@ -92,6 +78,10 @@ class TimingFormsTest : public QObject {
         window.setEnabled(false);
         QVERIFY(confirm.abortButton()->isEnabled());
         QVERIFY(wait.forceQuitButton()->isEnabled());
+        // The confirm dialog leaves the window's other parts to the run's
+        // lock, and stays where the user follows the lyrics.
+        QVERIFY(!confirm.isModal());
+        QVERIFY(confirm.windowFlags() & Qt::WindowStaysOnTopHint);
     }
 
     void waitDialogGaugeAndForceQuit() {

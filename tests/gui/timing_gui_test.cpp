@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,13 +15,16 @@
 #include "document/nudge_buttons.h"
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
-#include "shell/qt/timing_parts.h"
+#include "export/export_table.h"
 #include "fake_player.h"
 #include "fake_timers.h"
 #include "playback/qt/player_panel.h"
 #include "recording_dialogs.h"
+#include "scripted_clipboard.h"
 #include "shell/editor.h"
+#include "shell/qt/editor_windows.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/timing_binding.h"
 
 using namespace obrin;
 
@@ -38,8 +42,11 @@ struct Fixture {
                   player,
                   timers,
                   [](const std::string&) { return true; }};
-    MainWindow window{editor};
-    TimingParts timing{window, editor};
+    test::ScriptedClipboard clipboard;
+    ExportTable exports;
+    EditorWindows windows{editor, clipboard, exports};
+    MainWindow& window = windows.mainWindow();
+    TimingParts& timing = windows.timing();
 
     Fixture() {
         timers.onClockAdvanced = [this](int elapsedMs) { player.advance(elapsedMs); };
@@ -64,7 +71,8 @@ struct Fixture {
     }
     QPushButton* button(const char* name) const { return window.widget<QPushButton>(name); }
     QAction* menuItem(const char* name) {
-        return timing.binding().contextMenu()->findChild<QAction*>(QString::fromLatin1(name));
+        return windows.timingBinding().contextMenu()->findChild<QAction*>(
+            QString::fromLatin1(name));
     }
     // Hidden menus count as disabled and are left out.
     bool menusEnabled() const {
@@ -93,6 +101,7 @@ class TimingGuiTest : public QObject {
     void confirmAroundShowsCountdownThenLyric();
     void confirmAllLocksEditingUntilTheDialogCloses();
     void closingTheEditorEndsARun();
+    void assignedKeysRestDuringAConfirmRun();
 };
 
 void TimingGuiTest::nudgeButtonMovesPlayPosition_data() {
@@ -101,9 +110,10 @@ void TimingGuiTest::nudgeButtonMovesPlayPosition_data() {
     QTest::addColumn<double>("target");
     QTest::addColumn<bool>("shown");
     for (const NudgeButton& nudge : kNudgeButtons) {
-        QTest::newRow(nudge.name) << QString::fromLatin1(nudge.name)
-                                  << QString::fromUtf8(nudge.caption)
-                                  << 30.0 + nudge.stepMs / 1000.0 << nudge.shown;
+        const std::string name(nudge.command.objectName());
+        QTest::newRow(name.c_str())
+            << QString::fromStdString(name) << QString::fromUtf8(nudge.caption)
+            << 30.0 + nudge.stepMs / 1000.0 << nudge.shown;
     }
 }
 
@@ -132,8 +142,9 @@ void TimingGuiTest::nudgeButtonMovesSelectedTimes_data() {
                                    "00:19:00", "00:10:00", "00:20:50", "00:23:00",
                                    "00:25:00", "00:19:50", "00:17:00", "00:15:00"};
     for (size_t i = 0; i < kNudgeButtons.size(); ++i) {
-        QTest::newRow(kNudgeButtons[i].name)
-            << QString::fromLatin1(kNudgeButtons[i].name) << QString::fromLatin1(shifted[i]);
+        const std::string name(kNudgeButtons[i].command.objectName());
+        QTest::newRow(name.c_str())
+            << QString::fromStdString(name) << QString::fromLatin1(shifted[i]);
     }
 }
 
@@ -188,7 +199,7 @@ void TimingGuiTest::contextMenuEnabling() {
     f.show();
     f.lines({"00:01:00", "00:02:00", "00:03:00"});
     for (int line : selected) f.editor.document().lyrics.select(line);
-    QMenu* menu = f.timing.binding().contextMenu();
+    QMenu* menu = f.windows.timingBinding().contextMenu();
     QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
     QStringList order;
     for (QAction* action : menu->actions()) {
@@ -213,8 +224,8 @@ void TimingGuiTest::contextMenuShortcutsActOnlyInTheList() {
     QCOMPARE(f.menuItem("Q1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     QCOMPARE(f.menuItem("L1")->shortcut(), QKeySequence(Qt::Key_Delete));
     // Opening the menu with nothing selected must not leave the keys dead.
-    f.timing.binding().contextMenu()->popup(f.window.geometry().center());
-    f.timing.binding().contextMenu()->hide();
+    f.windows.timingBinding().contextMenu()->popup(f.window.geometry().center());
+    f.windows.timingBinding().contextMenu()->hide();
     lyrics.select(1);
 
     f.window.titleField()->setFocus();
@@ -319,9 +330,32 @@ void TimingGuiTest::closingTheEditorEndsARun() {
     f.button("Button4")->click();
     QVERIFY(f.timing.confirm().isRunning());
     f.dialogs.confirmAnswers.push_back(true);
-    QVERIFY(f.editor.close());
+    QVERIFY(f.window.close());  // as the user closes it
     QVERIFY(!f.timing.confirm().isRunning());
     QVERIFY(!f.timing.confirmDialog().isVisible());
+}
+
+void TimingGuiTest::assignedKeysRestDuringAConfirmRun() {
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.load();
+    f.lines({"00:00:50", "00:02:00"});
+    f.editor.settings().keyPlayPause = 'P';
+    QWidget* stop = f.window.playerPanel()->stopButton();
+    f.button("Button5")->click();  // すべて: plays the song and follows it
+    QVERIFY(f.timing.confirm().isRunning());
+    QCOMPARE(f.player.playState(), PlayState::Playing);
+    stop->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), stop);
+    QTest::keyClick(stop, Qt::Key_P);
+    QCOMPARE(f.player.playState(), PlayState::Playing);  // the key did not pause
+
+    f.timing.confirmDialog().close();  // the run ends, the song plays on
+    QVERIFY(!f.timing.confirm().isRunning());
+    stop->setFocus();
+    QTest::keyClick(stop, Qt::Key_P);
+    QCOMPARE(f.player.playState(), PlayState::Paused);
 }
 
 QTEST_MAIN(TimingGuiTest)

@@ -4,13 +4,19 @@
 
 #include <fstream>
 
+#include "base/command_ids.h"
+#include "base/command_table.h"
+#include "base/timer.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
-#include "base/timer.h"
+#include "shell/key_assignment.h"
+#include "shell/shell_commands.h"
 #include "temp_folder.h"
 
 namespace obrin {
 namespace {
+
+const std::function<void()> kNoConfirmRuns = [] {};
 
 class NoTimers final : public TimerFactory {
   public:
@@ -56,10 +62,9 @@ TEST_P(EditorCloseTest, AsksWhenOptionIsOnAndOnlyOkCloses) {
     const auto wav = editor_.temporaryWavPath();
     touch(wav);
     int aborts = 0;
-    editor_.abortConfirmRuns = [&] { ++aborts; };
     dialogs_.confirmAnswers = c.answers;
 
-    EXPECT_EQ(editor_.close(), c.closes);
+    EXPECT_EQ(editor_.close([&] { ++aborts; }), c.closes);
 
     EXPECT_EQ(dialogs_.questions().size(), c.questions);
     if (c.questions > 0) {
@@ -80,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Close, EditorCloseTest,
 
 TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
     editor_.settings().confirmExit = false;
-    EXPECT_TRUE(editor_.close());
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
     EXPECT_TRUE(dialogs_.calls.empty());
 }
 
@@ -88,7 +93,7 @@ TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
     std::filesystem::create_directories(folder_ / "obrin.ini");  // not writable as a file
     editor_.settings().confirmExit = false;
     touch(editor_.temporaryWavPath());
-    EXPECT_TRUE(editor_.close());
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
     EXPECT_FALSE(std::filesystem::exists(editor_.temporaryWavPath()));
     EXPECT_TRUE(dialogs_.calls.empty());
 }
@@ -126,7 +131,7 @@ TEST_F(EditorTest, TemporaryWavLivesInTheWorkFolder) {
     editor_.settings().confirmExit = false;
     touch(folder_ / "work" / "obrin_temp.wav");
     touch(folder_ / "obrin_temp.wav");  // not the work folder's: left alone
-    EXPECT_TRUE(editor_.close());
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "work" / "obrin_temp.wav"));
     EXPECT_TRUE(std::filesystem::exists(folder_ / "obrin_temp.wav"));
 }
@@ -143,16 +148,35 @@ TEST_F(EditorTest, HelpOpensTheHelpFileOrReportsItMissing) {
     EXPECT_EQ(opened_, std::vector<std::string>{(folder_ / "help" / "help.html").string()});
 }
 
-TEST_F(EditorTest, MarletItemFollowsTheLibraryBesideTheProgram) {
-    EXPECT_FALSE(editor_.marletAvailable());
+TEST_F(EditorTest, Sp250ItemFollowsTheLibraryBesideTheProgram) {
+    CommandTable commands;
+    RegisterShellCommands(commands, editor_);
+    EXPECT_FALSE(commands.isEnabled(command::kSaveSp250));
+    EXPECT_TRUE(commands.isEnabled(command::kExportLyricMp3));
     touch(folder_ / "marlet.so");
-    EXPECT_TRUE(editor_.marletAvailable());
+    EXPECT_TRUE(commands.isEnabled(command::kSaveSp250));
+}
+
+TEST_F(EditorTest, OptionItemsAreTheSettings) {
+    CommandTable commands;
+    RegisterShellCommands(commands, editor_);
+    AppSettings& settings = editor_.settings();
+    commands.trigger(command::kExpandRepeats);
+    EXPECT_FALSE(settings.expandRepeats);
+    EXPECT_FALSE(commands.at(command::kExpandRepeats).checked());
+    // A radio item chooses within its group, also when the file chose none.
+    settings.songInfo = std::nullopt;
+    EXPECT_FALSE(commands.at(command::kSongInfoAtMark).checked());
+    commands.trigger(command::kSongInfoKeyValue);
+    EXPECT_TRUE(settings.songInfo == SongInfoMode::KeyValue);
+    EXPECT_TRUE(commands.at(command::kSongInfoKeyValue).checked());
+    EXPECT_FALSE(commands.at(command::kSongInfoAtMark).checked());
 }
 
 struct KeyCase {
     const char* name;
     std::uint16_t mark, prevCheck, playPause, pressed;
-    AssignedCommand expected;
+    std::optional<CommandId> expected;
 };
 
 class AssignedKeyTest : public ::testing::TestWithParam<KeyCase> {};
@@ -168,26 +192,16 @@ TEST_P(AssignedKeyTest, FirstMatchInOrderWins) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, AssignedKeyTest,
-    ::testing::Values(KeyCase{"Unassigned", 0, 0, 0, 'M', AssignedCommand::None},
+    ::testing::Values(KeyCase{"Unassigned", 0, 0, 0, 'M', std::nullopt},
                       // An unknown key maps to 0, which must not hit an unassigned action.
-                      KeyCase{"NoKeyNeverMatches", 0, 0, 0, 0, AssignedCommand::None},
-                      KeyCase{"Mark", 'M', 'C', 32, 'M', AssignedCommand::Mark},
-                      KeyCase{"PrevCheck", 'M', 'C', 32, 'C', AssignedCommand::CheckPrevious},
-                      KeyCase{"PlayPause", 'M', 'C', 32, 32, AssignedCommand::PlayPause},
-                      KeyCase{"MarkBeatsPlayPause", 32, 0, 32, 32, AssignedCommand::Mark},
-                      KeyCase{"PrevCheckBeatsPlayPause", 0, 16, 16, 16,
-                              AssignedCommand::CheckPrevious},
-                      KeyCase{"Other", 'M', 'C', 32, 'X', AssignedCommand::None}),
+                      KeyCase{"NoKeyNeverMatches", 0, 0, 0, 0, std::nullopt},
+                      KeyCase{"Mark", 'M', 'C', 32, 'M', command::kMark},
+                      KeyCase{"PrevCheck", 'M', 'C', 32, 'C', command::kCheckPrevious},
+                      KeyCase{"PlayPause", 'M', 'C', 32, 32, command::kPlayPause},
+                      KeyCase{"MarkBeatsPlayPause", 32, 0, 32, 32, command::kMark},
+                      KeyCase{"PrevCheckBeatsPlayPause", 0, 16, 16, 16, command::kCheckPrevious},
+                      KeyCase{"Other", 'M', 'C', 32, 'X', std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EditorTest, AssignedKeysRestDuringConfirmRuns) {
-    editor_.settings().keyMark = 'M';
-    bool running = true;
-    editor_.confirmRunInProgress = [&] { return running; };
-    EXPECT_EQ(editor_.assignedCommandFor('M'), AssignedCommand::None);
-    running = false;
-    EXPECT_EQ(editor_.assignedCommandFor('M'), AssignedCommand::Mark);
-}
 
 TEST_F(EditorTest, WorkFolderChosenOrKept) {
     const std::string before = editor_.settings().workFolder;

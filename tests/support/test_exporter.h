@@ -8,7 +8,7 @@
 #include "document/document.h"
 #include "export/exporter.h"
 
-namespace obrin::testing {
+namespace obrin::test {
 
 // An export as the real ones are built: it loads its library by name from
 // beside the program, writes "time<TAB>text" per line to the output, and
@@ -47,4 +47,4 @@ class TestExporter final : public Exporter {
     ExportDescription description_;
 };
 
-}  // namespace obrin::testing
+}  // namespace obrin::test

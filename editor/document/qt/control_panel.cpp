@@ -8,18 +8,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "base/command_ids.h"
 #include "base/conversion_error.h"
+#include "base/dialogs.h"
 #include "document/document.h"
 #include "document/nudge_buttons.h"
-#include "base/dialogs.h"
 
 namespace obrin {
 
 namespace {
 
-QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent) {
+QPushButton* CommandButton(CommandId command, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    button->setObjectName(QString::fromLatin1(command.objectName()));
     // The style's wide minimum for push buttons would not let the nudge row
     // fit the window; the caption decides instead.
     button->setMinimumWidth(button->fontMetrics().horizontalAdvance(caption) + 12);
@@ -57,13 +58,16 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
     auto* confirmGroup = new QGroupBox(QStringLiteral("確認"), this);
     confirmGroup->setObjectName(QStringLiteral("GroupBoxConfirm"));
     auto* confirmLayout = new QHBoxLayout(confirmGroup);
-    confirmLayout->addWidget(NamedButton("Button4", QStringLiteral("前後"), confirmGroup));
-    confirmLayout->addWidget(NamedButton("Button5", QStringLiteral("すべて"), confirmGroup));
+    confirmLayout->addWidget(
+        CommandButton(command::kConfirmAround, QStringLiteral("前後"), confirmGroup));
+    confirmLayout->addWidget(
+        CommandButton(command::kConfirmAll, QStringLiteral("すべて"), confirmGroup));
 
     auto* topRow = new QHBoxLayout;
-    topRow->addWidget(NamedButton("Button2", QStringLiteral("マーク"), this));
-    topRow->addWidget(NamedButton("Button1", QStringLiteral("一つ前をチェック"), this));
-    topRow->addWidget(NamedButton("Button3", QStringLiteral("チェック"), this));
+    topRow->addWidget(CommandButton(command::kMark, QStringLiteral("マーク"), this));
+    topRow->addWidget(
+        CommandButton(command::kCheckPrevious, QStringLiteral("一つ前をチェック"), this));
+    topRow->addWidget(CommandButton(command::kCheckSelected, QStringLiteral("チェック"), this));
     topRow->addWidget(confirmGroup);
     topRow->addStretch();
 
@@ -85,7 +89,8 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
     auto* nudgeLayout = new QHBoxLayout(nudgeGroup);
     nudgeLayout->setSpacing(2);
     for (const NudgeButton& nudge : kNudgeButtons) {
-        QPushButton* button = NamedButton(nudge.name, QString::fromUtf8(nudge.caption), nudgeGroup);
+        QPushButton* button =
+            CommandButton(nudge.command, QString::fromUtf8(nudge.caption), nudgeGroup);
         if (nudge.shown) {
             nudgeLayout->addWidget(button);
         } else {
@@ -112,8 +117,8 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
             [this](bool checked) { document_.listEditMode = checked; });
 }
 
-QPushButton* ControlPanel::button(const char* name) const {
-    return findChild<QPushButton*>(QString::fromLatin1(name));
+QPushButton* ControlPanel::button(CommandId command) const {
+    return findChild<QPushButton*>(QString::fromLatin1(command.objectName()));
 }
 
 void ControlPanel::refreshFromDocument() {

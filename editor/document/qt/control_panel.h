@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "base/command_ids.h"
+
 class QAbstractButton;
 class QCheckBox;
 class QLabel;
@@ -22,8 +24,8 @@ class ControlPanel : public QWidget {
   public:
     ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    QPushButton* markButton() const { return button("Button2"); }
-    QPushButton* button(const char* name) const;
+    QPushButton* markButton() const { return button(command::kMark); }
+    QPushButton* button(CommandId command) const;
     QLabel* markOffsetPanel() const { return panMark_; }
     QCheckBox* listEditBox() const { return chkHosei_; }
 

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "base/command_ids.h"
+
 namespace obrin {
 
 namespace {
@@ -48,9 +50,9 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     pbrPosition_->setMouseTracking(true);
 
     btnPlayStop_ = new QPushButton(QStringLiteral("再生"), this);
-    btnPlayStop_->setObjectName(QStringLiteral("btnPlayStop"));
+    btnPlayStop_->setObjectName(QString::fromLatin1(command::kPlayPause.objectName()));
     btnStop_ = new QPushButton(QStringLiteral("停止"), this);
-    btnStop_->setObjectName(QStringLiteral("btnStop"));
+    btnStop_->setObjectName(QString::fromLatin1(command::kStop.objectName()));
 
     lblPitch_ = new QLabel(QStringLiteral("ピッチ（100%)"), this);
     lblPitch_->setObjectName(QStringLiteral("lblPitch"));

@@ -15,8 +15,6 @@ namespace obrin {
 PlayerPanelBinding::PlayerPanelBinding(PlayerPanel& panel, PlaybackControl& playback)
     : panel_(panel), playback_(playback) {
     playback_.setView(this);
-    connect(panel_.playButton(), &QPushButton::clicked, this, [this] { playback_.playPause(); });
-    connect(panel_.stopButton(), &QPushButton::clicked, this, [this] { playback_.stopPlayback(); });
     connect(panel_.pitchSlider(), &QSlider::valueChanged, this,
             [this](int value) { playback_.pitchChanged(value); });
     connect(panel_.volumeSlider(), &QSlider::valueChanged, this,

@@ -9,9 +9,9 @@ namespace obrin {
 class PlaybackControl;
 class PlayerPanel;
 
-// Gives the player panel its behaviour: the buttons and sliders run the
-// playback commands, the position bar shows the time under the mouse and
-// seeks on a left press, and the displays show what playback control tells
+// Gives the player panel its behaviour: the sliders run the playback
+// commands (the buttons run theirs through the command table), the position bar shows the time
+// under the mouse and seeks on a left press, and the displays show what playback control tells
 // them.
 class PlayerPanelBinding final : public QObject, public PlayerPanelView {
     Q_OBJECT

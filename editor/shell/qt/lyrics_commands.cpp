@@ -6,17 +6,20 @@
 #include <QTabWidget>
 #include <QTextCursor>
 
+#include "base/command_ids.h"
+#include "base/command_table.h"
 #include "base/conversion_error.h"
+#include "base/qt/command_actions.h"
+#include "base/sjis_codec.h"
 #include "document/qt/lyric_list_widget.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_fonts.h"
-#include "base/sjis_codec.h"
+#include "shell/text_options.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/paste_window.h"
 #include "text/qt/sjis_qt.h"
 #include "text/text_messages.h"
-#include "shell/text_options.h"
 
 namespace obrin {
 namespace {
@@ -51,30 +54,41 @@ class EditorCombineHost final : public CombineHost {
 
 }  // namespace
 
-LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard)
+LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard,
+                               CommandTable& commands)
     : QObject(&window), window_(window), editor_(editor), clipboard_(clipboard) {
+    registerCommands(commands);
     QPlainTextEdit* text = window_.completedText();
-    auto* update = new QAction(QStringLiteral("最新の状態に更新(&U)"), text);
-    update->setObjectName(QStringLiteral("U1"));
-    update->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    QAction* update = (new CommandActions(commands, text))->action(command::kRefreshCompletedText);
     update->setShortcutContext(Qt::WidgetShortcut);
     text->addAction(update);
     text->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(update, &QAction::triggered, this, &LyricsCommands::rebuildIfShown);
     connect(window_.pageControl(), &QTabWidget::currentChanged, this,
             &LyricsCommands::rebuildIfShown);
+}
 
-    const auto on = [this](const char* name, void (LyricsCommands::*command)()) {
-        connect(window_.action(name), &QAction::triggered, this, command);
+void LyricsCommands::registerCommands(CommandTable& commands) {
+    const auto add = [&](CommandId id, const char* caption, void (LyricsCommands::*run)(),
+                         const char* shortcut = "") {
+        commands.add({.id = id, .caption = caption, .shortcut = shortcut, .run = [this, run] {
+                          (this->*run)();
+                      }});
     };
-    on("P1", &LyricsCommands::saveWithDialog);
-    on("N3", &LyricsCommands::pasteFromClipboard);
-    on("P4", &LyricsCommands::editAndPaste);
-    on("N7", &LyricsCommands::openLyricsFile);
-    on("T1", &LyricsCommands::saveTagInformation);
-    on("mnuCombineObrin", &LyricsCommands::combineTagInformation);
-    on("Edit2", &LyricsCommands::editAuthor);
-    on("Edit3", &LyricsCommands::editPlainUrl);
+    add(command::kSaveLyricsAs, "場所を指定(&P)", &LyricsCommands::saveWithDialog);
+    add(command::kEditAndPaste, "編集して貼り付け(&D)", &LyricsCommands::editAndPaste);
+    add(command::kPasteExpanded, "自動展開して貼り付け(&N)", &LyricsCommands::pasteFromClipboard);
+    add(command::kPasteLyricsFile, "通常歌詞ファイル(&N)", &LyricsCommands::openLyricsFile);
+    add(command::kCombineTagInformation, "obrinタグファイル(&T)",
+        &LyricsCommands::combineTagInformation);
+    add(command::kEditAuthor, "編集(&E)", &LyricsCommands::editAuthor);
+    add(command::kEditPlainUrl, "編集(&E)", &LyricsCommands::editPlainUrl);
+    add(command::kRefreshCompletedText, "最新の状態に更新(&U)", &LyricsCommands::rebuildIfShown,
+        "Ctrl+U");
+    // Kept disabled, as the menu was designed.
+    commands.add({.id = command::kSaveTagInformation,
+                  .caption = "タグ情報のみを保存(&T)",
+                  .enabled = [] { return false; },
+                  .run = [this] { saveTagInformation(); }});
 }
 
 LyricsCommands::~LyricsCommands() = default;

@@ -14,18 +14,20 @@ class QPlainTextEdit;
 namespace obrin {
 
 class Clipboard;
+class CommandTable;
 class Editor;
 class MainWindow;
 
-// The lyrics text commands of the main window: the tab "完成型" and its
-// rebuild rule, `U1`, `P1`, `N3`, `P4`, `N7`, `Edit2`, `Edit3`, and the tag-
-// information items `T1` and `mnuCombineObrin` (which the menu keeps
-// disabled). The rules live in the core; this class moves text between the
-// widgets and the document through the Shift-JIS codec.
+// The lyrics text commands of the main window, registered in the command
+// table: the tab "完成型" and its rebuild, the saves, the pastes, reading a
+// lyrics file, the author and plain-lyrics source texts, and the tag-
+// information items (saving them stays disabled). The rules live in the core; this class moves text
+// between the widgets and the document through the Shift-JIS codec.
 class LyricsCommands final : public QObject, private CompletedTextPage {
     Q_OBJECT
   public:
-    LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard);
+    LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard,
+                   CommandTable& commands);
     ~LyricsCommands() override;
 
     // Reads a tagged lyrics file into the document and the fields, reporting
@@ -34,13 +36,13 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     // Saves the completed text (P1's last step, and S1's), reporting a failure.
     void saveLyricsFile(const std::string& path);
 
-    void saveWithDialog();         // P1
-    void pasteFromClipboard();     // N3
-    void editAndPaste();           // P4
-    void openLyricsFile();         // N7
-    void saveTagInformation();     // T1
-    void combineTagInformation();  // mnuCombineObrin
-    void rebuildIfShown();         // U1 and the change of tab
+    void saveWithDialog();
+    void pasteFromClipboard();
+    void editAndPaste();
+    void openLyricsFile();
+    void saveTagInformation();
+    void combineTagInformation();
+    void rebuildIfShown();  // also on the change of tab
 
   private:
     bool isActive() const override;
@@ -57,8 +59,9 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     // Runs a command that may change InfoLines, starting from the pane's
     // current text and showing the result if it changed.
     void changingInfoLines(const std::function<void()>& command);
-    void editAuthor();    // Edit2
-    void editPlainUrl();  // Edit3
+    void registerCommands(CommandTable& commands);
+    void editAuthor();
+    void editPlainUrl();
 
     MainWindow& window_;
     Editor& editor_;

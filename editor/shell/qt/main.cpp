@@ -2,16 +2,14 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "shell/qt/timing_parts.h"
+#include "base/qt/qt_dialogs.h"
+#include "base/qt/qt_timer.h"
+#include "export/export_table.h"
 #include "playback/qt/audio_player.h"
-#include "shell/qt/music_file_commands.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
 #include "shell/instance_lock.h"
-#include "shell/qt/main_window.h"
-#include "base/qt/qt_dialogs.h"
-#include "base/qt/qt_timer.h"
-#include "shell/qt/lyrics_commands.h"
+#include "shell/qt/editor_windows.h"
 #include "text/qt/qt_clipboard.h"
 
 namespace {
@@ -34,32 +32,20 @@ int main(int argc, char* argv[]) {
     obrin::QtDialogs dialogs;
     obrin::QtTimerFactory timers;
     obrin::AudioPlayer player;
+    obrin::QtClipboard clipboard;
     obrin::Editor editor(
         {.programFolder = obrin::ProgramFolder(), .settingsSection = obrin::LoginName()}, dialogs,
         player, timers, OpenWithDesktop);
+    obrin::ExportTable exports;
 
-    // Windows in their creation order: the main window first.
-    obrin::MainWindow mainWindow(editor);
-    dialogs.setParent(&mainWindow);
-    obrin::TimingParts timing(mainWindow, editor);
-    obrin::MusicFileCommands music(mainWindow, editor, timing.playback(), timing.progress(),
-                                   timing.waitDialog());
-    music.stopFollowingPlayer = [&timing] { timing.confirm().musicFileOpened(); };
-    music.loadPluginTable();
-    obrin::QtClipboard clipboard;
-    obrin::LyricsCommands lyricsCommands(mainWindow, editor, clipboard);
-    music.readLyrics = [&lyricsCommands](const std::string& path) {
-        lyricsCommands.readLyricsFile(path);
-    };
-    music.saveLyrics = [&lyricsCommands](const std::string& path) {
-        lyricsCommands.saveLyricsFile(path);
-    };
+    obrin::EditorWindows windows(editor, clipboard, exports);
+    dialogs.setParent(&windows.mainWindow());
 
-    mainWindow.show();  // the first show runs the start-up steps
+    windows.mainWindow().show();  // the first show runs the start-up steps
     // The last start-up step. QApplication has taken its own options out of
     // argv. The registration switches end the program without the close
     // sequence: no question, no settings saved.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (music.handleCommandLine(arguments) == obrin::StartUpAction::Exit) return 0;
+    if (windows.handleCommandLine(arguments) == obrin::StartUpAction::Exit) return 0;
     return app.exec();
 }

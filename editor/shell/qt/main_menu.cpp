@@ -3,6 +3,10 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <initializer_list>
+
+#include "base/command_ids.h"
+#include "base/qt/command_actions.h"
 
 #include "obrin_version.h"
 
@@ -10,185 +14,185 @@ namespace obrin {
 
 namespace {
 
-QMenu* Menu(QMenuBar& bar, const char* name, const QString& caption) {
+using namespace command;
+
+// Adds the items of one menu, in order.
+class MenuLayout {
+  public:
+    MenuLayout(QMenu* menu, CommandActions& actions) : menu_(menu), actions_(actions) {
+        QObject::connect(menu_, &QMenu::aboutToShow, &actions_, &CommandActions::refresh);
+    }
+
+    MenuLayout submenu(const char* name, const QString& caption) {
+        QMenu* sub = menu_->addMenu(caption);
+        Name(sub, name);
+        return {sub, actions_};
+    }
+    MenuLayout& item(CommandId id) {
+        menu_->addAction(actions_.action(id));
+        return *this;
+    }
+    // Radio items: the user checks one; the settings may check none.
+    MenuLayout& radioGroup(std::initializer_list<CommandId> ids) {
+        auto* group = new QActionGroup(menu_);
+        for (CommandId id : ids) {
+            item(id);
+            group->addAction(actions_.action(id));
+        }
+        return *this;
+    }
+    // An item kept for the menu's shape that has no behaviour.
+    MenuLayout& inert(const char* name, const QString& caption, bool enabled = true,
+                      bool checked = false) {
+        QAction* action = menu_->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        if (checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        return *this;
+    }
+    MenuLayout& separator() {
+        menu_->addSeparator();
+        return *this;
+    }
+    MenuLayout& hidden() {
+        menu_->menuAction()->setVisible(false);
+        return *this;
+    }
+    MenuLayout& disabled() {
+        menu_->menuAction()->setEnabled(false);
+        return *this;
+    }
+
+    static void Name(QMenu* menu, const char* name) {
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    }
+
+  private:
+    QMenu* menu_;
+    CommandActions& actions_;
+};
+
+MenuLayout Menu(QMenuBar& bar, CommandActions& actions, const char* name, const QString& caption) {
     QMenu* menu = bar.addMenu(caption);
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name));
-    return menu;
+    MenuLayout::Name(menu, name);
+    return {menu, actions};
 }
 
-QMenu* Submenu(QMenu* parent, const char* name, const QString& caption) {
-    QMenu* menu = parent->addMenu(caption);
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name));
-    return menu;
+void BuildFileMenu(QMenuBar& bar, CommandActions& actions) {
+    MenuLayout file = Menu(bar, actions, "mnuFile", QStringLiteral("ファイル(&F)"));
+    file.item(kOpenMusicFile);
+    file.submenu("mnuSave", QStringLiteral("歌詞の保存(&S)"))
+        .item(kSaveLyricsBesideMusic)
+        .item(kSaveLyricsAs)
+        .separator()
+        .item(kSaveSp250);
+    file.separator().item(kOpenMusicWithDesktop).separator().item(kExportLyricMp3);
+    file.item(kSaveTagInformation);
+    file.submenu("mnuCombine", QStringLiteral("タグ情報とプレーン歌詞を合成(&C)"))
+        .item(kCombineTagInformation)
+        .disabled();
+    file.separator().item(kExit);
 }
 
-QAction* Item(QMenu* menu, const char* name, const QString& caption,
-              const QKeySequence& shortcut = {}) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
-    return action;
-}
-
-QAction* Check(QMenu* menu, const char* name, const QString& caption, bool checked) {
-    QAction* action = Item(menu, name, caption);
-    action->setCheckable(true);
-    action->setChecked(checked);
-    return action;
-}
-
-// One of a group of which the user checks one; the settings may check none.
-QAction* Radio(QMenu* menu, QActionGroup* group, const char* name, const QString& caption,
-               bool checked) {
-    QAction* action = Check(menu, name, caption, checked);
-    group->addAction(action);
-    return action;
-}
-
-void Hide(QMenu* menu) {
-    menu->menuAction()->setVisible(false);
-}
-
-void BuildFileMenu(QMenuBar& bar) {
-    QMenu* file = Menu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
-    Item(file, "Open1", QStringLiteral("音楽ファイルを開く(&O)"),
-         QKeySequence(QStringLiteral("Ctrl+O")));
-    QMenu* save = Submenu(file, "mnuSave", QStringLiteral("歌詞の保存(&S)"));
-    Item(save, "S1", QStringLiteral("音楽ファイルと同じ場所(&S)"));
-    Item(save, "P1", QStringLiteral("場所を指定(&P)"));
-    save->addSeparator();
-    Item(save, "MarletSP250R1", QStringLiteral("MarletSP250フォーマット(&R)"));
-    file->addSeparator();
-    Item(file, "B2", QStringLiteral("処理中のファイルを開く(&B)"),
-         QKeySequence(QStringLiteral("Ctrl+P")));
-    file->addSeparator();
-    Item(file, "TessaryY1", QStringLiteral("Tessary出力(&Y)"));
-    Item(file, "T1", QStringLiteral("タグ情報のみを保存(&T)"))->setEnabled(false);
-    QMenu* combine =
-        Submenu(file, "mnuCombine", QStringLiteral("タグ情報とプレーン歌詞を合成(&C)"));
-    Item(combine, "mnuCombineObrin", QStringLiteral("obrinタグファイル(&T)"));
-    combine->menuAction()->setEnabled(false);
-    file->addSeparator();
-    Item(file, "Exit1", QStringLiteral("終了(&X)"));
-}
-
-void BuildPasteMenu(QMenuBar& bar) {
-    QMenu* paste = Menu(bar, "mnuPaste", QStringLiteral("歌詞貼り付け(&P)"));
-    Item(paste, "P4", QStringLiteral("編集して貼り付け(&D)"));
-    Item(paste, "N3", QStringLiteral("自動展開して貼り付け(&N)"));
-    QMenu* fromFile =
-        Submenu(paste, "mnuPasteFromFile", QStringLiteral("ファイルから貼り付け(&F)"));
-    Item(fromFile, "N7", QStringLiteral("通常歌詞ファイル(&N)"));
-    Item(fromFile, "DSMPD1", QStringLiteral("DSMP歌詞ファイル(&D)"))->setEnabled(false);
-    paste->addSeparator();
-    Check(paste, "mnuStar", QStringLiteral("※繰り返し加工を行う(&P)"), true);
-    Check(paste, "mnuNullLine", QStringLiteral("連続空行削除(&L)"), true);
-    Check(paste, "E2", QStringLiteral("最終行へ空行を追加(&E)"), true);
-    Check(paste, "mnuInfo", QStringLiteral("@情報をインポート(&I)"), true);
+void BuildPasteMenu(QMenuBar& bar, CommandActions& actions) {
+    MenuLayout paste = Menu(bar, actions, "mnuPaste", QStringLiteral("歌詞貼り付け(&P)"));
+    paste.item(kEditAndPaste).item(kPasteExpanded);
+    paste.submenu("mnuPasteFromFile", QStringLiteral("ファイルから貼り付け(&F)"))
+        .item(kPasteLyricsFile)
+        .inert("DSMPD1", QStringLiteral("DSMP歌詞ファイル(&D)"), false);
+    paste.separator()
+        .item(kExpandRepeats)
+        .item(kRemoveBlankRuns)
+        .item(kAddBlankLastLine)
+        .item(kImportInfoLines);
 }
 
 // Kept for the menu's shape; none of its items has an action and it is
 // never shown.
-void BuildCorrectionMenu(QMenuBar& bar) {
-    QMenu* correction = Menu(bar, "mnuCorrection", QStringLiteral("補正(&R)"));
-    Item(correction, "mnuToWinampTime", QStringLiteral("標準時間からWinamp時間へ変換(&W)"));
-    Item(correction, "mnuFromWinampTime", QStringLiteral("Winamp時間から標準時間へ変換(&S)"));
-    Item(correction, "mnuSilence", QStringLiteral("無音補正(&M)"));
-    Hide(correction);
+void BuildCorrectionMenu(QMenuBar& bar, CommandActions& actions) {
+    Menu(bar, actions, "mnuCorrection", QStringLiteral("補正(&R)"))
+        .inert("mnuToWinampTime", QStringLiteral("標準時間からWinamp時間へ変換(&W)"))
+        .inert("mnuFromWinampTime", QStringLiteral("Winamp時間から標準時間へ変換(&S)"))
+        .inert("mnuSilence", QStringLiteral("無音補正(&M)"))
+        .hidden();
 }
 
-void BuildOptionMenu(QMenuBar& bar) {
-    QMenu* options = Menu(bar, "mnuOption", QStringLiteral("オプション(&O)"));
-
-    QMenu* songInfo = Submenu(options, "mnuSongInfo", QStringLiteral("曲情報(&I)"));
-    auto* songInfoGroup = new QActionGroup(songInfo);
-    Radio(songInfo, songInfoGroup, "mnuInfoAtMark", QStringLiteral("@を利用して付加(&A)"), true);
-    Radio(songInfo, songInfoGroup, "mnuInfoFirst", QStringLiteral("曲の先頭に付加(&F)"), false);
-    Radio(songInfo, songInfoGroup, "mnuKeyValue", QStringLiteral("XXX：YYYの形で先頭へ付加(&S)"),
-          false);
-    Radio(songInfo, songInfoGroup, "mnuInfoNone", QStringLiteral("つけない(&N)"), false);
-
-    QMenu* author = Submenu(options, "mnuAuthor", QStringLiteral("作成者情報(&A)"));
-    Check(author, "I2", QStringLiteral("入れる(&I)"), false);
-    Item(author, "Edit2", QStringLiteral("編集(&E)"));
-
-    QMenu* plainUrl = Submenu(options, "mnuPlainURL", QStringLiteral("プレーン歌詞入手元情報(&P)"));
-    Check(plainUrl, "mnuPlainURLEnabled", QStringLiteral("入れる(&I)"), false);
-    Item(plainUrl, "Edit3", QStringLiteral("編集(&E)"));
-    Hide(plainUrl);
-
-    QMenu* editor = Submenu(options, "mnuEditedBy", QStringLiteral("編集者情報(&W)"));
-    Check(editor, "N15", QStringLiteral("入れる(&I)"), false);
-
-    QMenu* existing = Submenu(options, "mnuExistingLyrics", QStringLiteral("存在する歌詞(&L)"));
-    auto* existingGroup = new QActionGroup(existing);
-    Radio(existing, existingGroup, "A3", QStringLiteral("自動で開く(&A)"), false);
-    Radio(existing, existingGroup, "E1", QStringLiteral("毎回指定する(&E)"), true);
-    Radio(existing, existingGroup, "N17", QStringLiteral("何もしない(&N)"), false);
-
-    QMenu* marlet = Submenu(options, "MARLETSP2501", QStringLiteral("Marlet SP250(&R)"));
-    Check(marlet, "mnuRioViewBody", QStringLiteral("本体へ表示しきれないときに警告(&B)"), false);
-    Check(marlet, "mnuRioViewRemote", QStringLiteral("リモコンへ表示しきれないときに警告(&R)"),
-          true);
-
-    options->addSeparator();
-    QMenu* workArea = Submenu(options, "mnuWorkArea", QStringLiteral("作業領域(&E)"));
-    Item(workArea, "mnuTempPath", QString());
-
-    QMenu* fonts = Submenu(options, "mnuFont", QStringLiteral("フォント(&F)"));
-    Item(fonts, "N16", QStringLiteral("歌詞リスト(&L)"));
-    Item(fonts, "T4", QStringLiteral("情報(&I)"));
-    Item(fonts, "C2", QStringLiteral("完成型(&C)"));
-    Item(fonts, "Paste1", QStringLiteral("貼り付け(&P)"));
-
-    QMenu* other = Submenu(options, "mnuOther", QStringLiteral("その他(&O)"));
-    Check(other, "T6", QStringLiteral("終了確認を行う(&T)"), true);
-    Check(other, "N23", QStringLiteral("グリッド線の表示"), true);
-
-    Item(options, "K1", QStringLiteral("キーボード(&K)"));
+void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
+    MenuLayout options = Menu(bar, actions, "mnuOption", QStringLiteral("オプション(&O)"));
+    options.submenu("mnuSongInfo", QStringLiteral("曲情報(&I)"))
+        .radioGroup({kSongInfoAtMark, kSongInfoFirst, kSongInfoKeyValue, kSongInfoNone});
+    options.submenu("mnuAuthor", QStringLiteral("作成者情報(&A)"))
+        .item(kIncludeAuthor)
+        .item(kEditAuthor);
+    options.submenu("mnuPlainURL", QStringLiteral("プレーン歌詞入手元情報(&P)"))
+        .item(kIncludePlainUrl)
+        .item(kEditPlainUrl)
+        .hidden();
+    options.submenu("mnuEditedBy", QStringLiteral("編集者情報(&W)")).item(kIncludeEditor);
+    options.submenu("mnuExistingLyrics", QStringLiteral("存在する歌詞(&L)"))
+        .radioGroup({kExistingLyricsOpen, kExistingLyricsAsk, kExistingLyricsIgnore});
+    options.submenu("MARLETSP2501", QStringLiteral("Marlet SP250(&R)"))
+        .item(kSp250WarnBody)
+        .item(kSp250WarnRemote);
+    options.separator();
+    options.submenu("mnuWorkArea", QStringLiteral("作業領域(&E)")).item(kChooseWorkFolder);
+    options.submenu("mnuFont", QStringLiteral("フォント(&F)"))
+        .item(kListFont)
+        .item(kInfoFont)
+        .item(kTextFont)
+        .item(kPasteFont);
+    options.submenu("mnuOther", QStringLiteral("その他(&O)")).item(kConfirmExit).item(kGridLines);
+    options.item(kAssignKeys);
 }
 
-void BuildToolMenu(QMenuBar& bar) {
-    QMenu* tools = Menu(bar, "mnuTool", QStringLiteral("ツール(&T)"));
-    Item(tools, "MarletR1", QStringLiteral("Marlet用歌詞一括変換(&R)"));
+void BuildToolMenu(QMenuBar& bar, CommandActions& actions) {
+    Menu(bar, actions, "mnuTool", QStringLiteral("ツール(&T)"))
+        .inert("MarletR1", QStringLiteral("Marlet用歌詞一括変換(&R)"));
 }
 
 // The command settings have no behaviour; the menu exists but is never shown.
-void BuildCommandMenu(QMenuBar& bar) {
-    QMenu* commands = Menu(bar, "mnuCommand", QStringLiteral("コマンド(&C)"));
-    Item(commands, "mnuCommandSetting", QStringLiteral("コマンドの設定(&T)"));
-    Hide(commands);
+void BuildCommandMenu(QMenuBar& bar, CommandActions& actions) {
+    Menu(bar, actions, "mnuCommand", QStringLiteral("コマンド(&C)"))
+        .inert("mnuCommandSetting", QStringLiteral("コマンドの設定(&T)"))
+        .hidden();
 }
 
 // The panels are always shown; the menu that would hide them is never shown.
-void BuildViewMenu(QMenuBar& bar) {
-    QMenu* view = Menu(bar, "mnuView", QStringLiteral("表示(&V)"));
-    Check(view, "mnuViewInfo", QStringLiteral("情報パネル(&I)"), true);
-    Check(view, "mnuViewPlayer", QStringLiteral("プレイヤーパネル(&P)"), true);
-    Check(view, "mnuViewControl", QStringLiteral("コントロールパネル(&C)"), true);
-    Hide(view);
+void BuildViewMenu(QMenuBar& bar, CommandActions& actions) {
+    Menu(bar, actions, "mnuView", QStringLiteral("表示(&V)"))
+        .inert("mnuViewInfo", QStringLiteral("情報パネル(&I)"), true, true)
+        .inert("mnuViewPlayer", QStringLiteral("プレイヤーパネル(&P)"), true, true)
+        .inert("mnuViewControl", QStringLiteral("コントロールパネル(&C)"), true, true)
+        .hidden();
 }
 
-void BuildHelpMenu(QMenuBar& bar) {
-    QMenu* help = Menu(bar, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
-    Item(help, "H1", QStringLiteral("ヘルプの表示(&H)"));
-    QMenu* about = Submenu(help, "About1", QStringLiteral("バージョン情報(&V)"));
-    Item(about, "mnuVersion", QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
+void BuildHelpMenu(QMenuBar& bar, CommandActions& actions) {
+    MenuLayout help = Menu(bar, actions, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
+    help.item(kShowHelp);
+    help.submenu("About1", QStringLiteral("バージョン情報(&V)"))
+        .inert("mnuVersion", QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
 }
 
 }  // namespace
 
-void BuildMainMenu(QMenuBar& bar) {
-    BuildFileMenu(bar);
-    BuildPasteMenu(bar);
-    BuildCorrectionMenu(bar);
-    BuildOptionMenu(bar);
-    BuildToolMenu(bar);
-    BuildCommandMenu(bar);
-    BuildViewMenu(bar);
-    BuildHelpMenu(bar);
+MainMenu::MainMenu(QMenuBar& bar, const CommandTable& table)
+    : QObject(&bar), actions_(new CommandActions(table, &bar)) {
+    BuildFileMenu(bar, *actions_);
+    BuildPasteMenu(bar, *actions_);
+    BuildCorrectionMenu(bar, *actions_);
+    BuildOptionMenu(bar, *actions_);
+    BuildToolMenu(bar, *actions_);
+    BuildCommandMenu(bar, *actions_);
+    BuildViewMenu(bar, *actions_);
+    BuildHelpMenu(bar, *actions_);
+}
+
+void MainMenu::refresh() {
+    actions_->refresh();
 }
 
 }  // namespace obrin

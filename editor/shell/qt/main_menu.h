@@ -1,13 +1,30 @@
 #pragma once
 
+#include <QObject>
+
 class QMenuBar;
 
 namespace obrin {
 
-// Fills the main window's menu bar with every menu and item. Each item is a
-// QAction whose objectName is the item's name ("Open1", "mnuStar", ...), so
-// the commands find it with findChild. Menus that are never shown exist
-// hidden; items start in their designed state (enabled, checked).
-void BuildMainMenu(QMenuBar& bar);
+class CommandActions;
+class CommandTable;
+
+// The main window's menu bar: its layout (menus, submenus, separators and
+// the order of the items) with every item taken from the command table.
+// Menus that are never shown exist hidden; items that have no behaviour
+// exist inert. Each menu shows its items' enabled-checks and check marks as
+// it opens.
+class MainMenu final : public QObject {
+    Q_OBJECT
+  public:
+    MainMenu(QMenuBar& bar, const CommandTable& table);
+
+    // Shows every item's enabled-check and check mark as they are now, e.g.
+    // after the settings were read.
+    void refresh();
+
+  private:
+    CommandActions* actions_;
+};
 
 }  // namespace obrin

@@ -2,12 +2,14 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+
+#include "base/command_id.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QSplitter;
 class QTabWidget;
-class QKeyEvent;
 
 namespace obrin {
 
@@ -18,20 +20,22 @@ class PlayerPanel;
 
 // The main window `TMainForm`: a thin view over the Editor. It lays out the
 // title and artist fields, the player panel, the control panel and the tabs
-// with the list and the completed text, and carries the whole menu bar.
-//
-// Other parts of the editor attach their commands to the controls by name:
-//   window.action("Open1"), window.widget<QPushButton>("Button2"), ...
-// (objectName + findChild; every control and menu item carries its name).
+// with the list and the completed text. The menu bar and the commands are
+// built into it from the command table (EditorWindows); every control and
+// menu item carries its name as objectName.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(Editor& editor, QWidget* parent = nullptr);
+    // Asked when the user closes the window; false keeps it open.
+    using CloseRequest = std::function<bool()>;
+
+    MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Editor& editor() { return editor_; }
 
-    QAction* action(const char* name) const;
+    // The menu item of a command.
+    QAction* action(CommandId command) const;
     template <typename T>
     T* widget(const char* name) const {
         return findChild<T*>(QString::fromLatin1(name));
@@ -48,27 +52,27 @@ class MainWindow : public QMainWindow {
 
     // The first display's steps, in order. Runs once, from the first show.
     void formShow();
+    // Shows the work folder as the caption of its menu item.
+    void showWorkFolder();
+
+  signals:
+    // The first display has read the settings and fonts; the menus show them.
+    void settingsLoaded();
 
   protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* buildSongFields();
     QWidget* buildPages();
-    void connectOptionItems();
-    void applySettingsToMenu();
-    void showWorkFolder();
+    void applySettings();
     void applyFonts();
-    void connectShellCommands();
-    // The assigned keys, seen before the control with the focus sees them;
-    // true when the key triggered a command.
-    bool dispatchAssignedKey(const QKeyEvent& event);
     void centreOnScreen();
 
     Editor& editor_;
+    CloseRequest closeRequest_;
     QLineEdit* edtTitle_ = nullptr;
     QLineEdit* edtArtist_ = nullptr;
     PlayerPanel* playerPanel_ = nullptr;

@@ -1,6 +1,5 @@
 #include "shell/qt/music_file_commands.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -10,11 +9,15 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "base/command_ids.h"
+#include "base/command_table.h"
+#include "base/playback_control.h"
+#include "document/confirm_runs.h"
 #include "playback/conversion_progress.h"
 #include "playback/music_file_names.h"
-#include "base/playback_control.h"
 #include "playback/wait_view.h"
 #include "shell/editor.h"
+#include "shell/qt/lyrics_commands.h"
 #include "shell/qt/main_window.h"
 
 namespace obrin {
@@ -43,8 +46,15 @@ ExistingLyrics ExistingLyricsOption(const AppSettings& settings) {
 }  // namespace
 
 MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, PlaybackControl& playback,
-                                     ConversionProgress& progress, WaitView& wait)
-    : QObject(&window), window_(window), editor_(editor), playback_(playback), wait_(wait) {
+                                     ConversionProgress& progress, WaitView& wait,
+                                     LyricsCommands& lyrics, ConfirmRuns& confirm,
+                                     CommandTable& commands)
+    : QObject(&window),
+      window_(window),
+      editor_(editor),
+      playback_(playback),
+      wait_(wait),
+      lyrics_(lyrics) {
     MusicOpenHooks hooks;
     hooks.unloadPlayer = [this] { playback_.unloadPlayer(); };
     hooks.loadIntoPlayer = [this](const std::string& wav) { playback_.loadIntoPlayer(wav); };
@@ -52,21 +62,25 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
     hooks.reportProgress = [&progress](std::int32_t total, std::int32_t done) {
         return progress.reportProgress(total, done);
     };
-    hooks.readLyrics = [this](const std::string& path) {
-        if (readLyrics) readLyrics(path);
-    };
-    hooks.stopFollowingPlayer = [this] {
-        if (stopFollowingPlayer) stopFollowingPlayer();
-    };
+    hooks.readLyrics = [this](const std::string& path) { lyrics_.readLyricsFile(path); };
+    hooks.stopFollowingPlayer = [&confirm] { confirm.musicFileOpened(); };
     MusicOpenView& view = *this;
     opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),
                                                 view, std::move(hooks));
     opener_->temporaryWavPath = [this] { return editor_.temporaryWavPath(); };
     opener_->existingLyrics = [this] { return ExistingLyricsOption(editor_.settings()); };
 
-    connect(window_.action("Open1"), &QAction::triggered, this, [this] { chooseAndOpen(); });
-    connect(window_.action("B2"), &QAction::triggered, this, [this] { openWithDesktop(); });
-    connect(window_.action("S1"), &QAction::triggered, this, [this] { saveBesideMusic(); });
+    commands.add({.id = command::kOpenMusicFile,
+                  .caption = "音楽ファイルを開く(&O)",
+                  .shortcut = "Ctrl+O",
+                  .run = [this] { chooseAndOpen(); }});
+    commands.add({.id = command::kOpenMusicWithDesktop,
+                  .caption = "処理中のファイルを開く(&B)",
+                  .shortcut = "Ctrl+P",
+                  .run = [this] { openWithDesktop(); }});
+    commands.add({.id = command::kSaveLyricsBesideMusic,
+                  .caption = "音楽ファイルと同じ場所(&S)",
+                  .run = [this] { saveBesideMusic(); }});
     window_.setAcceptDrops(true);
     window_.installEventFilter(this);
     filter_ = BuildMusicFilter(table_);
@@ -103,8 +117,8 @@ void MusicFileCommands::openWithDesktop() {
 }
 
 void MusicFileCommands::saveBesideMusic() {
-    if (!playback_.isLoaded() || !saveLyrics) return;
-    saveLyrics(ReplaceExtension(musicFilePath(), ".txt"));
+    if (!playback_.isLoaded()) return;
+    lyrics_.saveLyricsFile(ReplaceExtension(musicFilePath(), ".txt"));
 }
 
 bool MusicFileCommands::eventFilter(QObject* watched, QEvent* event) {

@@ -12,21 +12,27 @@
 
 namespace obrin {
 
+class CommandTable;
+class ConfirmRuns;
 class ConversionProgress;
 class Editor;
+class LyricsCommands;
 class MainWindow;
 class PlaybackControl;
 class WaitView;
 
-// Opening music files in the main window: `Open1` (Ctrl+O), files dropped on
-// the window (the first one), the command line, `B2` (the music file in the
-// desktop's own application) and `S1` (lyrics saved beside the music file).
-// Owns the PluginTable and the open dialog's filter, read at start-up.
+// Opening music files in the main window: the open command (Ctrl+O), files
+// dropped on the window (the first one), the command line, opening the music
+// file in the desktop's own application and saving the lyrics beside it.
+// Owns the PluginTable and the open dialog's filter, read at start-up. A
+// lyrics file found beside the music file is read through the lyrics
+// commands; opening a song ends a following "すべて" run.
 class MusicFileCommands final : public QObject, private MusicOpenView {
     Q_OBJECT
   public:
     MusicFileCommands(MainWindow& window, Editor& editor, PlaybackControl& playback,
-                      ConversionProgress& progress, WaitView& wait);
+                      ConversionProgress& progress, WaitView& wait, LyricsCommands& lyrics,
+                      ConfirmRuns& confirm, CommandTable& commands);
     ~MusicFileCommands() override;
 
     // Start-up: reads "filetype.ini" and builds the filter.
@@ -41,21 +47,14 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
     const std::string& musicFilter() const { return filter_; }
     const std::string& musicFilePath() const { return opener_->musicFilePath(); }
 
-    // Set by the lyrics side: reads a tagged lyrics file into the document
-    // (reporting its own failure), and saves the completed text to a path.
-    std::function<void(const std::string& path)> readLyrics;
-    std::function<void(const std::string& path)> saveLyrics;
-    // Set by the confirm runs: a running "すべて" run stops following the player.
-    std::function<void()> stopFollowingPlayer;
-
-    void openWithDesktop();  // B2
-    void saveBesideMusic();  // S1
+    void openWithDesktop();
+    void saveBesideMusic();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void chooseAndOpen();  // Open1
+    void chooseAndOpen();
 
     void setMainCaption(const std::string& caption) override;
     void setMainEnabled(bool enabled) override;
@@ -70,6 +69,7 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
     Editor& editor_;
     PlaybackControl& playback_;
     WaitView& wait_;
+    LyricsCommands& lyrics_;
     PluginTable table_;
     std::string filter_;
     std::unique_ptr<MusicFileOpener> opener_;

@@ -6,31 +6,29 @@ class QMenu;
 
 namespace obrin {
 
-class ConfirmRuns;
+class CommandActions;
+class CommandTable;
 class MainWindow;
-class TimingCommands;
 
-// Connects the control panel's buttons to the timing commands and the
-// confirm runs, and gives the list its context menu `PopupMenu1`, whose
-// shortcuts act while the list has the focus. Lives no longer than the
-// window.
+// Binds the control panel's and the player panel's buttons to their
+// commands, and gives the list its context menu `PopupMenu1`, built from the
+// command table, whose shortcuts act while the list has the focus. Lives no
+// longer than the window.
 class TimingBinding final : public QObject {
     Q_OBJECT
   public:
-    TimingBinding(MainWindow& window, TimingCommands& commands, ConfirmRuns& confirm);
+    TimingBinding(MainWindow& window, const CommandTable& table);
 
     QMenu* contextMenu() const { return menu_; }
-    // Enables the items as the current selection allows; runs as the menu opens.
-    void decideMenuEnabling();
 
   private:
-    void connectButtons();
+    void bindButtons();
     void buildContextMenu();
 
     MainWindow& window_;
-    TimingCommands& commands_;
-    ConfirmRuns& confirm_;
-    QMenu* menu_ = nullptr;
+    CommandActions* buttons_;
+    QMenu* menu_;
+    CommandActions* menuItems_;  // the menu's items, children of the menu
 };
 
 }  // namespace obrin

@@ -1,13 +1,14 @@
 #include "shell/qt/timing_parts.h"
 
+#include "document/timing_command_entries.h"
+#include "playback/playback_command_entries.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
 
 namespace obrin {
 
-TimingParts::TimingParts(MainWindow& window, Editor& editor)
-    : editor_(editor),
-      confirmDialog_(&window),
+TimingParts::TimingParts(MainWindow& window, Editor& editor, CommandTable& commands)
+    : confirmDialog_(&window),
       waitForm_(&window),
       lock_(window),
       playback_(editor.player(), editor.timers(), editor.dialogs()),
@@ -15,19 +16,15 @@ TimingParts::TimingParts(MainWindow& window, Editor& editor)
       confirm_(editor.document(), playback_, commands_, editor.dialogs(), editor.timers(),
                confirmDialog_, lock_),
       progress_(waitForm_),
-      panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)),
-      binding_(std::make_unique<TimingBinding>(window, commands_, confirm_)) {
+      panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)) {
     confirmDialog_.onCheck = [this] { commands_.checkSelected(); };
     confirmDialog_.onAbort = [this] { confirm_.abortConfirm(); };
     confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
     waitForm_.onForceQuit = [this] { progress_.forceQuit(); };
-    editor_.abortConfirmRuns = [this] { confirm_.endRuns(); };
-    editor_.confirmRunInProgress = [this] { return confirm_.isRunning(); };
+    RegisterTimingCommands(commands, commands_, confirm_, editor.document().lyrics);
+    RegisterPlaybackCommands(commands, playback_);
 }
 
-TimingParts::~TimingParts() {
-    editor_.abortConfirmRuns = nullptr;
-    editor_.confirmRunInProgress = nullptr;
-}
+TimingParts::~TimingParts() = default;
 
 }  // namespace obrin

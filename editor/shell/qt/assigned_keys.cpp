@@ -1,0 +1,60 @@
+#include "shell/qt/assigned_keys.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <stdexcept>
+
+#include "document/confirm_runs.h"
+#include "document/qt/lyric_list_widget.h"
+#include "shell/editor.h"
+#include "shell/key_assignment.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/virtual_keys.h"
+
+namespace obrin {
+
+AssignedKeys::AssignedKeys(MainWindow& window, const Editor& editor, const ConfirmRuns& confirm)
+    : QObject(&window), window_(window), editor_(editor), confirm_(confirm) {
+    qApp->installEventFilter(this);
+}
+
+AssignedKeys::~AssignedKeys() {
+    qApp->removeEventFilter(this);
+}
+
+bool AssignedKeys::dispatch(const QKeyEvent& event) {
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QWidget* field :
+         {static_cast<QWidget*>(window_.titleField()), static_cast<QWidget*>(window_.artistField()),
+          static_cast<QWidget*>(window_.infoPane()), static_cast<QWidget*>(window_.lyricList())}) {
+        if (focus && (focus == field || field->isAncestorOf(focus))) return false;
+    }
+    if (confirm_.isRunning()) return false;
+    const std::optional<CommandId> command =
+        MatchAssignedKey(editor_.settings(), VirtualKeyOf(event));
+    if (!command) return false;
+    // The button of the command, found by the command's object name.
+    auto* button = window_.findChild<QAbstractButton*>(QString::fromLatin1(command->objectName()));
+    if (button == nullptr) throw std::logic_error("no button for an assigned key");
+    button->click();
+    return true;
+}
+
+bool AssignedKeys::eventFilter(QObject* watched, QEvent* event) {
+    // Application-wide filters see a key once per widget it propagates to;
+    // only the first stop, the focused control of the window, counts.
+    if (event->type() == QEvent::KeyPress) {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target && target->window() == &window_ &&
+            (target == QApplication::focusWidget() || target == &window_) &&
+            dispatch(static_cast<const QKeyEvent&>(*event))) {
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace obrin

@@ -1,0 +1,66 @@
+#include "shell/qt/editor_windows.h"
+
+#include "base/command_ids.h"
+#include "document/qt/lyric_list_widget.h"
+#include "export/export_command.h"
+#include "shell/editor.h"
+#include "shell/qt/assigned_keys.h"
+#include "shell/qt/key_assignment_dialog.h"
+#include "shell/qt/main_menu.h"
+#include "shell/qt/timing_binding.h"
+#include "shell/shell_commands.h"
+
+namespace obrin {
+
+EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports)
+    : editor_(editor),
+      window_(editor, [this] { return editor_.close([this] { timing_.confirm().endRuns(); }); }),
+      timing_(window_, editor, commands_),
+      lyrics_(window_, editor, clipboard, commands_),
+      music_(window_, editor, timing_.playback(), timing_.progress(), timing_.waitDialog(), lyrics_,
+             timing_.confirm(), commands_) {
+    RegisterExportCommands(commands_, exports, editor.document(), editor.dialogs(),
+                           editor.programFolder());
+    RegisterShellCommands(commands_, editor);
+    registerWindowCommands();
+
+    menu_ = new MainMenu(*window_.menuBar(), commands_);
+    QObject::connect(&window_, &MainWindow::settingsLoaded, menu_, &MainMenu::refresh);
+    timingBinding_ = new TimingBinding(window_, commands_);
+    new AssignedKeys(window_, editor, timing_.confirm());
+    music_.loadPluginTable();
+}
+
+void EditorWindows::registerWindowCommands() {
+    commands_.add(
+        {.id = command::kExit, .caption = "終了(&X)", .run = [this] { window_.close(); }});
+    commands_.add({.id = command::kChooseWorkFolder, .run = [this] {
+                       if (editor_.chooseWorkFolder()) window_.showWorkFolder();
+                   }});
+    commands_.add({.id = command::kGridLines,
+                   .caption = "グリッド線の表示",
+                   .checked = [this] { return editor_.settings().gridLines; },
+                   .run =
+                       [this] {
+                           AppSettings& settings = editor_.settings();
+                           settings.gridLines = !settings.gridLines;
+                           window_.lyricList()->setGridLinesVisible(settings.gridLines);
+                       }});
+    commands_.add({.id = command::kAssignKeys, .caption = "キーボード(&K)", .run = [this] {
+                       AppSettings& settings = editor_.settings();
+                       KeyAssignmentDialog form(
+                           {settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause},
+                           &window_);
+                       form.exec();
+                       const auto codes = form.codes();
+                       settings.keyMark = codes[0];
+                       settings.keyPrevCheck = codes[1];
+                       settings.keyPlayPause = codes[2];
+                   }});
+}
+
+StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& arguments) {
+    return music_.handleCommandLine(arguments);
+}
+
+}  // namespace obrin

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/command_table.h"
+#include "playback/music_file_opener.h"
+#include "shell/qt/lyrics_commands.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/music_file_commands.h"
+#include "shell/qt/timing_parts.h"
+
+namespace obrin {
+
+class Clipboard;
+class Editor;
+class ExportTable;
+class MainMenu;
+class TimingBinding;
+
+// The running editor's windows and their commands, wired in one place: the
+// main window, playback and timing with the confirm and wait dialogs, the
+// lyrics and music-file commands, the exports, the menu bar, the list's
+// context menu and the assigned keys. Every part registers its commands in
+// one CommandTable, and the menus are built from it once all are in. The
+// program and the window tests build the editor this way.
+class EditorWindows {
+  public:
+    // The exports must outlive the windows.
+    EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports);
+    EditorWindows(const EditorWindows&) = delete;
+    EditorWindows& operator=(const EditorWindows&) = delete;
+
+    MainWindow& mainWindow() { return window_; }
+    TimingParts& timing() { return timing_; }
+    LyricsCommands& lyrics() { return lyrics_; }
+    MusicFileCommands& music() { return music_; }
+    const CommandTable& commands() const { return commands_; }
+    TimingBinding& timingBinding() { return *timingBinding_; }
+
+    // The last start-up step; Exit means end the program at once, without
+    // the close sequence.
+    [[nodiscard]] StartUpAction handleCommandLine(const std::vector<std::string>& arguments);
+
+  private:
+    void registerWindowCommands();
+
+    Editor& editor_;
+    CommandTable commands_;
+    MainWindow window_;
+    TimingParts timing_;
+    LyricsCommands lyrics_;
+    MusicFileCommands music_;
+    MainMenu* menu_ = nullptr;
+    TimingBinding* timingBinding_ = nullptr;
+};
+
+}  // namespace obrin
