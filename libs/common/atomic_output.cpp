@@ -53,10 +53,13 @@ std::optional<AtomicOutput> AtomicOutput::Create(const fs::path& requested) {
     // counter is per library, the pid per process, O_EXCL settles the rest.
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string tempPath =
-            (FolderOf(target) / ("." + target.filename().string() + ".tmp" +
-                                 std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-                .string();
+        const std::string name = std::string(".")
+                                     .append(target.filename().string())
+                                     .append(".tmp")
+                                     .append(std::to_string(::getpid()))
+                                     .append("-")
+                                     .append(std::to_string(counter++));
+        std::string tempPath = (FolderOf(target) / name).string();
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
