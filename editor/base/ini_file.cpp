@@ -32,6 +32,29 @@ std::string WithCrLf(const std::string& text) {
     return out;
 }
 
+// A key written twice in one section keeps its first value, as profile files
+// have always been read: the file is parsed with repeated keys allowed, and
+// each repeat is then folded into the first entry, which keeps its place.
+void KeepFirstOfRepeatedKeys(CSimpleIniA& ini) {
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    for (const auto& sectionName : sections) {
+        const std::string section = sectionName.pItem;
+        CSimpleIniA::TNamesDepend keys;
+        ini.GetAllKeys(section.c_str(), keys);
+        for (const auto& keyName : keys) {
+            CSimpleIniA::TNamesDepend values;
+            ini.GetAllValues(section.c_str(), keyName.pItem, values);
+            if (values.size() < 2) continue;
+            values.sort(CSimpleIniA::Entry::LoadOrder());
+            const std::string key = keyName.pItem;
+            const std::string first = values.front().pItem;
+            ini.SetValue(section.c_str(), key.c_str(), first.c_str(), nullptr,
+                         /*a_bForceReplace=*/true);
+        }
+    }
+}
+
 }  // namespace
 
 // CSimpleIniA compares names without case (only A-Z fold, so Shift-JIS
@@ -63,7 +86,11 @@ std::error_code IniFile::load(const std::filesystem::path& path) {
     if (!in) return std::make_error_code(std::errc::permission_denied);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) return std::make_error_code(std::errc::io_error);
-    if (impl_->ini.LoadData(bytes.data(), bytes.size()) < 0) {
+    impl_->ini.SetMultiKey(true);
+    const SI_Error loaded = impl_->ini.LoadData(bytes.data(), bytes.size());
+    if (loaded >= 0) KeepFirstOfRepeatedKeys(impl_->ini);
+    impl_->ini.SetMultiKey(false);
+    if (loaded < 0) {
         impl_->ini.Reset();
         return std::make_error_code(std::errc::not_enough_memory);
     }

@@ -11,7 +11,8 @@ namespace obrin {
 // An INI profile file ("obrin.ini", "font.ini", "filetype.ini") in memory,
 // read and written the way the editor has always kept them:
 // - section and key names compare without regard to ASCII case; a write to an
-//   existing key replaces its value where it stands;
+//   existing key replaces its value where it stands; a key repeated in the
+//   file reads as its first value;
 // - sections and keys keep the order of the file, new ones go at the end;
 // - values are bytes (Shift-JIS for text): nothing is unescaped, unquoted or
 //   re-encoded, only the blanks around a value are dropped on reading;

@@ -104,15 +104,18 @@ void PlaybackControl::setPlayCaption(const char* caption) {
 }
 
 void PlaybackControl::playPause() {
-    if (!isLoaded()) return;
+    if (!isLoaded()) {
+        dialogs_.showError(kNoMusicFileMessage);
+        return;
+    }
     try {
         if (playCaption_ == kPlayCaption) {
             player_.play();
         } else {
             player_.pause();
         }
-    } catch (const PlayerError&) {
-        dialogs_.showError("再生・一時停止が出来ません");
+    } catch (const PlayerError& error) {
+        dialogs_.showError(std::string(kCannotPlayMessage) + "\n" + error.what());
     }
 }
 
@@ -140,6 +143,14 @@ void PlaybackControl::unloadPlayer() {
     // player that unloads silently must not leave the timer polling nothing.
     player_.setFileName("");
     refreshTimer_->stop();
+    const std::string zero = FormatTimeText(0);
+    view_->setPositionMaximum(0);
+    view_->setPosition(0);
+    view_->setCurrentPosText(zero);
+    view_->setTotalPosText(zero);
+    seekPosText_ = zero;
+    view_->setSeekPosText(zero);
+    setPlayCaption(kPlayCaption);
 }
 
 void PlaybackControl::positionBarMouseMoved(int x, int width) {

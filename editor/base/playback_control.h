@@ -23,6 +23,9 @@ class PlaybackControl {
     static constexpr int kFollowEvery = 10;
     static constexpr const char* kPlayCaption = "再生";
     static constexpr const char* kPauseCaption = "一時停止";
+    // Why play and Mark are refused while no music file is loaded.
+    static constexpr const char* kNoMusicFileMessage = "音楽ファイルを指定してください";
+    static constexpr const char* kCannotPlayMessage = "再生・一時停止が出来ません";
 
     PlaybackControl(Player& player, TimerFactory& timers, Dialogs& dialogs);
     ~PlaybackControl();
@@ -44,12 +47,16 @@ class PlaybackControl {
 
     void refreshPositionDisplay();
     // The play button: plays when its caption is "再生", pauses otherwise.
+    // Without a music file it says so; a refusal names the player's reason
+    // under the usual message.
     void playPause();
     // Position 0, stop, refresh; failures are not reported.
     void stopPlayback();
 
     // Loads the converted WAV; throws PlayerError when the player refuses it.
     void loadIntoPlayer(const std::string& path);
+    // Leaves no song in the player, and none on the panel: the times and the
+    // bar read zero until the next load.
     void unloadPlayer();
 
     // The position bar: the mouse shows the time under it, a left press seeks

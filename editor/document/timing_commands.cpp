@@ -17,11 +17,17 @@ LineMenuEnabling DecideLineMenuEnabling(const LyricList& lyrics) {
 void TimingCommands::mark() {
     LyricList& lyrics = document_.lyrics;
     int line = lyrics.currentLine();
-    if (line == LyricList::kNone) {
+    const bool noneSelected = line == LyricList::kNone;
+    if (noneSelected) {
         line = lyrics.topVisibleIndex();
         if (line == LyricList::kNone) return;
-        lyrics.select(line);
     }
+    // Without a song there is no play position: a mark would stamp 00:00:00.
+    if (!playback_.isLoaded()) {
+        dialogs_.showError(PlaybackControl::kNoMusicFileMessage);
+        return;
+    }
+    if (noneSelected) lyrics.select(line);
     std::int64_t t = 0;
     try {
         t = std::int64_t{playback_.playerPositionMs()} + document_.markOffset.milliseconds();
@@ -103,7 +109,7 @@ void TimingCommands::playFromLine(std::int32_t beforeMs) {
     try {
         playback_.seekMs(std::max(t - beforeMs, 0));
     } catch (const PlayerError&) {
-        dialogs_.showError("音楽ファイルを指定してください");
+        dialogs_.showError(PlaybackControl::kNoMusicFileMessage);
         return;
     }
     playback_.playPause();

@@ -32,6 +32,7 @@ class TimingCommands {
 
     // Stamps the play position plus the MarkOffset on the CurrentLine (the
     // topmost visible row when nothing is selected) and moves on to the next.
+    // Refused with a message while no music file is loaded.
     void mark();
     void checkSelected();
     // Toggles the line before the CurrentLine: right after a Mark, the line

@@ -12,6 +12,21 @@ std::string DecodeFailedMessage(int result) {
     return "ファイルのデコードに失敗しました(コード:" + std::to_string(result) + ")";
 }
 
+std::string DecodeFailureText(int result, const std::string& path, const std::string& library,
+                              const std::string& hostReason) {
+    std::string text = DecodeFailedMessage(result);
+    if (result != kInputExportMissing && result != kInputLibraryNotLoaded) return text;
+    const std::string extension = ExtensionKey(path);
+    text += extension.empty() ? "\n拡張子のないファイルを開けるプラグインはありません"
+                              : "\n「." + extension + "」のファイルを開けるプラグインはありません";
+    if (library.empty()) {
+        text += "\n" + std::string(kPluginRegistryFileName) + "に登録がありません";
+    } else if (!hostReason.empty()) {
+        text += "\n" + hostReason;
+    }
+    return text;
+}
+
 MusicFileOpener::MusicFileOpener(const PluginTable& plugins, std::filesystem::path programFolder,
                                  Dialogs& dialogs, MusicOpenView& view, MusicOpenHooks hooks)
     : plugins_(plugins),
@@ -32,19 +47,31 @@ std::string MusicFileOpener::LyricsCandidate(const std::string& path) {
 
 bool MusicFileOpener::open(const std::string& path) {
     if (hooks_.stopFollowingPlayer) hooks_.stopFollowingPlayer();
+    const std::string lyricsCandidate = LyricsCandidate(path);
     try {
-        return convertAndLoad(path, LyricsCandidate(path));
-    } catch (const std::exception&) {
-        view_.setMainEnabled(true);
-        view_.setBusyCursor(false);
-        dialogs_.showError(kCannotOpenMessage);
-        view_.setMainCaption("");
-        view_.closeWait();
+        if (!convertAndLoad(path)) return false;
+    } catch (const std::exception& error) {
+        failed(std::string(kCannotOpenMessage) + "\n" + error.what());
         return false;
     }
+    offerLyrics(lyricsCandidate);
+    return true;
 }
 
-bool MusicFileOpener::convertAndLoad(const std::string& path, const std::string& lyricsCandidate) {
+void MusicFileOpener::failed(const std::string& message) {
+    // The wait dialog stays on top of every window and the error box belongs
+    // to the main window: both are put right before the box opens, or it
+    // would open disabled and hidden.
+    view_.closeWait();
+    view_.setMainEnabled(true);
+    view_.setBusyCursor(false);
+    view_.setMainCaption("");
+    // The player was unloaded for the conversion: no song is open now.
+    musicFilePath_.clear();
+    dialogs_.showError(message);
+}
+
+bool MusicFileOpener::convertAndLoad(const std::string& path) {
     hooks_.unloadPlayer();
     const std::string wavPath = temporaryWavPath().string();
 
@@ -55,14 +82,12 @@ bool MusicFileOpener::convertAndLoad(const std::string& path, const std::string&
     view_.showWait();
 
     const std::string library = plugins_.lookup(ExtensionKey(path));
+    std::string hostReason;
     const int result =
-        CallInputPlugin(library, programFolder_, path, wavPath, hooks_.reportProgress);
+        CallInputPlugin(library, programFolder_, path, wavPath, hooks_.reportProgress, &hostReason);
     view_.setMainCaption("");
     if (result != 0) {
-        dialogs_.showError(DecodeFailedMessage(result));
-        view_.setMainEnabled(true);
-        view_.setBusyCursor(false);
-        view_.closeWait();
+        failed(DecodeFailureText(result, path, library, hostReason));
         return false;
     }
 
@@ -75,8 +100,11 @@ bool MusicFileOpener::convertAndLoad(const std::string& path, const std::string&
     view_.processPendingEvents();
     view_.setBusyCursor(false);
     view_.setMainCaption(path);
+    return true;
+}
 
-    if (lyricsCandidate.empty()) return true;
+void MusicFileOpener::offerLyrics(const std::string& lyricsCandidate) {
+    if (lyricsCandidate.empty()) return;
     switch (existingLyrics()) {
         case ExistingLyrics::OpenAutomatically:
             hooks_.readLyrics(lyricsCandidate);
@@ -87,7 +115,6 @@ bool MusicFileOpener::convertAndLoad(const std::string& path, const std::string&
         case ExistingLyrics::DoNothing:
             break;
     }
-    return true;
 }
 
 }  // namespace obrin

@@ -54,8 +54,15 @@ inline constexpr const char* kDecodingCaption = "ファイルをデコード中�
 inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
 inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
 inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
-// The decode failure, as shown with its InputResult.
+// The decode failure's first line, with its InputResult.
 [[nodiscard]] std::string DecodeFailedMessage(int result);
+// The whole error box after a failed decode of `path` through `library` (as
+// the table names it). When no plug-in could be called (103, 104) a line
+// names the extension that none opens, then why: no entry in the registry,
+// or the plug-in host's reason.
+[[nodiscard]] std::string DecodeFailureText(int result, const std::string& path,
+                                            const std::string& library,
+                                            const std::string& hostReason);
 
 // OpenMusicFile: converts a music file through the plug-in its extension
 // names into the temporary WAV, loads that into the player, and offers a
@@ -71,12 +78,13 @@ class MusicFileOpener {
     std::function<std::filesystem::path()> temporaryWavPath;
     std::function<ExistingLyrics()> existingLyrics = [] { return ExistingLyrics::Ask; };
 
-    // Opens `path`; every failure is shown to the user. True when the music
-    // file is now the one in the player.
+    // Opens `path`; every failure is shown to the user, after the wait dialog
+    // has closed and the main window is usable again. True when the music
+    // file is now the one in the player; after a failure no file is.
     bool open(const std::string& path);
 
-    // The music file last opened successfully (never the temporary WAV);
-    // empty before the first.
+    // The music file in the player (never the temporary WAV); empty before
+    // the first open and after a failed one.
     const std::string& musicFilePath() const { return musicFilePath_; }
 
     // The lyrics file beside `path` that an open would offer: ".lrc" over
@@ -84,7 +92,9 @@ class MusicFileOpener {
     [[nodiscard]] static std::string LyricsCandidate(const std::string& path);
 
   private:
-    bool convertAndLoad(const std::string& path, const std::string& lyricsCandidate);
+    bool convertAndLoad(const std::string& path);
+    void offerLyrics(const std::string& lyricsCandidate);
+    void failed(const std::string& message);
 
     const PluginTable& plugins_;
     std::filesystem::path programFolder_;

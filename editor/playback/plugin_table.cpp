@@ -19,11 +19,7 @@ void PluginTable::add(const std::string& extension, const std::string& library) 
     const auto same = std::ranges::find_if(entries_, [&](const Entry& entry) {
         return EqualIgnoringCase(entry.extension, extension);
     });
-    if (same != entries_.end()) {
-        same->library = library;
-    } else {
-        entries_.push_back({extension, library});
-    }
+    if (same == entries_.end()) entries_.push_back({extension, library});
 }
 
 std::string PluginTable::lookup(std::string_view extension) const {

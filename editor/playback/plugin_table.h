@@ -16,8 +16,8 @@ class PluginTable {
     };
 
     // Takes one key of the section, in file order: an empty value is not
-    // taken in; a key equal to an earlier one without regard to case replaces
-    // that entry's value where it stands.
+    // taken in; a key equal to an earlier entry without regard to case is
+    // ignored, so the first entry wins as in any profile file.
     void add(const std::string& extension, const std::string& library);
 
     // The library of the first entry whose extension equals `extension`

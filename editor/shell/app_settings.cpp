@@ -106,6 +106,8 @@ AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::str
     readKey("Key-PlayPause", s.keyPlayPause);
     readBool("mnuPlainURLEnabled.Checked", s.plainLyricsSourceEnabled);
     readString("plainURL", s.plainLyricsSource);
+    readInteger("ListLyric.Width", s.listLyricWidth);
+    readInteger("ListTime.Width", s.listTimeWidth);
     return s;
 }
 
@@ -138,6 +140,8 @@ std::error_code SaveAppSettings(const std::filesystem::path& iniPath, const std:
     ini.writeInteger(section, "Key-PlayPause", s.keyPlayPause);
     ini.writeBool(section, "mnuPlainURLEnabled.Checked", s.plainLyricsSourceEnabled);
     ini.writeString(section, "plainURL", s.plainLyricsSource);
+    ini.writeInteger(section, "ListLyric.Width", s.listLyricWidth);
+    ini.writeInteger(section, "ListTime.Width", s.listTimeWidth);
     return ini.save(iniPath);
 }
 

@@ -41,6 +41,10 @@ struct AppSettings {
     int pasteWindowWidth = 570;   // "PasteForm.Width"
     int pasteWindowHeight = 516;  // "PasteForm.Height"
     int pasteSourceSize = 213;    // "TateWidth"
+    // The lyric list's column widths in pixels; 0 until the user has closed
+    // the editor once, when the list's own widths hold.
+    int listLyricWidth = 0;  // "ListLyric.Width"
+    int listTimeWidth = 0;   // "ListTime.Width"
     // KeyAssignment: virtual-key codes, 0 = not assigned.
     std::uint16_t keyMark = 0;       // "Key-Mark"
     std::uint16_t keyPrevCheck = 0;  // "Key-PrevCheck"

@@ -34,11 +34,13 @@ std::optional<WaveFormat> ReadFormat(RiffReader& reader, const Chunk& chunk) {
     return WaveFormat::Parse(body);
 }
 
-std::optional<Chunk> FindData(RiffReader& reader, const Chunk& container) {
+// Skips the chunks before the one wanted: recorders put "JUNK", "bext" or
+// "LIST" ahead of "fmt ", and any chunk may stand between "fmt " and "data".
+std::optional<Chunk> FindChunk(RiffReader& reader, const Chunk& container, const riff::FourCC& id) {
     // Every step moves at least one header forward and descend() stops at the
     // container's real end, so a damaged size cannot make this loop forever.
     while (auto chunk = reader.descend(container.bodyEnd())) {
-        if (chunk->id == riff::kData) return chunk;
+        if (chunk->id == id) return chunk;
         if (!reader.ascend(*chunk)) return std::nullopt;
     }
     return std::nullopt;
@@ -77,11 +79,11 @@ int ConvertWave(const std::filesystem::path& source, const std::filesystem::path
         !reader->seek(container->bodyOffset + 4)) {
         return kFailed;
     }
-    const auto formatChunk = reader->descend(container->bodyEnd());
+    const auto formatChunk = FindChunk(*reader, *container, riff::kFmt);
     if (!formatChunk) return kFailed;
     const auto sourceFormat = ReadFormat(*reader, *formatChunk);
     if (!sourceFormat) return kFailed;
-    const auto data = FindData(*reader, *container);
+    const auto data = FindChunk(*reader, *container, riff::kData);
     if (!data) return kFailed;
 
     const WaveFormat destination = SuggestPcmFormat(*sourceFormat);

@@ -109,6 +109,21 @@ TEST(IniFile, KeepsOrderComparesWithoutCaseAndReplacesInPlace) {
     EXPECT_EQ(ini.sections(), (std::vector<std::string>{"Type", "second", "third"}));
 }
 
+TEST(IniFile, RepeatedKeyReadsAsItsFirstValueWhereItFirstStood) {
+    TempFolder folder;
+    IniFile ini = Loaded(folder,
+                         "[type]\r\nwav=vellin.dll\r\nmp3=wendax.dll\r\nWAV=\r\nwav=other.dll\r\n"
+                         "[user]\r\nk=1\r\nK=2\r\n");
+
+    EXPECT_EQ(ini.readString("type", "wav"), "vellin.dll");
+    EXPECT_EQ(ini.readInteger("user", "k", 0), 1);
+    EXPECT_EQ(ini.keys("type"), (std::vector<std::string>{"wav", "mp3"}));
+
+    ini.writeString("type", "Wav", "new.dll");
+    EXPECT_EQ(Saved(ini, folder),
+              "[type]\r\nwav=new.dll\r\nmp3=wendax.dll\r\n\r\n\r\n[user]\r\nk=1\r\n");
+}
+
 struct FileFormCase {
     const char* name;
     std::string onDisk;

@@ -78,6 +78,7 @@ TEST(Mark, EmptyListDoesNothing) {
 
 TEST(Mark, UnreadableOffsetIsReportedAndNothingIsStamped) {
     TimingRig rig;
+    rig.load();
     rig.lines({"00:09:00"});
     rig.document.lyrics.select(0);
     rig.document.markOffset.setText("-*.*");
@@ -89,12 +90,29 @@ TEST(Mark, UnreadableOffsetIsReportedAndNothingIsStamped) {
 
 TEST(Mark, PlayerFailureIsReported) {
     TimingRig rig;
+    rig.load();
     rig.lines({"00:09:00"});
     rig.document.lyrics.select(0);
     rig.player.failPosition = true;
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:09:00");
     EXPECT_EQ(rig.dialogs.errors().size(), 1u);
+}
+
+// Before any song, or after an open that failed and unloaded the last one,
+// there is no play position to stamp.
+TEST(Mark, WithoutASongIsRefusedAndStampsNothing) {
+    TimingRig rig;
+    rig.lines({"00:09:00", "00:00:00"});
+    rig.listView.topVisible = 0;
+    rig.commands.mark();
+    rig.load();
+    rig.playback.unloadPlayer();
+    rig.commands.mark();
+    EXPECT_EQ(rig.timeText(0), "00:09:00");
+    EXPECT_TRUE(rig.selected().empty());
+    EXPECT_EQ(rig.dialogs.errors(),
+              std::vector<std::string>(2, PlaybackControl::kNoMusicFileMessage));
 }
 
 TEST(Checks, CheckSelectedInvertsEachLineByItsOwnState) {

@@ -3,10 +3,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QtTest>
 
-#include "recording_dialogs.h"
 #include "base/sjis_codec.h"
+#include "recording_dialogs.h"
 
 using namespace obrin;
 
@@ -63,6 +64,9 @@ class LyricListWidgetTest : public QObject {
     void beginEditOpensTheLyricEditor();
     void timeIsNotEditable();
     void makeVisibleScrollsOnlyWhenHidden();
+    void slowSecondClickEditsWithTheCaretAtTheEnd();
+    void escapeCancelsTheEdit();
+    void timeColumnFitsTheFont();
 };
 
 void LyricListWidgetTest::showsColumnsAsDesigned() {
@@ -70,7 +74,8 @@ void LyricListWidgetTest::showsColumnsAsDesigned() {
     QCOMPARE(f.widget.objectName(), QStringLiteral("List"));
     QCOMPARE(f.widget.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("歌詞"));
     QCOMPARE(f.widget.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("時間"));
-    QCOMPARE(f.widget.columnWidth(1), 60);
+    QCOMPARE(f.widget.columnWidth(1), f.widget.fittedTimeColumnWidth());
+    QVERIFY(f.widget.columnWidth(1) >= 60);
     QVERIFY(!f.widget.horizontalHeader()->sectionsClickable());
     QCOMPARE(f.widget.selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(f.widget.selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -247,6 +252,57 @@ void LyricListWidgetTest::makeVisibleScrollsOnlyWhenHidden() {
     QVERIFY(top > 0 && top <= 150);
     QVERIFY(f.widget.visualRect(f.widget.model()->index(150, 0))
                 .intersects(f.widget.viewport()->rect()));
+}
+
+// A user clicks a lyric, then, a moment later, clicks it again: the editor
+// opens with nothing selected, so the next key adds to the lyric.
+void LyricListWidgetTest::slowSecondClickEditsWithTheCaretAtTheEnd() {
+    Fixture f(3);
+    f.widget.activateWindow();
+    const QPoint lyric = f.widget.visualRect(f.widget.model()->index(1, 0)).center();
+    QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, lyric);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(f.widget.viewport(), Qt::LeftButton, {}, lyric);
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = f.widget.viewport()->findChild<QLineEdit*>()) != nullptr);
+    QCOMPARE(editor->text(), QStringLiteral("a1"));
+    QVERIFY(!editor->hasSelectedText());
+    QCOMPARE(editor->cursorPosition(), 2);
+    QTest::keyClick(editor, Qt::Key_X);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(f.lyrics.line(1).lyricText, std::string("a1x"));
+}
+
+void LyricListWidgetTest::escapeCancelsTheEdit() {
+    Fixture f(3);
+    f.widget.activateWindow();
+    f.lyrics.beginEdit(2);
+    QPointer<QLineEdit> editor = f.widget.viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QVERIFY(!editor->hasSelectedText());
+    QTest::keyClicks(editor, "zz");
+    QCOMPARE(editor->text(), QStringLiteral("a2zz"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY(editor.isNull());
+    QCOMPARE(f.lyrics.line(2).lyricText, std::string("a2"));
+}
+
+void LyricListWidgetTest::timeColumnFitsTheFont() {
+    Fixture f(1);
+    QFont large = f.widget.font();
+    large.setPixelSize(40);
+    f.widget.setFont(large);
+    const int times = f.widget.fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
+    QVERIFY2(f.widget.columnWidth(1) > times, qPrintable(QString::number(f.widget.columnWidth(1))));
+    QVERIFY(f.widget.rowHeight(0) >= f.widget.fontMetrics().height());
+
+    // Widths kept from the last run, but never too narrow for the times.
+    f.widget.restoreColumnWidths(333, 10);
+    QCOMPARE(f.widget.columnWidth(0), 333);
+    QCOMPARE(f.widget.columnWidth(1), f.widget.fittedTimeColumnWidth());
+    f.widget.restoreColumnWidths(0, f.widget.fittedTimeColumnWidth() + 40);
+    QCOMPARE(f.widget.columnWidth(0), 333);
+    QCOMPARE(f.widget.columnWidth(1), f.widget.fittedTimeColumnWidth() + 40);
 }
 
 QTEST_MAIN(LyricListWidgetTest)

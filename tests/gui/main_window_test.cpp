@@ -97,6 +97,7 @@ class MainWindowTest : public QObject {
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
     void fontItemsSaveForTheNextStart();
+    void listColumnWidthsSurviveARestart();
     void helpMissingShowsError();
     void helpPresentIsOpened();
 };
@@ -572,6 +573,28 @@ void MainWindowTest::fontItemsSaveForTheNextStart() {
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QVERIFY(ini.readAll().contains(section.toLatin1()));
     QCOMPARE(f.window.widget<QWidget>("List")->font(), listFont);  // not before a restart
+}
+
+void MainWindowTest::listColumnWidthsSurviveARestart() {
+    const auto list = [](Fixture& f) { return f.window.widget<QTableView>("List"); };
+    {
+        Fixture f;
+        f.show();
+        f.window.action("T6")->trigger();  // no exit question
+        list(f)->setColumnWidth(0, 321);
+        list(f)->setColumnWidth(1, 97);
+        QVERIFY(f.window.close());
+        const AppSettings saved =
+            LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
+        QCOMPARE(saved.listLyricWidth, 321);
+        QCOMPARE(saved.listTimeWidth, 97);
+    }
+    Fixture f;
+    f.writeFile(f.programFolder() / "obrin.ini",
+                "[tester]\r\nListLyric.Width=321\r\nListTime.Width=97\r\n");
+    f.show();
+    QCOMPARE(list(f)->columnWidth(0), 321);
+    QCOMPARE(list(f)->columnWidth(1), 97);
 }
 
 void MainWindowTest::helpMissingShowsError() {

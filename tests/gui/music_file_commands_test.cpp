@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -20,6 +21,8 @@
 #include "export/export_table.h"
 #include "fake_player.h"
 #include "playback/conversion_progress.h"
+#include "playback/qt/player_panel.h"
+#include "playback/qt/wait_dialog.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
 #include "shell/editor.h"
@@ -35,6 +38,7 @@ namespace {
 const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
 const std::filesystem::path kDemoLyrics = OBRIN_DEMO_LYRICS;
+const std::filesystem::path kDemoTimes = OBRIN_DEMO_TIMES;
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -88,9 +92,11 @@ class MusicFileCommandsTest : public QObject {
     void openMenuConvertsThroughVellinAndLoads();
     void cancelledOpenDoesNothing();
     void dropOpensTheFirstFileOnly();
+    void handedOverFileOpensAsADropWould();
     void commandLineOpensAndOffersLyrics();
     void desktopOpenAndSaveBesideNeedALoadedFile();
     void demoSongFromOpeningToSavedLyrics();
+    void failedOpenLeavesNoSongAndMarkAndPlayAreRefused();
 };
 
 void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
@@ -142,6 +148,29 @@ void MusicFileCommandsTest::dropOpensTheFirstFileOnly() {
     QVERIFY(drop.isAccepted());
     QTRY_COMPARE(f.commands.musicFilePath(), first);
     QCOMPARE(f.player.fileName(), f.temporaryWav());
+    QVERIFY(f.dialogs.errors().empty());
+}
+
+void MusicFileCommandsTest::handedOverFileOpensAsADropWould() {
+    Fixture f;
+    f.window.show();
+    f.window.showMinimized();
+    const std::string first = f.song(QStringLiteral("first.wav"));
+    f.commands.takeHandedOverFile(first);
+    QVERIFY(!f.window.isMinimized());
+    QVERIFY(f.commands.musicFilePath().empty());  // opened once the request has returned
+    QTRY_COMPARE(f.commands.musicFilePath(), first);
+
+    // A busy window takes no drop: the request only raises it.
+    const std::string second = f.song(QStringLiteral("second.wav"));
+    f.window.setEnabled(false);
+    f.commands.takeHandedOverFile(second);
+    QTest::qWait(50);
+    QCOMPARE(f.commands.musicFilePath(), first);
+    f.window.setEnabled(true);
+    f.commands.takeHandedOverFile("");
+    QTest::qWait(50);
+    QCOMPARE(f.commands.musicFilePath(), first);
     QVERIFY(f.dialogs.errors().empty());
 }
 
@@ -216,12 +245,22 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
     editor.document().markOffset.setText(MarkOffset::kDefault);
     editor.document().lyrics.select(0);
     player.play();
-    // The sung lines start where the demo script put them; each phrase's
-    // blank line is marked as the phrase ends. Marks land one second early
-    // (the default mark offset of -1.0 s for the user's reaction).
-    for (const double seconds : {2.0, 5.0, 8.0, 10.0, 12.0, 15.0, 18.0, 20.5}) {
+    // demo-times.txt gives every row of the list its time, the empty rows
+    // between the verses too. Marks land one second early (the default mark
+    // offset of -1.0 s for the user's reaction), so each is pressed a second late.
+    std::ifstream times(kDemoTimes);
+    std::vector<std::string> texts;
+    for (std::string row; std::getline(times, row);) {
+        if (row.empty() || row.front() == '#') continue;
+        const double seconds = std::stoi(row.substr(0, 2)) * 60 + std::stoi(row.substr(3, 2)) +
+                               std::stoi(row.substr(6, 2)) / 100.0;
+        texts.push_back(row.substr(9) == "(空行)" ? "" : row.substr(9));
         player.setPositionForTest(seconds + 1.0);
         window.controlPanel()->markButton()->click();
+    }
+    QCOMPARE(int(texts.size()), editor.document().lyrics.count());
+    for (int i = 0; i < editor.document().lyrics.count(); ++i) {
+        QCOMPARE(SjisToUtf8(editor.document().lyrics.line(i).lyricText), texts[i]);
     }
     window.action(command::kSaveLyricsBesideMusic)->trigger();
 
@@ -240,6 +279,50 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
         "@TimeRatio=1\r\n");
     QCOMPARE(ReadFile(music.path().toStdString() + "/demo.txt"), expected);
     QVERIFY(dialogs.errors().empty());
+}
+
+// A user opens a song, then a file no plug-in reads, then presses Mark and
+// play: the error box is usable (the wait dialog gone, the window enabled),
+// the old song's times are gone, and Mark stamps nothing.
+void MusicFileCommandsTest::failedOpenLeavesNoSongAndMarkAndPlayAreRefused() {
+    Fixture f;
+    f.player.nextDuration = 22.0;
+    f.window.show();
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("demo.wav"))));
+    QCOMPARE(f.window.playerPanel()->totalPosition()->text(), QStringLiteral("00:22:00"));
+
+    const std::string unknown = f.music.path().toStdString() + "/notes.xyz";
+    std::ofstream(unknown) << "not music";
+    bool waitShownUnderBox = true;
+    bool windowEnabledUnderBox = false;
+    f.dialogs.whileErrorShown = [&] {
+        waitShownUnderBox = f.windows.timing().waitDialog().isVisible();
+        windowEnabledUnderBox = f.window.isEnabled();
+    };
+    QVERIFY(!f.commands.openMusicFile(unknown));
+    f.dialogs.whileErrorShown = nullptr;
+    QCOMPARE(f.dialogs.errors(),
+             std::vector<std::string>{"ファイルのデコードに失敗しました(コード:104)\n"
+                                      "「.xyz」のファイルを開けるプラグインはありません\n"
+                                      "filetype.iniに登録がありません"});
+    QVERIFY(!waitShownUnderBox);
+    QVERIFY(windowEnabledUnderBox);
+    QVERIFY(f.commands.musicFilePath().empty());
+    QCOMPARE(f.window.windowTitle(), QString());
+    QCOMPARE(f.window.playerPanel()->totalPosition()->text(), QStringLiteral("00:00:00"));
+    QCOMPARE(f.window.playerPanel()->currentPosition()->text(), QStringLiteral("00:00:00"));
+
+    LyricList& lyrics = f.editor.document().lyrics;
+    lyrics.assignLines({LyricLine{.lyricText = "first", .timeText = "00:09:00"},
+                        LyricLine{.lyricText = "second", .timeText = "00:09:00"}});
+    lyrics.select(0);
+    f.dialogs.calls.clear();
+    f.window.controlPanel()->markButton()->click();
+    f.window.playerPanel()->playButton()->click();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>(2, "音楽ファイルを指定してください"));
+    QCOMPARE(lyrics.line(0).timeText, std::string("00:09:00"));
+    QCOMPARE(lyrics.selectedLines(), std::vector<int>{0});
+    QCOMPARE(f.player.playState(), PlayState::Stopped);
 }
 
 QTEST_MAIN(MusicFileCommandsTest)

@@ -2,10 +2,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include "shell/qt/qt_translations.h"
 
 using namespace obrin;
 
@@ -44,6 +50,8 @@ class QtDialogsTest : public QObject {
     void inputBoxGivesTextOrNothing();
     void filtersInQtForm_data();
     void filtersInQtForm();
+    void qtOwnTextsAreJapanese();
+    void fileDialogsStartInTheSongFolderOrTheLastOneUsed();
 };
 
 void QtDialogsTest::messageBoxes_data() {
@@ -130,6 +138,50 @@ void QtDialogsTest::filtersInQtForm() {
     QFETCH(QString, filter);
     QFETCH(QString, qt);
     QCOMPARE(QtNameFilters(filter.toStdString()), qt);
+}
+
+void QtDialogsTest::qtOwnTextsAreJapanese() {
+    QVERIFY2(LoadJapaneseQtTranslations(*QCoreApplication::instance()),
+             "the distribution's Qt translations (qt6-translations-l10n) are missing");
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QVERIFY(dialog.labelText(QFileDialog::LookIn) != QStringLiteral("Look in:"));
+    QVERIFY(dialog.labelText(QFileDialog::FileName).contains(QStringLiteral("ファイル")));
+}
+
+void QtDialogsTest::fileDialogsStartInTheSongFolderOrTheLastOneUsed() {
+    QTemporaryDir song;
+    QTemporaryDir chosen;
+    QtDialogs dialogs;
+    std::string songFolder;
+    dialogs.songFolder = [&songFolder] { return songFolder; };
+    QStringList startedIn;
+    // Notes where the next file dialog starts, then picks `file` or cancels.
+    const auto answerNext = [&startedIn](const QString& file) {
+        QTimer::singleShot(0, [&startedIn, file] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            startedIn << dialog->directory().absolutePath();
+            if (file.isEmpty()) return dialog->reject();
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+        });
+    };
+    const QString picked = chosen.path() + QStringLiteral("/lyrics.txt");
+    QFile(picked).open(QIODevice::WriteOnly);
+
+    answerNext(picked);
+    QCOMPARE(dialogs.openFile({}), std::optional<std::string>(picked.toStdString()));
+    answerNext({});
+    QVERIFY(!dialogs.saveFile({}));
+    songFolder = song.path().toStdString();
+    answerNext({});
+    QVERIFY(!dialogs.openFile({}));
+    QCOMPARE(startedIn.size(), 3);
+    QCOMPARE(startedIn[1], chosen.path());  // the last one used
+    QCOMPARE(startedIn[2], song.path());    // the song's
 }
 
 QTEST_MAIN(QtDialogsTest)

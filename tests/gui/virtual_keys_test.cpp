@@ -1,7 +1,11 @@
 #include "shell/qt/virtual_keys.h"
 
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
+
+#include "shell/qt/key_assignment_dialog.h"
 
 using namespace obrin;
 
@@ -10,6 +14,9 @@ class VirtualKeysTest : public QObject {
   private slots:
     void codeOfKey_data();
     void codeOfKey();
+    void nameOfCode_data();
+    void nameOfCode();
+    void dialogShowsTheNameBesideTheCode();
 };
 
 void VirtualKeysTest::codeOfKey_data() {
@@ -46,5 +53,40 @@ void VirtualKeysTest::codeOfKey() {
     QCOMPARE(int(VirtualKeyOf(event)), code);
 }
 
-QTEST_GUILESS_MAIN(VirtualKeysTest)
+void VirtualKeysTest::nameOfCode_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("space") << 32 << QStringLiteral("Space");
+    QTest::newRow("letter") << int('B') << QStringLiteral("B");
+    QTest::newRow("digit") << int('0') << QStringLiteral("0");
+    QTest::newRow("keypad digit") << 0x69 << QStringLiteral("Num 9");
+    QTest::newRow("F1") << 0x70 << QStringLiteral("F1");
+    QTest::newRow("F24") << 0x87 << QStringLiteral("F24");
+    QTest::newRow("ctrl") << 17 << QStringLiteral("Ctrl");
+    QTest::newRow("return") << 13 << QStringLiteral("Enter");
+    QTest::newRow("backslash") << 0xDC << QStringLiteral("\\");
+    QTest::newRow("none") << 0 << QString();
+    QTest::newRow("unknown") << 0xFF << QString();
+}
+
+void VirtualKeysTest::nameOfCode() {
+    QFETCH(int, code);
+    QFETCH(QString, name);
+    QCOMPARE(VirtualKeyName(static_cast<std::uint16_t>(code)), name);
+}
+
+void VirtualKeysTest::dialogShowsTheNameBesideTheCode() {
+    KeyAssignmentDialog dialog({32, 66, 0});
+    QCOMPARE(dialog.keyName(0)->text(), QStringLiteral("Space"));
+    QCOMPARE(dialog.keyName(1)->text(), QStringLiteral("B"));
+    QCOMPARE(dialog.keyName(2)->text(), QString());
+
+    auto* play = dialog.findChild<QLineEdit*>(QStringLiteral("Edit3"));
+    QTest::keyClick(play, Qt::Key_F5);
+    QCOMPARE(play->text(), QStringLiteral("116"));
+    QCOMPARE(dialog.keyName(2)->text(), QStringLiteral("F5"));
+    QCOMPARE(dialog.codes(), (std::array<std::uint16_t, 3>{32, 66, 116}));
+}
+
+QTEST_MAIN(VirtualKeysTest)
 #include "virtual_keys_test.moc"

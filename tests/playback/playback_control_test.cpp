@@ -44,8 +44,17 @@ TEST(PlaybackControl, LoadSetsBarTotalAndCaption) {
     EXPECT_EQ(rig.panel.totalPosText, "03:20:00");
     EXPECT_EQ(rig.panel.playCaption, "再生");
     EXPECT_TRUE(rig.playback.isLoaded());
+    rig.playback.playPause();
+    rig.timers.advance(1500);
     rig.playback.unloadPlayer();
     EXPECT_FALSE(rig.playback.isLoaded());
+    // Nothing of the song that was loaded stays on the panel.
+    EXPECT_EQ(rig.panel.positionMaximum, 0);
+    EXPECT_EQ(rig.panel.position, 0);
+    EXPECT_EQ(rig.panel.totalPosText, "00:00:00");
+    EXPECT_EQ(rig.panel.currentPosText, "00:00:00");
+    EXPECT_EQ(rig.panel.playCaption, "再生");
+    EXPECT_TRUE(rig.timers.activeTimers().empty());
 }
 
 TEST(PlaybackControl, CaptionAndTimerFollowThePlayStateEvents) {
@@ -64,19 +73,20 @@ TEST(PlaybackControl, CaptionAndTimerFollowThePlayStateEvents) {
     EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
-TEST(PlaybackControl, PlayButtonWithoutFileDoesNothing) {
+TEST(PlaybackControl, PlayButtonWithoutFileSaysSo) {
     TimingRig rig;
     rig.playback.playPause();
     EXPECT_EQ(rig.player.playState(), PlayState::Stopped);
-    EXPECT_TRUE(rig.dialogs.errors().empty());
+    EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{"音楽ファイルを指定してください"});
 }
 
-TEST(PlaybackControl, RefusedPlayOrPauseIsReportedAndChangesNothing) {
+TEST(PlaybackControl, RefusedPlayOrPauseIsReportedWithTheReasonAndChangesNothing) {
     TimingRig rig;
     rig.load();
     rig.player.failPlay = true;
     rig.playback.playPause();
-    EXPECT_EQ(rig.dialogs.errors(), std::vector<std::string>{"再生・一時停止が出来ません"});
+    EXPECT_EQ(rig.dialogs.errors(),
+              std::vector<std::string>{"再生・一時停止が出来ません\ncannot play"});
     EXPECT_EQ(rig.panel.playCaption, "再生");
 
     rig.player.failPlay = false;

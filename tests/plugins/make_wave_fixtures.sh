@@ -43,6 +43,11 @@ make gsm_mono "$mono" 8000 s16le -c:a libgsm_ms
 "${ff[@]}" -f lavfi -i "$mono:s=16000" -metadata title=fixture -c:a pcm_s16le list_pcm.wav
 "${ff[@]}" -i list_pcm.wav -f s16le -c:a pcm_s16le list_pcm.ref
 
+# "-rf64 auto" reserves room for a 64-bit size header with a "JUNK" chunk
+# ahead of "fmt ", as many recorders do.
+"${ff[@]}" -f lavfi -i "$stereo:s=44100" -fflags +bitexact -flags +bitexact -rf64 auto -c:a pcm_s16le junk_first_pcm.wav
+"${ff[@]}" -i junk_first_pcm.wav -f s16le -c:a pcm_s16le junk_first_pcm.ref
+
 # An odd number of 8-bit mono samples: the output's "data" needs a pad byte.
 "${ff[@]}" -f lavfi -i "$mono:s=11025" -t 0.2 -fflags +bitexact -flags +bitexact -c:a pcm_u8 odd_u8.wav
 "${ff[@]}" -i odd_u8.wav -f u8 -c:a pcm_u8 odd_u8.ref

@@ -147,6 +147,9 @@ struct FailureCase {
     const char* fixture;
     bool stop;
     int code;
+    // The start of what the box says under the code line; empty for the
+    // plug-in's own failures.
+    const char* more;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
@@ -155,7 +158,7 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 
 class OpenerFailureTest : public OpenerTest, public testing::WithParamInterface<FailureCase> {};
 
-TEST_P(OpenerFailureTest, ShowsTheCodeAndKeepsTheEarlierFile) {
+TEST_P(OpenerFailureTest, ShowsTheCodeAndWhyAndLeavesNoSong) {
     const FailureCase& c = GetParam();
     auto opener = makeOpener();
     const std::string first = song("first.wav");
@@ -166,10 +169,16 @@ TEST_P(OpenerFailureTest, ShowsTheCodeAndKeepsTheEarlierFile) {
     log.clear();
 
     EXPECT_FALSE(opener.open(path));
-    EXPECT_TRUE(logHas("error " + DecodeFailedMessage(c.code))) << testing::PrintToString(log);
     EXPECT_EQ(DecodeFailedMessage(c.code),
               "ファイルのデコードに失敗しました(コード:" + std::to_string(c.code) + ")");
-    EXPECT_EQ(opener.musicFilePath(), first);
+    // The box comes last, over a usable window and with the wait dialog gone.
+    const std::string error = "error " + DecodeFailedMessage(c.code) + c.more;
+    EXPECT_TRUE(log.back().starts_with(error)) << testing::PrintToString(log);
+    if (*c.more == '\0') {
+        EXPECT_EQ(log.back(), error);
+    }
+    EXPECT_TRUE(logHas("close wait"));
+    EXPECT_EQ(opener.musicFilePath(), "") << "the player was unloaded";
     EXPECT_FALSE(logHas("load"));
     EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion)) << "nothing offered";
     EXPECT_TRUE(view.enabled);
@@ -181,19 +190,28 @@ TEST_P(OpenerFailureTest, ShowsTheCodeAndKeepsTheEarlierFile) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, OpenerFailureTest,
     testing::Values(
-        FailureCase{"extension not in the table", "song.ogg", "pcm_s16_stereo.wav", false, 104},
-        FailureCase{"no extension", "song", "pcm_s16_stereo.wav", false, 104},
-        FailureCase{"library cannot be loaded", "song.nolib", "pcm_s16_stereo.wav", false, 104},
-        FailureCase{"library without Input", "song.noinput", "pcm_s16_stereo.wav", false, 103},
-        FailureCase{"plug-in fails", "song.wav", "pcm_s16_stereo.ref", false, 1},
-        FailureCase{"stopped through the wait dialog", "song.WAV", "pcm_s16_stereo.wav", true, 1}));
+        FailureCase{"extension not in the table", "song.ogg", "pcm_s16_stereo.wav", false, 104,
+                    "\n「.ogg」のファイルを開けるプラグインはありません"
+                    "\nfiletype.iniに登録がありません"},
+        FailureCase{"no extension", "song", "pcm_s16_stereo.wav", false, 104,
+                    "\n拡張子のないファイルを開けるプラグインはありません"
+                    "\nfiletype.iniに登録がありません"},
+        FailureCase{"library cannot be loaded", "song.NoLib", "pcm_s16_stereo.wav", false, 104,
+                    "\n「.nolib」のファイルを開けるプラグインはありません"
+                    "\nライブラリ「not-there"},
+        FailureCase{"library without Input", "song.noinput", "pcm_s16_stereo.wav", false, 103,
+                    "\n「.noinput」のファイルを開けるプラグインはありません\nライブラリ「"},
+        FailureCase{"plug-in fails", "song.wav", "pcm_s16_stereo.ref", false, 1, ""},
+        FailureCase{"stopped through the wait dialog", "song.WAV", "pcm_s16_stereo.wav", true, 1,
+                    ""}));
 
 TEST_F(OpenerTest, PlayerRefusingTheWaveCannotOpen) {
     refuseLoad = true;
     auto opener = makeOpener();
     touch("song.txt");
     EXPECT_FALSE(opener.open(song("song.wav")));
-    EXPECT_TRUE(logHas(std::string("error ") + kCannotOpenMessage));
+    EXPECT_TRUE(logHas(std::string("error ") + kCannotOpenMessage + "\nrefused"));
+    EXPECT_EQ(opener.musicFilePath(), "");
     EXPECT_TRUE(view.enabled);
     EXPECT_FALSE(view.busy);
     EXPECT_FALSE(view.waitShown);

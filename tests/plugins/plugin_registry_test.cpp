@@ -24,7 +24,18 @@ TEST(PluginRegistry, ReadsSectionTypeInFileOrder) {
                      "[other]\r\nwav=x.dll\r\n[type]\r\nwma=wendax.dll\r\nwav=vellin.dll\r\n"
                      "ogg=\r\nWMA=other.dll\r\n");
     EXPECT_EQ(EntriesOf(ReadPluginTable(folder.path())),
-              (Entries{{"wma", "other.dll"}, {"wav", "vellin.dll"}}));
+              (Entries{{"wma", "wendax.dll"}, {"wav", "vellin.dll"}}));
+}
+
+// A key written twice keeps its first value, even when that one is empty.
+TEST(PluginRegistry, RepeatedKeyTakesTheFirstEntry) {
+    test::TempFolder folder;
+    test::WriteBytes(folder / "filetype.ini",
+                     "[type]\r\nwav=vellin.dll\r\nmp3=\r\nWAV=\r\nMP3=wendax.dll\r\n");
+    const PluginTable table = ReadPluginTable(folder.path());
+    EXPECT_EQ(EntriesOf(table), (Entries{{"wav", "vellin.dll"}}));
+    EXPECT_EQ(table.lookup("WAV"), "vellin.dll");
+    EXPECT_EQ(table.lookup("mp3"), "");
 }
 
 TEST(PluginRegistry, ShippedRegistrySendsWaveFilesToVellin) {

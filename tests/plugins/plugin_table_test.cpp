@@ -33,7 +33,7 @@ void PrintTo(const TableCase& c, std::ostream* os) {
 
 class PluginTableTest : public testing::TestWithParam<TableCase> {};
 
-TEST_P(PluginTableTest, KeepsOrderDropsEmptyReplacesInPlace) {
+TEST_P(PluginTableTest, KeepsOrderDropsEmptyKeepsFirst) {
     EXPECT_EQ(EntriesOf(TableOf(GetParam().keys)), GetParam().entries);
 }
 
@@ -45,9 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"wma", "wendax.dll"}, {"mp3", "wendax.dll"}, {"wav", "vellin.dll"}}},
         TableCase{
             "empty value not taken", {{"wav", "vellin.dll"}, {"mp3", ""}}, {{"wav", "vellin.dll"}}},
-        TableCase{"same key in other case replaces in place",
+        TableCase{"same key in other case keeps the first",
                   {{"wav", "a.dll"}, {"mp3", "b.dll"}, {"WAV", "c.dll"}},
-                  {{"wav", "c.dll"}, {"mp3", "b.dll"}}},
+                  {{"wav", "a.dll"}, {"mp3", "b.dll"}}},
         TableCase{"empty value does not erase an earlier entry",
                   {{"wav", "a.dll"}, {"Wav", ""}},
                   {{"wav", "a.dll"}}},

@@ -124,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"pcm_s24_stereo", 2, 48000, 24, 0, 0},  // WAVE_FORMAT_EXTENSIBLE
         FormatCase{"pcm_s32_mono", 1, 32000, 32, 0, 0}, FormatCase{"odd_u8", 1, 11025, 8, 0, 0},
         FormatCase{"list_pcm", 1, 16000, 16, 0, 0},
+        FormatCase{"junk_first_pcm", 2, 44100, 16, 0, 0},
         // Everything else becomes 16-bit PCM at the source's rate and channels.
         FormatCase{"float32_stereo", 2, 44100, 16, 0, 0},
         FormatCase{"float64_mono", 1, 22050, 16, 0, 0}, FormatCase{"alaw_mono", 1, 8000, 16, 0, 0},
@@ -211,6 +212,15 @@ INSTANTIATE_TEST_SUITE_P(
         CraftedCase{"odd-sized chunk before data is padded",
                     Riff(kFmt + Chunk("junk", "abc") + Chunk("data", kSamples)), 0,
                     kSamples.size()},
+        CraftedCase{"JUNK before fmt",
+                    Riff(Chunk("JUNK", Bytes(28, '\0')) + kFmt + Chunk("data", kSamples)), 0,
+                    kSamples.size()},
+        CraftedCase{
+            "odd-sized bext and LIST before fmt",
+            Riff(Chunk("bext", "abcde") + Chunk("LIST", "INFO") + kFmt + Chunk("data", kSamples)),
+            0, kSamples.size()},
+        CraftedCase{"data before fmt", Riff(Chunk("data", kSamples) + kFmt), 1, 0},
+        CraftedCase{"no fmt chunk", Riff(Chunk("JUNK", "ab") + Chunk("data", kSamples)), 1, 0},
         CraftedCase{"empty data", Riff(kFmt + Chunk("data", "")), 0, 0},
         CraftedCase{"form type is not checked",
                     Chunk("RIFF", "AVI " + kFmt + Chunk("data", kSamples)), 0, kSamples.size()},

@@ -44,7 +44,9 @@ const std::vector<std::string> kSavedKeys = {"tempPath",
                                              "Key-PrevCheck",
                                              "Key-PlayPause",
                                              "mnuPlainURLEnabled.Checked",
-                                             "plainURL"};
+                                             "plainURL",
+                                             "ListLyric.Width",
+                                             "ListTime.Width"};
 
 AppSettings LoadFrom(const TempFolder& folder, const std::string& userSection) {
     WriteBytes(folder / "obrin.ini", "[user]\r\n" + userSection);
@@ -100,6 +102,8 @@ AppSettings Changed() {
     s.keyMark = 13;
     s.keyPrevCheck = 16;
     s.keyPlayPause = 65535;
+    s.listLyricWidth = 420;
+    s.listTimeWidth = 75;
     return s;
 }
 

@@ -1,6 +1,7 @@
 #include "base/qt/qt_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -25,21 +26,26 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const s
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-std::optional<std::string> FromDialog(QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().first().toStdString();
-}
+}  // namespace
 
-void Prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+void QtDialogs::prepare(QFileDialog& dialog, const FileDialogRequest& request) const {
     if (!request.title.empty()) dialog.setWindowTitle(Q(request.title));
     if (!request.filter.empty()) dialog.setNameFilter(QtNameFilters(request.filter));
     if (!request.defaultExt.empty()) dialog.setDefaultSuffix(Q(request.defaultExt));
+    const QString song = songFolder ? Q(songFolder()) : QString();
+    const QString start = song.isEmpty() ? lastFolder_ : song;
+    if (!start.isEmpty()) dialog.setDirectory(start);
     if (!request.initialPath.empty()) dialog.selectFile(Q(request.initialPath));
 }
 
-}  // namespace
+std::optional<std::string> QtDialogs::run(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString chosen = dialog.selectedFiles().first();
+    lastFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
+}
 
 QString QtNameFilters(const std::string& filter) {
     const QStringList parts = Q(filter).split(u'|');
@@ -71,16 +77,16 @@ std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request)
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    Prepare(dialog, request);
-    return FromDialog(dialog);
+    prepare(dialog, request);
+    return run(dialog);
 }
 
 std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    Prepare(dialog, request);
-    return FromDialog(dialog);
+    prepare(dialog, request);
+    return run(dialog);
 }
 
 std::optional<std::string> QtDialogs::chooseFolder(const std::string& startFolder) {

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "base/dialogs.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace obrin {
 
 // The editor's message boxes and common dialogs as Qt windows, all modal to
-// the window given at construction (the main window).
+// the window given at construction (the main window). The open and save
+// dialogs start in the current song's folder, or else in the folder the user
+// last chose a file in; a path in the request names its own folder.
 class QtDialogs final : public Dialogs {
   public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
@@ -25,8 +29,15 @@ class QtDialogs final : public Dialogs {
     std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
                                          const std::string& initial) override;
 
+    // The folder of the song in the player; empty while none is loaded.
+    std::function<std::string()> songFolder;
+
   private:
+    void prepare(QFileDialog& dialog, const FileDialogRequest& request) const;
+    std::optional<std::string> run(QFileDialog& dialog);
+
     QWidget* parent_;
+    QString lastFolder_;
 };
 
 // "説明|*.txt;*.lrc|..." as the editor writes filters, in Qt's form

@@ -1,6 +1,8 @@
 #include "document/qt/lyric_list_widget.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -152,12 +154,11 @@ LyricListWidget::LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* p
     setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(std::max(kImageSize + 2, fontMetrics().height() + 4));
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     setColumnWidth(LyricListModel::kLyricColumn, kLyricColumnDesignWidth);
-    setColumnWidth(LyricListModel::kTimeColumn, kTimeColumnWidth);
+    fitToFont();
 
     // The selection is the user's working position: keep it as visible
     // while another control has the focus as while the list has it.
@@ -241,6 +242,42 @@ void LyricListWidget::fitLyricsColumn() {
     if (columnWidth(LyricListModel::kLyricColumn) < fill) {
         setColumnWidth(LyricListModel::kLyricColumn, fill);
     }
+}
+
+void LyricListWidget::restoreColumnWidths(int lyricWidth, int timeWidth) {
+    if (lyricWidth > 0) setColumnWidth(LyricListModel::kLyricColumn, lyricWidth);
+    if (timeWidth > 0) {
+        setColumnWidth(LyricListModel::kTimeColumn, std::max(timeWidth, fittedTimeColumnWidth()));
+    }
+}
+
+int LyricListWidget::fittedTimeColumnWidth() const {
+    // The cell's text margins on both sides, as the item delegate lays them out.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int times = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + margins + 1;
+    return std::max({kTimeColumnWidth, times,
+                     horizontalHeader()->sectionSizeHint(LyricListModel::kTimeColumn)});
+}
+
+bool LyricListWidget::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!QTableView::edit(index, trigger, event)) return false;
+    // The view selects the whole text of a new editor; a key meant for the
+    // list would then wipe the lyric.
+    if (auto* editor = qobject_cast<QLineEdit*>(focusWidget())) {
+        editor->deselect();
+        editor->end(false);
+    }
+    return true;
+}
+
+void LyricListWidget::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fitToFont();
+}
+
+void LyricListWidget::fitToFont() {
+    verticalHeader()->setDefaultSectionSize(std::max(kImageSize + 2, fontMetrics().height() + 4));
+    setColumnWidth(LyricListModel::kTimeColumn, fittedTimeColumnWidth());
 }
 
 void LyricListWidget::viewSelectionChanged(const QItemSelection& selected,

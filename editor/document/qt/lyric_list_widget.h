@@ -41,7 +41,9 @@ class LyricListModel : public QAbstractTableModel {
 
 // The lyric list `List`: whole-row multiple selection kept in step with the
 // lines' Selected flags both ways, visible also without the focus; in-place
-// editing of the lyric text only.
+// editing of the lyric text only, opened with the caret after the text (a
+// stray key adds to the lyric rather than replacing it; Escape cancels).
+// The time column and the rows follow the list's font.
 class LyricListWidget : public QTableView, public LyricListObserver, public LyricListView {
     Q_OBJECT
   public:
@@ -52,6 +54,11 @@ class LyricListWidget : public QTableView, public LyricListObserver, public Lyri
     ~LyricListWidget() override;
 
     void setGridLinesVisible(bool visible) { setShowGrid(visible); }
+    // Widths kept from an earlier run; 0 keeps the column as it is. The time
+    // column never becomes narrower than its times in the current font.
+    void restoreColumnWidths(int lyricWidth, int timeWidth);
+    // The width that shows "00:00:00" and the column's title whole.
+    [[nodiscard]] int fittedTimeColumnWidth() const;
     LyricListModel* lyricModel() const { return model_; }
 
     // LyricListObserver
@@ -68,7 +75,13 @@ class LyricListWidget : public QTableView, public LyricListObserver, public Lyri
     int topVisibleIndex() const override;
     void fitLyricsColumn() override;
 
+  protected:
+    using QTableView::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
   private:
+    void fitToFont();
     void viewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void selectRowInView(int row, bool selected);
     void showCoreSelection();

@@ -1,8 +1,11 @@
 #include "shell/qt/key_assignment_dialog.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "shell/qt/virtual_keys.h"
 
@@ -16,14 +19,28 @@ KeyAssignmentDialog::KeyAssignmentDialog(const std::array<std::uint16_t, 3>& cod
     const QString labels[] = {QStringLiteral("マーク"), QStringLiteral("一つ前をチェック"),
                               QStringLiteral("再生/一時停止")};
     for (int i = 0; i < 3; ++i) {
-        QLineEdit* field = new QLineEdit(QString::number(codes[i]), this);
+        QLineEdit* field = new QLineEdit(this);
         field->setObjectName(QString::fromLatin1(names[i]));
         field->setReadOnly(true);
         field->installEventFilter(this);
-        layout->addRow(labels[i], field);
+        QLabel* name = new QLabel(this);
+        name->setObjectName(QStringLiteral("KeyName%1").arg(i + 1));
+        // Wide enough for "PrintScreen", so the dialog keeps its size.
+        name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QStringLiteral("PrintScreen")));
+        auto* row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(name);
+        layout->addRow(labels[i], row);
         fields_[i] = field;
+        names_[i] = name;
+        setCode(i, codes[i]);
     }
     setFixedSize(sizeHint());
+}
+
+void KeyAssignmentDialog::setCode(int index, std::uint16_t code) {
+    fields_[index]->setText(QString::number(code));
+    names_[index]->setText(VirtualKeyName(code));
 }
 
 std::array<std::uint16_t, 3> KeyAssignmentDialog::codes() const {
@@ -36,9 +53,12 @@ bool KeyAssignmentDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) return false;
-        if (auto* field = qobject_cast<QLineEdit*>(watched)) {
+        const auto field = std::find(fields_.begin(), fields_.end(), watched);
+        if (field != fields_.end()) {
             // A key with no code (a dead key, say) leaves the field as it was.
-            if (const std::uint16_t code = VirtualKeyOf(key)) field->setText(QString::number(code));
+            if (const std::uint16_t code = VirtualKeyOf(key)) {
+                setCode(static_cast<int>(field - fields_.begin()), code);
+            }
             return true;  // nothing else may act on it: Escape or Enter would close
         }
     }

@@ -4,27 +4,34 @@
 #include <array>
 #include <cstdint>
 
+class QLabel;
 class QLineEdit;
 
 namespace obrin {
 
 // The key assignment dialog `TKeyForm`: three read-only fields for Mark, the
-// check of the previous line and play/pause. While a field has the focus,
-// the key pressed (modifier keys included, Tab excepted so the fields can be
-// reached) replaces its code. There is no OK or Cancel: however the dialog
-// closes, codes() is what the user left.
+// check of the previous line and play/pause, each with the key's name beside
+// its code. While a field has the focus, the key pressed (modifier keys
+// included, Tab excepted so the fields can be reached) replaces its code.
+// There is no OK or Cancel: however the dialog closes, codes() is what the
+// user left.
 class KeyAssignmentDialog : public QDialog {
     Q_OBJECT
   public:
     KeyAssignmentDialog(const std::array<std::uint16_t, 3>& codes, QWidget* parent = nullptr);
 
     [[nodiscard]] std::array<std::uint16_t, 3> codes() const;
+    // The name of the key beside field `index`, as "KeyName1" ... "KeyName3".
+    QLabel* keyName(int index) const { return names_.at(index); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void setCode(int index, std::uint16_t code);
+
     std::array<QLineEdit*, 3> fields_{};
+    std::array<QLabel*, 3> names_{};
 };
 
 }  // namespace obrin

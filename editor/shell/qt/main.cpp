@@ -10,6 +10,8 @@
 #include "shell/editor.h"
 #include "shell/instance_lock.h"
 #include "shell/qt/editor_windows.h"
+#include "shell/qt/instance_handover.h"
+#include "shell/qt/qt_translations.h"
 #include "text/qt/qt_clipboard.h"
 
 namespace {
@@ -21,13 +23,14 @@ bool OpenWithDesktop(const std::string& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // A second copy ends here, silently and before any window exists; the
-    // lock stays held for the life of this process.
+    // A second copy hands its file to the running one and ends here, before
+    // any window exists; the lock stays held for the life of this process.
     const std::optional<obrin::InstanceLock> instance =
         obrin::InstanceLock::Acquire(obrin::RuntimeFolder());
-    if (!instance) return 0;
+    if (!instance) return obrin::HandOverToRunningEditor(obrin::RuntimeFolder(), argc, argv);
 
     QApplication app(argc, argv);
+    obrin::LoadJapaneseQtTranslations(app);
 
     obrin::QtDialogs dialogs;
     obrin::QtTimerFactory timers;
@@ -40,6 +43,13 @@ int main(int argc, char* argv[]) {
 
     obrin::EditorWindows windows(editor, clipboard, exports);
     dialogs.setParent(&windows.mainWindow());
+    dialogs.songFolder = [&windows] {
+        return std::filesystem::path(windows.music().musicFilePath()).parent_path().string();
+    };
+    obrin::InstanceServer secondStarts(obrin::RuntimeFolder());
+    secondStarts.onRequest = [&windows](const std::string& file) {
+        windows.music().takeHandedOverFile(file);
+    };
 
     windows.mainWindow().show();  // the first show runs the start-up steps
     // The last start-up step. QApplication has taken its own options out of

@@ -127,6 +127,7 @@ void MainWindow::formShow() {
     editor_.loadSettings();
     applySettings();
     applyFonts();
+    list_->restoreColumnWidths(editor_.settings().listLyricWidth, editor_.settings().listTimeWidth);
     // Also where the SP250 item looks for its library.
     emit settingsLoaded();
     QCoreApplication::processEvents();
@@ -159,6 +160,8 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    editor_.settings().listLyricWidth = list_->columnWidth(LyricListModel::kLyricColumn);
+    editor_.settings().listTimeWidth = list_->columnWidth(LyricListModel::kTimeColumn);
     if (closeRequest_()) {
         event->accept();
     } else {

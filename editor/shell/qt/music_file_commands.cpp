@@ -104,6 +104,21 @@ bool MusicFileCommands::openMusicFile(const std::string& path) {
     return opener_->open(path);
 }
 
+void MusicFileCommands::takeHandedOverFile(const std::string& path) {
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.show();
+    window_.raise();
+    window_.activateWindow();
+    if (path.empty() || !window_.isEnabled() || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    openLater(path);
+}
+
+void MusicFileCommands::openLater(const std::string& path) {
+    QTimer::singleShot(0, this, [this, path] { openMusicFile(path); });
+}
+
 void MusicFileCommands::chooseAndOpen() {
     FileDialogRequest request;
     request.filter = filter_;
@@ -138,7 +153,7 @@ bool MusicFileCommands::eventFilter(QObject* watched, QEvent* event) {
             drop->acceptProposedAction();
             // Opened once the drop has returned, so the program the file was
             // dragged from is not held for the whole conversion.
-            QTimer::singleShot(0, this, [this, path = ToLocalPath(file)] { openMusicFile(path); });
+            openLater(ToLocalPath(file));
             return true;
         }
         default:

@@ -42,6 +42,10 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
     [[nodiscard]] StartUpAction handleCommandLine(const std::vector<std::string>& arguments);
 
     bool openMusicFile(const std::string& path);
+    // A second start of the program: brings the window to the front and,
+    // if it could take a drop now (enabled, no dialog waiting), opens `path`
+    // as a dropped file. An empty path only raises the window.
+    void takeHandedOverFile(const std::string& path);
 
     const PluginTable& pluginTable() const { return table_; }
     const std::string& musicFilter() const { return filter_; }
@@ -55,6 +59,8 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
 
   private:
     void chooseAndOpen();
+    // Opens once the caller has returned, as a drop does.
+    void openLater(const std::string& path);
 
     void setMainCaption(const std::string& caption) override;
     void setMainEnabled(bool enabled) override;

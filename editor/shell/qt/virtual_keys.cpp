@@ -78,6 +78,20 @@ constexpr std::pair<int, std::uint16_t> kKeypadKeys[] = {
     {Qt::Key_Period, 0x6E},   {Qt::Key_Slash, 0x6F}, {Qt::Key_Enter, 0x0D},
 };
 
+constexpr std::pair<std::uint16_t, const char*> kNames[] = {
+    {0x08, "Backspace"}, {0x09, "Tab"},     {0x0C, "Clear"},      {0x0D, "Enter"},
+    {0x10, "Shift"},     {0x11, "Ctrl"},    {0x12, "Alt"},        {0x13, "Pause"},
+    {0x14, "CapsLock"},  {0x1B, "Esc"},     {0x20, "Space"},      {0x21, "PageUp"},
+    {0x22, "PageDown"},  {0x23, "End"},     {0x24, "Home"},       {0x25, "Left"},
+    {0x26, "Up"},        {0x27, "Right"},   {0x28, "Down"},       {0x2C, "PrintScreen"},
+    {0x2D, "Insert"},    {0x2E, "Delete"},  {0x5B, "Win"},        {0x5D, "Menu"},
+    {0x6A, "Num *"},     {0x6B, "Num +"},   {0x6D, "Num -"},      {0x6E, "Num ."},
+    {0x6F, "Num /"},     {0x90, "NumLock"}, {0x91, "ScrollLock"}, {0xBA, ";"},
+    {0xBB, "="},         {0xBC, ","},       {0xBD, "-"},          {0xBE, "."},
+    {0xBF, "/"},         {0xC0, "`"},       {0xDB, "["},          {0xDC, "\\"},
+    {0xDD, "]"},         {0xDE, "'"},
+};
+
 std::uint16_t Lookup(const auto& table, int key) {
     const auto it = std::find_if(std::begin(table), std::end(table),
                                  [key](const auto& entry) { return entry.first == key; });
@@ -100,6 +114,15 @@ std::uint16_t VirtualKeyOf(const QKeyEvent& event) {
         if (const std::uint16_t code = Lookup(kKeypadKeys, key)) return code;
     }
     return Lookup(kKeys, key);
+}
+
+QString VirtualKeyName(std::uint16_t code) {
+    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) return QChar(code);
+    if (code >= 0x60 && code <= 0x69) return QStringLiteral("Num %1").arg(code - 0x60);
+    if (code >= 0x70 && code <= 0x87) return QStringLiteral("F%1").arg(code - 0x6F);
+    const auto it = std::find_if(std::begin(kNames), std::end(kNames),
+                                 [code](const auto& entry) { return entry.first == code; });
+    return it == std::end(kNames) ? QString() : QString::fromLatin1(it->second);
 }
 
 }  // namespace obrin

@@ -1,0 +1,35 @@
+# cmake --install BUILD --prefix PREFIX lays obrin out as it runs from the
+# build tree: the program finds its INI files, plug-ins, libraries and help
+# beside itself, so all of them go into one program folder,
+# PREFIX/lib/obrin. PREFIX/bin holds links to the two programs (the program
+# folder is where the link leads), and PREFIX/share the desktop entry and
+# the icon. obrin writes obrin.ini, font.ini and, until another work folder is
+# chosen, its temporary WAV into the program folder: install to a prefix the
+# user can write to, such as ~/.local.
+include(GNUInstallDirs)
+set(OBRIN_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/obrin)
+
+install(TARGETS obrin obrin-cli RUNTIME DESTINATION ${OBRIN_PROGRAM_DIR})
+install(TARGETS vellin wendax marlet tessary LIBRARY DESTINATION ${OBRIN_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/plugins/filetype.ini DESTINATION ${OBRIN_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/help/help.html DESTINATION ${OBRIN_PROGRAM_DIR}/help)
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/obrin.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Made at install time, when the prefix is known (--prefix may differ from the
+# configured one): relative links, and the entry's absolute Exec path.
+foreach(program obrin obrin-cli)
+    file(RELATIVE_PATH link_target /p/${CMAKE_INSTALL_BINDIR} /p/${OBRIN_PROGRAM_DIR}/${program})
+    install(CODE "
+        set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+        file(MAKE_DIRECTORY \"\${bin}\")
+        message(STATUS \"Installing: \${bin}/${program} -> ${link_target}\")
+        file(CREATE_LINK \"${link_target}\" \"\${bin}/${program}\" SYMBOLIC)")
+endforeach()
+install(CODE "
+    file(READ \"${PROJECT_SOURCE_DIR}/desktop/obrin.desktop.in\" entry)
+    string(REPLACE \"@OBRIN_EXEC@\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/obrin\" entry \"\${entry}\")
+    string(REPLACE \"@OBRIN_MIME_TYPES@\" \"${OBRIN_MIME_TYPES}\" entry \"\${entry}\")
+    file(WRITE \"${CMAKE_BINARY_DIR}/install/obrin.desktop\" \"\${entry}\")
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+         TYPE FILE FILES \"${CMAKE_BINARY_DIR}/install/obrin.desktop\")")
