@@ -9,6 +9,7 @@
 #include "cli_lyrics.h"
 #include "export/batch_conversion.h"
 #include "export/batch_mark.h"
+#include "export/export_command.h"
 #include "export/export_messages.h"
 #include "export/file_identity.h"
 #include "export/lyric_mp3_export.h"
@@ -142,7 +143,7 @@ int RunMp3(const std::vector<std::string>& args) {
         const auto positional = ArgParser().flag("--settings", useSettings).parse(args, 3, 3);
         const std::string& source = positional[1];
         const std::string& output = positional[2];
-        if (SameFile(source, output)) throw CommandError{kSameFileMessage};
+        if (SameFile(source, output)) throw CommandError{kSameExportFileMessage};
         Document document;
         ReadLyricsFile(document, positional[0], StartingSettings(useSettings));
         const LyricMp3Result result =

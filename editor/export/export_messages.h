@@ -11,7 +11,6 @@ inline constexpr const char* kTessaryInvalidMessage = "tessary.dllが不正で�
 inline constexpr const char* kMarletNotLoadedMessage = "marlet.dllが読み込みません";
 inline constexpr const char* kMarletInvalidMessage = "marlet.dllが不正です";
 inline constexpr const char* kSncNotCreatedMessage = "ファイルが作成できません";
-inline constexpr const char* kSameFileMessage = "同じファイル名は指定できません";
 inline constexpr const char* kSameFolderMessage = "同じフォルダは指定できません";
 inline constexpr const char* kOutOfMemoryMessage = "メモリが不足しています";
 

@@ -40,7 +40,7 @@ TEST(BrowsableDrives, RootHomeRemovableAndNetworkInTableOrder) {
 TEST(BrowsableDrives, AnEmptyTableStillOffersRootAndHome) {
     EXPECT_EQ(BrowsableDrives("", "/root"),
               (std::vector<BrowsableDrive>{{Kind::Root, "/"}, {Kind::Home, "/root"}}));
-    EXPECT_EQ(BrowsableDrives("", "/"), std::vector<BrowsableDrive>{{Kind::Root, "/"}});
+    EXPECT_EQ(BrowsableDrives("", "/"), (std::vector<BrowsableDrive>{{Kind::Root, "/"}}));
 }
 
 TEST(CreateOneFolder, MakesOneLevelOnly) {
