@@ -43,6 +43,14 @@ extern const std::string_view kObtUsage;
 int RunDecode(const std::vector<std::string>& args);
 extern const std::string_view kDecodeUsage;
 
+// The player exports and the batch conversion (export_commands.cpp).
+int RunSnc(const std::vector<std::string>& args);
+int RunMp3(const std::vector<std::string>& args);
+int RunBatch(const std::vector<std::string>& args);
+extern const std::string_view kSncUsage;
+extern const std::string_view kMp3Usage;
+extern const std::string_view kBatchUsage;
+
 // Messages go to standard error in UTF-8, output bytes to standard output.
 void PrintMessage(std::string_view message);
 void PrintUsage(std::string_view usage, std::FILE* stream);

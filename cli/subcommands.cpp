@@ -11,6 +11,10 @@ std::span<const Subcommand> Subcommands() {
         {"obt", "save or combine a tag-information file (.obt)", kObtUsage, RunObt},
         {"decode", "convert a music file to a PCM WAV file through its input plug-in", kDecodeUsage,
          RunDecode},
+        {"snc", "save time-tagged lyrics as an SP250 lyrics file (.snc)", kSncUsage, RunSnc},
+        {"mp3", "write a lyric MP3: an MP3 file with the timed lyrics in a tag", kMp3Usage, RunMp3},
+        {"batch", "make a lyric MP3 of every song of a folder that has lyrics", kBatchUsage,
+         RunBatch},
     };
     return kAll;
 }

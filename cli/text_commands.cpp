@@ -5,20 +5,21 @@
 #include <optional>
 #include <string>
 
+#include "base/atomic_file.h"
+#include "base/conversion_error.h"
+#include "base/sjis_codec.h"
 #include "cli_args.h"
 #include "cli_command.h"
-#include "base/conversion_error.h"
+#include "cli_lyrics.h"
 #include "shell/app_paths.h"
 #include "shell/app_settings.h"
-#include "base/atomic_file.h"
-#include "base/sjis_codec.h"
+#include "shell/text_options.h"
 #include "text/completed_text.h"
 #include "text/lyrics_expansion.h"
 #include "text/tag_info_file.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
-#include "shell/text_options.h"
 
 namespace obrin::cli {
 
@@ -64,17 +65,6 @@ const std::string_view kObtUsage =
     "         the times were made for stops the combine there, unless --yes.\n";
 
 namespace {
-
-// Raised for an error whose message is printed; the command ends with 1.
-struct CommandError {
-    std::string message;
-};
-
-AppSettings StartingSettings(bool fromFile) {
-    const std::filesystem::path folder = ProgramFolder();
-    if (!fromFile) return DefaultAppSettings(folder);
-    return LoadAppSettings(folder / "obrin.ini", LoginName(), folder);
-}
 
 // The four paste flags; each turns one option off.
 struct ExpansionFlags {
@@ -153,11 +143,6 @@ std::string ReadInput(const std::vector<std::string>& positional) {
     return *bytes;
 }
 
-void ReadLyricsFile(Document& document, const std::string& path, const AppSettings& settings) {
-    if (!ReadTaggedLyrics(document, path, ReaderOptionsFrom(settings)))
-        throw CommandError{std::string(kLyricsOpenFailedMessage) + ": " + path};
-}
-
 void Emit(const std::vector<std::string>& lines, const std::optional<std::string>& out) {
     if (!out) {
         if (!WriteStdout(JoinLinesCrLf(lines))) throw CommandError{"標準出力に書けません"};
@@ -165,25 +150,6 @@ void Emit(const std::vector<std::string>& lines, const std::optional<std::string
     }
     if (const std::error_code error = WriteTextFile(*out, lines))
         throw CommandError{FileWriteErrorMessage(*out, error)};
-}
-
-// Runs a command body with the shared handling of usage and command errors.
-template <typename Body>
-int Guarded(std::string_view usage, Body body) {
-    try {
-        body();
-        return kExitOk;
-    } catch (const UsageError& e) {
-        PrintMessage(e.what());
-        PrintUsage(usage, stderr);
-        return kExitUsage;
-    } catch (const CommandError& e) {
-        PrintMessage(e.message);
-        return kExitError;
-    } catch (const ConversionError& e) {
-        PrintMessage(e.what());
-        return kExitError;
-    }
 }
 
 class CliCombineHost : public CombineHost {

@@ -52,6 +52,9 @@ inline constexpr CommandId kConfirmExit{"T6"};
 inline constexpr CommandId kGridLines{"N23"};
 inline constexpr CommandId kAssignKeys{"K1"};
 
+// ツール(&T)
+inline constexpr CommandId kBatchLyricMp3{"MarletR1"};
+
 // ヘルプ(&H)
 inline constexpr CommandId kShowHelp{"H1"};
 

@@ -5,6 +5,7 @@
 #include "base/shared_library.h"
 #include "document/document.h"
 #include "export/export_table.h"
+#include "export/file_identity.h"
 
 namespace obrin {
 namespace {
@@ -31,8 +32,9 @@ void RunExport(Exporter& exporter, const Document& document, Dialogs& dialogs,
     }
     const auto output = dialogs.saveFile(RequestFor(description.output));
     if (!output) return;
-    // Writing over the file being read would destroy it.
-    if (description.source && source == *output) {
+    // Writing over the file being read would destroy it, under any of its
+    // names.
+    if (description.source && SameFile(source, *output)) {
         dialogs.showError(kSameExportFileMessage);
         return;
     }

@@ -136,8 +136,23 @@ INSTANTIATE_TEST_SUITE_P(
         NoRunCase{"EmptyList", true, {"/a.mp3", "/b.mp3"}, 0, {}},
         NoRunCase{"SourceCancelled", false, {std::nullopt}, 1, {}},
         NoRunCase{"OutputCancelled", false, {"/a.mp3", std::nullopt}, 2, {}},
-        NoRunCase{"SamePath", false, {"/a.mp3", "/a.mp3"}, 2, {"同じファイル名は指定できません"}}),
+        NoRunCase{"SamePath", false, {"/a.mp3", "/a.mp3"}, 2, {"同じファイル名は指定できません"}},
+        NoRunCase{"SameFileOtherName",
+                  false,
+                  {"/a.mp3", "/tmp/../a.mp3"},
+                  2,
+                  {"同じファイル名は指定できません"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportCommandTest, TheSourceIsRefusedAsOutputThroughALink) {
+    const auto source = folder / "song.mp3";
+    std::ofstream(source) << "audio";
+    std::filesystem::create_symlink(source, folder / "link.mp3");
+    dialogs.fileAnswers = {source.string(), (folder / "." / "link.mp3").string()};
+    commands.trigger(kTwoFiles);
+    EXPECT_EQ(dialogs.errors(), std::vector<std::string>{"同じファイル名は指定できません"});
+    EXPECT_TRUE(exporter(1).jobs.empty());
+}
 
 TEST_F(ExportCommandTest, RunsMessageIsShown) {
     // Not gated: the run finds no library and says so.

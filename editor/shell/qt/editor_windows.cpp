@@ -1,8 +1,10 @@
 #include "shell/qt/editor_windows.h"
 
 #include "base/command_ids.h"
+#include "base/qt/centre_on.h"
 #include "document/qt/lyric_list_widget.h"
 #include "export/export_command.h"
+#include "export/qt/batch_window.h"
 #include "shell/editor.h"
 #include "shell/qt/assigned_keys.h"
 #include "shell/qt/key_assignment_dialog.h"
@@ -46,6 +48,9 @@ void EditorWindows::registerWindowCommands() {
                            settings.gridLines = !settings.gridLines;
                            window_.lyricList()->setGridLinesVisible(settings.gridLines);
                        }});
+    commands_.add({.id = command::kBatchLyricMp3,
+                   .caption = "Marlet用歌詞一括変換(&R)",
+                   .run = [this] { openBatchWindow(); }});
     commands_.add({.id = command::kAssignKeys, .caption = "キーボード(&K)", .run = [this] {
                        AppSettings& settings = editor_.settings();
                        KeyAssignmentDialog form(
@@ -57,6 +62,15 @@ void EditorWindows::registerWindowCommands() {
                        settings.keyPrevCheck = codes[1];
                        settings.keyPlayPause = codes[2];
                    }});
+}
+
+void EditorWindows::openBatchWindow() {
+    BatchWindow form(
+        editor_.document().lyrics,
+        [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },
+        editor_.dialogs(), editor_.programFolder(), SystemDrives(), &window_);
+    CentreOn(&form, &window_);
+    form.exec();
 }
 
 StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& arguments) {

@@ -44,6 +44,9 @@ class EditorWindows {
 
   private:
     void registerWindowCommands();
+    // The batch window "Tessary一斉出力", modal; the document holds the last
+    // song's lyrics after a run.
+    void openBatchWindow();
 
     Editor& editor_;
     CommandTable commands_;

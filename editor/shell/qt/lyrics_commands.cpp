@@ -207,7 +207,7 @@ void LyricsCommands::editAndPaste() {
     window_.lyricList()->fitLyricsColumn();
 }
 
-void LyricsCommands::readLyricsFile(const std::string& path) {
+bool LyricsCommands::readLyricsFile(const std::string& path) {
     Document& document = editor_.document();
     const std::string title = document.title;
     const std::string artist = document.artist;
@@ -217,6 +217,7 @@ void LyricsCommands::readLyricsFile(const std::string& path) {
     if (document.artist != artist) window_.artistField()->setText(FromSjis(document.artist));
     showInfoLines();
     if (!read) editor_.dialogs().showError(kLyricsOpenFailedMessage);
+    return read;
 }
 
 void LyricsCommands::openLyricsFile() {

@@ -31,8 +31,9 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     ~LyricsCommands() override;
 
     // Reads a tagged lyrics file into the document and the fields, reporting
-    // a failure. Also the music-file opening's way in.
-    void readLyricsFile(const std::string& path);
+    // a failure (and then false). Also the music-file opening's and the
+    // batch's way in.
+    bool readLyricsFile(const std::string& path);
     // Saves the completed text (P1's last step, and S1's), reporting a failure.
     void saveLyricsFile(const std::string& path);
 

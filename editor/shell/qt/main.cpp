@@ -5,6 +5,7 @@
 #include "base/qt/qt_dialogs.h"
 #include "base/qt/qt_timer.h"
 #include "export/export_table.h"
+#include "export/player_exports.h"
 #include "playback/qt/audio_player.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
@@ -40,6 +41,10 @@ int main(int argc, char* argv[]) {
         {.programFolder = obrin::ProgramFolder(), .settingsSection = obrin::LoginName()}, dialogs,
         player, timers, OpenWithDesktop);
     obrin::ExportTable exports;
+    obrin::AddPlayerExports(exports, [&editor] {
+        return obrin::Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
+                                    .bodyDisplay = editor.settings().warnBodyDisplay};
+    });
 
     obrin::EditorWindows windows(editor, clipboard, exports);
     dialogs.setParent(&windows.mainWindow());

@@ -150,8 +150,7 @@ void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
 }
 
 void BuildToolMenu(QMenuBar& bar, CommandActions& actions) {
-    Menu(bar, actions, "mnuTool", QStringLiteral("ツール(&T)"))
-        .inert("MarletR1", QStringLiteral("Marlet用歌詞一括変換(&R)"));
+    Menu(bar, actions, "mnuTool", QStringLiteral("ツール(&T)")).item(kBatchLyricMp3);
 }
 
 // The command settings have no behaviour; the menu exists but is never shown.

@@ -1,0 +1,48 @@
+#include "export/lyric_mp3_export.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "base/conversion_error.h"
+#include "base/shared_library.h"
+#include "base/time_text.h"
+#include "export/export_messages.h"
+#include "obrin/tessary.h"
+
+namespace obrin {
+
+LyricMp3Result LyricMp3Export(const LyricList& lyrics, const std::filesystem::path& programFolder,
+                              const std::string& sourcePath, const std::string& outputPath) {
+    std::string error;
+    const std::optional<SharedLibrary> library =
+        SharedLibrary::Open(kTessaryLibraryName, programFolder, error);
+    if (!library) return {.errorMessage = kTessaryMissingMessage};
+    const auto addItem =
+        reinterpret_cast<TessaryAddItemFunction>(library->symbol(TESSARY_ADD_ITEM_SYMBOL, error));
+    const auto create =
+        reinterpret_cast<TessaryCreateFunction>(library->symbol(TESSARY_CREATE_SYMBOL, error));
+    if (addItem == nullptr || create == nullptr) return {.errorMessage = kTessaryInvalidMessage};
+    if (lyrics.count() == 0) return {.code = kLyricMp3NoLines};
+
+    std::size_t longest = 0;
+    for (int i = 0; i < lyrics.count(); ++i) {
+        const LyricLine& line = lyrics.line(i);
+        longest = std::max(longest, line.lyricText.size());
+        if (line.lyricText.empty()) continue;
+        std::int32_t milliseconds = 0;
+        try {
+            milliseconds = ParseTimeText(line.timeText);
+        } catch (const ConversionError& e) {
+            return {.errorMessage = e.what()};
+        }
+        // A line the library could not keep must not pass for a written song.
+        if (addItem(line.lyricText.c_str(), milliseconds) != TESSARY_ITEM_ADDED) {
+            return {.errorMessage = kOutOfMemoryMessage};
+        }
+    }
+    const int created = create(sourcePath.c_str(), outputPath.c_str());
+    if (created != TESSARY_WRITTEN) return {.code = created};
+    return {.code = -static_cast<int>(longest), .written = true};
+}
+
+}  // namespace obrin

@@ -1,0 +1,259 @@
+// The batch conversion over real folders, with the real tessary library and
+// the editor's lyrics reader: what it lists, what it writes and deletes, and
+// what it refuses.
+#include "export/batch_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include "document/document.h"
+#include "export/export_messages.h"
+#include "export/file_identity.h"
+#include "export_fixture.h"
+#include "recording_dialogs.h"
+#include "temp_folder.h"
+#include "text/tagged_lyrics_reader.h"
+
+namespace obrin {
+namespace {
+
+using test::FolderNamesOf;
+using test::FullWidth;
+using test::kAudio;
+using test::ReadBytes;
+using test::RecordingDialogs;
+using test::TempFolder;
+using test::WriteBytes;
+
+class RecordingBatchView final : public BatchView {
+  public:
+    void showStatus(Status status, const std::string& text) override {
+        statuses.push_back({status, text});
+    }
+    void clearResults() override { results.clear(); }
+    void addResult(const std::string& line) override { results.push_back(line); }
+    void setRunning(bool isRunning) override { running.push_back(isRunning); }
+
+    std::vector<std::pair<Status, std::string>> statuses;
+    std::vector<std::string> results;
+    std::vector<bool> running;
+};
+
+// A tagged lyrics file with one line per text, a second apart.
+std::string LyricsFile(const std::vector<std::string>& texts) {
+    std::string bytes;
+    int second = 1;
+    for (const std::string& text : texts) {
+        bytes += "[00:0" + std::to_string(second++) + ":00]" + text + "\r\n";
+    }
+    return bytes;
+}
+
+class BatchConversionTest : public testing::Test {
+  protected:
+    BatchConversionTest() {
+        std::filesystem::create_directory(source());
+        std::filesystem::create_directory(destination());
+    }
+
+    std::filesystem::path source() const { return root_ / "from"; }
+    std::filesystem::path destination() const { return root_ / "to"; }
+    void song(const std::string& name, const std::string& lyricsExtension,
+              const std::vector<std::string>& texts) {
+        WriteBytes(source() / (name + ".mp3"), kAudio + name);
+        WriteBytes(source() / (name + lyricsExtension), LyricsFile(texts));
+    }
+
+    // Runs a batch to its end; false when it was refused.
+    bool run(BatchOptions options = {},
+             const std::filesystem::path& programFolder = ProgramFolder()) {
+        return runBetween(source(), destination(), options, programFolder);
+    }
+    bool runBetween(const std::filesystem::path& from, const std::filesystem::path& to,
+                    BatchOptions options = {},
+                    const std::filesystem::path& programFolder = ProgramFolder()) {
+        BatchConversion batch(document_.lyrics, reader_, dialogs_, programFolder, view_);
+        if (!batch.start(from, to, options)) return false;
+        int steps = 0;
+        while (batch.step()) ++steps;
+        EXPECT_LT(steps, 1000);
+        EXPECT_FALSE(batch.running());
+        return true;
+    }
+    std::string line(const char* mark, const std::string& name) const {
+        return mark + (source() / (name + ".mp3")).string();
+    }
+    std::string lyricsOf(const std::string& outputName) const {
+        const std::string bytes = ReadBytes(destination() / outputName);
+        return bytes.substr(0, bytes.size() - kAudio.size() - 1);
+    }
+
+    TempFolder root_;
+    Document document_;
+    RecordingDialogs dialogs_;
+    RecordingBatchView view_;
+    BatchConversion::LyricsReader reader_ = [this](const std::filesystem::path& file) {
+        const bool read = ReadTaggedLyrics(document_, file, {});
+        if (!read) dialogs_.showError("unreadable");
+        return read;
+    };
+};
+
+TEST_F(BatchConversionTest, ListsEveryLyricsFileOfEverySongAndEnds) {
+    song("a", ".txt", {"from the txt"});
+    WriteBytes(source() / "a.lrc", LyricsFile({"from the lrc", "second"}));
+    WriteBytes(source() / "b.mp3", kAudio);                   // no lyrics: not listed
+    WriteBytes(source() / "notes.txt", LyricsFile({"x"}));    // no song: not listed
+    std::filesystem::create_directory(source() / "sub.mp3");  // a folder: skipped
+    song("c", ".lrc", {"c"});
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(view_.results, (std::vector<std::string>{line("○ ", "a"), line("○ ", "a"),
+                                                       line("○ ", "c"), kBatchEndLine}));
+    EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"a.mp3", "c.mp3"}));
+    // The ".lrc" came last and is the one kept.
+    const std::string a = ReadBytes(destination() / "a.mp3");
+    EXPECT_NE(a.find("from the lrc"), std::string::npos);
+    EXPECT_EQ(a.find("from the txt"), std::string::npos);
+    EXPECT_EQ(a.substr(a.size() - kAudio.size() - 1), kAudio + "a");
+    // The editor holds the last song's lyrics.
+    ASSERT_EQ(document_.lyrics.count(), 1);
+    EXPECT_EQ(document_.lyrics.line(0).lyricText, "c");
+
+    using Status = BatchView::Status;
+    EXPECT_EQ(view_.statuses.front(), std::pair(Status::Scanning, std::string("ファイル検索中")));
+    EXPECT_EQ(std::vector(view_.statuses.end() - 4, view_.statuses.end()),
+              (std::vector<std::pair<Status, std::string>>{{Status::Working, "1/3"},
+                                                           {Status::Working, "2/3"},
+                                                           {Status::Working, "3/3"},
+                                                           {Status::Ended, "3/3"}}));
+    EXPECT_EQ(view_.running, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(dialogs_.errors().empty());
+}
+
+TEST_F(BatchConversionTest, AFolderWithoutLyricsListsOnlyTheEnd) {
+    WriteBytes(source() / "b.mp3", kAudio);
+    ASSERT_TRUE(run());
+    EXPECT_EQ(view_.results, std::vector<std::string>{kBatchEndLine});
+    EXPECT_EQ(view_.statuses.back(), std::pair(BatchView::Status::Ended, std::string("0/0")));
+    EXPECT_TRUE(FolderNamesOf(destination()).empty());
+}
+
+struct GradeCase {
+    const char* name;
+    BatchOptions options;
+    std::vector<std::string> kept;
+
+    friend void PrintTo(const GradeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class BatchGrades : public BatchConversionTest, public testing::WithParamInterface<GradeCase> {};
+
+TEST_P(BatchGrades, OverlongSongsAreGradedAndDeletedAsTheBoxesSay) {
+    song("fits", ".txt", {FullWidth(16), "short"});
+    song("remote", ".txt", {"short", FullWidth(20)});
+    song("body", ".lrc", {FullWidth(24) + "x"});
+    ASSERT_TRUE(run(GetParam().options));
+    EXPECT_EQ(view_.results, (std::vector<std::string>{line("▲(49) ", "body"), line("○ ", "fits"),
+                                                       line("△(40) ", "remote"), kBatchEndLine}));
+    EXPECT_EQ(FolderNamesOf(destination()), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, BatchGrades,
+    testing::Values(GradeCase{"NoneChecked", {}, {"body.mp3", "fits.mp3", "remote.mp3"}},
+                    GradeCase{"SkipRemote", {.skipOverRemote = true}, {"body.mp3", "fits.mp3"}},
+                    GradeCase{"SkipBody", {.skipOverBody = true}, {"fits.mp3", "remote.mp3"}},
+                    GradeCase{"SkipBoth", {true, true}, {"fits.mp3"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BatchConversionTest, FailedSongsAreCrossedAndLeaveEarlierOutputAlone) {
+    song("empty", ".txt", {});                       // no lines: 3
+    song("huge", ".txt", {std::string(2042, 'x')});  // beyond the format: 4
+    song("ok", ".txt", {"fine"});
+    WriteBytes(destination() / "huge.mp3", "earlier");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("×(3) ", "empty"), line("×(4) ", "huge"),
+                                        line("○ ", "ok"), kBatchEndLine}));
+    EXPECT_EQ(ReadBytes(destination() / "huge.mp3"), "earlier");
+    EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"huge.mp3", "ok.mp3"}));
+}
+
+TEST_F(BatchConversionTest, AMissingLibraryIsCrossedForEverySong) {
+    song("a", ".txt", {"a"});
+    song("b", ".txt", {"b"});
+    const test::ScratchProgramFolder empty;
+    ASSERT_TRUE(run({}, empty.path()));
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("×(0) ", "a"), line("×(0) ", "b"), kBatchEndLine}));
+    EXPECT_EQ(dialogs_.errors(),
+              (std::vector<std::string>{kTessaryMissingMessage, kTessaryMissingMessage}));
+    EXPECT_TRUE(FolderNamesOf(destination()).empty());
+}
+
+TEST_F(BatchConversionTest, UnreadableLyricsAreNotExportedWithTheEarlierSongsLines) {
+    song("a", ".txt", {"a"});
+    song("b", ".txt", {"b"});
+    BatchConversion batch(document_.lyrics, reader_, dialogs_, ProgramFolder(), view_);
+    ASSERT_TRUE(batch.start(source(), destination(), {}));
+    while (view_.results.empty()) ASSERT_TRUE(batch.step());
+    // Gone between the scan and its turn.
+    std::filesystem::remove(source() / "b.txt");
+    while (batch.step()) {
+    }
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("○ ", "a"), line("×(0) ", "b"), kBatchEndLine}));
+    EXPECT_EQ(dialogs_.errors(), std::vector<std::string>{"unreadable"});
+    EXPECT_EQ(FolderNamesOf(destination()), std::vector<std::string>{"a.mp3"});
+}
+
+TEST_F(BatchConversionTest, TheSameFolderIsRefusedHoweverItIsWritten) {
+    song("a", ".txt", {"a"});
+    std::filesystem::create_directory_symlink(source(), root_ / "link");
+    for (const auto& other :
+         {source(), source() / "", source() / ".." / "from", root_ / "link", root_ / "link" / ""}) {
+        dialogs_.calls.clear();
+        EXPECT_FALSE(runBetween(source(), other)) << other;
+        EXPECT_EQ(dialogs_.errors(), std::vector<std::string>{kSameFolderMessage}) << other;
+    }
+    EXPECT_TRUE(view_.results.empty());
+    EXPECT_TRUE(view_.statuses.empty());
+    EXPECT_EQ(FolderNamesOf(source()), (std::vector<std::string>{"a.mp3", "a.txt"}));
+    EXPECT_EQ(ReadBytes(source() / "a.mp3"), kAudio + "a");
+}
+
+TEST_F(BatchConversionTest, StopEndsTheRunWithTheSongsDoneSoFar) {
+    song("a", ".txt", {"a"});
+    song("b", ".txt", {"b"});
+    BatchConversion batch(document_.lyrics, reader_, dialogs_, ProgramFolder(), view_);
+    ASSERT_TRUE(batch.start(source(), destination(), {}));
+    while (view_.results.empty()) ASSERT_TRUE(batch.step());
+    batch.stop();
+    EXPECT_FALSE(batch.step());
+    EXPECT_EQ(view_.results, (std::vector<std::string>{line("○ ", "a"), kBatchStoppedLine}));
+    EXPECT_EQ(view_.statuses.back(), std::pair(BatchView::Status::Ended, std::string("1/2")));
+    EXPECT_EQ(FolderNamesOf(destination()), std::vector<std::string>{"a.mp3"});
+    // The window may start another run.
+    EXPECT_TRUE(batch.start(source(), destination(), {}));
+}
+
+TEST(SameFile, ComparesTheFileNotTheName) {
+    TempFolder folder;
+    WriteBytes(folder / "a.mp3", kAudio);
+    WriteBytes(folder / "b.mp3", kAudio);
+    std::filesystem::create_directory(folder / "dir");
+    std::filesystem::create_symlink(folder / "a.mp3", folder / "link.mp3");
+    std::filesystem::create_hard_link(folder / "a.mp3", folder / "hard.mp3");
+    const auto a = folder / "a.mp3";
+    EXPECT_TRUE(SameFile(a, folder / "." / "a.mp3"));
+    EXPECT_TRUE(SameFile(a, folder / "dir" / ".." / "a.mp3"));
+    EXPECT_TRUE(SameFile(a, folder / "link.mp3"));
+    EXPECT_TRUE(SameFile(a, folder / "hard.mp3"));
+    EXPECT_FALSE(SameFile(a, folder / "b.mp3"));
+    EXPECT_FALSE(SameFile(a, folder / "new.mp3"));
+    EXPECT_TRUE(SameFile(folder / "new.mp3", folder / "dir" / ".." / "new.mp3"));
+    EXPECT_TRUE(SameFile(folder / "dir", folder / "dir" / ""));
+}
+
+}  // namespace
+}  // namespace obrin
