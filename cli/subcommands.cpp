@@ -9,6 +9,9 @@ std::span<const Subcommand> Subcommands() {
         {"paste", "paste plain lyrics with expansion and print the completed text", kPasteUsage,
          RunPaste},
         {"obt", "save or combine a tag-information file (.obt)", kObtUsage, RunObt},
+        {"std-lrc", "write a lyrics file as standard LRC for other players", kStdLrcUsage,
+         RunStdLrc},
+        {"tag", "write lyrics into a song's own tags, or read them (--read)", kTagUsage, RunTag},
         {"decode", "convert a music file to a PCM WAV file through its input plug-in", kDecodeUsage,
          RunDecode},
     };

@@ -1,48 +1,23 @@
 // Runs the built obrin-cli and compares its bytes, messages and exit codes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "temp_folder.h"
 #include "base/sjis_codec.h"
+#include "cli_run.h"
+#include "temp_folder.h"
 
 namespace obrin {
 namespace {
 
+using test::CliRun;
+using test::RunCli;
 using test::TempFolder;
 
 using testing::HasSubstr;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs obrin-cli in `folder` with `input` on standard input.
-CliRun RunCli(const TempFolder& folder, const std::vector<std::string>& args,
-              const std::string& input = "") {
-    folder.write("stdin", input);
-    std::string command = "cd " + Quote(folder.path().string()) + " && " + Quote(OBRIN_CLI_PATH);
-    for (const auto& arg : args) command += " " + Quote(arg);
-    command += " <stdin >stdout 2>stderr";
-    const int raw = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = folder.read("stdout");
-    run.err = folder.read("stderr");
-    return run;
-}
 
 std::string Sj(const char* utf8) {
     return Utf8ToSjis(utf8);
