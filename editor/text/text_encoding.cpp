@@ -129,10 +129,17 @@ std::string EucJpToUtf8(std::string_view bytes) {
         iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
         out.replace(used, kReplacementChar.size(), kReplacementChar);
         used += kReplacementChar.size();
+        // Skip the whole bad character, but never an ASCII byte after it.
         const auto lead = static_cast<unsigned char>(rest[0]);
-        rest.remove_prefix(std::min<std::size_t>(rest.size(), lead == 0x8F   ? 3
-                                                              : lead >= 0x80 ? 2
-                                                                             : 1));
+        std::size_t skip = lead == 0x8F ? 3 : lead == 0x8E || IsEucByte(lead) ? 2 : 1;
+        skip = std::min(skip, rest.size());
+        for (std::size_t i = 1; i < skip; ++i) {
+            if (static_cast<unsigned char>(rest[i]) < 0x80) {
+                skip = i;
+                break;
+            }
+        }
+        rest.remove_prefix(skip);
     }
     out.resize(used);
     return out;

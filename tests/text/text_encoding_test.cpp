@@ -125,6 +125,15 @@ TEST(DecodeText, CharactersWithoutShiftJisFormAreNamedOnceAndReplaced) {
     EXPECT_EQ(utf16.unmappable, std::vector<char32_t>{0x1F600});
 }
 
+TEST(DecodeText, ForcedEucJpMarksBytesItLacksWithoutEatingAscii) {
+    const DecodedText decoded = DecodeText(
+        "\xFF"
+        "a\xA4",
+        TextEncoding::EucJp);
+    EXPECT_EQ(decoded.sjis, Sj("・a・"));
+    EXPECT_EQ(decoded.unmappable, std::vector<char32_t>{0xFFFD});
+}
+
 TEST(DecodeText, ConsentDecidesBetweenReplacingAndStopping) {
     std::vector<std::vector<char32_t>> asked;
     const ReplacementConsent record = [&](const std::vector<char32_t>& chars) {
