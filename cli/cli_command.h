@@ -39,6 +39,12 @@ extern const std::string_view kLrcUsage;
 extern const std::string_view kPasteUsage;
 extern const std::string_view kObtUsage;
 
+// Standard LRC and lyrics in song tags (lrc_export_commands.cpp).
+int RunStdLrc(const std::vector<std::string>& args);
+int RunTag(const std::vector<std::string>& args);
+extern const std::string_view kStdLrcUsage;
+extern const std::string_view kTagUsage;
+
 // Music files through the input plug-ins (decode_command.cpp).
 int RunDecode(const std::vector<std::string>& args);
 extern const std::string_view kDecodeUsage;

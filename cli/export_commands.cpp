@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/dialogs.h"
-#include "cli_lyrics.h"
+#include "text_input_support.h"
 #include "export/batch_conversion.h"
 #include "export/batch_mark.h"
 #include "export/export_command.h"
@@ -129,7 +129,7 @@ int RunSnc(const std::vector<std::string>& args) {
                                     .flag("--settings", useSettings)
                                     .parse(args, 2, 2);
         Document document;
-        ReadLyricsFile(document, positional[0], StartingSettings(useSettings));
+        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
         const std::string message =
             Sp250Export(document.lyrics, ProgramFolder(), positional[1], warnings);
         if (!message.empty()) throw CommandError{message + ": " + positional[1]};
@@ -145,7 +145,7 @@ int RunMp3(const std::vector<std::string>& args) {
         const std::string& output = positional[2];
         if (SameFile(source, output)) throw CommandError{kSameExportFileMessage};
         Document document;
-        ReadLyricsFile(document, positional[0], StartingSettings(useSettings));
+        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
         const LyricMp3Result result =
             LyricMp3Export(document.lyrics, ProgramFolder(), source, output);
         if (!result.errorMessage.empty()) PrintMessage(result.errorMessage);
@@ -173,8 +173,12 @@ int RunBatch(const std::vector<std::string>& args) {
         BatchConversion batch(
             document.lyrics,
             [&](const std::filesystem::path& file) {
-                if (ReadTaggedLyrics(document, file, readerOptions)) return true;
-                PrintMessage(std::string(kLyricsOpenFailedMessage) + ": " + file.string());
+                // Unattended: a character without a Shift-JIS form is never
+                // replaced silently; the song is left out with the reason.
+                const LyricsFileRead read = ReadTaggedLyrics(
+                    document, file, readerOptions, [](const std::vector<char32_t>&) { return false; });
+                if (read) return true;
+                PrintMessage(read.message + ": " + file.string());
                 return false;
             },
             dialogs, ProgramFolder(), view);

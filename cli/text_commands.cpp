@@ -1,7 +1,4 @@
 // expand, lrc, paste and obt: the lyrics text commands over the editor's core.
-#include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -10,7 +7,6 @@
 #include "base/sjis_codec.h"
 #include "cli_args.h"
 #include "cli_command.h"
-#include "cli_lyrics.h"
 #include "shell/app_paths.h"
 #include "shell/app_settings.h"
 #include "shell/text_options.h"
@@ -20,24 +16,27 @@
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
+#include "text_input_support.h"
 
 namespace obrin::cli {
 
 const std::string_view kExpandUsage =
     "usage: obrin-cli expand [--no-star] [--keep-blank] [--no-last-blank] [--keep-info]\n"
-    "                        [--settings] [IN]\n"
+    "                        [--encoding E] [--replace] [--settings] [IN]\n"
     "Expands the repeat marks of plain lyrics (Shift-JIS) from IN or standard input\n"
     "and prints the lines, CR LF after each.\n"
     "  --no-star        leave the repeat marks as they are\n"
     "  --keep-blank     keep runs of blank lines\n"
     "  --no-last-blank  add no closing empty line\n"
     "  --keep-info      keep lines that begin with \"@\"\n"
-    "  --settings       start from the options of the current user's obrin.ini\n";
+    "  --settings       start from the options of the current user's obrin.ini\n"
+    "  --encoding E     auto (default), shift-jis, utf-8, utf-16 or euc-jp\n"
+    "  --replace        write \"・\" for characters Shift-JIS cannot hold\n";
 
 const std::string_view kLrcUsage =
     "usage: obrin-cli lrc [-o OUT] [--info atmark|first|keyvalue|none] [--title T]\n"
     "                     [--artist A] [--no-info-import] [--author NAME] [--tagging-by]\n"
-    "                     [--edited-by] [--settings] IN\n"
+    "                     [--edited-by] [--encoding E] [--replace] [--settings] IN\n"
     "Reads the time-tagged lyrics file IN as the editor does and prints the completed\n"
     "text it would save (or writes it to OUT).\n"
     "  --info MODE       song information: atmark (default), first, keyvalue, none\n"
@@ -45,24 +44,31 @@ const std::string_view kLrcUsage =
     "  --no-info-import  do not import \"@\" lines\n"
     "  --author NAME     the author name of the two lines below\n"
     "  --tagging-by      add \"@TaggingBy=\" (only to lyrics not read from a file)\n"
-    "  --edited-by       add \"@EditedBy=\" while reading\n";
+    "  --edited-by       add \"@EditedBy=\" while reading\n"
+    "  --encoding E      the encoding of IN: auto (default), shift-jis, utf-8, utf-16,\n"
+    "                    euc-jp\n"
+    "  --replace         write \"・\" for characters Shift-JIS cannot hold\n";
 
 const std::string_view kPasteUsage =
     "usage: obrin-cli paste [--no-star] [--keep-blank] [--no-last-blank] [--keep-info]\n"
     "                       [-o OUT] [--info MODE] [--title T] [--artist A]\n"
-    "                       [--author NAME] [--tagging-by] [--settings] [IN]\n"
+    "                       [--author NAME] [--tagging-by] [--encoding E] [--replace]\n"
+    "                       [--settings] [IN]\n"
     "Pastes plain lyrics from IN or standard input with automatic expansion and\n"
     "prints the completed text, every line untimed (see expand and lrc).\n";
 
 const std::string_view kObtUsage =
     "usage: obrin-cli obt save [--no-star] [--keep-blank] [--no-last-blank]\n"
-    "                          [--no-info-import] [--settings] LYRICS OUT.obt\n"
-    "       obrin-cli obt combine [--yes] [--no-info-import] [--settings] OBT PLAIN\n"
+    "                          [--no-info-import] [--encoding E] [--replace]\n"
+    "                          [--settings] LYRICS OUT.obt\n"
+    "       obrin-cli obt combine [--yes] [--no-info-import] [--encoding E] [--replace]\n"
+    "                             [--settings] OBT PLAIN\n"
     "save:    reads LYRICS as lrc does and writes its tag-information file; the\n"
     "         expansion flags are the options recorded in it. OUT is replaced.\n"
     "combine: pastes PLAIN with the expansion options stored in OBT, restores the\n"
     "         times and prints the completed text. A text that differs from the one\n"
-    "         the times were made for stops the combine there, unless --yes.\n";
+    "         the times were made for stops the combine there, unless --yes.\n"
+    "--encoding and --replace apply to LYRICS and PLAIN, as in lrc.\n";
 
 namespace {
 
@@ -130,19 +136,6 @@ struct TextFlags {
     }
 };
 
-std::string ReadInput(const std::vector<std::string>& positional) {
-    if (positional.empty() || positional[0] == "-") {
-        std::string bytes((std::istreambuf_iterator<char>(std::cin)),
-                          std::istreambuf_iterator<char>());
-        if (std::cin.bad()) throw CommandError{"標準入力を読めません"};
-        return bytes;
-    }
-    std::error_code error;
-    auto bytes = ReadFileBytes(positional[0], error);
-    if (!bytes) throw CommandError{FileReadErrorMessage(positional[0], error)};
-    return *bytes;
-}
-
 void Emit(const std::vector<std::string>& lines, const std::optional<std::string>& out) {
     if (!out) {
         if (!WriteStdout(JoinLinesCrLf(lines))) throw CommandError{"標準出力に書けません"};
@@ -180,14 +173,16 @@ int RunExpand(const std::vector<std::string>& args) {
     return Guarded(kExpandUsage, [&] {
         ExpansionFlags flags;
         bool useSettings = false;
+        InputFlags input;
         ArgParser parser;
+        input.addTo(parser);
         flags.addTo(parser, true);
         parser.flag("--settings", useSettings);
         const auto positional = parser.parse(args, 0, 1);
         AppSettings settings = StartingSettings(useSettings);
         flags.applyTo(settings);
-        const std::string input = ReadInput(positional);
-        Emit(ExpandLyrics(CutLines(input), ExpansionOptionsFrom(settings)), std::nullopt);
+        const std::string text = ReadInput(positional, input);
+        Emit(ExpandLyrics(CutLines(text), ExpansionOptionsFrom(settings)), std::nullopt);
     });
 }
 
@@ -195,7 +190,9 @@ int RunLrc(const std::vector<std::string>& args) {
     return Guarded(kLrcUsage, [&] {
         TextFlags text;
         bool noImport = false, useSettings = false;
+        InputFlags input;
         ArgParser parser;
+        input.addTo(parser);
         text.addTo(parser);
         parser.flag("--no-info-import", noImport).flag("--settings", useSettings);
         const auto positional = parser.parse(args, 1, 1);
@@ -203,7 +200,7 @@ int RunLrc(const std::vector<std::string>& args) {
         text.applyTo(settings);
         if (noImport) settings.importInfoLines = false;
         Document document;
-        ReadLyricsFile(document, positional[0], settings);
+        ReadLyricsFile(document, positional[0], settings, input);
         text.applyTo(document);
         Emit(BuildCompletedText(document, CompletedTextOptionsFrom(settings)), text.out);
     });
@@ -214,7 +211,9 @@ int RunPaste(const std::vector<std::string>& args) {
         ExpansionFlags expansion;
         TextFlags text;
         bool useSettings = false;
+        InputFlags input;
         ArgParser parser;
+        input.addTo(parser);
         expansion.addTo(parser, true);
         text.addTo(parser);
         parser.flag("--settings", useSettings);
@@ -223,7 +222,7 @@ int RunPaste(const std::vector<std::string>& args) {
         expansion.applyTo(settings);
         text.applyTo(settings);
         Document document;
-        PasteWithExpansion(document, CutLines(ReadInput(positional)),
+        PasteWithExpansion(document, CutLines(ReadInput(positional, input)),
                            ExpansionOptionsFrom(settings));
         text.applyTo(document);
         Emit(BuildCompletedText(document, CompletedTextOptionsFrom(settings)), text.out);
@@ -236,7 +235,9 @@ int RunObtSave(const std::vector<std::string>& args) {
     return Guarded(kObtUsage, [&] {
         ExpansionFlags expansion;
         bool noImport = false, useSettings = false;
+        InputFlags input;
         ArgParser parser;
+        input.addTo(parser);
         expansion.addTo(parser, false);
         parser.flag("--no-info-import", noImport).flag("--settings", useSettings);
         const auto positional = parser.parse(args, 2, 2);
@@ -244,7 +245,7 @@ int RunObtSave(const std::vector<std::string>& args) {
         expansion.applyTo(settings);
         if (noImport) settings.importInfoLines = false;
         Document document;
-        ReadLyricsFile(document, positional[0], settings);
+        ReadLyricsFile(document, positional[0], settings, input);
         if (const std::error_code error =
                 SaveTagInfoFile(positional[1], document, ExpansionOptionsFrom(settings)))
             throw CommandError{FileWriteErrorMessage(positional[1], error)};
@@ -255,7 +256,9 @@ int RunObtCombine(const std::vector<std::string>& args) {
     int status = kExitOk;
     const int guarded = Guarded(kObtUsage, [&] {
         bool yes = false, noImport = false, useSettings = false;
+        InputFlags input;
         ArgParser parser;
+        input.addTo(parser);
         parser.flag("--yes", yes)
             .flag("--no-info-import", noImport)
             .flag("--settings", useSettings);
@@ -266,7 +269,7 @@ int RunObtCombine(const std::vector<std::string>& args) {
         const auto info = ReadTagInfoFile(positional[0], error);
         if (!info) throw CommandError{FileReadErrorMessage(positional[0], error)};
         Document document;
-        CliCombineHost host(document, CutLines(ReadInput({positional[1]})), yes);
+        CliCombineHost host(document, CutLines(ReadInput({positional[1]}, input)), yes);
         if (CombineTagInfo(document, *info, ExpansionOptionsFrom(settings), host) !=
             CombineOutcome::Combined)
             status = kExitError;

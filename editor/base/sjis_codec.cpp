@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
@@ -117,9 +118,11 @@ std::size_t BadSequenceLength(std::string_view rest) {
     return 1;
 }
 
-}  // namespace
-
-std::string Utf8ToSjis(std::string_view utf8) {
+// Converts UTF-8 to CP932; `onUnmappable` is called with the rest of the text
+// where a character (`c`) cannot be converted, and returns the bytes that
+// stand for it, or throws.
+template <typename OnUnmappable>
+std::string ConvertUtf8ToSjis(std::string_view utf8, OnUnmappable onUnmappable) {
     Iconv cd("CP932", "UTF-8");
     // No character takes more bytes in CP932 than in UTF-8.
     std::string out(utf8.size(), '\0');
@@ -132,10 +135,32 @@ std::string Utf8ToSjis(std::string_view utf8) {
             out.resize(out.size() * 2 + 16);
             continue;
         }
-        ThrowAt(rest);
+        const auto c = DecodeUtf8(rest);
+        if (!c) ThrowAt(rest);
+        const std::string_view stand = onUnmappable(rest, c->codePoint);
+        if (out.size() - used < stand.size()) out.resize(used + stand.size() + utf8.size());
+        out.replace(used, stand.size(), stand);
+        used += stand.size();
+        rest.remove_prefix(c->length);
     }
     out.resize(used);
     return out;
+}
+
+}  // namespace
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    return ConvertUtf8ToSjis(
+        utf8, [](std::string_view rest, char32_t) -> std::string_view { ThrowAt(rest); });
+}
+
+std::string Utf8ToSjisReplacing(std::string_view utf8, std::string_view replacement,
+                                std::vector<char32_t>& unmappable) {
+    return ConvertUtf8ToSjis(utf8, [&](std::string_view, char32_t cp) {
+        if (std::find(unmappable.begin(), unmappable.end(), cp) == unmappable.end())
+            unmappable.push_back(cp);
+        return replacement;
+    });
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace obrin {
 
@@ -31,6 +32,12 @@ class SjisError : public std::runtime_error {
 
 // Never substitutes: a character without a CP932 form throws SjisError.
 [[nodiscard]] std::string Utf8ToSjis(std::string_view utf8);
+
+// The same conversion, but each character without a CP932 form becomes
+// `replacement` (Shift-JIS bytes) and is appended to `unmappable` the first
+// time it occurs. Still throws SjisError for bytes that are not UTF-8.
+[[nodiscard]] std::string Utf8ToSjisReplacing(std::string_view utf8, std::string_view replacement,
+                                              std::vector<char32_t>& unmappable);
 
 // Never throws for content: each byte sequence that is not CP932 (including a
 // lead byte cut off at the end) becomes U+FFFD. NUL bytes pass through.

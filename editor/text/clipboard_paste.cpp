@@ -1,19 +1,32 @@
 #include "text/clipboard_paste.h"
 
 #include "base/dialogs.h"
+#include "text/text_encoding.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
 
 namespace obrin {
 
+ClipboardText TakeClipboardText(Clipboard& clipboard, Dialogs& dialogs) {
+    const auto text = clipboard.utf8Text();
+    if (!text) return {ClipboardTake::Invalid, {}};
+    DecodedText decoded;
+    try {
+        decoded = Utf8ToCp932(*text);
+    } catch (const TextDecodeError&) {
+        return {ClipboardTake::Invalid, {}};
+    }
+    if (!decoded.unmappable.empty() && !dialogs.confirm(ReplacementQuestion(decoded.unmappable)))
+        return {ClipboardTake::Declined, {}};
+    return {ClipboardTake::Taken, std::move(decoded.sjis)};
+}
+
 bool PasteFromClipboard(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                         const ExpansionOptions& options) {
-    const auto text = clipboard.sjisText();
-    if (!text) {
-        dialogs.showError(kClipboardInvalidMessage);
-        return false;
-    }
-    PasteWithExpansion(document, CutLines(*text), options);
+    const ClipboardText text = TakeClipboardText(clipboard, dialogs);
+    if (text.status == ClipboardTake::Invalid) dialogs.showError(kClipboardInvalidMessage);
+    if (text.status != ClipboardTake::Taken) return false;
+    PasteWithExpansion(document, CutLines(text.sjis), options);
     return true;
 }
 

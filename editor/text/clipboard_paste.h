@@ -14,15 +14,30 @@ class Dialogs;
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
-    // The text as Shift-JIS bytes; an empty string when the clipboard holds no
-    // text. std::nullopt when it cannot be read, or holds a character that
-    // Shift-JIS cannot represent (which is reported, never replaced).
-    [[nodiscard]] virtual std::optional<std::string> sjisText() = 0;
+    // The text as UTF-8; an empty string when the clipboard holds no text.
+    // std::nullopt when it cannot be read.
+    [[nodiscard]] virtual std::optional<std::string> utf8Text() = 0;
 };
+
+enum class ClipboardTake {
+    Taken,     // `sjis` holds the text
+    Invalid,   // unreadable; the caller reports kClipboardInvalidMessage
+    Declined,  // characters without a Shift-JIS form, and the user said Cancel
+};
+
+struct ClipboardText {
+    ClipboardTake status = ClipboardTake::Taken;
+    std::string sjis;
+};
+
+// The clipboard's text in Shift-JIS. Characters without a Shift-JIS form are
+// named in one question; OK takes the text with "・" in their place.
+[[nodiscard]] ClipboardText TakeClipboardText(Clipboard& clipboard, Dialogs& dialogs);
 
 // The auto-expanding paste (N3): the clipboard's lines, expanded, replace the
 // LyricList. An unreadable clipboard shows kClipboardInvalidMessage and
-// changes nothing; then the result is false.
+// changes nothing, as does Cancel at the question about characters without a
+// Shift-JIS form; then the result is false.
 bool PasteFromClipboard(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                         const ExpansionOptions& options);
 

@@ -6,7 +6,9 @@
 
 #include "base/time_text.h"
 #include "text/sjis_text.h"
+#include "text/text_input.h"
 #include "text/text_lines.h"
+#include "text/text_messages.h"
 #include "text/time_tag.h"
 
 namespace obrin {
@@ -18,15 +20,82 @@ constexpr std::string_view kTitle = "@Title=";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
 
-std::int32_t FileOffset(const std::vector<std::string>& lines) {
-    std::int32_t offset = 0;
-    for (const auto& line : lines) {
-        if (!StartsWith(line, kOffset)) continue;
-        offset =
-            ParseDecimalInteger(std::string_view(line).substr(kOffset.size(), kOffsetTextLimit))
-                .value_or(0);
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+std::int64_t DigitsValue(std::string_view digits) {
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<std::int32_t>::max()) return -1;
     }
-    return offset;
+    return value;
+}
+
+// The form the editor writes: "mm:ss:cc", two digits each, more for minutes.
+bool IsWrittenTimeText(std::string_view tag) {
+    const std::size_t first = tag.find(':');
+    if (first == std::string_view::npos || first < 2 || !AllDigits(tag.substr(0, first)))
+        return false;
+    const std::string_view rest = tag.substr(first + 1);
+    return rest.size() == 5 && AllDigits(rest.substr(0, 2)) && rest[2] == ':' &&
+           AllDigits(rest.substr(3));
+}
+
+// An LRC information tag such as "ti:Title": letters, then ":". Returns the
+// key in lower case, or an empty string.
+std::string IdTagKey(std::string_view tag) {
+    const std::size_t colon = tag.find(':');
+    if (colon == 0 || colon == std::string_view::npos) return {};
+    std::string key;
+    for (const char c : tag.substr(0, colon)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return {};
+        key += static_cast<char>(c | 0x20);
+    }
+    return key;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// The time of one tag: the editor's rule first, then the standard forms.
+std::int32_t TagTime(std::string_view tag) {
+    const std::int32_t ms = ParseTimeTag(tag);
+    return ms != -1 ? ms : ParseStandardTimeTag(tag);
+}
+
+struct Offsets {
+    std::int32_t at = 0;   // "@Offset=": added to every time
+    std::int32_t lrc = 0;  // "[offset:]": positive makes the lyrics sooner
+
+    [[nodiscard]] std::int64_t total() const { return std::int64_t{at} - lrc; }
+};
+
+Offsets FileOffsets(const std::vector<std::string>& lines) {
+    Offsets offsets;
+    for (const auto& line : lines) {
+        if (StartsWith(line, kOffset)) {
+            offsets.at =
+                ParseDecimalInteger(std::string_view(line).substr(kOffset.size(), kOffsetTextLimit))
+                    .value_or(0);
+            continue;
+        }
+        const std::size_t close = TaggedLineClose(line);
+        if (close == std::string_view::npos) continue;
+        const std::string_view tag = std::string_view(line).substr(1, close - 1);
+        if (IdTagKey(tag) == "offset")
+            offsets.lrc =
+                ParseDecimalInteger(TrimBlanks(tag.substr(tag.find(':') + 1))).value_or(0);
+    }
+    return offsets;
 }
 
 void Import(Document& document, const std::string& line) {
@@ -43,13 +112,87 @@ void Import(Document& document, const std::string& line) {
     }
 }
 
-std::int32_t ClampedTime(std::int32_t tagMs, std::int32_t offset) {
+void ImportIdTag(Document& document, const std::string& key, std::string_view value) {
+    if (key == "ti") {
+        document.title = value;
+    } else if (key == "ar") {
+        document.artist = value;
+    } else if (key == "al") {
+        document.infoLines.push_back("@Album=" + std::string(value));
+    } else if (key == "by") {
+        document.infoLines.push_back("@TaggingBy=" + std::string(value));
+    } else if (key == "length") {
+        document.infoLines.push_back("@Length=" + std::string(value));
+    }
+}
+
+std::int32_t ClampedTime(std::int32_t tagMs, std::int64_t offset) {
     const std::int64_t ms = std::int64_t{tagMs} + offset;
     return static_cast<std::int32_t>(
         std::clamp<std::int64_t>(ms, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
+// Removes enhanced-LRC word times "<mm:ss.xx>"; other angle brackets stay.
+std::string StripWordTimes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (text[pos] == '<') {
+            const std::size_t close = text.find('>', pos + 1);
+            if (close != std::string_view::npos &&
+                TagTime(text.substr(pos + 1, close - pos - 1)) >= 0) {
+                pos = close + 1;
+                continue;
+            }
+        }
+        // "<" and ">" are never the second byte of a two-byte character.
+        out += text[pos++];
+    }
+    return out;
+}
+
+struct TimedLine {
+    std::int32_t ms;
+    std::string text;
+};
+
 }  // namespace
+
+std::int32_t ParseStandardTimeTag(std::string_view tag) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = tag.find(':', start);
+        fields.push_back(tag.substr(start, colon - start));
+        if (colon == std::string_view::npos) break;
+        start = colon + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3) return -1;
+    std::string_view seconds = fields.back();
+    std::int64_t fraction = 0;
+    if (const std::size_t dot = seconds.find('.'); dot != std::string_view::npos) {
+        const std::string_view digits = seconds.substr(dot + 1);
+        if (!AllDigits(digits) || digits.size() > 3) return -1;
+        fraction = DigitsValue(digits) * (digits.size() == 1 ? 100 : digits.size() == 2 ? 10 : 1);
+        seconds = seconds.substr(0, dot);
+    }
+    std::int64_t ms = 0;
+    for (std::size_t i = 0; i + 1 < fields.size(); ++i) {
+        if (!AllDigits(fields[i])) return -1;
+        ms = ms * 60 + DigitsValue(fields[i]);
+        if (ms < 0 || ms > std::numeric_limits<std::int32_t>::max()) return -1;
+    }
+    if (!AllDigits(seconds)) return -1;
+    const std::int64_t s = DigitsValue(seconds);
+    if (s < 0) return -1;
+    ms = (ms * 60 + s) * 1000 + fraction;
+    if (ms > std::numeric_limits<std::int32_t>::max()) return -1;
+    return static_cast<std::int32_t>(ms);
+}
+
+std::string UnreadableTagsMessage(const LyricsReadReport& report) {
+    return "タイムタグとして読めない行が" + std::to_string(report.unreadableTags) +
+           "行あります(最初は" + std::to_string(report.firstUnreadableLine) + "行目)";
+}
 
 std::size_t TaggedLineClose(std::string_view line) {
     if (!StartsWith(line, "[")) return std::string_view::npos;
@@ -74,46 +217,99 @@ std::string StripBracketedParts(std::string_view rest) {
     return text;
 }
 
-void ReadTaggedLyricsText(Document& document, std::string_view bytes,
-                          const ReaderOptions& options) {
+LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
+                                      const ReaderOptions& options) {
     document.headerLines.clear();
     document.infoLines.clear();
     const std::vector<std::string> lines = CutLines(bytes);
 
-    const std::int32_t offset = FileOffset(lines);
-    std::vector<LyricLine> lyrics;
+    const std::int64_t offset = FileOffsets(lines).total();
+    LyricsReadReport report;
+    std::vector<TimedLine> lyrics;
+    bool severalTimes = false;
     bool head = true;
-    for (const auto& line : lines) {
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        const std::string_view view(line);
         const std::size_t close = TaggedLineClose(line);
         if (close != std::string_view::npos) {
-            const std::string_view view(line);
-            lyrics.push_back(LyricLine{.lyricText = StripBracketedParts(view.substr(close + 1)),
-                                       .timeText = FormatTimeText(ClampedTime(
-                                           ParseTimeTag(view.substr(1, close - 1)), offset))});
+            const std::string_view tag = view.substr(1, close - 1);
+            if (const std::string key = IdTagKey(tag); !key.empty() && TagTime(tag) < 0) {
+                if (options.importInfo)
+                    ImportIdTag(document, key, TrimBlanks(tag.substr(key.size() + 1)));
+                continue;
+            }
             head = false;
+            // The leading run of time tags; the editor's own lines have one.
+            std::vector<std::int32_t> times;
+            std::size_t restStart = close + 1;
+            if (!IsWrittenTimeText(tag)) {
+                for (std::size_t open = 0, end = close; end != std::string_view::npos;) {
+                    const std::int32_t ms = TagTime(view.substr(open + 1, end - open - 1));
+                    if (ms < 0) break;
+                    times.push_back(ms);
+                    restStart = end + 1;
+                    open = restStart;
+                    end = TaggedLineClose(view.substr(open));
+                    if (end != std::string_view::npos) end += open;
+                }
+            }
+            if (times.empty()) {
+                const std::int32_t ms = ParseTimeTag(tag);
+                if (ms < 0 && report.unreadableTags++ == 0)
+                    report.firstUnreadableLine = static_cast<int>(n + 1);
+                lyrics.push_back(
+                    {ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1))});
+            } else {
+                const std::string text =
+                    StripWordTimes(StripBracketedParts(view.substr(restStart)));
+                for (const std::int32_t ms : times)
+                    lyrics.push_back({ClampedTime(ms, offset), text});
+                severalTimes = severalTimes || times.size() > 1;
+            }
         } else if (head) {
             document.headerLines.push_back(line);
         }
         if (options.importInfo) Import(document, line);
     }
-    document.lyrics.assignLines(std::move(lyrics));
+    if (severalTimes) {
+        std::stable_sort(lyrics.begin(), lyrics.end(),
+                         [](const TimedLine& a, const TimedLine& b) { return a.ms < b.ms; });
+    }
+    std::vector<LyricLine> lyricLines;
+    lyricLines.reserve(lyrics.size());
+    for (auto& line : lyrics)
+        lyricLines.push_back(
+            LyricLine{.lyricText = std::move(line.text), .timeText = FormatTimeText(line.ms)});
+    document.lyrics.assignLines(std::move(lyricLines));
 
     if (options.editedBy) document.infoLines.push_back("@EditedBy=" + options.author);
     document.loadedFromFile = true;
+    return report;
 }
 
-bool ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
-                      const ReaderOptions& options) {
-    std::error_code error;
-    const auto bytes = ReadFileBytes(path, error);
-    if (!bytes) {
-        document.headerLines.clear();
-        document.infoLines.clear();
-        document.loadedFromFile = true;
-        return false;
+LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
+                                const ReaderOptions& options, const ReplacementConsent& consent) {
+    const TextRead text = ReadTextInput(path, options.encoding, consent);
+    LyricsFileRead result;
+    switch (text.status) {
+        case TextReadStatus::Read:
+            result.report = ReadTaggedLyricsText(document, text.sjis, options);
+            return result;
+        case TextReadStatus::Declined:
+            result.status = LyricsReadStatus::Declined;
+            return result;
+        case TextReadStatus::Unreadable:
+        case TextReadStatus::Rejected:
+            break;
     }
-    ReadTaggedLyricsText(document, *bytes, options);
-    return true;
+    document.headerLines.clear();
+    document.infoLines.clear();
+    document.loadedFromFile = true;
+    result.status = LyricsReadStatus::Failed;
+    result.message = kLyricsOpenFailedMessage;
+    if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;
+    return result;
 }
 
 }  // namespace obrin

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "document/document.h"
+#include "text/text_encoding.h"
 
 namespace obrin {
 
@@ -15,7 +17,36 @@ struct ReaderOptions {
     // N15: add "@EditedBy=" + author to InfoLines after every read.
     bool editedBy = false;
     std::string author{};  // Shift-JIS
+    // The encoding of a file read by ReadTaggedLyrics; Auto detects it.
+    TextEncoding encoding = TextEncoding::Auto;
 };
+
+// Besides its own form, the reader takes standard LRC:
+// - time tags [mm:ss.xx], [mm:ss.xxx], [mm:ss], [m:ss.xx] and [hh:mm:ss.xx];
+//   a tag that the editor's own rules read (ParseTimeTag) keeps their value,
+//   and a line whose first tag has the editor's written form "mm:ss:cc" reads
+//   exactly as the editor's own lines always have;
+// - several time tags at the head of a line: the line at each time, and the
+//   whole list then in time order;
+// - [offset:ms]: a positive value makes the lyrics appear sooner;
+// - [ti:], [ar:] set the title and artist, [al:], [by:], [length:] become the
+//   information lines "@Album=", "@TaggingBy=", "@Length=" (all only with the
+//   "@" import on); other such tags are left out;
+// - enhanced-LRC word times <mm:ss.xx>, removed from the text.
+
+// The time of a standard LRC tag in milliseconds, or -1.
+[[nodiscard]] std::int32_t ParseStandardTimeTag(std::string_view tag);
+
+// What a read met that the user should hear about.
+struct LyricsReadReport {
+    // Tagged lines whose tag is no time in any form; they stand at 0 plus the
+    // offset, as they always have.
+    int unreadableTags = 0;
+    int firstUnreadableLine = 0;  // counted from 1
+};
+
+// The message for a report with unreadable tags.
+[[nodiscard]] std::string UnreadableTagsMessage(const LyricsReadReport& report);
 
 // A line that begins with "[" and holds a single-byte "]" carries a time tag.
 // Returns the position of that "]", or npos for any other line.
@@ -29,12 +60,32 @@ struct ReaderOptions {
 // by the tagged lines, the untagged lines before the first tag become
 // HeaderLines, "@Offset=" (the last one wins) shifts every time, and the "@"
 // import runs as the options say. Marks the lyrics as read from a file.
-void ReadTaggedLyricsText(Document& document, std::string_view bytes, const ReaderOptions& options);
+// `bytes` are Shift-JIS.
+LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
+                                      const ReaderOptions& options);
 
-// The same for a file. On a file that cannot be read, returns false with
-// HeaderLines and InfoLines emptied, the LyricList as it was, and the lyrics
-// marked as read from a file; the caller shows kLyricsOpenFailedMessage.
-[[nodiscard]] bool ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
-                                    const ReaderOptions& options);
+enum class LyricsReadStatus {
+    Read,
+    // Not read: HeaderLines and InfoLines emptied, the LyricList as it was,
+    // and the lyrics marked as read from a file; show `message`.
+    Failed,
+    // The file held characters without a Shift-JIS form and the consent said
+    // no: the document is unchanged.
+    Declined,
+};
+
+struct LyricsFileRead {
+    LyricsReadStatus status = LyricsReadStatus::Read;
+    // Failed: kLyricsOpenFailedMessage, followed by the cause when there is
+    // more to say than that the file could not be read.
+    std::string message;
+    LyricsReadReport report;
+    explicit operator bool() const { return status == LyricsReadStatus::Read; }
+};
+
+// The same for a file, decoded in options.encoding as every text input is.
+[[nodiscard]] LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
+                                              const ReaderOptions& options,
+                                              const ReplacementConsent& consent);
 
 }  // namespace obrin

@@ -1,7 +1,6 @@
 // Runs the built obrin-cli and compares its bytes, messages and exit codes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>

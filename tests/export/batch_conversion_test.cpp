@@ -92,7 +92,8 @@ class BatchConversionTest : public testing::Test {
     RecordingDialogs dialogs_;
     RecordingBatchView view_;
     BatchConversion::LyricsReader reader_ = [this](const std::filesystem::path& file) {
-        const bool read = ReadTaggedLyrics(document_, file, {});
+        const bool read = static_cast<bool>(
+            ReadTaggedLyrics(document_, file, {}, [](const std::vector<char32_t>&) { return false; }));
         if (!read) dialogs_.showError("unreadable");
         return read;
     };

@@ -580,7 +580,7 @@ void MainWindowTest::listColumnWidthsSurviveARestart() {
     {
         Fixture f;
         f.show();
-        f.window.action("T6")->trigger();  // no exit question
+        f.window.action(command::kConfirmExit)->trigger();  // no exit question
         list(f)->setColumnWidth(0, 321);
         list(f)->setColumnWidth(1, 97);
         QVERIFY(f.window.close());

@@ -37,7 +37,7 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 
 class NoClipboard final : public Clipboard {
   public:
-    std::optional<std::string> sjisText() override { return std::nullopt; }
+    std::optional<std::string> utf8Text() override { return std::nullopt; }
 };
 
 }  // namespace

@@ -209,7 +209,7 @@ void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
 // The clipboard holding the demo song's plain lyrics, as a user copies them.
 class DemoClipboard final : public Clipboard {
   public:
-    std::optional<std::string> sjisText() override { return ReadFile(kDemoLyrics); }
+    std::optional<std::string> utf8Text() override { return SjisToUtf8(ReadFile(kDemoLyrics)); }
 };
 
 // The whole road, wired as the program wires it: open the demo song through

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
 
 namespace obrin::test {
@@ -11,7 +12,9 @@ namespace obrin::test {
 class ScriptedClipboard final : public Clipboard {
   public:
     std::optional<std::string> text = std::string();
-    std::optional<std::string> sjisText() override { return text; }
+    std::optional<std::string> utf8Text() override {
+        return text ? std::optional(SjisToUtf8(*text)) : std::nullopt;
+    }
 };
 
 }  // namespace obrin::test

@@ -16,11 +16,11 @@ namespace {
 
 using test::TempFolder;
 
+using test::Sj;
+using test::SjLines;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing::IsEmpty;
-using test::Sj;
-using test::SjLines;
 
 struct TagCase {
     const char* tag;
@@ -92,6 +92,7 @@ TEST_P(ReadTaggedLyricsTest, Reads) {
 const ReaderOptions kImport{};
 const ReaderOptions kNoImport{.importInfo = false};
 const ReaderOptions kEditedBy{.editedBy = true, .author = "ed"};
+const ReplacementConsent kDecline = [](const std::vector<char32_t>&) { return false; };
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ReadTaggedLyricsTest,
@@ -144,10 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                              {},
                              "old title",
                              "old artist"},
-                    ReadCase{"DecimalPointTagIsZero",
+                    ReadCase{"DecimalPointTagIsStandardLrc",
                              "[00:12.34]text",
                              kImport,
-                             {"00:00:00|text"},
+                             {"00:12:34|text"},
                              {},
                              {},
                              "old title",
@@ -282,12 +283,13 @@ TEST(ReadTaggedLyrics, MissingFileKeepsLinesAndReportsFailure) {
     document.lyrics.assign({"kept"});
     document.headerLines = {"h"};
     document.infoLines = {"i"};
-    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path() / "missing.txt", kEditedBy));
+    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path() / "missing.txt", kEditedBy, kDecline));
     EXPECT_THAT(document.headerLines, IsEmpty());
     EXPECT_THAT(document.infoLines, IsEmpty());
     ASSERT_EQ(document.lyrics.count(), 1);
     EXPECT_TRUE(document.loadedFromFile);
-    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path(), kImport)) << "a folder is no file";
+    EXPECT_FALSE(ReadTaggedLyrics(document, folder.path(), kImport, kDecline))
+        << "a folder is no file";
 }
 
 TEST(ReadTaggedLyrics, TenMegabyteLine) {
@@ -295,7 +297,7 @@ TEST(ReadTaggedLyrics, TenMegabyteLine) {
     const std::string text(10 * 1024 * 1024, '\x82');  // lead bytes without end: still no hang
     folder.write("big.txt", "[00:01:00]" + text + "\r\n[" + text);
     Document document;
-    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "big.txt", kImport));
+    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "big.txt", kImport, kDecline));
     ASSERT_EQ(document.lyrics.count(), 1);
     EXPECT_EQ(document.lyrics.line(0).lyricText.size(), text.size());
     ASSERT_EQ(document.headerLines.size(), 0U);
@@ -309,7 +311,7 @@ TEST(ReadTaggedLyrics, RoundTripKeepsTheBytesOfEveryLine) {
     TempFolder folder;
     folder.write("in.txt", file);
     Document document;
-    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "in.txt", kNoImport));
+    ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "in.txt", kNoImport, kDecline));
     ASSERT_FALSE(WriteTextFile(folder.path() / "out.txt",
                                BuildCompletedText(document, {.songInfo = SongInfoMode::None})));
     EXPECT_EQ(folder.read("out.txt"), file);

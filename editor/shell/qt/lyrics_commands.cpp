@@ -19,6 +19,8 @@
 #include "text/clipboard_paste.h"
 #include "text/qt/paste_window.h"
 #include "text/qt/sjis_qt.h"
+#include "text/tagged_lyrics_reader.h"
+#include "text/text_input.h"
 #include "text/text_messages.h"
 
 namespace obrin {
@@ -211,13 +213,18 @@ bool LyricsCommands::readLyricsFile(const std::string& path) {
     Document& document = editor_.document();
     const std::string title = document.title;
     const std::string artist = document.artist;
-    const bool read = ReadTaggedLyrics(document, path, ReaderOptionsFrom(editor_.settings()));
+    const LyricsFileRead read =
+        ReadTaggedLyrics(document, path, ReaderOptionsFrom(editor_.settings()),
+                         AskBeforeReplacing(editor_.dialogs()));
+    if (read.status == LyricsReadStatus::Declined) return false;
     // The read sets the fields only through its import and never clears them.
     if (document.title != title) window_.titleField()->setText(FromSjis(document.title));
     if (document.artist != artist) window_.artistField()->setText(FromSjis(document.artist));
     showInfoLines();
-    if (!read) editor_.dialogs().showError(kLyricsOpenFailedMessage);
-    return read;
+    if (!read) editor_.dialogs().showError(read.message);
+    if (read.report.unreadableTags > 0)
+        editor_.dialogs().showInformation(UnreadableTagsMessage(read.report));
+    return static_cast<bool>(read);
 }
 
 void LyricsCommands::openLyricsFile() {

@@ -11,6 +11,7 @@
 #include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/sjis_qt.h"
+#include "text/text_input.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
 
@@ -28,7 +29,7 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
 }  // namespace
 
 PasteWindow::PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dialogs,
-                     std::function<ExpansionOptions()> options, QWidget* parent)
+                         std::function<ExpansionOptions()> options, QWidget* parent)
     : QDialog(parent),
       document_(document),
       clipboard_(clipboard),
@@ -132,18 +133,16 @@ void PasteWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void PasteWindow::showPanes(const std::vector<std::string>& source,
-                          const std::vector<std::string>& edit) {
+                            const std::vector<std::string>& edit) {
     memo_->setPlainText(LinesToText(source));
     richEdit_->setPlainText(LinesToText(edit));
 }
 
 void PasteWindow::pasteClipboard(bool expand) {
-    const auto text = clipboard_.sjisText();
-    if (!text) {
-        dialogs_.showInformation(kClipboardInvalidMessage);
-        return;
-    }
-    const std::vector<std::string> lines = CutLines(*text);
+    const ClipboardText text = TakeClipboardText(clipboard_, dialogs_);
+    if (text.status == ClipboardTake::Invalid) dialogs_.showInformation(kClipboardInvalidMessage);
+    if (text.status != ClipboardTake::Taken) return;
+    const std::vector<std::string> lines = CutLines(text.sjis);
     showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
 }
 
@@ -152,14 +151,14 @@ void PasteWindow::pasteFile(bool expand) {
     request.filter = kTextFileFilter;
     const auto path = dialogs_.openFile(request);
     if (!path) return;
-    std::error_code error;
-    const auto bytes = ReadFileBytes(*path, error);
-    if (!bytes) {
-        // Only the plain paste reports an unreadable file.
-        if (!expand) dialogs_.showError(FileReadErrorMessage(*path, error));
-        return;
-    }
-    const std::vector<std::string> lines = CutLines(*bytes);
+    const TextRead text = ReadTextInput(*path, TextEncoding::Auto, AskBeforeReplacing(dialogs_));
+    // Only the plain paste reports a file that cannot be opened; text that
+    // cannot be decoded is reported by both.
+    if (text.status == TextReadStatus::Rejected ||
+        (text.status == TextReadStatus::Unreadable && !expand))
+        dialogs_.showError(text.message);
+    if (text.status != TextReadStatus::Read) return;
+    const std::vector<std::string> lines = CutLines(text.sjis);
     showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
 }
 

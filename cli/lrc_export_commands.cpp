@@ -1,0 +1,108 @@
+// std-lrc and tag: the lyrics as today's players read them, in a standard LRC
+// file or in the song's own tags.
+#include <optional>
+#include <string>
+
+#include "base/atomic_file.h"
+#include "cli_args.h"
+#include "cli_command.h"
+#include "shell/app_settings.h"
+#include "text/song_lyrics_tags.h"
+#include "text/standard_lrc.h"
+#include "text/text_messages.h"
+#include "text_input_support.h"
+
+namespace obrin::cli {
+
+const std::string_view kStdLrcUsage =
+    "usage: obrin-cli std-lrc [-o OUT] [--milliseconds] [--sjis] [--crlf] [--keep-untimed]\n"
+    "                         [--encoding E] [--replace] [--settings] IN\n"
+    "Reads the lyrics file IN as lrc does (standard LRC accepted) and writes standard\n"
+    "LRC: [ti:], [ar:], [by:] where set, then one [mm:ss.xx] line per timed line with\n"
+    "the file's offset applied, UTF-8 without BOM, LF line ends.\n"
+    "  -o OUT          write to OUT instead of standard output\n"
+    "  --milliseconds  [mm:ss.xxx] times\n"
+    "  --sjis          Shift-JIS instead of UTF-8\n"
+    "  --crlf          CR LF line ends\n"
+    "  --keep-untimed  keep untimed lines, as lines without a time\n"
+    "  --encoding E    the encoding of IN: auto (default), shift-jis, utf-8, utf-16, euc-jp\n"
+    "  --replace       write \"・\" for characters Shift-JIS cannot hold\n";
+
+const std::string_view kTagUsage =
+    "usage: obrin-cli tag [--no-sylt] [--encoding E] [--replace] [--settings] SONG LYRICS\n"
+    "       obrin-cli tag --read SONG\n"
+    "Writes the lyrics of LYRICS (read as std-lrc reads it) into SONG's own tags:\n"
+    "MP3 USLT and SYLT, FLAC/Ogg/Opus LYRICS, M4A ©lyr. SONG changes only if the\n"
+    "whole write succeeds. --read prints the lyrics found in SONG's tags (UTF-8).\n"
+    "  --no-sylt  MP3: no SYLT frame with the times\n";
+
+namespace {
+
+std::string Author(const Document& document, const AppSettings& settings) {
+    return LrcAuthor(document, settings.addTaggingBy, settings.author);
+}
+
+int ReadTags(const std::string& song) {
+    const SongLyricsRead read = ReadSongLyrics(song);
+    if (read.status == SongLyricsStatus::Failed) throw CommandError{read.message};
+    if (read.status == SongLyricsStatus::None)
+        throw CommandError{std::string(kNoLyricsTagMessage) + ": " + song};
+    std::string text = read.text;
+    if (!text.ends_with('\n')) text += '\n';
+    if (!WriteStdout(text)) throw CommandError{"標準出力に書けません"};
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunStdLrc(const std::vector<std::string>& args) {
+    return Guarded(kStdLrcUsage, [&] {
+        std::optional<std::string> out;
+        StandardLrcOptions options;
+        bool useSettings = false;
+        InputFlags input;
+        ArgParser parser;
+        input.addTo(parser);
+        parser.option("-o", out)
+            .flag("--milliseconds", options.milliseconds)
+            .flag("--sjis", options.shiftJis)
+            .flag("--crlf", options.crlf)
+            .flag("--keep-untimed", options.keepUntimed)
+            .flag("--settings", useSettings);
+        const auto positional = parser.parse(args, 1, 1);
+        const AppSettings settings = StartingSettings(useSettings);
+        Document document;
+        ReadLyricsFile(document, positional[0], settings, input);
+        const std::string bytes = FormatStandardLrc(document, options, Author(document, settings));
+        if (!out) {
+            if (!WriteStdout(bytes)) throw CommandError{"標準出力に書けません"};
+        } else if (const std::error_code error = WriteFileAtomically(*out, bytes)) {
+            throw CommandError{FileWriteErrorMessage(*out, error)};
+        }
+    });
+}
+
+int RunTag(const std::vector<std::string>& args) {
+    return Guarded(kTagUsage, [&] {
+        bool read = false, noSylt = false, useSettings = false;
+        InputFlags input;
+        ArgParser parser;
+        input.addTo(parser);
+        parser.flag("--read", read).flag("--no-sylt", noSylt).flag("--settings", useSettings);
+        const auto positional = parser.parse(args, 1, 2);
+        if (read) {
+            if (positional.size() != 1) throw UsageError("--read takes SONG alone");
+            ReadTags(positional[0]);
+            return;
+        }
+        if (positional.size() != 2) throw UsageError("missing argument");
+        const AppSettings settings = StartingSettings(useSettings);
+        Document document;
+        ReadLyricsFile(document, positional[1], settings, input);
+        const SongTagResult result = WriteSongLyrics(
+            positional[0], SongLyricsFrom(document, Author(document, settings)), !noSylt);
+        if (!result) throw CommandError{result.message};
+    });
+}
+
+}  // namespace obrin::cli

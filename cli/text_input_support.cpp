@@ -1,0 +1,63 @@
+#include "text_input_support.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "shell/app_paths.h"
+#include "shell/text_options.h"
+#include "text/tagged_lyrics_reader.h"
+#include "text/text_input.h"
+
+namespace obrin::cli {
+
+AppSettings StartingSettings(bool fromFile) {
+    const std::filesystem::path folder = ProgramFolder();
+    if (!fromFile) return DefaultAppSettings(folder);
+    return LoadAppSettings(folder / "obrin.ini", LoginName(), folder);
+}
+
+void InputFlags::addTo(ArgParser& parser) {
+    parser.option("--encoding", encodingName).flag("--replace", replace);
+}
+
+TextEncoding InputFlags::encoding() const {
+    if (!encodingName) return TextEncoding::Auto;
+    if (const auto encoding = EncodingFromName(*encodingName)) return *encoding;
+    throw UsageError("--encoding takes auto, shift-jis, utf-8, utf-16 or euc-jp");
+}
+
+ReplacementConsent InputFlags::consent() const {
+    return [replace = replace](const std::vector<char32_t>& unmappable) {
+        if (!replace)
+            throw CommandError{UnmappableMessage(unmappable) +
+                               " (--replace で「・」に置き換えます)"};
+        return true;
+    };
+}
+
+std::string ReadInput(const std::vector<std::string>& positional, const InputFlags& input) {
+    const TextEncoding encoding = input.encoding();
+    TextRead read;
+    if (positional.empty() || positional[0] == "-") {
+        std::string bytes((std::istreambuf_iterator<char>(std::cin)),
+                          std::istreambuf_iterator<char>());
+        if (std::cin.bad()) throw CommandError{"標準入力を読めません"};
+        read = DecodeTextInput(bytes, encoding, input.consent());
+    } else {
+        read = ReadTextInput(positional[0], encoding, input.consent());
+    }
+    if (read.status != TextReadStatus::Read) throw CommandError{read.message};
+    return read.sjis;
+}
+
+void ReadLyricsFile(Document& document, const std::string& path, const AppSettings& settings,
+                    const InputFlags& input) {
+    ReaderOptions options = ReaderOptionsFrom(settings);
+    options.encoding = input.encoding();
+    const LyricsFileRead read = ReadTaggedLyrics(document, path, options, input.consent());
+    if (!read) throw CommandError{read.message + ": " + path};
+    if (read.report.unreadableTags > 0)
+        PrintMessage(UnreadableTagsMessage(read.report) + ": " + path);
+}
+
+}  // namespace obrin::cli

@@ -1,0 +1,334 @@
+#include "text/song_lyrics_tags.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+// TagLib's headers are not -Wextra clean; they are a boundary, not our code.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacproperties.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/synchronizedlyricsframe.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
+#pragma GCC diagnostic pop
+
+#include "base/sjis_codec.h"
+#include "text/standard_lrc.h"
+
+namespace obrin {
+namespace {
+
+using TagLib::ID3v2::SynchronizedLyricsFrame;
+using TagLib::ID3v2::UnsynchronizedLyricsFrame;
+
+constexpr const char* kLyricsField = "LYRICS";
+constexpr const char* kMp4LyricsItem = "\251lyr";  // ©lyr, a Latin-1 key
+constexpr const char* kLyricsLanguage = "jpn";
+
+TagLib::String FromUtf8(const std::string& text) {
+    return TagLib::String(text, TagLib::String::UTF8);
+}
+
+std::string ToUtf8(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
+
+enum class SongKind { Mp3, Flac, OggVorbis, Opus, Mp4, Other };
+
+SongKind KindOf(TagLib::File* file) {
+    if (dynamic_cast<TagLib::MPEG::File*>(file)) return SongKind::Mp3;
+    if (dynamic_cast<TagLib::FLAC::File*>(file)) return SongKind::Flac;
+    if (dynamic_cast<TagLib::Ogg::Vorbis::File*>(file)) return SongKind::OggVorbis;
+    if (dynamic_cast<TagLib::Ogg::Opus::File*>(file)) return SongKind::Opus;
+    if (dynamic_cast<TagLib::MP4::File*>(file)) return SongKind::Mp4;
+    return SongKind::Other;
+}
+
+TagLib::Ogg::XiphComment* XiphOf(TagLib::File* file, bool create) {
+    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file)) return flac->xiphComment(create);
+    if (auto* vorbis = dynamic_cast<TagLib::Ogg::Vorbis::File*>(file)) return vorbis->tag();
+    if (auto* opus = dynamic_cast<TagLib::Ogg::Opus::File*>(file)) return opus->tag();
+    return nullptr;
+}
+
+// What must not change when only tags change.
+struct AudioShape {
+    int lengthMs = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    long long streamSize = -1;  // MP3: bytes of frames; FLAC: sample frames
+
+    bool operator==(const AudioShape&) const = default;
+};
+
+std::optional<AudioShape> ShapeOf(TagLib::FileRef& ref) {
+    const TagLib::AudioProperties* properties = ref.audioProperties();
+    if (!properties) return std::nullopt;
+    AudioShape shape{.lengthMs = properties->lengthInMilliseconds(),
+                     .sampleRate = properties->sampleRate(),
+                     .channels = properties->channels()};
+    if (auto* mp3 = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
+        shape.streamSize = mp3->lastFrameOffset() - mp3->firstFrameOffset();
+    } else if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(ref.file())) {
+        shape.streamSize = static_cast<long long>(flac->audioProperties()->sampleFrames());
+    }
+    return shape;
+}
+
+std::string Mp3Lyrics(TagLib::MPEG::File& mp3) {
+    TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag();
+    if (!tag) return {};
+    for (auto* frame : tag->frameList("USLT")) {
+        if (auto* uslt = dynamic_cast<UnsynchronizedLyricsFrame*>(frame))
+            if (!uslt->text().isEmpty()) return ToUtf8(uslt->text());
+    }
+    // Only synchronised lyrics: their lines as standard LRC.
+    for (auto* frame : tag->frameList("SYLT")) {
+        auto* sylt = dynamic_cast<SynchronizedLyricsFrame*>(frame);
+        if (!sylt || sylt->timestampFormat() != SynchronizedLyricsFrame::AbsoluteMilliseconds)
+            continue;
+        std::string text;
+        for (const auto& entry : sylt->synchedText())
+            text += StandardTimeTag(static_cast<std::int32_t>(entry.time), false) +
+                    ToUtf8(entry.text) + "\n";
+        if (!text.empty()) return text;
+    }
+    return {};
+}
+
+std::string LyricsIn(TagLib::File* file) {
+    switch (KindOf(file)) {
+        case SongKind::Mp3:
+            return Mp3Lyrics(*dynamic_cast<TagLib::MPEG::File*>(file));
+        case SongKind::Flac:
+        case SongKind::OggVorbis:
+        case SongKind::Opus: {
+            TagLib::Ogg::XiphComment* xiph = XiphOf(file, false);
+            if (!xiph) return {};
+            const auto fields = xiph->fieldListMap();
+            const auto it = fields.find(kLyricsField);
+            return it == fields.end() || it->second.isEmpty() ? std::string()
+                                                              : ToUtf8(it->second.front());
+        }
+        case SongKind::Mp4: {
+            TagLib::MP4::Tag* tag = dynamic_cast<TagLib::MP4::File*>(file)->tag();
+            if (!tag || !tag->contains(kMp4LyricsItem)) return {};
+            const TagLib::StringList list = tag->item(kMp4LyricsItem).toStringList();
+            return list.isEmpty() ? std::string() : ToUtf8(list.front());
+        }
+        case SongKind::Other:
+            break;
+    }
+    const TagLib::StringList list = file->properties()[kLyricsField];
+    return list.isEmpty() ? std::string() : ToUtf8(list.front());
+}
+
+bool SetMp3Lyrics(TagLib::MPEG::File& mp3, const SongLyrics& lyrics, bool withSylt) {
+    // Keep the version of a tag already there; new tags are ID3v2.4. UTF-16
+    // text frames are valid in both versions.
+    const bool hadTag = mp3.hasID3v2Tag();
+    TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag(true);
+    const auto version =
+        hadTag && tag->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+    tag->removeFrames("USLT");
+    tag->removeFrames("SYLT");
+    auto uslt = std::make_unique<UnsynchronizedLyricsFrame>(TagLib::String::UTF16);
+    uslt->setLanguage(kLyricsLanguage);
+    uslt->setText(FromUtf8(lyrics.text));
+    tag->addFrame(uslt.release());
+    if (withSylt) {
+        auto sylt = std::make_unique<SynchronizedLyricsFrame>(TagLib::String::UTF16);
+        sylt->setLanguage(kLyricsLanguage);
+        sylt->setTimestampFormat(SynchronizedLyricsFrame::AbsoluteMilliseconds);
+        sylt->setType(SynchronizedLyricsFrame::Lyrics);
+        SynchronizedLyricsFrame::SynchedTextList entries;
+        for (const auto& line : lyrics.synced)
+            entries.append(SynchronizedLyricsFrame::SynchedText(static_cast<unsigned>(line.ms),
+                                                                FromUtf8(line.text)));
+        sylt->setSynchedText(entries);
+        tag->addFrame(sylt.release());
+    }
+    return mp3.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
+                    TagLib::File::DoNotDuplicate);
+}
+
+bool SetLyrics(TagLib::File* file, const SongLyrics& lyrics, bool withSylt) {
+    switch (KindOf(file)) {
+        case SongKind::Mp3:
+            return SetMp3Lyrics(*dynamic_cast<TagLib::MPEG::File*>(file), lyrics, withSylt);
+        case SongKind::Flac:
+        case SongKind::OggVorbis:
+        case SongKind::Opus: {
+            TagLib::Ogg::XiphComment* xiph = XiphOf(file, true);
+            if (!xiph) return false;
+            xiph->addField(kLyricsField, FromUtf8(lyrics.text), true);
+            return file->save();
+        }
+        case SongKind::Mp4: {
+            TagLib::MP4::Tag* tag = dynamic_cast<TagLib::MP4::File*>(file)->tag();
+            if (!tag) return false;
+            tag->setItem(kMp4LyricsItem, TagLib::StringList(FromUtf8(lyrics.text)));
+            return file->save();
+        }
+        case SongKind::Other:
+            break;
+    }
+    return false;
+}
+
+constexpr const char* kNotASongMessage =
+    "曲として開けません(対応していない形式か、ファイルが壊れています)";
+
+// TagLib takes any file with a known extension; a song has audio in it.
+bool IsSong(TagLib::FileRef& ref) {
+    if (ref.isNull() || !ref.file()->isValid()) return false;
+    const TagLib::AudioProperties* properties = ref.audioProperties();
+    return properties && properties->sampleRate() > 0 && properties->channels() > 0;
+}
+
+std::string Named(const std::string& message, const std::filesystem::path& path) {
+    return message + ": " + path.string();
+}
+
+SongTagResult Failure(const std::string& message, const std::filesystem::path& path) {
+    return {false, Named(message, path)};
+}
+
+// The copy TagLib works on: beside the song, named with the song's extension
+// (TagLib picks the format by it), created exclusively, removed unless it
+// has been renamed over the song.
+class SongCopy {
+  public:
+    explicit SongCopy(const std::filesystem::path& song) {
+        const std::string ext = song.extension().string();
+        std::string name =
+            (song.parent_path() / ("." + song.stem().string() + ".obrin-XXXXXX")).string() + ext;
+        const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
+        if (fd < 0) return;
+        path_ = name;
+        struct stat status {};
+        if (::stat(song.c_str(), &status) == 0) fchmod(fd, status.st_mode & 07777);
+        ::close(fd);
+    }
+    ~SongCopy() {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(path_, ignored);
+        }
+    }
+    SongCopy(const SongCopy&) = delete;
+    SongCopy& operator=(const SongCopy&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] bool created() const { return !path_.empty(); }
+    // After a successful rename there is no copy left to remove.
+    void renamed() { path_.clear(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+bool CopyBytes(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!in || !out) return false;
+    out << in.rdbuf();
+    out.flush();
+    return !in.bad() && out.good();
+}
+
+bool SyncToDisk(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+bool IsReadOnly(const std::filesystem::path& song) {
+    struct stat status {};
+    if (::stat(song.c_str(), &status) != 0) return true;
+    // The mode bits count even for a user whom the system would let write.
+    return (status.st_mode & 0222) == 0 || ::access(song.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+SongLyrics SongLyricsFrom(const Document& document, const std::string& by) {
+    SongLyrics lyrics{.text = FormatStandardLrc(document, StandardLrcOptions{}, by)};
+    for (const auto& line : SyncedLines(document))
+        lyrics.synced.push_back({line.ms, SjisToUtf8(line.text)});
+    return lyrics;
+}
+
+SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyrics& lyrics,
+                              bool withSylt) {
+    if (lyrics.text.empty()) return Failure("書き込む歌詞(時刻の付いた行)がありません", song);
+    std::error_code error;
+    if (!std::filesystem::exists(song, error)) return Failure("曲のファイルがありません", song);
+    if (!std::filesystem::is_regular_file(song, error))
+        return Failure("曲のファイルではありません", song);
+    if (IsReadOnly(song)) return Failure("曲のファイルが読み取り専用のため書き込めません", song);
+    const std::filesystem::path folder = song.has_parent_path() ? song.parent_path() : ".";
+    if (::access(folder.c_str(), W_OK) != 0) return Failure("曲のフォルダに書き込めません", folder);
+
+    std::optional<AudioShape> before;
+    {
+        TagLib::FileRef original(song.c_str(), true, TagLib::AudioProperties::Accurate);
+        if (!IsSong(original)) return Failure(kNotASongMessage, song);
+        if (KindOf(original.file()) == SongKind::Other)
+            return Failure(
+                "この形式の曲には歌詞タグを書き込めません(MP3, FLAC, Ogg, Opus, "
+                "M4Aのみ)",
+                song);
+        before = ShapeOf(original);
+        if (!before) return Failure("曲の音声を読めません", song);
+    }
+
+    SongCopy copy(song);
+    if (!copy.created() || !CopyBytes(song, copy.path()))
+        return Failure("曲の一時コピーを作れません", folder);
+    {
+        TagLib::FileRef target(copy.path().c_str(), true, TagLib::AudioProperties::Accurate);
+        if (target.isNull() || !SetLyrics(target.file(), lyrics, withSylt))
+            return Failure("曲のタグを書き込めませんでした。曲はそのままです", song);
+    }
+    {
+        TagLib::FileRef written(copy.path().c_str(), true, TagLib::AudioProperties::Accurate);
+        if (!IsSong(written) || ShapeOf(written) != before ||
+            LyricsIn(written.file()) != lyrics.text)
+            return Failure("書き込んだ曲を確かめられませんでした。曲はそのままです", song);
+    }
+    if (!SyncToDisk(copy.path())) return Failure("曲の一時コピーを保存できません", folder);
+    std::filesystem::rename(copy.path(), song, error);
+    if (error) return Failure("曲を置き換えられません(" + error.message() + ")", song);
+    copy.renamed();
+    return {true, {}};
+}
+
+SongLyricsRead ReadSongLyrics(const std::filesystem::path& song) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(song, error))
+        return {SongLyricsStatus::Failed, {}, Named("曲のファイルがありません", song)};
+    TagLib::FileRef ref(song.c_str(), true);
+    if (!IsSong(ref)) return {SongLyricsStatus::Failed, {}, Named(kNotASongMessage, song)};
+    std::string text = LyricsIn(ref.file());
+    if (text.empty()) return {SongLyricsStatus::None, {}, {}};
+    return {SongLyricsStatus::Found, std::move(text), {}};
+}
+
+}  // namespace obrin

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+
+namespace obrin {
+
+// Lyrics kept in a music file's own tags, written and read through TagLib:
+//   MP3        ID3v2 USLT (the text) and SYLT (times in milliseconds)
+//   FLAC, Ogg  Vorbis comment LYRICS (Vorbis and Opus)
+//   M4A        the item ©lyr
+// Text here is UTF-8.
+
+struct SongLyrics {
+    std::string text;  // the standard LRC text
+    struct Timed {
+        std::int32_t ms;
+        std::string text;
+    };
+    std::vector<Timed> synced{};  // one entry per timed line, for SYLT
+};
+
+// The document's lyrics as a song's tags hold them: standard LRC with its
+// default options ([mm:ss.xx], LF, untimed lines left out) and the timed lines.
+// `by` (Shift-JIS) is the [by:] header, empty for none.
+[[nodiscard]] SongLyrics SongLyricsFrom(const Document& document, const std::string& by);
+
+struct SongTagResult {
+    bool ok = false;
+    std::string message;  // when not ok: the cause, for the user (UTF-8)
+    explicit operator bool() const { return ok; }
+};
+
+// Writes the lyrics into the song's tags (MP3: SYLT too when `withSylt`),
+// replacing lyrics already there. The song itself is never at risk: TagLib
+// works on a copy in the same folder, which is renamed over the song only
+// after TagLib reports success and the copy reads back with the same audio
+// (length, rate, channels and, where TagLib tells it, the size of the audio
+// stream) and the new lyrics. A missing, read-only or unsupported song is
+// refused before anything is written. On failure the song is byte for byte
+// as it was and no copy is left behind.
+[[nodiscard]] SongTagResult WriteSongLyrics(const std::filesystem::path& song,
+                                            const SongLyrics& lyrics, bool withSylt);
+
+enum class SongLyricsStatus {
+    Found,   // `text` holds them
+    None,    // the song has no lyrics in its tags
+    Failed,  // TagLib cannot open the song; `message` says so
+};
+
+struct SongLyricsRead {
+    SongLyricsStatus status = SongLyricsStatus::None;
+    std::string text;     // Found: the lyrics text; from SYLT alone, as standard LRC
+    std::string message;  // Failed
+};
+
+[[nodiscard]] SongLyricsRead ReadSongLyrics(const std::filesystem::path& song);
+
+inline constexpr const char* kNoLyricsTagMessage = "歌詞タグがありません";
+
+}  // namespace obrin

@@ -1,0 +1,102 @@
+#include "text/standard_lrc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "base/sjis_codec.h"
+#include "text/sjis_text.h"
+#include "text/time_tag.h"
+
+namespace obrin {
+namespace {
+
+constexpr std::string_view kOffset = "@Offset=";
+constexpr std::string_view kTaggingBy = "@TaggingBy=";
+
+std::int32_t DocumentOffset(const Document& document) {
+    std::int32_t offset = 0;
+    for (const auto* lines : {&document.headerLines, &document.infoLines}) {
+        for (const auto& line : *lines) {
+            if (StartsWith(line, kOffset))
+                offset =
+                    ParseDecimalInteger(std::string_view(line).substr(kOffset.size())).value_or(0);
+        }
+    }
+    return offset;
+}
+
+}  // namespace
+
+std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document) {
+    const std::int64_t offset = DocumentOffset(document);
+    std::vector<std::optional<std::int32_t>> times;
+    times.reserve(static_cast<std::size_t>(document.lyrics.count()));
+    for (int i = 0; i < document.lyrics.count(); ++i) {
+        // ParseTimeTag reads TimeTexts of any number of minute digits.
+        const std::int32_t ms = ParseTimeTag(document.lyrics.line(i).timeText);
+        if (ms <= 0) {
+            times.emplace_back();
+            continue;
+        }
+        times.emplace_back(static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(ms + offset, 0, std::numeric_limits<std::int32_t>::max())));
+    }
+    return times;
+}
+
+std::vector<SyncedLine> SyncedLines(const Document& document) {
+    const auto times = PlayerTimes(document);
+    std::vector<SyncedLine> lines;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (times[i])
+            lines.push_back({*times[i], document.lyrics.line(static_cast<int>(i)).lyricText});
+    }
+    return lines;
+}
+
+std::string StandardTimeTag(std::int32_t ms, bool milliseconds) {
+    ms = std::max(ms, 0);
+    char buffer[32];
+    if (milliseconds) {
+        std::snprintf(buffer, sizeof buffer, "[%02d:%02d.%03d]", ms / 60000, ms / 1000 % 60,
+                      ms % 1000);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60,
+                      ms % 1000 / 10);
+    }
+    return buffer;
+}
+
+std::string LrcAuthor(const Document& document, bool taggingBy, const std::string& author) {
+    for (const auto& line : document.infoLines) {
+        if (StartsWith(line, kTaggingBy) && line.size() > kTaggingBy.size())
+            return line.substr(kTaggingBy.size());
+    }
+    return taggingBy && !document.loadedFromFile ? author : std::string();
+}
+
+std::string FormatStandardLrc(const Document& document, const StandardLrcOptions& options,
+                              const std::string& by) {
+    const std::string_view end = options.crlf ? "\r\n" : "\n";
+    std::string sjis;
+    const auto addLine = [&](std::string_view line) {
+        sjis += line;
+        sjis += end;
+    };
+    if (!document.title.empty()) addLine("[ti:" + document.title + "]");
+    if (!document.artist.empty()) addLine("[ar:" + document.artist + "]");
+    if (!by.empty()) addLine("[by:" + by + "]");
+    const auto times = PlayerTimes(document);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const std::string& text = document.lyrics.line(static_cast<int>(i)).lyricText;
+        if (times[i]) {
+            addLine(StandardTimeTag(*times[i], options.milliseconds) + text);
+        } else if (options.keepUntimed) {
+            addLine(text);
+        }
+    }
+    return options.shiftJis ? sjis : SjisToUtf8(sjis);
+}
+
+}  // namespace obrin

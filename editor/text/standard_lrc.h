@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+
+namespace obrin {
+
+// Standard LRC as today's players and lyric tools read it.
+struct StandardLrcOptions {
+    bool milliseconds = false;  // [mm:ss.xxx] instead of [mm:ss.xx]
+    bool shiftJis = false;      // Shift-JIS instead of UTF-8 (never a byte order mark)
+    bool crlf = false;          // CR LF instead of LF after every line
+    bool keepUntimed = false;   // untimed lines as plain text lines instead of left out
+};
+
+// One timed lyric line with its time as a player shows it.
+struct SyncedLine {
+    std::int32_t ms;
+    std::string text;  // Shift-JIS
+};
+
+// The times the document's lines stand for: the TimeText (which already holds
+// the mark offset of its Mark) plus an "@Offset=" among the HeaderLines or
+// InfoLines, which would shift them when the editor's own file is read again
+// (the last such line counts, as in the reader). A line at 0 is untimed and
+// gives std::nullopt.
+[[nodiscard]] std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document);
+
+// The timed lines, in list order.
+[[nodiscard]] std::vector<SyncedLine> SyncedLines(const Document& document);
+
+// "[mm:ss.xx]" or "[mm:ss.xxx]"; minutes grow past 99 as needed.
+[[nodiscard]] std::string StandardTimeTag(std::int32_t ms, bool milliseconds);
+
+// The [by:] header of a document: its "@TaggingBy=" information line, or the
+// author name when the completed text would add one. Shift-JIS; empty for none.
+[[nodiscard]] std::string LrcAuthor(const Document& document, bool taggingBy,
+                                    const std::string& author);
+
+// The whole file: [ti:], [ar:], [by:] where set, then one line per timed lyric
+// line in list order (untimed ones as plain lines with keepUntimed), each line
+// ended as the options say, in the chosen encoding.
+[[nodiscard]] std::string FormatStandardLrc(const Document& document,
+                                            const StandardLrcOptions& options,
+                                            const std::string& by);
+
+}  // namespace obrin

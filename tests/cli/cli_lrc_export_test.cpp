@@ -1,0 +1,228 @@
+// std-lrc, tag and --encoding through the built obrin-cli.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/sjis_codec.h"
+#include "cli_run.h"
+#include "temp_folder.h"
+
+namespace obrin {
+namespace {
+
+using test::CliRun;
+using test::RunCli;
+using test::TempFolder;
+using testing::HasSubstr;
+
+std::string Sj(const char* utf8) {
+    return Utf8ToSjis(utf8);
+}
+
+// The editor's own file: Shift-JIS, "[mm:ss:cc]", CR LF, an untimed line.
+const std::string kEditorFile = "@Title=ABC\r\n[00:12:34]" + Sj("こんにちは") + "\r\n[00:00:00]" +
+                                Sj("さようなら") + "\r\n[01:02:03]x\r\n\r\n@TimeRatio=1\r\n";
+const std::string kUtf8Lrc = "[ti:ABC]\n[ar:歌手]\n[00:12.34]こんにちは\n[01:02.03]x\n";
+
+struct StdLrcCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string file;  // written as "in.lrc"
+    std::string out;
+};
+
+class CliStdLrcTest : public testing::TestWithParam<StdLrcCase> {};
+
+TEST_P(CliStdLrcTest, PrintsStandardLrc) {
+    TempFolder folder;
+    folder.write("in.lrc", GetParam().file);
+    const CliRun run = RunCli(folder, GetParam().args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CliStdLrcTest,
+    testing::Values(
+        StdLrcCase{"EditorFileDefaults",
+                   {"std-lrc", "in.lrc"},
+                   kEditorFile,
+                   "[ti:ABC]\n[00:12.34]こんにちは\n[01:02.03]x\n"},
+        StdLrcCase{"EditorFileAllOptions",
+                   {"std-lrc", "--milliseconds", "--sjis", "--crlf", "--keep-untimed", "in.lrc"},
+                   kEditorFile,
+                   "[ti:ABC]\r\n[00:12.340]" + Sj("こんにちは") + "\r\n" + Sj("さようなら") +
+                       "\r\n[01:02.030]x\r\n"},
+        StdLrcCase{"Utf8LrcReadsBackTheSame", {"std-lrc", "in.lrc"}, kUtf8Lrc, kUtf8Lrc},
+        StdLrcCase{"ForcedUtf16WithoutBom",
+                   {"std-lrc", "--encoding", "utf-16", "in.lrc"},
+                   std::string("[\0"
+                               "0\0"
+                               "0\0"
+                               ":\0"
+                               "0\0"
+                               "1\0"
+                               ".\0"
+                               "0\0"
+                               "0\0"
+                               "]\0"
+                               "a0",
+                               22),
+                   "[00:01.00]ち\n"},
+        StdLrcCase{"ReplaceUnmappable",
+                   {"std-lrc", "--replace", "in.lrc"},
+                   "[00:01.00]café ♡\n",
+                   "[00:01.00]caf・ ・\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(CliStdLrc, WritesOutAtomicallyAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    folder.write("in.lrc", kUtf8Lrc);
+    folder.write("out.lrc", "old");
+    const CliRun run = RunCli(folder, {"std-lrc", "-o", "out.lrc", "in.lrc"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(folder.read("out.lrc"), kUtf8Lrc);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        ++files;
+    EXPECT_EQ(files, 2U);
+}
+
+TEST(CliEncoding, Utf8InputGivesTheEditorsShiftJisBytes) {
+    TempFolder folder;
+    folder.write("utf8.txt", "@Title=ABC\r\n[00:12:34]こんにちは\r\n");
+    folder.write("sjis.txt", "@Title=ABC\r\n[00:12:34]" + Sj("こんにちは") + "\r\n");
+    const CliRun fromUtf8 = RunCli(folder, {"lrc", "utf8.txt"});
+    const CliRun forced = RunCli(folder, {"lrc", "--encoding", "utf-8", "utf8.txt"});
+    const CliRun fromSjis = RunCli(folder, {"lrc", "sjis.txt"});
+    EXPECT_EQ(fromUtf8.status, 0) << fromUtf8.err;
+    EXPECT_EQ(fromUtf8.out, fromSjis.out);
+    EXPECT_EQ(forced.out, fromSjis.out);
+    // Standard input is detected too.
+    const CliRun expanded = RunCli(folder, {"expand", "--no-last-blank"}, "歌\n詞\n");
+    EXPECT_EQ(expanded.out, Sj("歌") + "\r\n" + Sj("詞") + "\r\n");
+}
+
+struct ErrorCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string file;  // written as "in.lrc"
+    int status;
+    std::string message;
+};
+
+class CliLrcExportErrorTest : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(CliLrcExportErrorTest, ReportsAndExits) {
+    TempFolder folder;
+    folder.write("in.lrc", GetParam().file);
+    const CliRun run = RunCli(folder, GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_THAT(run.err, HasSubstr(GetParam().message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, CliLrcExportErrorTest,
+    testing::Values(
+        ErrorCase{"Unmappable",
+                  {"std-lrc", "in.lrc"},
+                  "[00:01.00]é♡😀\n",
+                  1,
+                  "「é」(U+00E9) ほか2文字はShift-JISで表せません"},
+        ErrorCase{"UnmappableInPaste", {"paste", "in.lrc"}, "é\n", 1, "「é」(U+00E9)"},
+        ErrorCase{"OddUtf16",
+                  {"std-lrc", "in.lrc"},
+                  std::string("\xFF\xFE"
+                              "a",
+                              3),
+                  1,
+                  "奇数"},
+        ErrorCase{"NulInUtf8", {"lrc", "in.lrc"}, std::string("歌\0", 4), 1, "NUL"},
+        ErrorCase{"UnknownEncoding",
+                  {"std-lrc", "--encoding", "latin-1", "in.lrc"},
+                  "",
+                  2,
+                  "--encoding takes"},
+        ErrorCase{"Missing", {"std-lrc", "none.lrc"}, "", 1, "歌詞を開くのに失敗しました"},
+        ErrorCase{"MalformedTimesWarn",
+                  {"std-lrc", "in.lrc"},
+                  "[00:01.00]a\n[0x:12]b\n",
+                  0,
+                  "タイムタグとして読めない行が1行あります(最初は2行目)"},
+        ErrorCase{"TagNeedsLyrics", {"tag", "song.mp3"}, "", 2, "missing argument"},
+        ErrorCase{"TagReadTakesSongAlone", {"tag", "--read", "a", "b"}, "", 2, "--read"},
+        ErrorCase{"TagMissingSong",
+                  {"tag", "none.mp3", "in.lrc"},
+                  "[00:01.00]a\n",
+                  1,
+                  "曲のファイルがありません"}),
+    [](const auto& info) { return info.param.name; });
+
+bool MakeMp3(const TempFolder& folder, const char* name) {
+    const std::string command =
+        "ffmpeg -v error -nostdin -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame '" +
+        (folder / name).string() + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+TEST(CliTag, WritesAndReadsBack) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+    TempFolder folder;
+    ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
+    folder.write("in.lrc", kEditorFile);
+    const CliRun none = RunCli(folder, {"tag", "--read", "song.mp3"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.err, HasSubstr("歌詞タグがありません"));
+
+    const CliRun write = RunCli(folder, {"tag", "song.mp3", "in.lrc"});
+    ASSERT_EQ(write.status, 0) << write.err;
+    const CliRun read = RunCli(folder, {"tag", "--read", "song.mp3"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "[ti:ABC]\n[00:12.34]こんにちは\n[01:02.03]x\n");
+}
+
+// A write that fails half-way (here: the copy may not grow past the song's own
+// size) leaves the song byte for byte as it was, and no copy behind.
+TEST(CliTag, FailedWriteLeavesTheSongByteIdentical) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+    TempFolder folder;
+    ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
+    std::string lyrics;
+    for (int i = 0; i < 300; ++i)
+        lyrics += "[00:" + std::to_string(10 + i % 50) + ":00]" + Sj("長い歌詞の行です") + "\r\n";
+    folder.write("in.lrc", lyrics);
+    const std::string before = folder.read("song.mp3");
+    const std::size_t blocks = before.size() / 512 + 1;  // dash counts 512-byte blocks
+    const CliRun run = RunCli(folder, {"tag", "song.mp3", "in.lrc"}, "",
+                              "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + "; ");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("曲はそのままです"));
+    EXPECT_EQ(folder.read("song.mp3"), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"in.lrc", "song.mp3"}));
+}
+
+TEST(CliTag, ReadOnlySongIsRefused) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+    TempFolder folder;
+    ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
+    folder.write("in.lrc", kUtf8Lrc);
+    std::filesystem::permissions(folder / "song.mp3", std::filesystem::perms::owner_read);
+    const std::string before = folder.read("song.mp3");
+    const CliRun run = RunCli(folder, {"tag", "song.mp3", "in.lrc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("読み取り専用"));
+    EXPECT_EQ(folder.read("song.mp3"), before);
+}
+
+}  // namespace
+}  // namespace obrin
