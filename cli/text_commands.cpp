@@ -124,8 +124,8 @@ struct TextFlags {
     }
     // Title and artist are set after a read, so they win over its "@" lines.
     void applyTo(Document& document) const {
-        if (title) document.title = Sjis(*title);
-        if (artist) document.artist = Sjis(*artist);
+        if (title) document.setTitle(Sjis(*title));
+        if (artist) document.setArtist(Sjis(*artist));
     }
     static std::string Sjis(const std::string& utf8) {
         try {

@@ -19,11 +19,11 @@ struct SlotList {
         std::size_t id;
         std::shared_ptr<void> function;  // holds a std::function<void(Args...)>
     };
-    std::vector<Slot> slots;
+    std::vector<Slot> entries;  // not "slots": Qt defines that word as a macro
     std::size_t nextId = 1;
 
     void remove(std::size_t id) {
-        std::erase_if(slots, [id](const Slot& slot) { return slot.id == id; });
+        std::erase_if(entries, [id](const Slot& slot) { return slot.id == id; });
     }
 };
 
@@ -79,25 +79,25 @@ class Signal {
 
     Connection connect(Function function) {
         const std::size_t id = list_->nextId++;
-        list_->slots.push_back({id, std::make_shared<Function>(std::move(function))});
+        list_->entries.push_back({id, std::make_shared<Function>(std::move(function))});
         return Connection(list_, id);
     }
 
     void operator()(Args... args) const {
         // A copy of the slots, so changes made by listeners cannot invalidate
         // the iteration; each slot is looked up again before it is called.
-        const std::vector<detail::SlotList::Slot> snapshot = list_->slots;
+        const std::vector<detail::SlotList::Slot> snapshot = list_->entries;
         for (const auto& slot : snapshot) {
             if (!isConnected(slot.id)) continue;
             (*std::static_pointer_cast<Function>(slot.function))(args...);
         }
     }
 
-    std::size_t listenerCount() const { return list_->slots.size(); }
+    std::size_t listenerCount() const { return list_->entries.size(); }
 
   private:
     bool isConnected(std::size_t id) const {
-        for (const auto& slot : list_->slots) {
+        for (const auto& slot : list_->entries) {
             if (slot.id == id) return true;
         }
         return false;

@@ -1,23 +1,36 @@
 #include "document/lyric_list.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 namespace obrin {
 
-int LyricList::currentLine() const {
-    for (int i = 0; i < count(); ++i) {
+std::vector<int> LyricList::selectedLines() const {
+    std::vector<int> result;
+    for (int i = std::max(current_, 0); i < count(); ++i) {
+        if (lines_[i].selected) result.push_back(i);
+    }
+    return result;
+}
+
+int LyricList::firstSelectedFrom(int from) const {
+    for (int i = std::max(from, 0); i < count(); ++i) {
         if (lines_[i].selected) return i;
     }
     return kNone;
 }
 
-std::vector<int> LyricList::selectedLines() const {
-    std::vector<int> result;
-    for (int i = 0; i < count(); ++i) {
-        if (lines_[i].selected) result.push_back(i);
-    }
-    return result;
+void LyricList::selectionChangedAt(int first, int last, int current) {
+    const int before = current_;
+    current_ = current;
+    selectionChanged(first, last);
+    if (current_ != before) currentLineChanged(current_);
+}
+
+int LyricList::topVisibleLine() const {
+    if (lines_.empty()) return kNone;
+    return std::clamp(topVisible_, 0, count() - 1);
 }
 
 int LyricList::add() {
@@ -26,49 +39,69 @@ int LyricList::add() {
 
 int LyricList::insert(int index) {
     if (index < 0 || index > count()) throw std::out_of_range("LyricList::insert");
+    linesAboutToBeInserted(index, index);
     lines_.insert(lines_.begin() + index, LyricLine{});
-    if (observer_) observer_->linesInserted(index, 1);
+    const int before = current_;
+    if (current_ != kNone && index <= current_) ++current_;
+    linesInserted(index, index);
+    if (current_ != before) currentLineChanged(current_);
     return index;
 }
 
 void LyricList::remove(int index) {
     if (index < 0 || index >= count()) throw std::out_of_range("LyricList::remove");
+    linesAboutToBeRemoved(index, index);
     lines_.erase(lines_.begin() + index);
-    if (observer_) observer_->linesRemoved(index, 1);
+    const int before = current_;
+    if (current_ != kNone && index < current_) --current_;
+    if (current_ == index) current_ = firstSelectedFrom(index);
+    linesRemoved(index, index);
+    if (current_ != before) currentLineChanged(current_);
 }
 
 void LyricList::clear() {
-    lines_.clear();
-    if (observer_) observer_->listReset();
+    replaceLines({});
 }
 
 void LyricList::assign(const std::vector<std::string>& lyricTexts) {
-    lines_.clear();
-    lines_.reserve(lyricTexts.size());
-    for (const auto& text : lyricTexts) lines_.push_back(LyricLine{.lyricText = text});
-    if (observer_) observer_->listReset();
+    std::vector<LyricLine> lines;
+    lines.reserve(lyricTexts.size());
+    for (const auto& text : lyricTexts) lines.push_back(LyricLine{.lyricText = text});
+    replaceLines(std::move(lines));
 }
 
 void LyricList::assignLines(std::vector<LyricLine> lines) {
+    replaceLines(std::move(lines));
+}
+
+void LyricList::replaceLines(std::vector<LyricLine> lines) {
+    aboutToReset();
     lines_ = std::move(lines);
-    if (observer_) observer_->listReset();
+    const int before = current_;
+    current_ = firstSelectedFrom(0);
+    wasReset();
+    if (current_ != before) currentLineChanged(current_);
+}
+
+void LyricList::lineChanged(int index, LinePart part) {
+    linesChanged(index, index, part);
 }
 
 void LyricList::setLyricText(int index, std::string text) {
     lines_.at(index).lyricText = std::move(text);
-    if (observer_) observer_->lineChanged(index);
+    lineChanged(index, LinePart::LyricText);
 }
 
 void LyricList::setTimeText(int index, std::string text) {
     lines_.at(index).timeText = std::move(text);
-    if (observer_) observer_->lineChanged(index);
+    lineChanged(index, LinePart::TimeText);
 }
 
 void LyricList::setStateIndex(int index, int stateIndex) {
     LyricLine& line = lines_.at(index);
     line.stateIndex = stateIndex;
     line.imageIndex = stateIndex;
-    if (observer_) observer_->lineChanged(index);
+    lineChanged(index, LinePart::Check);
 }
 
 void LyricList::setChecked(int index, bool checked) {
@@ -83,7 +116,13 @@ void LyricList::setSelected(int index, bool selected) {
     LyricLine& line = lines_.at(index);
     if (line.selected == selected) return;
     line.selected = selected;
-    if (observer_) observer_->selectionChanged(index);
+    int current = current_;
+    if (selected && (current == kNone || index < current)) {
+        current = index;
+    } else if (!selected && index == current) {
+        current = firstSelectedFrom(index + 1);
+    }
+    selectionChangedAt(index, index, current);
 }
 
 void LyricList::select(int index) {
@@ -103,29 +142,16 @@ void LyricList::selectAll() {
 }
 
 void LyricList::setAllSelected(bool selected) {
-    bool changed = false;
-    for (LyricLine& line : lines_) {
-        changed = changed || line.selected != selected;
-        line.selected = selected;
+    int first = kNone;
+    int last = kNone;
+    for (int i = 0; i < count(); ++i) {
+        if (lines_[i].selected == selected) continue;
+        lines_[i].selected = selected;
+        if (first == kNone) first = i;
+        last = i;
     }
-    if (changed && observer_) observer_->selectionReset();
-}
-
-void LyricList::makeVisible(int index) const {
-    if (view_) view_->makeVisible(index);
-}
-
-void LyricList::beginEdit(int index) const {
-    if (view_) view_->beginEdit(index);
-}
-
-int LyricList::topVisibleIndex() const {
-    if (view_) return view_->topVisibleIndex();
-    return count() > 0 ? 0 : kNone;
-}
-
-void LyricList::fitLyricsColumn() const {
-    if (view_) view_->fitLyricsColumn();
+    if (first == kNone) return;
+    selectionChangedAt(first, last, selected ? 0 : kNone);
 }
 
 }  // namespace obrin

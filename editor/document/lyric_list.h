@@ -1,7 +1,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "base/signal.h"
 
 namespace obrin {
 
@@ -20,47 +23,36 @@ struct LyricLine {
     bool checked() const { return stateIndex == 0; }
 };
 
-// What a display of the list needs to hear to stay in step. Every change of
-// the list goes through LyricList, which tells its observer afterwards.
-class LyricListObserver {
-  public:
-    virtual ~LyricListObserver() = default;
-    virtual void linesInserted(int first, int count) = 0;
-    virtual void linesRemoved(int first, int count) = 0;
-    virtual void lineChanged(int index) = 0;
-    virtual void selectionChanged(int index) = 0;
-    // Many lines changed their Selected at once (select all, clear): one
-    // notice instead of one per line, which a display would redo per line.
-    virtual void selectionReset() = 0;
-    virtual void listReset() = 0;
-};
+// The part of a line a change touched, so that a listener to times (a
+// waveform's marks) can pass over text edits and check marks.
+enum class LinePart { LyricText, TimeText, Check };
 
-// The things the list asks of the widget that shows it: scrolling, the
-// in-place editor and which row is on top.
-class LyricListView {
-  public:
-    virtual ~LyricListView() = default;
-    // Scrolls so that the row is in view; a partly visible row counts as visible.
-    virtual void makeVisible(int index) = 0;
-    // Gives the list the focus and opens the in-place editor on the LyricText.
-    virtual void beginEdit(int index) = 0;
-    // The topmost row in view, or -1 when the list is empty.
-    virtual int topVisibleIndex() const = 0;
-    // Asks the lyrics column to fit its contents.
-    virtual void fitLyricsColumn() = 0;
-};
-
-// The document: the ordered lines of one song, addressed by index from 0,
-// with a multiple selection. The CurrentLine is the first selected line.
+// The ordered lines of one song, addressed by index from 0, with a multiple
+// selection; the CurrentLine is the first selected line. Every change goes
+// through here and is told to any number of listeners: structural changes
+// twice, before ("about to") and after, so that a listener can look at the
+// lines as they were (a table model must) or as they are (a history, a
+// display). Ranges are inclusive: first..last.
 class LyricList {
   public:
     static constexpr int kNone = -1;
 
+    LyricList() = default;
+    // A moved list takes the lines and their selection; its listeners stay
+    // with the list they connected to.
+    LyricList(LyricList&& other) noexcept
+        : lines_(std::exchange(other.lines_, {})),
+          current_(std::exchange(other.current_, kNone)),
+          topVisible_(other.topVisible_) {}
+    LyricList(const LyricList&) = delete;
+    LyricList& operator=(const LyricList&) = delete;
+    LyricList& operator=(LyricList&&) = delete;
+
     int count() const { return static_cast<int>(lines_.size()); }
     const LyricLine& line(int index) const { return lines_.at(index); }
     // Index of the first selected line, or kNone.
-    int currentLine() const;
-    bool hasSelection() const { return currentLine() != kNone; }
+    int currentLine() const { return current_; }
+    bool hasSelection() const { return current_ != kNone; }
     std::vector<int> selectedLines() const;
 
     // New lines have empty text, "00:00:00", no tick and no selection.
@@ -70,7 +62,7 @@ class LyricList {
     void clear();
     // Replaces the whole list with untimed lines of the given texts.
     void assign(const std::vector<std::string>& lyricTexts);
-    // Replaces the whole list with the given lines, telling the observer once.
+    // Replaces the whole list with the given lines.
     void assignLines(std::vector<LyricLine> lines);
 
     void setLyricText(int index, std::string text);
@@ -86,22 +78,49 @@ class LyricList {
     void clearSelection();
     void selectAll();
 
-    void setObserver(LyricListObserver* observer) { observer_ = observer; }
-    void setView(LyricListView* view) { view_ = view; }
-    LyricListView* view() const { return view_; }
+    // The topmost row the list shows, as its display reports it on every
+    // scroll; Mark starts there when nothing is selected. kNone when the
+    // list is empty.
+    int topVisibleLine() const;
+    void setTopVisibleLine(int index) { topVisible_ = index; }
+    // Asks the display to scroll the row into view (a partly visible row
+    // counts as visible), or to open its in-place editor on the LyricText.
+    void makeVisible(int index) const { showRequested(index); }
+    void beginEdit(int index) const { editRequested(index); }
 
-    void makeVisible(int index) const;
-    void beginEdit(int index) const;
-    int topVisibleIndex() const;
-    void fitLyricsColumn() const;
+    // Lines first..last are about to be inserted (the old line at first and
+    // those after it will follow them), or have been.
+    Signal<int, int> linesAboutToBeInserted;
+    Signal<int, int> linesInserted;
+    // Lines first..last are about to be removed, or have been.
+    Signal<int, int> linesAboutToBeRemoved;
+    Signal<int, int> linesRemoved;
+    // One part of lines first..last changed; their number did not.
+    Signal<int, int, LinePart> linesChanged;
+    // Every line is about to be replaced, or has been (selection included).
+    Signal<> aboutToReset;
+    Signal<> wasReset;
+    // The Selected flags of lines first..last may have changed.
+    Signal<int, int> selectionChanged;
+    // The CurrentLine's index is now this (kNone: nothing selected), after
+    // a selection change or because lines before it came or went.
+    Signal<int> currentLineChanged;
+    // Requests to the display (see makeVisible and beginEdit).
+    Signal<int> showRequested;
+    Signal<int> editRequested;
 
   private:
     void setSelected(int index, bool selected);
     void setAllSelected(bool selected);
+    void lineChanged(int index, LinePart part);
+    void replaceLines(std::vector<LyricLine> lines);
+    // Tells of a change of Selected, with the CurrentLine it leaves.
+    void selectionChangedAt(int first, int last, int current);
+    int firstSelectedFrom(int from) const;
 
     std::vector<LyricLine> lines_;
-    LyricListObserver* observer_ = nullptr;
-    LyricListView* view_ = nullptr;
+    int current_ = kNone;
+    int topVisible_ = 0;
 };
 
 }  // namespace obrin

@@ -19,7 +19,7 @@ void TimingCommands::mark() {
     int line = lyrics.currentLine();
     const bool noneSelected = line == LyricList::kNone;
     if (noneSelected) {
-        line = lyrics.topVisibleIndex();
+        line = lyrics.topVisibleLine();
         if (line == LyricList::kNone) return;
     }
     // Without a song there is no play position: a mark would stamp 00:00:00.
@@ -30,7 +30,7 @@ void TimingCommands::mark() {
     if (noneSelected) lyrics.select(line);
     std::int64_t t = 0;
     try {
-        t = std::int64_t{playback_.playerPositionMs()} + document_.markOffset.milliseconds();
+        t = std::int64_t{playback_.playerPositionMs()} + document_.markOffset().milliseconds();
     } catch (const ConversionError& error) {
         dialogs_.showError(error.what());
         return;
@@ -60,7 +60,7 @@ void TimingCommands::checkPrevious() {
 }
 
 void TimingCommands::moveBy(std::int32_t stepMs) {
-    if (document_.listEditMode) {
+    if (document_.listEditMode()) {
         shiftSelectedTimes(stepMs);
     } else {
         seekBy(stepMs);

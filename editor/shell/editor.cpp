@@ -44,18 +44,18 @@ std::filesystem::path Editor::settingsPath() const {
 
 void Editor::loadSettings() {
     settings_ = LoadAppSettings(settingsPath(), paths_.settingsSection, paths_.programFolder);
-    document_.markOffset.setText(settings_.markOffsetText);
-    document_.listEditMode = settings_.listEditMode;
+    document_.setMarkOffset(settings_.markOffsetText);
+    document_.setListEditMode(settings_.listEditMode);
     LoadFontSettings(fontSettingsPath(), fonts_);
 }
 
 std::error_code Editor::saveSettings() {
     // The placeholder only shows before the settings are read; writing it
     // would leave every later start without a usable MarkOffset.
-    if (document_.markOffset.text() != MarkOffset::kPlaceholder) {
-        settings_.markOffsetText = document_.markOffset.text();
+    if (document_.markOffset().text() != MarkOffset::kPlaceholder) {
+        settings_.markOffsetText = document_.markOffset().text();
     }
-    settings_.listEditMode = document_.listEditMode;
+    settings_.listEditMode = document_.listEditMode();
     return SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
 }
 

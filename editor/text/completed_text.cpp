@@ -43,17 +43,17 @@ std::vector<std::string> SongInfoLines(SongInfoMode mode, const std::string& tit
 std::vector<std::string> BuildCompletedText(const Document& document,
                                             const CompletedTextOptions& options) {
     std::vector<std::string> lines =
-        SongInfoLines(options.songInfo, document.title, document.artist);
-    lines.reserve(lines.size() + document.headerLines.size() + document.lyrics.count() +
-                  document.infoLines.size() + 3);
-    lines.insert(lines.end(), document.headerLines.begin(), document.headerLines.end());
+        SongInfoLines(options.songInfo, document.title(), document.artist());
+    lines.reserve(lines.size() + document.headerLines().size() + document.lyrics.count() +
+                  document.infoLines().size() + 3);
+    lines.insert(lines.end(), document.headerLines().begin(), document.headerLines().end());
     for (int i = 0; i < document.lyrics.count(); ++i) {
         const LyricLine& line = document.lyrics.line(i);
         lines.push_back("[" + line.timeText + "]" + line.lyricText);
     }
     lines.emplace_back();
-    lines.insert(lines.end(), document.infoLines.begin(), document.infoLines.end());
-    if (options.taggingBy && !document.loadedFromFile)
+    lines.insert(lines.end(), document.infoLines().begin(), document.infoLines().end());
+    if (options.taggingBy && !document.loadedFromFile())
         lines.push_back("@TaggingBy=" + options.author);
 
     bool hasTimeRatio = false;

@@ -5,9 +5,9 @@
 namespace obrin {
 
 void FinishEditedPaste(Document& document, const std::vector<std::string>& editLines) {
-    document.headerLines.clear();
+    document.setHeaderLines({});
     FillLyricList(document.lyrics, editLines);
-    document.loadedFromFile = false;
+    document.setLoadedFromFile(false);
 }
 
 }  // namespace obrin

@@ -78,7 +78,7 @@ std::vector<std::string> ExpandLyrics(std::vector<std::string> lines,
 
 std::vector<std::string> ExpandLyrics(Document& document, std::vector<std::string> lines,
                                       const ExpansionOptions& options) {
-    document.infoLines.clear();
+    document.setInfoLines({});
     return ExpandLyrics(std::move(lines), options);
 }
 
@@ -89,7 +89,7 @@ void FillLyricList(LyricList& lyrics, const std::vector<std::string>& lines) {
 void PasteWithExpansion(Document& document, std::vector<std::string> lines,
                         const ExpansionOptions& options) {
     FillLyricList(document.lyrics, ExpandLyrics(document, std::move(lines), options));
-    document.loadedFromFile = false;
+    document.setLoadedFromFile(false);
 }
 
 }  // namespace obrin

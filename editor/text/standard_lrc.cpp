@@ -16,7 +16,7 @@ constexpr std::string_view kTaggingBy = "@TaggingBy=";
 
 std::int32_t DocumentOffset(const Document& document) {
     std::int32_t offset = 0;
-    for (const auto* lines : {&document.headerLines, &document.infoLines}) {
+    for (const auto* lines : {&document.headerLines(), &document.infoLines()}) {
         for (const auto& line : *lines) {
             if (StartsWith(line, kOffset))
                 offset =
@@ -69,11 +69,11 @@ std::string StandardTimeTag(std::int32_t ms, bool milliseconds) {
 }
 
 std::string LrcAuthor(const Document& document, bool taggingBy, const std::string& author) {
-    for (const auto& line : document.infoLines) {
+    for (const auto& line : document.infoLines()) {
         if (StartsWith(line, kTaggingBy) && line.size() > kTaggingBy.size())
             return line.substr(kTaggingBy.size());
     }
-    return taggingBy && !document.loadedFromFile ? author : std::string();
+    return taggingBy && !document.loadedFromFile() ? author : std::string();
 }
 
 std::string FormatStandardLrc(const Document& document, const StandardLrcOptions& options,
@@ -84,8 +84,8 @@ std::string FormatStandardLrc(const Document& document, const StandardLrcOptions
         sjis += line;
         sjis += end;
     };
-    if (!document.title.empty()) addLine("[ti:" + document.title + "]");
-    if (!document.artist.empty()) addLine("[ar:" + document.artist + "]");
+    if (!document.title().empty()) addLine("[ti:" + document.title() + "]");
+    if (!document.artist().empty()) addLine("[ar:" + document.artist() + "]");
     if (!by.empty()) addLine("[by:" + by + "]");
     const auto times = PlayerTimes(document);
     for (std::size_t i = 0; i < times.size(); ++i) {

@@ -77,7 +77,7 @@ std::string FormatTagInfoFile(const Document& document, const ExpansionOptions& 
         lines.push_back(std::to_string(ms) + "=" + std::to_string(checksum));
     lines.emplace_back();
     lines.push_back("[" + std::string(kInfo) + "]");
-    lines.push_back("Other=" + WriteCommaText(document.infoLines));
+    lines.push_back("Other=" + WriteCommaText(document.infoLines()));
     return JoinLinesCrLf(lines);
 }
 
@@ -166,7 +166,7 @@ CombineOutcome CombineTagInfo(Document& document, const TagInfo& info,
         lyrics.setTimeText(index, FormatTimeText(*ms));
     }
 
-    document.infoLines = ReadCommaText(info.other);
+    document.setInfoLines(ReadCommaText(info.other));
     return outcome;
 }
 

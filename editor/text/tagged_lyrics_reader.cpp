@@ -98,31 +98,32 @@ Offsets FileOffsets(const std::vector<std::string>& lines) {
     return offsets;
 }
 
-void Import(Document& document, const std::string& line) {
+void Import(Document& document, std::vector<std::string>& infoLines, const std::string& line) {
     if (StartsWith(line, kArtist)) {
-        document.artist = line.substr(kArtist.size());
+        document.setArtist(line.substr(kArtist.size()));
     } else if (StartsWith(line, kTitle)) {
-        document.title = line.substr(kTitle.size());
+        document.setTitle(line.substr(kTitle.size()));
     } else if (StartsWith(line, kOffset)) {
         // The shift is already in the times; a file written from this
         // document must not shift them again.
-        document.infoLines.push_back(std::string(kOffset) + "0");
+        infoLines.push_back(std::string(kOffset) + "0");
     } else if (StartsWith(line, "@")) {
-        document.infoLines.push_back(line);
+        infoLines.push_back(line);
     }
 }
 
-void ImportIdTag(Document& document, const std::string& key, std::string_view value) {
+void ImportIdTag(Document& document, std::vector<std::string>& infoLines, const std::string& key,
+                 std::string_view value) {
     if (key == "ti") {
-        document.title = value;
+        document.setTitle(std::string(value));
     } else if (key == "ar") {
-        document.artist = value;
+        document.setArtist(std::string(value));
     } else if (key == "al") {
-        document.infoLines.push_back("@Album=" + std::string(value));
+        infoLines.push_back("@Album=" + std::string(value));
     } else if (key == "by") {
-        document.infoLines.push_back("@TaggingBy=" + std::string(value));
+        infoLines.push_back("@TaggingBy=" + std::string(value));
     } else if (key == "length") {
-        document.infoLines.push_back("@Length=" + std::string(value));
+        infoLines.push_back("@Length=" + std::string(value));
     }
 }
 
@@ -219,9 +220,9 @@ std::string StripBracketedParts(std::string_view rest) {
 
 LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
                                       const ReaderOptions& options) {
-    document.headerLines.clear();
-    document.infoLines.clear();
     const std::vector<std::string> lines = CutLines(bytes);
+    std::vector<std::string> headerLines;
+    std::vector<std::string> infoLines;
 
     const std::int64_t offset = FileOffsets(lines).total();
     LyricsReadReport report;
@@ -236,7 +237,7 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
             const std::string_view tag = view.substr(1, close - 1);
             if (const std::string key = IdTagKey(tag); !key.empty() && TagTime(tag) < 0) {
                 if (options.importInfo)
-                    ImportIdTag(document, key, TrimBlanks(tag.substr(key.size() + 1)));
+                    ImportIdTag(document, infoLines, key, TrimBlanks(tag.substr(key.size() + 1)));
                 continue;
             }
             head = false;
@@ -268,9 +269,9 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                 severalTimes = severalTimes || times.size() > 1;
             }
         } else if (head) {
-            document.headerLines.push_back(line);
+            headerLines.push_back(line);
         }
-        if (options.importInfo) Import(document, line);
+        if (options.importInfo) Import(document, infoLines, line);
     }
     if (severalTimes) {
         std::stable_sort(lyrics.begin(), lyrics.end(),
@@ -281,10 +282,12 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     for (auto& line : lyrics)
         lyricLines.push_back(
             LyricLine{.lyricText = std::move(line.text), .timeText = FormatTimeText(line.ms)});
+    document.setHeaderLines(std::move(headerLines));
     document.lyrics.assignLines(std::move(lyricLines));
 
-    if (options.editedBy) document.infoLines.push_back("@EditedBy=" + options.author);
-    document.loadedFromFile = true;
+    if (options.editedBy) infoLines.push_back("@EditedBy=" + options.author);
+    document.setInfoLines(std::move(infoLines));
+    document.setLoadedFromFile(true);
     return report;
 }
 
@@ -303,9 +306,9 @@ LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path&
         case TextReadStatus::Rejected:
             break;
     }
-    document.headerLines.clear();
-    document.infoLines.clear();
-    document.loadedFromFile = true;
+    document.setHeaderLines({});
+    document.setInfoLines({});
+    document.setLoadedFromFile(true);
     result.status = LyricsReadStatus::Failed;
     result.message = kLyricsOpenFailedMessage;
     if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;

@@ -5,14 +5,15 @@
 namespace obrin {
 namespace {
 
-LyricList ListOf(int n) {
-    LyricList list;
-    for (int i = 0; i < n; ++i) list.setLyricText(list.add(), "line" + std::to_string(i));
-    return list;
-}
+// A list of n lines reading "line0", "line1", ...
+struct ListOf : LyricList {
+    explicit ListOf(int n) {
+        for (int i = 0; i < n; ++i) setLyricText(add(), "line" + std::to_string(i));
+    }
+};
 
 TEST(LyricList, NewLinesAreUntimedUncheckedAndUnselectedWherever) {
-    LyricList list = ListOf(3);
+    ListOf list(3);
     for (int index : {0, 2, 5}) {
         const int at = index > list.count() ? list.add() : list.insert(index);
         const LyricLine& line = list.line(at);
@@ -25,7 +26,7 @@ TEST(LyricList, NewLinesAreUntimedUncheckedAndUnselectedWherever) {
 }
 
 TEST(LyricList, InsertPutsTheNewLineBeforeTheOldOne) {
-    LyricList list = ListOf(3);
+    ListOf list(3);
     list.insert(1);
     ASSERT_EQ(list.count(), 4);
     EXPECT_EQ(list.line(0).lyricText, "line0");
@@ -34,7 +35,7 @@ TEST(LyricList, InsertPutsTheNewLineBeforeTheOldOne) {
 }
 
 TEST(LyricList, SelectAddsToTheSelectionAndCurrentLineIsTheFirst) {
-    LyricList list = ListOf(8);
+    ListOf list(8);
     EXPECT_EQ(list.currentLine(), LyricList::kNone);
     list.select(2);
     list.select(5);
@@ -50,7 +51,7 @@ TEST(LyricList, SelectAddsToTheSelectionAndCurrentLineIsTheFirst) {
 }
 
 TEST(LyricList, CheckedIsTheStateImageIndexZeroOnly) {
-    LyricList list = ListOf(1);
+    ListOf list(1);
     list.toggleCheck(0);
     EXPECT_TRUE(list.line(0).checked());
     EXPECT_EQ(list.line(0).imageIndex, 0);
@@ -67,43 +68,96 @@ TEST(LyricList, CheckedIsTheStateImageIndexZeroOnly) {
 }
 
 TEST(LyricList, OutOfRangeIndexIsRejectedNotUndefined) {
-    LyricList list = ListOf(2);
+    ListOf list(2);
     EXPECT_THROW(list.remove(2), std::out_of_range);
     EXPECT_THROW(list.insert(3), std::out_of_range);
     EXPECT_THROW(list.select(-1), std::out_of_range);
     EXPECT_EQ(list.count(), 2);
 }
 
-struct Recorder : LyricListObserver {
+// Every notice of a list, in the order they came, with the count of lines
+// each listener saw when it heard it.
+struct Recorder {
+    explicit Recorder(LyricList& list) : list(list) {
+        const auto range = [this](const char* name) {
+            return [this, name](int first, int last) {
+                record(name + std::to_string(first) + ".." + std::to_string(last));
+            };
+        };
+        connections.push_back(list.linesAboutToBeInserted.connect(range("ins? ")));
+        connections.push_back(list.linesInserted.connect(range("ins ")));
+        connections.push_back(list.linesAboutToBeRemoved.connect(range("rem? ")));
+        connections.push_back(list.linesRemoved.connect(range("rem ")));
+        connections.push_back(list.linesChanged.connect([this](int first, int last, LinePart part) {
+            const char* names[] = {"text ", "time ", "check "};
+            record(names[static_cast<int>(part)] + std::to_string(first) + ".." +
+                   std::to_string(last));
+        }));
+        connections.push_back(list.aboutToReset.connect([this] { record("reset?"); }));
+        connections.push_back(list.wasReset.connect([this] { record("reset"); }));
+        connections.push_back(list.selectionChanged.connect(range("sel ")));
+        connections.push_back(list.currentLineChanged.connect(
+            [this](int line) { record("current " + std::to_string(line)); }));
+    }
+    void record(const std::string& event) {
+        events.push_back(event + " /" + std::to_string(list.count()));
+    }
+
+    LyricList& list;
     std::vector<std::string> events;
-    void linesInserted(int first, int count) override {
-        events.push_back("ins " + std::to_string(first) + "+" + std::to_string(count));
-    }
-    void linesRemoved(int first, int count) override {
-        events.push_back("rem " + std::to_string(first) + "+" + std::to_string(count));
-    }
-    void lineChanged(int index) override { events.push_back("chg " + std::to_string(index)); }
-    void selectionChanged(int index) override { events.push_back("sel " + std::to_string(index)); }
-    void selectionReset() override { events.push_back("sel all"); }
-    void listReset() override { events.push_back("reset"); }
+    std::vector<Connection> connections;
 };
 
-TEST(LyricList, TellsItsObserverOfEveryChange) {
-    LyricList list = ListOf(2);
-    Recorder recorder;
-    list.setObserver(&recorder);
-    list.insert(1);
+TEST(LyricList, TellsBeforeAndAfterEveryChange) {
+    ListOf list(3);
+    Recorder recorder(list);
+    list.select(1);
+    list.select(1);  // already selected: no notice
+    list.insert(1);  // moves the current line
     list.setTimeText(1, "00:01:00");
-    list.select(0);
-    list.select(0);  // already selected: no event
-    list.remove(2);
+    list.toggleCheck(0);
+    list.remove(3);  // after the current line: it stays
+    list.remove(2);  // the current line itself: none is left
     list.selectAll();
-    list.selectAll();  // nothing changed: no event
+    list.selectAll();  // nothing changed: no notice
     list.clearSelection();
     list.clearSelection();
     list.assign({"a", "b"});
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"ins 1+1", "chg 1", "sel 0", "rem 2+1",
-                                                         "sel all", "sel all", "reset"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"sel 1..1 /3", "current 1 /3",                   //
+                                        "ins? 1..1 /3", "ins 1..1 /4", "current 2 /4",   //
+                                        "time 1..1 /4", "check 0..0 /4",                 //
+                                        "rem? 3..3 /4", "rem 3..3 /3",                   //
+                                        "rem? 2..2 /3", "rem 2..2 /2", "current -1 /2",  //
+                                        "sel 0..1 /2", "current 0 /2",                   //
+                                        "sel 0..1 /2", "current -1 /2",                  //
+                                        "reset? /2", "reset /2"}));
+}
+
+TEST(LyricList, CurrentLineFollowsTheFirstSelectedLineThroughEveryChange) {
+    ListOf list(6);
+    list.select(4);
+    list.select(2);
+    EXPECT_EQ(list.currentLine(), 2);
+    list.insert(0);
+    EXPECT_EQ(list.currentLine(), 3);
+    list.deselect(3);
+    EXPECT_EQ(list.currentLine(), 5);
+    list.remove(5);
+    EXPECT_EQ(list.currentLine(), LyricList::kNone);
+    std::vector<LyricLine> lines(4);
+    lines[3].selected = true;
+    list.assignLines(lines);
+    EXPECT_EQ(list.currentLine(), 3);
+    EXPECT_EQ(list.selectedLines(), std::vector<int>{3});
+}
+
+TEST(LyricList, TopVisibleLineStaysInsideTheList) {
+    ListOf list(5);
+    list.setTopVisibleLine(9);
+    EXPECT_EQ(list.topVisibleLine(), 4);
+    list.clear();
+    EXPECT_EQ(list.topVisibleLine(), LyricList::kNone);
 }
 
 }  // namespace

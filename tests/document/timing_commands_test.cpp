@@ -17,7 +17,7 @@ TEST(Mark, StampsPositionPlusOffsetAndMovesOn) {
     rig.load();
     rig.lines({"00:00:00", "00:00:00", "00:00:00"});
     rig.document.lyrics.select(0);
-    rig.document.markOffset.setText("-1.0");
+    rig.document.setMarkOffset("-1.0");
     rig.player.setPositionForTest(12.345);
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:11:34");
@@ -29,7 +29,7 @@ TEST(Mark, WithNothingSelectedStampsTheTopmostVisibleRow) {
     TimingRig rig;
     rig.load();
     rig.lines({"00:00:00", "00:00:00", "00:00:00", "00:00:00"});
-    rig.listView.topVisible = 2;
+    rig.document.lyrics.setTopVisibleLine(2);
     rig.player.setPositionForTest(7.0);
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(2), "00:07:00");
@@ -52,7 +52,7 @@ TEST(Mark, NegativeResultStampsZero) {
     rig.load();
     rig.lines({"00:05:00"});
     rig.document.lyrics.select(0);
-    rig.document.markOffset.setText("-1.0");
+    rig.document.setMarkOffset("-1.0");
     rig.player.setPositionForTest(0.4);
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:00:00");
@@ -71,7 +71,6 @@ TEST(Mark, WithSeveralSelectedGoesToTheNextSelectedInOrder) {
 
 TEST(Mark, EmptyListDoesNothing) {
     TimingRig rig;
-    rig.listView.topVisible = -1;
     rig.commands.mark();
     EXPECT_TRUE(rig.dialogs.errors().empty());
 }
@@ -81,7 +80,7 @@ TEST(Mark, UnreadableOffsetIsReportedAndNothingIsStamped) {
     rig.load();
     rig.lines({"00:09:00"});
     rig.document.lyrics.select(0);
-    rig.document.markOffset.setText("-*.*");
+    rig.document.setMarkOffset("-*.*");
     rig.commands.mark();
     EXPECT_EQ(rig.timeText(0), "00:09:00");
     EXPECT_EQ(rig.dialogs.errors().size(), 1u);
@@ -104,7 +103,7 @@ TEST(Mark, PlayerFailureIsReported) {
 TEST(Mark, WithoutASongIsRefusedAndStampsNothing) {
     TimingRig rig;
     rig.lines({"00:09:00", "00:00:00"});
-    rig.listView.topVisible = 0;
+    rig.document.lyrics.setTopVisibleLine(0);
     rig.commands.mark();
     rig.load();
     rig.playback.unloadPlayer();
@@ -182,7 +181,7 @@ class MoveByListEditTest : public ::testing::TestWithParam<ShiftCase> {};
 TEST_P(MoveByListEditTest, ShiftsSelectedTimesNotBelowZeroWithNoUpperBound) {
     TimingRig rig;
     rig.load();
-    rig.document.listEditMode = true;
+    rig.document.setListEditMode(true);
     rig.lines({GetParam().from, "00:42:00"});
     rig.document.lyrics.select(0);
     rig.player.setPositionForTest(30.0);
@@ -201,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, MoveByListEditTest,
 
 TEST(MoveBy, ListEditStopsAtAnUnreadableTimeKeepingEarlierShifts) {
     TimingRig rig;
-    rig.document.listEditMode = true;
+    rig.document.setListEditMode(true);
     rig.lines({"00:01:00", "100:00:00", "00:03:00"});
     rig.document.lyrics.selectAll();
     rig.commands.moveBy(1000);

@@ -177,7 +177,7 @@ void LyricListWidgetTest::replacingTheListShowsItsSelection() {
     QCOMPARE(f.lyrics.selectedLines(), Rows{});
     f.lyrics.clear();
     QCOMPARE(f.widget.model()->rowCount(), 0);
-    QCOMPARE(f.widget.topVisibleIndex(), LyricList::kNone);
+    QCOMPARE(f.lyrics.topVisibleLine(), LyricList::kNone);
 }
 
 void LyricListWidgetTest::selectionStaysVisibleWithoutFocus() {
@@ -244,11 +244,11 @@ void LyricListWidgetTest::timeIsNotEditable() {
 
 void LyricListWidgetTest::makeVisibleScrollsOnlyWhenHidden() {
     Fixture f(200);
-    QCOMPARE(f.lyrics.topVisibleIndex(), 0);
+    QCOMPARE(f.lyrics.topVisibleLine(), 0);
     f.lyrics.makeVisible(3);
-    QCOMPARE(f.lyrics.topVisibleIndex(), 0);
+    QCOMPARE(f.lyrics.topVisibleLine(), 0);
     f.lyrics.makeVisible(150);
-    const int top = f.lyrics.topVisibleIndex();
+    const int top = f.lyrics.topVisibleLine();
     QVERIFY(top > 0 && top <= 150);
     QVERIFY(f.widget.visualRect(f.widget.model()->index(150, 0))
                 .intersects(f.widget.viewport()->rect()));

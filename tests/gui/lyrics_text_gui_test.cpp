@@ -97,8 +97,8 @@ void LyricsTextGuiTest::pasteWindowHasNoCancel_data() {
 void LyricsTextGuiTest::pasteWindowHasNoCancel() {
     QFETCH(QString, how);
     Fixture f;
-    f.editor.document().headerLines = {"head"};
-    f.editor.document().loadedFromFile = true;
+    f.editor.document().setHeaderLines({"head"});
+    f.editor.document().setLoadedFromFile(true);
     WhenPasteFormShows([how](PasteWindow& form) {
         form.editPane()->setPlainText(QStringLiteral(" 夜明け \n\n※くり返し\n"));
         if (how == "Exit1") {
@@ -115,8 +115,8 @@ void LyricsTextGuiTest::pasteWindowHasNoCancel() {
     QCOMPARE(document.lyrics.count(), 3);
     QCOMPARE(document.lyrics.line(0).lyricText, Utf8ToSjis(" 夜明け "));  // verbatim
     QCOMPARE(document.lyrics.line(2).lyricText, Utf8ToSjis("※くり返し"));
-    QVERIFY(document.headerLines.empty());
-    QVERIFY(!document.loadedFromFile);
+    QVERIFY(document.headerLines().empty());
+    QVERIFY(!document.loadedFromFile());
 }
 
 void LyricsTextGuiTest::pasteWindowUntouchedEmptiesTheList() {
@@ -138,7 +138,7 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
     });
     f.item("P4")->trigger();
     QCOMPARE(f.editor.document().lyrics.count(), 2);
-    QVERIFY(f.editor.document().infoLines.empty());
+    QVERIFY(f.editor.document().infoLines().empty());
     QCOMPARE(f.window.infoPane()->toPlainText(), QString());
 }
 
@@ -231,7 +231,7 @@ void LyricsTextGuiTest::openingUnreadableLyricsShowsError() {
     f.item("N7")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kLyricsOpenFailedMessage});
     QCOMPARE(f.editor.document().lyrics.count(), 1);
-    QVERIFY(f.editor.document().loadedFromFile);
+    QVERIFY(f.editor.document().loadedFromFile());
 }
 
 void LyricsTextGuiTest::openedLyricsFillFields() {

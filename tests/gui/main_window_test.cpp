@@ -395,7 +395,7 @@ void MainWindowTest::restoresOptionsFromSettingsFile() {
     QVERIFY(f.item("mnuRioViewBody")->isChecked());
     QCOMPARE(f.window.widget<QLabel>("panMark")->text(), QStringLiteral("2.5"));
     QVERIFY(f.window.widget<QCheckBox>("chkHosei")->isChecked());
-    QVERIFY(f.editor.document().listEditMode);
+    QVERIFY(f.editor.document().listEditMode());
     // The work folder is the item's caption; its "&" is shown, not a mnemonic.
     QCOMPARE(f.item("mnuTempPath")->text(),
              QString::fromStdString((work / "").string()).replace(u'&', QStringLiteral("&&")));

@@ -83,7 +83,7 @@ void Mp3RoadGuiTest::openOfferMarkSave() {
 
     window.titleField()->setText(QStringLiteral("ひかりのうた"));
     window.artistField()->setText(QStringLiteral("obrin"));
-    editor.document().markOffset.setText(MarkOffset::kDefault);
+    editor.document().setMarkOffset(MarkOffset::kDefault);
     editor.document().lyrics.select(0);
     player.play();
     // Marks land one second early: the default mark offset of -1.0 s.

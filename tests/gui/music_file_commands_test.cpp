@@ -242,7 +242,7 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
     window.titleField()->setText(QStringLiteral("星のうた"));
     window.artistField()->setText(QStringLiteral("obrin"));
     // What the first show would restore for a user without settings.
-    editor.document().markOffset.setText(MarkOffset::kDefault);
+    editor.document().setMarkOffset(MarkOffset::kDefault);
     editor.document().lyrics.select(0);
     player.play();
     // demo-times.txt gives every row of the list its time, the empty rows

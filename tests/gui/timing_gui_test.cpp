@@ -171,7 +171,7 @@ void TimingGuiTest::controlPanelButtonsRunTheirCommands() {
     f.lines({"00:00:00", "00:00:00", "00:00:00"});
     LyricList& lyrics = f.editor.document().lyrics;
     lyrics.select(0);
-    f.editor.document().markOffset.setText("-1.0");
+    f.editor.document().setMarkOffset("-1.0");
     f.player.setPositionForTest(13.34);
     f.button("Button2")->click();  // マーク
     QCOMPARE(lyrics.line(0).timeText, std::string("00:12:34"));

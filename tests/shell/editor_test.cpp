@@ -100,27 +100,27 @@ TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
 
 TEST_F(EditorTest, SettingsCarryTheDocumentsMarkOffsetAndListEditMode) {
     editor_.loadSettings();
-    EXPECT_EQ(editor_.document().markOffset.text(), "-1.0");
-    EXPECT_FALSE(editor_.document().listEditMode);
+    EXPECT_EQ(editor_.document().markOffset().text(), "-1.0");
+    EXPECT_FALSE(editor_.document().listEditMode());
 
-    editor_.document().markOffset.stepUp();
-    editor_.document().listEditMode = true;
+    editor_.document().stepMarkOffsetUp();
+    editor_.document().setListEditMode(true);
     ASSERT_FALSE(editor_.saveSettings());
 
     Editor again({.programFolder = folder_, .settingsSection = "tester"}, dialogs_, player_,
                  timers_, nullptr);
     again.loadSettings();
-    EXPECT_EQ(again.document().markOffset.text(), "-0.9");
-    EXPECT_TRUE(again.document().listEditMode);
+    EXPECT_EQ(again.document().markOffset().text(), "-0.9");
+    EXPECT_TRUE(again.document().listEditMode());
 }
 
 TEST_F(EditorTest, PlaceholderMarkOffsetIsNeverSaved) {
     // Closing before the settings were read must not leave an unusable
     // MarkOffset for every later start.
-    ASSERT_EQ(editor_.document().markOffset.text(), MarkOffset::kPlaceholder);
+    ASSERT_EQ(editor_.document().markOffset().text(), MarkOffset::kPlaceholder);
     ASSERT_FALSE(editor_.saveSettings());
     editor_.loadSettings();
-    EXPECT_EQ(editor_.document().markOffset.text(), "-1.0");
+    EXPECT_EQ(editor_.document().markOffset().text(), "-1.0");
 }
 
 TEST_F(EditorTest, TemporaryWavLivesInTheWorkFolder) {

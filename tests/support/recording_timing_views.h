@@ -93,17 +93,20 @@ class RecordingWindow final : public ConfirmWindowView {
     void setEditingEnabled(bool enabled) override { editingEnabled = enabled; }
 };
 
-// The list widget: which row is on top, and what it was asked to show.
-class RecordingListView final : public LyricListView {
+// What a display of the list was asked to show: rows scrolled into view
+// and rows opened for editing.
+class RecordingListRequests {
   public:
-    int topVisible = 0;
+    explicit RecordingListRequests(LyricList& lyrics)
+        : shown_(lyrics.showRequested.connect([this](int line) { madeVisible.push_back(line); })),
+          edits_(lyrics.editRequested.connect([this](int line) { edited.push_back(line); })) {}
+
     std::vector<int> madeVisible;
     std::vector<int> edited;
 
-    void makeVisible(int index) override { madeVisible.push_back(index); }
-    void beginEdit(int index) override { edited.push_back(index); }
-    int topVisibleIndex() const override { return topVisible; }
-    void fitLyricsColumn() override {}
+  private:
+    Connection shown_;
+    Connection edits_;
 };
 
 }  // namespace obrin::test

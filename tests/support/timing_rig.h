@@ -21,10 +21,10 @@ struct TimingRig {
     FakeTimerFactory timers;
     test::RecordingDialogs dialogs;
     RecordingPanelView panel;
-    RecordingListView listView;
     RecordingConfirmDialog confirmDialog;
     RecordingWindow window;
     Document document;
+    RecordingListRequests listView{document.lyrics};
     PlaybackControl playback{player, timers, dialogs};
     TimingCommands commands{document, playback, dialogs};
     ConfirmRuns confirm{document, playback, commands, dialogs, timers, confirmDialog, window};
@@ -32,8 +32,7 @@ struct TimingRig {
     TimingRig() {
         timers.onClockAdvanced = [this](int elapsedMs) { player.advance(elapsedMs); };
         playback.setView(&panel);
-        document.lyrics.setView(&listView);
-        document.markOffset.setText("0.0");
+        document.setMarkOffset("0.0");
     }
 
     void load(double durationSeconds = 200.0) {

@@ -21,14 +21,14 @@ using test::Sj;
 using test::SjLines;
 using test::Utf8Lines;
 
-Document ExampleDocument() {
-    Document document;
-    document.title = "ABC";
-    document.artist = "XYZ";
-    document.lyrics.assign(SjLines({"こんにちは", "さようなら"}));
-    document.lyrics.setTimeText(0, "00:12:34");
-    return document;
-}
+struct ExampleDocument : Document {
+    ExampleDocument() {
+        setTitle("ABC");
+        setArtist("XYZ");
+        lyrics.assign(SjLines({"こんにちは", "さようなら"}));
+        lyrics.setTimeText(0, "00:12:34");
+    }
+};
 
 struct ModeCase {
     const char* name;
@@ -87,9 +87,9 @@ TEST_P(BuildCompletedTextTest, Blocks) {
     const BuildCase& c = GetParam();
     Document document;
     document.lyrics.assign({"x"});
-    document.headerLines = c.headerLines;
-    document.infoLines = c.infoLines;
-    document.loadedFromFile = c.loadedFromFile;
+    document.setHeaderLines(c.headerLines);
+    document.setInfoLines(c.infoLines);
+    document.setLoadedFromFile(c.loadedFromFile);
     const CompletedTextOptions options{
         .songInfo = SongInfoMode::None, .taggingBy = c.taggingBy, .author = "me"};
 
@@ -140,8 +140,8 @@ TEST(BuildCompletedText, EmptyAuthorGivesBareTaggingBy) {
 
 TEST(BuildCompletedText, EmptyListWithFirstMode) {
     Document document;
-    document.headerLines = {"h"};
-    document.infoLines = {"i"};
+    document.setHeaderLines({"h"});
+    document.setInfoLines({"i"});
     EXPECT_THAT(BuildCompletedText(document, {.songInfo = SongInfoMode::First}),
                 ElementsAre("[00:00:00]", "h", "", "i", "@TimeRatio=1"));
 }

@@ -162,17 +162,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExpandLyricsDocument, EmptiesInfoLinesAndReplacesLyrics) {
     Document document;
-    document.infoLines = {"@old"};
-    document.headerLines = {"head"};
-    document.loadedFromFile = true;
+    document.setInfoLines({"@old"});
+    document.setHeaderLines({"head"});
+    document.setLoadedFromFile(true);
     document.lyrics.assign({"previous"});
     document.lyrics.select(0);
 
     PasteWithExpansion(document, SjLines({"a", "@Title=x", "b"}), kDefaults);
 
-    EXPECT_TRUE(document.infoLines.empty());
-    EXPECT_THAT(document.headerLines, ElementsAre("head"));
-    EXPECT_FALSE(document.loadedFromFile);
+    EXPECT_TRUE(document.infoLines().empty());
+    EXPECT_THAT(document.headerLines(), ElementsAre("head"));
+    EXPECT_FALSE(document.loadedFromFile());
     ASSERT_EQ(document.lyrics.count(), 3);
     EXPECT_EQ(document.lyrics.line(1).lyricText, "b");
     for (int i = 0; i < document.lyrics.count(); ++i) {

@@ -35,7 +35,7 @@ bool HaveFfmpeg() {
 
 Document TimedDocument() {
     Document document;
-    document.title = Sj("夜明け");
+    document.setTitle(Sj("夜明け"));
     document.lyrics.assignLines({
         {.lyricText = Sj("こんにちは"), .timeText = "00:00:50"},
         {.lyricText = Sj("untimed"), .timeText = "00:00:00"},

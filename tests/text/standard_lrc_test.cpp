@@ -77,16 +77,17 @@ TEST(StandardLrcReader, HeaderTagsGoIntoTitleArtistAndInformationLines) {
         "[ti:夜明け]\n[ar: 歌手 ]\n[al:盤]\n[by:me]\n[length:03:10]\n[re:tool]\n[00:01.00]歌\n";
     Document document;
     EXPECT_THAT(ReadUtf8(file, document), ElementsAre("00:01:00|歌"));
-    EXPECT_EQ(document.title, Sj("夜明け"));
-    EXPECT_EQ(document.artist, Sj("歌手"));
-    EXPECT_THAT(document.infoLines, ElementsAre(Sj("@Album=盤"), "@TaggingBy=me", "@Length=03:10"));
-    EXPECT_TRUE(document.headerLines.empty());
+    EXPECT_EQ(document.title(), Sj("夜明け"));
+    EXPECT_EQ(document.artist(), Sj("歌手"));
+    EXPECT_THAT(document.infoLines(),
+                ElementsAre(Sj("@Album=盤"), "@TaggingBy=me", "@Length=03:10"));
+    EXPECT_TRUE(document.headerLines().empty());
 
     Document plain;
-    plain.title = "kept";
+    plain.setTitle("kept");
     EXPECT_THAT(ReadUtf8(file, plain, {.importInfo = false}), ElementsAre("00:01:00|歌"));
-    EXPECT_EQ(plain.title, "kept");
-    EXPECT_TRUE(plain.infoLines.empty());
+    EXPECT_EQ(plain.title(), "kept");
+    EXPECT_TRUE(plain.infoLines().empty());
 }
 
 TEST(StandardLrcReader, ReportsTagsThatAreNoTime) {
@@ -123,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 Document WriterDocument() {
     Document document;
-    document.title = "ABC";
-    document.artist = Sj("歌手");
+    document.setTitle("ABC");
+    document.setArtist(Sj("歌手"));
     document.lyrics.assignLines({
         {.lyricText = Sj("こんにちは"), .timeText = "00:12:34"},
         {.lyricText = Sj("さようなら"), .timeText = "00:00:00"},
@@ -141,8 +142,8 @@ TEST(StandardLrcWriter, DefaultIsUtf8HundredthsLfWithoutUntimedLines) {
 
 TEST(StandardLrcWriter, OptionsChangeTimesLineEndsEncodingAndUntimedLines) {
     Document document = WriterDocument();
-    document.title.clear();
-    document.artist.clear();
+    document.setTitle({});
+    document.setArtist({});
     EXPECT_EQ(FormatStandardLrc(
                   document,
                   {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true}, ""),
@@ -152,8 +153,8 @@ TEST(StandardLrcWriter, OptionsChangeTimesLineEndsEncodingAndUntimedLines) {
 
 TEST(StandardLrcWriter, AppliesTheDocumentsOffset) {
     Document document = WriterDocument();
-    document.headerLines = {"@Offset=-34"};
-    document.infoLines = {"@Offset=7"};  // the last one counts, as when read
+    document.setHeaderLines({"@Offset=-34"});
+    document.setInfoLines({"@Offset=7"});  // the last one counts, as when read
     EXPECT_THAT(SyncedLines(document).front().ms, 12347);
     EXPECT_EQ(StandardTimeTag(12347, false), "[00:12.34]");
     EXPECT_EQ(StandardTimeTag(12347, true), "[00:12.347]");
@@ -163,9 +164,9 @@ TEST(StandardLrcWriter, AuthorFromTheDocumentOrTheSettings) {
     Document document;
     EXPECT_EQ(LrcAuthor(document, true, "me"), "me");
     EXPECT_EQ(LrcAuthor(document, false, "me"), "");
-    document.loadedFromFile = true;
+    document.setLoadedFromFile(true);
     EXPECT_EQ(LrcAuthor(document, true, "me"), "");
-    document.infoLines = {"@TaggingBy=", "@TaggingBy=them"};
+    document.setInfoLines({"@TaggingBy=", "@TaggingBy=them"});
     EXPECT_EQ(LrcAuthor(document, true, "me"), "them");
 }
 

@@ -80,19 +80,20 @@ TEST(TextChecksum, SumsBytes) {
     EXPECT_EQ(TextChecksum(std::string(8421505, '\xFF')), -2147483521);
 }
 
-Document TimedDocument(std::vector<std::pair<std::string, std::string>> lines) {
-    Document document;
-    for (auto& [time, text] : lines) {
-        const int index = document.lyrics.add();
-        document.lyrics.setLyricText(index, text);
-        document.lyrics.setTimeText(index, time);
+// A document of the given (time, text) lines.
+struct TimedDocument : Document {
+    TimedDocument(std::initializer_list<std::pair<std::string, std::string>> lines) {
+        for (const auto& [time, text] : lines) {
+            const int index = this->lyrics.add();
+            this->lyrics.setLyricText(index, text);
+            this->lyrics.setTimeText(index, time);
+        }
     }
-    return document;
-}
+};
 
 TEST(FormatTagInfoFile, Bytes) {
-    Document document = TimedDocument({{"00:01:00", "a"}, {"00:02:50", Sj("あ")}});
-    document.infoLines = {"@EditedBy=ed", "two words"};
+    TimedDocument document{{"00:01:00", "a"}, {"00:02:50", Sj("あ")}};
+    document.setInfoLines({"@EditedBy=ed", "two words"});
     EXPECT_EQ(FormatTagInfoFile(document, {.star = true, .nullLine = false, .lastLine = true}),
               "[Setting]\r\nExtract=1\r\nNullLine=0\r\nEndLine=1\r\n\r\n"
               "[TimeTag]\r\n1000=97\r\n2500=290\r\n\r\n"
@@ -100,8 +101,8 @@ TEST(FormatTagInfoFile, Bytes) {
 }
 
 TEST(FormatTagInfoFile, EqualTimesShareTheFirstPosition) {
-    const Document document =
-        TimedDocument({{"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:01:00", "d"}});
+    const TimedDocument document{
+        {"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:01:00", "d"}};
     EXPECT_THAT(FormatTagInfoFile(document, {}),
                 testing::HasSubstr("[TimeTag]\r\n0=99\r\n1000=100\r\n\r\n"));
 }
@@ -109,8 +110,8 @@ TEST(FormatTagInfoFile, EqualTimesShareTheFirstPosition) {
 TEST(SaveTagInfoFile, ReplacesAnExistingFile) {
     TempFolder folder;
     const auto path = folder.path() / "song.obt";
-    ASSERT_FALSE(SaveTagInfoFile(path, TimedDocument({{"00:01:00", "a"}, {"00:02:00", "b"}}), {}));
-    ASSERT_FALSE(SaveTagInfoFile(path, TimedDocument({{"00:03:00", "c"}}), {}));
+    ASSERT_FALSE(SaveTagInfoFile(path, TimedDocument{{"00:01:00", "a"}, {"00:02:00", "b"}}, {}));
+    ASSERT_FALSE(SaveTagInfoFile(path, TimedDocument{{"00:03:00", "c"}}, {}));
     std::error_code error;
     const auto info = ReadTagInfoFile(path, error);
     ASSERT_TRUE(info);
@@ -121,7 +122,7 @@ TEST(SaveTagInfoFile, UnreadableTimeWritesNothing) {
     TempFolder folder;
     folder.write("song.obt", "old");
     EXPECT_THROW((void)SaveTagInfoFile(folder.path() / "song.obt",
-                                       TimedDocument({{"00:01:00", "a"}, {"100:00:00", "b"}}), {}),
+                                       TimedDocument{{"00:01:00", "a"}, {"100:00:00", "b"}}, {}),
                  ConversionError);
     EXPECT_EQ(folder.read("song.obt"), "old");
 }
@@ -182,9 +183,9 @@ std::vector<std::string> Times(const Document& document) {
 }
 
 TEST(CombineTagInfo, RestoresTimesByPosition) {
-    const Document saved = TimedDocument({{"00:01:00", "a"}, {"00:02:00", "b"}, {"00:03:00", ""}});
+    const TimedDocument saved{{"00:01:00", "a"}, {"00:02:00", "b"}, {"00:03:00", ""}};
     Document document;
-    document.infoLines = {"replaced"};
+    document.setInfoLines({"replaced"});
     ScriptedHost host;
     host.document = &document;
     host.pasteLines = std::vector<std::string>{"a", "b"};
@@ -198,22 +199,22 @@ TEST(CombineTagInfo, RestoresTimesByPosition) {
     // The paste adds the closing empty line, whose checksum 0 matches the third entry.
     EXPECT_THAT(Times(document), ElementsAre("00:01:00", "00:02:00", "00:03:00"));
     EXPECT_THAT(host.asked, IsEmpty());
-    EXPECT_THAT(document.infoLines, IsEmpty());
+    EXPECT_THAT(document.infoLines(), IsEmpty());
 }
 
 TEST(CombineTagInfo, MismatchAskedOnceWhenAccepted) {
-    Document document = TimedDocument({{"00:00:00", "x"}, {"00:00:00", "y"}, {"00:00:00", "c"}});
+    TimedDocument document{{"00:00:00", "x"}, {"00:00:00", "y"}, {"00:00:00", "c"}};
     ScriptedHost host;
     const TagInfo info =
         ParseTagInfo("[TimeTag]\n1000=97\n2000=98\n3000=99\n[Info]\nOther=\"a b\",c");
     EXPECT_EQ(CombineTagInfo(document, info, {}, host), CombineOutcome::Combined);
     EXPECT_THAT(host.asked, ElementsAre(0));
     EXPECT_THAT(Times(document), ElementsAre("00:01:00", "00:02:00", "00:03:00"));
-    EXPECT_THAT(document.infoLines, ElementsAre("a b", "c"));
+    EXPECT_THAT(document.infoLines(), ElementsAre("a b", "c"));
 }
 
 TEST(CombineTagInfo, DeclinedMismatchKeepsLaterTimes) {
-    Document document = TimedDocument({{"00:00:00", "a"}, {"00:09:00", "x"}, {"00:09:00", "c"}});
+    TimedDocument document{{"00:00:00", "a"}, {"00:09:00", "x"}, {"00:09:00", "c"}};
     ScriptedHost host;
     host.acceptAnswer = false;
     const TagInfo info = ParseTagInfo("[TimeTag]\n1000=97\n2000=98\n3000=99\n");
@@ -223,18 +224,18 @@ TEST(CombineTagInfo, DeclinedMismatchKeepsLaterTimes) {
 }
 
 TEST(CombineTagInfo, NonNumericKeyFailsButInfoLinesAreStillReplaced) {
-    Document document = TimedDocument({{"00:00:00", "a"}, {"00:09:00", "b"}});
-    document.infoLines = {"old"};
+    TimedDocument document{{"00:00:00", "a"}, {"00:09:00", "b"}};
+    document.setInfoLines({"old"});
     ScriptedHost host;
     const TagInfo info = ParseTagInfo("[TimeTag]\n1000=97\nabc=98\n[Info]\nOther=new");
     EXPECT_EQ(CombineTagInfo(document, info, {}, host), CombineOutcome::Failed);
     EXPECT_THAT(host.errors, ElementsAre(kCombineFailedMessage));
     EXPECT_THAT(Times(document), ElementsAre("00:01:00", "00:09:00"));
-    EXPECT_THAT(document.infoLines, ElementsAre("new"));
+    EXPECT_THAT(document.infoLines(), ElementsAre("new"));
 }
 
 TEST(CombineTagInfo, NonNumericValueFails) {
-    Document document = TimedDocument({{"00:00:00", "a"}});
+    TimedDocument document{{"00:00:00", "a"}};
     ScriptedHost host;
     EXPECT_EQ(CombineTagInfo(document, ParseTagInfo("[TimeTag]\n1000=sum\n"), {}, host),
               CombineOutcome::Failed);
@@ -242,7 +243,7 @@ TEST(CombineTagInfo, NonNumericValueFails) {
 }
 
 TEST(CombineTagInfo, EntriesPastTheLastLineAreIgnored) {
-    Document document = TimedDocument({{"00:00:00", "a"}});
+    TimedDocument document{{"00:00:00", "a"}};
     ScriptedHost host;
     EXPECT_EQ(CombineTagInfo(document, ParseTagInfo("[TimeTag]\n1000=97\nbad=bad\n"), {}, host),
               CombineOutcome::Combined);
@@ -251,7 +252,7 @@ TEST(CombineTagInfo, EntriesPastTheLastLineAreIgnored) {
 }
 
 TEST(CombineTagInfo, DuplicateKeyTakesTheFirstValue) {
-    Document document = TimedDocument({{"00:00:00", "a"}, {"00:00:00", "b"}});
+    TimedDocument document{{"00:00:00", "a"}, {"00:00:00", "b"}};
     ScriptedHost host;
     host.acceptAnswer = false;
     const TagInfo info = ParseTagInfo("[TimeTag]\n1000=97\n1000=98\n");
@@ -260,10 +261,10 @@ TEST(CombineTagInfo, DuplicateKeyTakesTheFirstValue) {
 }
 
 TEST(CombineTagInfo, UnmarkedHeadLinesShiftThePairing) {
-    const Document saved =
-        TimedDocument({{"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:05:00", "d"}});
-    Document document =
-        TimedDocument({{"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:00:00", "d"}});
+    const TimedDocument saved{
+        {"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:05:00", "d"}};
+    TimedDocument document{
+        {"00:00:00", "a"}, {"00:00:00", "b"}, {"00:00:00", "c"}, {"00:00:00", "d"}};
     ScriptedHost host;
     const TagInfo info = ParseTagInfo(FormatTagInfoFile(saved, {}));
     ASSERT_EQ(info.timeTags.size(), 2U);
@@ -274,11 +275,11 @@ TEST(CombineTagInfo, UnmarkedHeadLinesShiftThePairing) {
 
 TEST(CombineTagInfo, EmptyListStillReplacesInfoLines) {
     Document document;
-    document.infoLines = {"old"};
+    document.setInfoLines({"old"});
     ScriptedHost host;
     EXPECT_EQ(CombineTagInfo(document, ParseTagInfo("[TimeTag]\n1000=97\n[Info]\n"), {}, host),
               CombineOutcome::Combined);
-    EXPECT_THAT(document.infoLines, IsEmpty());
+    EXPECT_THAT(document.infoLines(), IsEmpty());
 }
 
 TEST(ReadTagInfoFile, MissingFileReportsTheCause) {

@@ -69,10 +69,10 @@ class ReadTaggedLyricsTest : public testing::TestWithParam<ReadCase> {};
 TEST_P(ReadTaggedLyricsTest, Reads) {
     const ReadCase& c = GetParam();
     Document document;
-    document.title = "old title";
-    document.artist = "old artist";
-    document.headerLines = {"stale"};
-    document.infoLines = {"stale"};
+    document.setTitle("old title");
+    document.setArtist("old artist");
+    document.setHeaderLines({"stale"});
+    document.setInfoLines({"stale"});
     ReadTaggedLyricsText(document, c.file, c.options);
 
     std::vector<std::string> lyrics;
@@ -82,11 +82,11 @@ TEST_P(ReadTaggedLyricsTest, Reads) {
         lyrics.push_back(line.timeText + "|" + line.lyricText);
     }
     EXPECT_THAT(lyrics, ElementsAreArray(c.lyrics));
-    EXPECT_THAT(document.headerLines, ElementsAreArray(c.headerLines));
-    EXPECT_THAT(document.infoLines, ElementsAreArray(c.infoLines));
-    EXPECT_EQ(document.title, c.title);
-    EXPECT_EQ(document.artist, c.artist);
-    EXPECT_TRUE(document.loadedFromFile);
+    EXPECT_THAT(document.headerLines(), ElementsAreArray(c.headerLines));
+    EXPECT_THAT(document.infoLines(), ElementsAreArray(c.infoLines));
+    EXPECT_EQ(document.title(), c.title);
+    EXPECT_EQ(document.artist(), c.artist);
+    EXPECT_TRUE(document.loadedFromFile());
 }
 
 const ReaderOptions kImport{};
@@ -281,13 +281,13 @@ TEST(ReadTaggedLyrics, MissingFileKeepsLinesAndReportsFailure) {
     TempFolder folder;
     Document document;
     document.lyrics.assign({"kept"});
-    document.headerLines = {"h"};
-    document.infoLines = {"i"};
+    document.setHeaderLines({"h"});
+    document.setInfoLines({"i"});
     EXPECT_FALSE(ReadTaggedLyrics(document, folder.path() / "missing.txt", kEditedBy, kDecline));
-    EXPECT_THAT(document.headerLines, IsEmpty());
-    EXPECT_THAT(document.infoLines, IsEmpty());
+    EXPECT_THAT(document.headerLines(), IsEmpty());
+    EXPECT_THAT(document.infoLines(), IsEmpty());
     ASSERT_EQ(document.lyrics.count(), 1);
-    EXPECT_TRUE(document.loadedFromFile);
+    EXPECT_TRUE(document.loadedFromFile());
     EXPECT_FALSE(ReadTaggedLyrics(document, folder.path(), kImport, kDecline))
         << "a folder is no file";
 }
@@ -300,7 +300,7 @@ TEST(ReadTaggedLyrics, TenMegabyteLine) {
     ASSERT_TRUE(ReadTaggedLyrics(document, folder.path() / "big.txt", kImport, kDecline));
     ASSERT_EQ(document.lyrics.count(), 1);
     EXPECT_EQ(document.lyrics.line(0).lyricText.size(), text.size());
-    ASSERT_EQ(document.headerLines.size(), 0U);
+    ASSERT_EQ(document.headerLines().size(), 0U);
 }
 
 TEST(ReadTaggedLyrics, RoundTripKeepsTheBytesOfEveryLine) {

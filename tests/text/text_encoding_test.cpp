@@ -211,8 +211,8 @@ class EditorFileRoundTripTest : public testing::TestWithParam<std::vector<std::s
 
 TEST_P(EditorFileRoundTripTest, SameBytes) {
     Document document;
-    document.title = Sj("夜明け");
-    document.artist = Sj("歌手～");
+    document.setTitle(Sj("夜明け"));
+    document.setArtist(Sj("歌手～"));
     std::vector<LyricLine> lines;
     int ms = 1230;
     for (const auto& text : GetParam()) {

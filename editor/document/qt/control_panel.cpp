@@ -73,7 +73,7 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
 
     auto* offsetGroup = new QGroupBox(QStringLiteral("マーク位置"), this);
     offsetGroup->setObjectName(QStringLiteral("GroupBoxMark"));
-    panMark_ = new QLabel(QString::fromLatin1(MarkOffset::kPlaceholder), offsetGroup);
+    panMark_ = new QLabel(offsetGroup);
     panMark_->setObjectName(QStringLiteral("panMark"));
     panMark_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panMark_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -114,16 +114,21 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
     connect(spin, &SpinButton::upClicked, this, &ControlPanel::stepMarkOffsetUp);
     connect(spin, &SpinButton::downClicked, this, &ControlPanel::stepMarkOffsetDown);
     connect(chkHosei_, &QCheckBox::toggled, this,
-            [this](bool checked) { document_.listEditMode = checked; });
+            [this](bool checked) { document_.setListEditMode(checked); });
+    documentChanged_ = document_.fieldChanged.connect([this](DocumentField field) {
+        if (field == DocumentField::MarkOffset || field == DocumentField::ListEditMode)
+            showDocument();
+    });
+    showDocument();
 }
 
 QPushButton* ControlPanel::button(CommandId command) const {
     return findChild<QPushButton*>(QString::fromLatin1(command.objectName()));
 }
 
-void ControlPanel::refreshFromDocument() {
-    panMark_->setText(QString::fromStdString(document_.markOffset.text()));
-    chkHosei_->setChecked(document_.listEditMode);
+void ControlPanel::showDocument() {
+    panMark_->setText(QString::fromStdString(document_.markOffset().text()));
+    chkHosei_->setChecked(document_.listEditMode());
 }
 
 void ControlPanel::stepMarkOffsetUp() {
@@ -136,11 +141,10 @@ void ControlPanel::stepMarkOffsetDown() {
 
 void ControlPanel::stepMarkOffset(bool up) {
     try {
-        up ? document_.markOffset.stepUp() : document_.markOffset.stepDown();
+        up ? document_.stepMarkOffsetUp() : document_.stepMarkOffsetDown();
     } catch (const ConversionError& error) {
         dialogs_.showError(error.what());
     }
-    panMark_->setText(QString::fromStdString(document_.markOffset.text()));
 }
 
 }  // namespace obrin

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "base/command_ids.h"
+#include "base/signal.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -12,13 +13,13 @@ class QPushButton;
 namespace obrin {
 
 class Dialogs;
-struct Document;
+class Document;
 
 // The control panel between the player panel and the list: Mark and the
 // check buttons, the confirm group, the MarkOffset group and the nudge
-// group with the ListEditMode check box. The MarkOffset spin button and
-// ListEditMode act on the document here; the timing commands connect to
-// the other buttons.
+// group with the ListEditMode check box. The MarkOffset and ListEditMode
+// show the document's and write to it; the timing commands connect to the
+// other buttons.
 class ControlPanel : public QWidget {
     Q_OBJECT
   public:
@@ -29,20 +30,18 @@ class ControlPanel : public QWidget {
     QLabel* markOffsetPanel() const { return panMark_; }
     QCheckBox* listEditBox() const { return chkHosei_; }
 
-    // Shows the document's MarkOffset and ListEditMode, e.g. after the
-    // settings were read.
-    void refreshFromDocument();
-
     void stepMarkOffsetUp();
     void stepMarkOffsetDown();
 
   private:
     void stepMarkOffset(bool up);
+    void showDocument();
 
     Document& document_;
     Dialogs& dialogs_;
     QLabel* panMark_;
     QCheckBox* chkHosei_;
+    Connection documentChanged_;
 };
 
 // The pair of arrow buttons beside the MarkOffset (`SpinButton`).

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 
@@ -66,7 +67,35 @@ QFont ListFont() {
 }  // namespace
 
 LyricListModel::LyricListModel(LyricList& lyrics, Dialogs& dialogs, QObject* parent)
-    : QAbstractTableModel(parent), lyrics_(lyrics), dialogs_(dialogs) {}
+    : QAbstractTableModel(parent), lyrics_(lyrics), dialogs_(dialogs) {
+    connections_.push_back(lyrics_.linesAboutToBeInserted.connect([this](int first, int last) {
+        changingRows_ = true;
+        beginInsertRows({}, first, last);
+    }));
+    connections_.push_back(lyrics_.linesInserted.connect([this](int, int) {
+        endInsertRows();
+        changingRows_ = false;
+    }));
+    connections_.push_back(lyrics_.linesAboutToBeRemoved.connect([this](int first, int last) {
+        changingRows_ = true;
+        beginRemoveRows({}, first, last);
+    }));
+    connections_.push_back(lyrics_.linesRemoved.connect([this](int, int) {
+        endRemoveRows();
+        changingRows_ = false;
+    }));
+    connections_.push_back(lyrics_.aboutToReset.connect([this] {
+        changingRows_ = true;
+        beginResetModel();
+    }));
+    connections_.push_back(lyrics_.wasReset.connect([this] {
+        endResetModel();
+        changingRows_ = false;
+    }));
+    connections_.push_back(lyrics_.linesChanged.connect([this](int first, int last, LinePart) {
+        emit dataChanged(index(first, 0), index(last, columnCount() - 1));
+    }));
+}
 
 int LyricListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : lyrics_.count();
@@ -121,25 +150,6 @@ bool LyricListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-void LyricListModel::rowsWereInserted(int first, int count) {
-    beginInsertRows({}, first, first + count - 1);
-    endInsertRows();
-}
-
-void LyricListModel::rowsWereRemoved(int first, int count) {
-    beginRemoveRows({}, first, first + count - 1);
-    endRemoveRows();
-}
-
-void LyricListModel::rowWasChanged(int row) {
-    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-}
-
-void LyricListModel::wasReset() {
-    beginResetModel();
-    endResetModel();
-}
-
 LyricListWidget::LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* parent)
     : QTableView(parent), lyrics_(lyrics), model_(new LyricListModel(lyrics, dialogs, this)) {
     setObjectName(QStringLiteral("List"));
@@ -170,46 +180,16 @@ LyricListWidget::LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* p
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LyricListWidget::viewSelectionChanged);
-    lyrics_.setObserver(this);
-    lyrics_.setView(this);
-    showCoreSelection();
-}
-
-LyricListWidget::~LyricListWidget() {
-    lyrics_.setObserver(nullptr);
-    lyrics_.setView(nullptr);
-}
-
-void LyricListWidget::linesInserted(int first, int count) {
-    const SyncGuard guard(syncing_);
-    model_->rowsWereInserted(first, count);
-}
-
-void LyricListWidget::linesRemoved(int first, int count) {
-    const SyncGuard guard(syncing_);
-    model_->rowsWereRemoved(first, count);
-}
-
-void LyricListWidget::lineChanged(int index) {
-    model_->rowWasChanged(index);
-}
-
-void LyricListWidget::selectionChanged(int index) {
-    if (syncing_) return;
-    selectRowInView(index, lyrics_.line(index).selected);
-}
-
-void LyricListWidget::selectionReset() {
-    if (syncing_) return;
-    showCoreSelection();
-}
-
-void LyricListWidget::listReset() {
-    {
-        const SyncGuard guard(syncing_);
-        model_->wasReset();
-    }
-    showCoreSelection();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &LyricListWidget::reportTopRow);
+    connections_.push_back(lyrics_.selectionChanged.connect(
+        [this](int first, int last) { showSelection(first, last); }));
+    // The model's own listener has ended the reset by now.
+    connections_.push_back(
+        lyrics_.wasReset.connect([this] { showSelection(0, lyrics_.count() - 1); }));
+    connections_.push_back(lyrics_.showRequested.connect([this](int line) { makeVisible(line); }));
+    connections_.push_back(lyrics_.editRequested.connect([this](int line) { beginEdit(line); }));
+    lyrics_.setTopVisibleLine(0);
+    showSelection(0, lyrics_.count() - 1);
 }
 
 void LyricListWidget::makeVisible(int index) {
@@ -228,10 +208,9 @@ void LyricListWidget::beginEdit(int index) {
     edit(cell);
 }
 
-int LyricListWidget::topVisibleIndex() const {
-    if (lyrics_.count() == 0) return LyricList::kNone;
+void LyricListWidget::reportTopRow() {
     const int row = rowAt(0);
-    return row < 0 ? 0 : row;
+    lyrics_.setTopVisibleLine(row < 0 ? 0 : row);
 }
 
 void LyricListWidget::fitLyricsColumn() {
@@ -282,8 +261,10 @@ void LyricListWidget::fitToFont() {
 
 void LyricListWidget::viewSelectionChanged(const QItemSelection& selected,
                                            const QItemSelection& deselected) {
-    if (syncing_) return;
-    const SyncGuard guard(syncing_);
+    // Rows going or coming change the view's selection on their own; the
+    // list has already made the same change to its lines.
+    if (syncingSelection_ || model_->isChangingRows()) return;
+    const SyncGuard guard(syncingSelection_);
     for (const QModelIndex& index : deselected.indexes()) {
         if (index.column() == 0 && index.row() < lyrics_.count()) lyrics_.deselect(index.row());
     }
@@ -292,29 +273,23 @@ void LyricListWidget::viewSelectionChanged(const QItemSelection& selected,
     }
 }
 
-void LyricListWidget::selectRowInView(int row, bool selected) {
-    const SyncGuard guard(syncing_);
-    selectionModel()->select(model_->index(row, 0), (selected ? QItemSelectionModel::Select
-                                                              : QItemSelectionModel::Deselect) |
-                                                        QItemSelectionModel::Rows);
-}
-
-void LyricListWidget::showCoreSelection() {
-    const SyncGuard guard(syncing_);
-    // Runs of selected lines become one range each: the view tests every
-    // painted cell against every range.
+void LyricListWidget::showSelection(int first, int last) {
+    if (syncingSelection_) return;
+    // Runs of lines become one range each: the view tests every painted cell
+    // against every range.
     QItemSelection selection;
-    const int last = model_->columnCount() - 1;
-    for (int row = 0; row < lyrics_.count();) {
-        if (!lyrics_.line(row).selected) {
-            ++row;
-            continue;
-        }
-        const int first = row;
-        while (row < lyrics_.count() && lyrics_.line(row).selected) ++row;
-        selection.select(model_->index(first, 0), model_->index(row - 1, last));
+    QItemSelection deselection;
+    const int lastColumn = model_->columnCount() - 1;
+    for (int row = first; row <= last;) {
+        const bool selected = lyrics_.line(row).selected;
+        const int runStart = row;
+        while (row <= last && lyrics_.line(row).selected == selected) ++row;
+        (selected ? selection : deselection)
+            .select(model_->index(runStart, 0), model_->index(row - 1, lastColumn));
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    const SyncGuard guard(syncingSelection_);
+    selectionModel()->select(deselection, QItemSelectionModel::Deselect);
+    selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
 }  // namespace obrin

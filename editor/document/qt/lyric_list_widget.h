@@ -2,7 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <vector>
 
+#include "base/signal.h"
 #include "document/lyric_list.h"
 
 namespace obrin {
@@ -11,7 +13,8 @@ class Dialogs;
 
 // Table model over the core LyricList: column 0 the lyric (Shift-JIS bytes
 // shown as Unicode, editable), column 1 the time. The tick is the row's
-// only picture.
+// only picture. It follows the list's notices, opening each change of rows
+// before the list makes it and closing it after.
 class LyricListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -28,30 +31,30 @@ class LyricListModel : public QAbstractTableModel {
     // form is refused with a message and the line keeps its old bytes.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // The list tells us after it changed; these keep the views in step.
-    void rowsWereInserted(int first, int count);
-    void rowsWereRemoved(int first, int count);
-    void rowWasChanged(int row);
-    void wasReset();
+    // True between the start and the end of a change of rows, while views
+    // of the model see rows that the list may no longer have.
+    bool isChangingRows() const { return changingRows_; }
 
   private:
     LyricList& lyrics_;
     Dialogs& dialogs_;
+    bool changingRows_ = false;
+    std::vector<Connection> connections_;
 };
 
-// The lyric list `List`: whole-row multiple selection kept in step with the
-// lines' Selected flags both ways, visible also without the focus; in-place
-// editing of the lyric text only, opened with the caret after the text (a
-// stray key adds to the lyric rather than replacing it; Escape cancels).
-// The time column and the rows follow the list's font.
-class LyricListWidget : public QTableView, public LyricListObserver, public LyricListView {
+// The lyric list `List`: a view of the lines and of their Selected flags,
+// visible also without the focus; in-place editing of the lyric text only,
+// opened with the caret after the text (a stray key adds to the lyric rather
+// than replacing it; Escape cancels). The time column and the rows follow
+// the list's font. What the user selects, and the row on top, go to the list
+// at once; the view's own selection only ever shows the list's.
+class LyricListWidget : public QTableView {
     Q_OBJECT
   public:
     static constexpr int kTimeColumnWidth = 60;
     static constexpr int kLyricColumnDesignWidth = 584;
 
     LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~LyricListWidget() override;
 
     void setGridLinesVisible(bool visible) { setShowGrid(visible); }
     // Widths kept from an earlier run; 0 keeps the column as it is. The time
@@ -61,19 +64,8 @@ class LyricListWidget : public QTableView, public LyricListObserver, public Lyri
     [[nodiscard]] int fittedTimeColumnWidth() const;
     LyricListModel* lyricModel() const { return model_; }
 
-    // LyricListObserver
-    void linesInserted(int first, int count) override;
-    void linesRemoved(int first, int count) override;
-    void lineChanged(int index) override;
-    void selectionChanged(int index) override;
-    void selectionReset() override;
-    void listReset() override;
-
-    // LyricListView
-    void makeVisible(int index) override;
-    void beginEdit(int index) override;
-    int topVisibleIndex() const override;
-    void fitLyricsColumn() override;
+    // Asks the lyrics column to fit its contents.
+    void fitLyricsColumn();
 
   protected:
     using QTableView::edit;
@@ -82,15 +74,20 @@ class LyricListWidget : public QTableView, public LyricListObserver, public Lyri
 
   private:
     void fitToFont();
+    void makeVisible(int index);
+    void beginEdit(int index);
+    void reportTopRow();
     void viewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void selectRowInView(int row, bool selected);
-    void showCoreSelection();
+    // Shows the Selected flags of lines first..last.
+    void showSelection(int first, int last);
 
     LyricList& lyrics_;
     LyricListModel* model_;
-    // Set while one side of the selection follows the other, so the echo
-    // does not come back.
-    bool syncing_ = false;
+    // Set while one side of the selection follows the other: the user's
+    // selection going into the list must not come back into the view in the
+    // middle of a drag, nor the list's into the list.
+    bool syncingSelection_ = false;
+    std::vector<Connection> connections_;
 };
 
 }  // namespace obrin

@@ -1,7 +1,6 @@
 #include "shell/qt/lyrics_commands.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextCursor>
@@ -115,39 +114,12 @@ std::vector<std::string> LyricsCommands::lines() const {
     return TextToLines(window_.completedText()->toPlainText());
 }
 
-bool LyricsCommands::takeFields() {
-    Document& document = editor_.document();
-    try {
-        document.title = ToSjis(window_.titleField()->text());
-        document.artist = ToSjis(window_.artistField()->text());
-        document.infoLines = TextToLines(window_.infoPane()->toPlainText());
-    } catch (const SjisError& e) {
-        editor_.dialogs().showError(e.what());
-        return false;
-    }
-    return true;
-}
-
-void LyricsCommands::showFields() {
-    const Document& document = editor_.document();
-    window_.titleField()->setText(FromSjis(document.title));
-    window_.artistField()->setText(FromSjis(document.artist));
-    showInfoLines();
-}
-
-void LyricsCommands::showInfoLines() {
-    QPlainTextEdit* memo = window_.infoPane();
-    memo->setPlainText(LinesToText(editor_.document().infoLines));
-    memo->moveCursor(QTextCursor::Start);
-}
-
 void LyricsCommands::rebuildIfShown() {
-    if (!isActive() || !takeFields()) return;
+    if (!isActive()) return;
     BuildCompletedText(*this, editor_.document(), CompletedTextOptionsFrom(editor_.settings()));
 }
 
 void LyricsCommands::saveLyricsFile(const std::string& path) {
-    if (!isActive() && !takeFields()) return;
     try {
         if (const std::error_code error = SaveCompletedText(
                 *this, editor_.document(), CompletedTextOptionsFrom(editor_.settings()), path))
@@ -169,25 +141,10 @@ void LyricsCommands::saveWithDialog() {
     saveLyricsFile(*path);
 }
 
-void LyricsCommands::changingInfoLines(const std::function<void()>& command) {
-    Document& document = editor_.document();
-    // What the user typed into the pane since the last rebuild is the
-    // starting point; a pane that cannot be converted is left as it is.
-    try {
-        document.infoLines = TextToLines(window_.infoPane()->toPlainText());
-    } catch (const SjisError&) {
-    }
-    const std::vector<std::string> before = document.infoLines;
-    command();
-    if (document.infoLines != before) showInfoLines();
-}
-
 void LyricsCommands::pasteFromClipboard() {
-    changingInfoLines([this] {
-        if (PasteFromClipboard(editor_.document(), clipboard_, editor_.dialogs(),
-                               ExpansionOptionsFrom(editor_.settings())))
-            window_.lyricList()->fitLyricsColumn();
-    });
+    if (PasteFromClipboard(editor_.document(), clipboard_, editor_.dialogs(),
+                           ExpansionOptionsFrom(editor_.settings())))
+        window_.lyricList()->fitLyricsColumn();
 }
 
 void LyricsCommands::editAndPaste() {
@@ -196,12 +153,10 @@ void LyricsCommands::editAndPaste() {
                        .width = settings.pasteWindowWidth,
                        .height = settings.pasteWindowHeight,
                        .sourceSize = settings.pasteSourceSize};
-    changingInfoLines([&] {
-        RunEditAndPaste(
-            editor_.document(), clipboard_, editor_.dialogs(),
-            [&settings] { return ExpansionOptionsFrom(settings); }, layout,
-            ToQFont(FontOf(editor_.fonts(), FontSlot::Paste)), &window_);
-    });
+    RunEditAndPaste(
+        editor_.document(), clipboard_, editor_.dialogs(),
+        [&settings] { return ExpansionOptionsFrom(settings); }, layout,
+        ToQFont(FontOf(editor_.fonts(), FontSlot::Paste)), &window_);
     settings.pasteVertical = layout.vertical;
     settings.pasteWindowWidth = layout.width;
     settings.pasteWindowHeight = layout.height;
@@ -210,17 +165,10 @@ void LyricsCommands::editAndPaste() {
 }
 
 bool LyricsCommands::readLyricsFile(const std::string& path) {
-    Document& document = editor_.document();
-    const std::string title = document.title;
-    const std::string artist = document.artist;
     const LyricsFileRead read =
-        ReadTaggedLyrics(document, path, ReaderOptionsFrom(editor_.settings()),
+        ReadTaggedLyrics(editor_.document(), path, ReaderOptionsFrom(editor_.settings()),
                          AskBeforeReplacing(editor_.dialogs()));
     if (read.status == LyricsReadStatus::Declined) return false;
-    // The read sets the fields only through its import and never clears them.
-    if (document.title != title) window_.titleField()->setText(FromSjis(document.title));
-    if (document.artist != artist) window_.artistField()->setText(FromSjis(document.artist));
-    showInfoLines();
     if (!read) editor_.dialogs().showError(read.message);
     if (read.report.unreadableTags > 0)
         editor_.dialogs().showInformation(UnreadableTagsMessage(read.report));
@@ -238,7 +186,7 @@ void LyricsCommands::saveTagInformation() {
     request.filter = kTagInfoSaveFilter;
     request.defaultExt = "obt";
     const auto path = editor_.dialogs().saveFile(request);
-    if (!path || !takeFields()) return;
+    if (!path) return;
     try {
         if (const std::error_code error = SaveTagInfoFile(*path, editor_.document(),
                                                           ExpansionOptionsFrom(editor_.settings())))
@@ -259,11 +207,8 @@ void LyricsCommands::combineTagInformation() {
         editor_.dialogs().showError(kCombineFailedMessage);
         return;
     }
-    changingInfoLines([&] {
-        EditorCombineHost host(editor_.document(), clipboard_, editor_.dialogs());
-        (void)CombineTagInfo(editor_.document(), *info, ExpansionOptionsFrom(editor_.settings()),
-                             host);
-    });
+    EditorCombineHost host(editor_.document(), clipboard_, editor_.dialogs());
+    (void)CombineTagInfo(editor_.document(), *info, ExpansionOptionsFrom(editor_.settings()), host);
 }
 
 void LyricsCommands::editAuthor() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,8 +20,9 @@ class MainWindow;
 // The lyrics text commands of the main window, registered in the command
 // table: the tab "完成型" and its rebuild, the saves, the pastes, reading a
 // lyrics file, the author and plain-lyrics source texts, and the tag-
-// information items (saving them stays disabled). The rules live in the core; this class moves text
-// between the widgets and the document through the Shift-JIS codec.
+// information items (saving them stays disabled). The rules live in the core and
+// read the document, which the title, artist and information fields write
+// into as the user types.
 class LyricsCommands final : public QObject, private CompletedTextPage {
     Q_OBJECT
   public:
@@ -30,9 +30,8 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
                    CommandTable& commands);
     ~LyricsCommands() override;
 
-    // Reads a tagged lyrics file into the document and the fields, reporting
-    // a failure (and then false). Also the music-file opening's and the
-    // batch's way in.
+    // Reads a tagged lyrics file into the document, reporting a failure (and
+    // then false). Also the music-file opening's and the batch's way in.
     bool readLyricsFile(const std::string& path);
     // Saves the completed text (P1's last step, and S1's), reporting a failure.
     void saveLyricsFile(const std::string& path);
@@ -51,15 +50,6 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     void showLines(const std::vector<std::string>& lines) override;
     std::vector<std::string> lines() const override;
 
-    // Takes the title, artist and information pane into the document; false
-    // (with the message shown) if one holds a character Shift-JIS lacks.
-    bool takeFields();
-    // Shows the document's title, artist and InfoLines in their fields.
-    void showFields();
-    void showInfoLines();
-    // Runs a command that may change InfoLines, starting from the pane's
-    // current text and showing the result if it changed.
-    void changingInfoLines(const std::function<void()>& command);
     void registerCommands(CommandTable& commands);
     void editAuthor();
     void editPlainUrl();

@@ -19,6 +19,7 @@
 #include "playback/qt/player_panel.h"
 #include "shell/editor.h"
 #include "shell/qt/qt_fonts.h"
+#include "text/qt/song_fields.h"
 
 namespace obrin {
 
@@ -77,6 +78,8 @@ QWidget* MainWindow::buildSongFields() {
     };
     edtTitle_ = field("edtTitle", QStringLiteral("曲名"));
     edtArtist_ = field("edtArtist", QStringLiteral("歌手"));
+    new SongFieldBinding(*edtTitle_, editor_.document(), DocumentField::Title, editor_.dialogs());
+    new SongFieldBinding(*edtArtist_, editor_.document(), DocumentField::Artist, editor_.dialogs());
     return fields;
 }
 
@@ -90,6 +93,7 @@ QWidget* MainWindow::buildPages() {
     list_ = new LyricListWidget(editor_.document().lyrics, editor_.dialogs(), splitter_);
     memo_ = new QPlainTextEdit(splitter_);
     memo_->setObjectName(QStringLiteral("Memo"));
+    new SongFieldBinding(*memo_, editor_.document(), editor_.dialogs());
     splitter_->addWidget(list_);
     splitter_->addWidget(memo_);
     splitter_->setStretchFactor(0, 1);
@@ -112,7 +116,6 @@ void MainWindow::showWorkFolder() {
 void MainWindow::applySettings() {
     list_->setGridLinesVisible(editor_.settings().gridLines);
     showWorkFolder();
-    controlPanel_->refreshFromDocument();
 }
 
 void MainWindow::applyFonts() {

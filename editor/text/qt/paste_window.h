@@ -16,7 +16,7 @@ namespace obrin {
 
 class Clipboard;
 class Dialogs;
-struct Document;
+class Document;
 
 // The paste window `TPasteForm` ("貼り付け"): a read-only source pane `Memo`
 // with the text as taken, and the edit pane `RichEdit` whose lines become the
