@@ -50,11 +50,8 @@ PlaybackControl::PlaybackControl(Player& player, TimerFactory& timers, Dialogs& 
         } catch (const PlayerError&) {
         }
     };
-    player_.onPlayStateChange = [this](PlayState state) { playStateChanged(state); };
-}
-
-PlaybackControl::~PlaybackControl() {
-    player_.onPlayStateChange = nullptr;
+    playStateConnection_ =
+        player_.playStateChanged.connect([this](PlayState state) { followPlayState(state); });
 }
 
 void PlaybackControl::setView(PlayerPanelView* view) {
@@ -80,7 +77,7 @@ void PlaybackControl::refreshPositionDisplay() {
     }
 }
 
-void PlaybackControl::playStateChanged(PlayState state) {
+void PlaybackControl::followPlayState(PlayState state) {
     switch (state) {
         case PlayState::Playing:
             refreshTimer_->start(kRefreshIntervalMs);

@@ -4,9 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "base/dialogs.h"
 #include "base/player.h"
 #include "base/player_panel_view.h"
-#include "base/dialogs.h"
+#include "base/signal.h"
 #include "base/timer.h"
 
 namespace obrin {
@@ -28,7 +29,6 @@ class PlaybackControl {
     static constexpr const char* kCannotPlayMessage = "再生・一時停止が出来ません";
 
     PlaybackControl(Player& player, TimerFactory& timers, Dialogs& dialogs);
-    ~PlaybackControl();
     PlaybackControl(const PlaybackControl&) = delete;
     PlaybackControl& operator=(const PlaybackControl&) = delete;
 
@@ -72,7 +72,7 @@ class PlaybackControl {
     static constexpr int kSilence = -10000;
 
   private:
-    void playStateChanged(PlayState state);
+    void followPlayState(PlayState state);
     void setPlayCaption(const char* caption);
 
     Player& player_;
@@ -80,6 +80,7 @@ class PlaybackControl {
     std::unique_ptr<Timer> refreshTimer_;
     PlayerPanelView* view_;
     PlayPositionFollower* follower_ = nullptr;
+    Connection playStateConnection_;
     std::int32_t tickCounter_ = 0;
     std::string playCaption_ = kPlayCaption;
     std::string seekPosText_ = "00:00:00";

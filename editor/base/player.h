@@ -1,8 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <stdexcept>
 #include <string>
+
+#include "base/signal.h"
 
 namespace obrin {
 
@@ -44,9 +45,9 @@ public:
     virtual void stop() = 0;
     virtual PlayState playState() const = 0;
 
-    // Raised with the new state whenever it changes, including Stopped at the
-    // end of the file.
-    std::function<void(PlayState)> onPlayStateChange;
+    // Tells the new state whenever it changes, including Stopped at the end
+    // of the file.
+    Signal<PlayState> playStateChanged;
 };
 
 }  // namespace obrin

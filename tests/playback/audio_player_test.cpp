@@ -55,6 +55,7 @@ class AudioPlayerTest : public QObject {
     std::string wav_;
     std::unique_ptr<AudioPlayer> player_;
     std::vector<PlayState> events_;
+    Connection eventsConnection_;
 };
 
 void AudioPlayerTest::initTestCase() {
@@ -69,7 +70,8 @@ void AudioPlayerTest::initTestCase() {
 void AudioPlayerTest::init() {
     player_ = std::make_unique<AudioPlayer>();
     events_.clear();
-    player_->onPlayStateChange = [this](PlayState s) { events_.push_back(s); };
+    eventsConnection_ =
+        player_->playStateChanged.connect([this](PlayState s) { events_.push_back(s); });
     player_->setFileName(wav_);
 }
 

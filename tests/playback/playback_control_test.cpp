@@ -73,6 +73,19 @@ TEST(PlaybackControl, CaptionAndTimerFollowThePlayStateEvents) {
     EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
+TEST(PlaybackControl, SharesThePlayStateEventsWithOtherListeners) {
+    TimingRig rig;
+    std::vector<PlayState> heard;
+    Connection other =
+        rig.player.playStateChanged.connect([&heard](PlayState state) { heard.push_back(state); });
+    rig.load();
+    rig.playback.playPause();
+    rig.playback.stopPlayback();
+    EXPECT_EQ(heard, (std::vector{PlayState::Playing, PlayState::Stopped}));
+    EXPECT_EQ(rig.panel.playCaption, "再生");
+    EXPECT_TRUE(rig.timers.activeTimers().empty());
+}
+
 TEST(PlaybackControl, PlayButtonWithoutFileSaysSo) {
     TimingRig rig;
     rig.playback.playPause();

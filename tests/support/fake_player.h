@@ -81,7 +81,7 @@ class FakePlayer final : public Player {
   private:
     void changeState(PlayState state) {
         state_ = state;
-        if (onPlayStateChange) onPlayStateChange(state);
+        playStateChanged(state);
     }
 
     std::string fileName_;

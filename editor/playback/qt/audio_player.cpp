@@ -225,7 +225,7 @@ void AudioPlayer::onFeedFailed(int run) {
 
 void AudioPlayer::changeState(PlayState state) {
     state_ = state;
-    if (onPlayStateChange) onPlayStateChange(state);
+    playStateChanged(state);
 }
 
 }  // namespace obrin
