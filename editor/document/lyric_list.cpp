@@ -48,14 +48,18 @@ int LyricList::insert(int index) {
     return index;
 }
 
-void LyricList::remove(int index) {
-    if (index < 0 || index >= count()) throw std::out_of_range("LyricList::remove");
-    linesAboutToBeRemoved(index, index);
-    lines_.erase(lines_.begin() + index);
+void LyricList::remove(int first, int last) {
+    if (first < 0 || last < first || last >= count()) throw std::out_of_range("LyricList::remove");
+    linesAboutToBeRemoved(first, last);
+    lines_.erase(lines_.begin() + first, lines_.begin() + last + 1);
     const int before = current_;
-    if (current_ != kNone && index < current_) --current_;
-    if (current_ == index) current_ = firstSelectedFrom(index);
-    linesRemoved(index, index);
+    const int removed = last - first + 1;
+    if (current_ > last) {
+        current_ -= removed;
+    } else if (current_ >= first) {
+        current_ = firstSelectedFrom(first);
+    }
+    linesRemoved(first, last);
     if (current_ != before) currentLineChanged(current_);
 }
 

@@ -58,7 +58,9 @@ class LyricList {
     // New lines have empty text, "00:00:00", no tick and no selection.
     int add();
     int insert(int index);
-    void remove(int index);
+    void remove(int index) { remove(index, index); }
+    // Removes lines first..last.
+    void remove(int first, int last);
     void clear();
     // Replaces the whole list with untimed lines of the given texts.
     void assign(const std::vector<std::string>& lyricTexts);

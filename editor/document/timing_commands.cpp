@@ -123,7 +123,14 @@ void TimingCommands::editLine() {
 void TimingCommands::deleteLines() {
     LyricList& lyrics = document_.lyrics;
     const std::vector<int> selected = lyrics.selectedLines();
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it) lyrics.remove(*it);
+    // From the last line to the first, each run of neighbours at once: a
+    // display redoes its layout once per run, not once per line.
+    for (auto it = selected.rbegin(); it != selected.rend();) {
+        const int last = *it;
+        int first = last;
+        while (++it != selected.rend() && *it == first - 1) first = *it;
+        lyrics.remove(first, last);
+    }
 }
 
 void TimingCommands::insertLine() {

@@ -70,6 +70,8 @@ TEST(LyricList, CheckedIsTheStateImageIndexZeroOnly) {
 TEST(LyricList, OutOfRangeIndexIsRejectedNotUndefined) {
     ListOf list(2);
     EXPECT_THROW(list.remove(2), std::out_of_range);
+    EXPECT_THROW(list.remove(1, 2), std::out_of_range);
+    EXPECT_THROW(list.remove(1, 0), std::out_of_range);
     EXPECT_THROW(list.insert(3), std::out_of_range);
     EXPECT_THROW(list.select(-1), std::out_of_range);
     EXPECT_EQ(list.count(), 2);
@@ -143,7 +145,10 @@ TEST(LyricList, CurrentLineFollowsTheFirstSelectedLineThroughEveryChange) {
     EXPECT_EQ(list.currentLine(), 3);
     list.deselect(3);
     EXPECT_EQ(list.currentLine(), 5);
-    list.remove(5);
+    list.select(1);
+    list.remove(0, 1);  // the current line among others: the next selected one follows
+    EXPECT_EQ(list.currentLine(), 3);
+    list.remove(3);
     EXPECT_EQ(list.currentLine(), LyricList::kNone);
     std::vector<LyricLine> lines(4);
     lines[3].selected = true;
