@@ -83,6 +83,7 @@ class LyricsTextGuiTest : public QObject {
     void unreadableClipboardShowsError();
     void openingUnreadableLyricsShowsError();
     void openedLyricsFillFields();
+    void typedFieldsGoIntoTheDocumentAtOnce();
     void inputBoxes_data();
     void inputBoxes();
 };
@@ -247,6 +248,34 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));
     QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@Note=x\n"));
     QCOMPARE(f.editor.document().lyrics.line(0).timeText, std::string("00:01:00"));
+}
+
+void LyricsTextGuiTest::typedFieldsGoIntoTheDocumentAtOnce() {
+    Fixture f;
+    // Typed, as the input method hands over its text.
+    f.window.titleField()->insert(QStringLiteral("夜"));
+    f.window.artistField()->insert(QStringLiteral("歌手"));
+    f.window.infoPane()->insertPlainText(QStringLiteral("@A=1\n@B"));
+    const Document& document = f.editor.document();
+    QCOMPARE(document.title(), Utf8ToSjis("夜"));
+    QCOMPARE(document.artist(), Utf8ToSjis("歌手"));
+    QCOMPARE(document.infoLines(), (std::vector<std::string>{"@A=1", "@B"}));
+
+    // A character Shift-JIS lacks is refused where it is typed.
+    f.window.titleField()->insert(QStringLiteral("\U0001F600"));
+    f.window.infoPane()->insertPlainText(QStringLiteral("\U0001F600"));
+    QTRY_COMPARE(f.dialogs.errors().size(), 2u);
+    QCOMPARE(f.window.titleField()->text(), QStringLiteral("夜"));
+    QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@A=1\n@B\n"));
+    QCOMPARE(document.title(), Utf8ToSjis("夜"));
+
+    // What the document gets from elsewhere shows in the fields, and bytes
+    // that show only as replacement characters stay as they were.
+    f.editor.document().setTitle("a\x81");
+    QCOMPARE(f.window.titleField()->text(), QStringLiteral("a\uFFFD"));
+    QCOMPARE(document.title(), std::string("a\x81"));
+    f.editor.document().setInfoLines({"@C"});
+    QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@C\n"));
 }
 
 void LyricsTextGuiTest::inputBoxes_data() {
