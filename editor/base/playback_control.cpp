@@ -73,7 +73,7 @@ void PlaybackControl::refreshPositionDisplay() {
     ++tickCounter_;
     if (tickCounter_ % kFollowEvery == 0) {
         tickCounter_ = 0;
-        if (follower_) follower_->followPlayPosition(ms);
+        positionToFollow(ms);
     }
 }
 
@@ -90,7 +90,7 @@ void PlaybackControl::followPlayState(PlayState state) {
         case PlayState::Stopped:
             refreshTimer_->stop();
             setPlayCaption(kPlayCaption);
-            if (follower_) follower_->followPlayPosition(-1);
+            positionToFollow(-1);
             break;
     }
 }

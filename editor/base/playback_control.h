@@ -33,7 +33,6 @@ class PlaybackControl {
     PlaybackControl& operator=(const PlaybackControl&) = delete;
 
     void setView(PlayerPanelView* view);
-    void setFollower(PlayPositionFollower* follower) { follower_ = follower; }
 
     // An empty FileName means no music file is loaded.
     bool isLoaded() const { return !player_.fileName().empty(); }
@@ -71,6 +70,10 @@ class PlaybackControl {
     static constexpr int kVolumeSliderMinimum = -3000;
     static constexpr int kSilence = -10000;
 
+    // The play position on every tenth refresh, and -1 when the player
+    // stops; the "all" confirm run follows the song through it.
+    Signal<int> positionToFollow;
+
   private:
     void followPlayState(PlayState state);
     void setPlayCaption(const char* caption);
@@ -79,7 +82,6 @@ class PlaybackControl {
     Dialogs& dialogs_;
     std::unique_ptr<Timer> refreshTimer_;
     PlayerPanelView* view_;
-    PlayPositionFollower* follower_ = nullptr;
     Connection playStateConnection_;
     std::int32_t tickCounter_ = 0;
     std::string playCaption_ = kPlayCaption;

@@ -19,12 +19,4 @@ class PlayerPanelView {
     virtual void setPitchLabel(const std::string& text) = 0;
 };
 
-// Playback calls this with the play position on every tenth refresh, and with
-// -1 when the player stops; the "all" confirm run follows the song through it.
-class PlayPositionFollower {
-  public:
-    virtual ~PlayPositionFollower() = default;
-    virtual void followPlayPosition(int ms) = 0;
-};
-
 }  // namespace obrin

@@ -18,11 +18,8 @@ ConfirmRuns::ConfirmRuns(Document& document, PlaybackControl& playback, TimingCo
       window_(window),
       countdownTimer_(timers.createTimer()) {
     countdownTimer_->onTimeout = [this] { countdownTick(); };
-    playback_.setFollower(this);
-}
-
-ConfirmRuns::~ConfirmRuns() {
-    playback_.setFollower(nullptr);
+    positionConnection_ =
+        playback_.positionToFollow.connect([this](int ms) { followPlayPosition(ms); });
 }
 
 void ConfirmRuns::confirmAround() {

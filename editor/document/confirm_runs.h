@@ -27,7 +27,7 @@ namespace obrin {
 //
 // Neither run stops playback when it ends. "中断" or closing the dialog ends
 // either run at once.
-class ConfirmRuns final : public PlayPositionFollower {
+class ConfirmRuns final {
   public:
     static constexpr int kMaxConfirmAllLines = 512;
     static constexpr std::int32_t kEndTime = 999999999;
@@ -39,7 +39,6 @@ class ConfirmRuns final : public PlayPositionFollower {
     ConfirmRuns(Document& document, PlaybackControl& playback, TimingCommands& commands,
                 Dialogs& dialogs, TimerFactory& timers, ConfirmDialogView& dialog,
                 ConfirmWindowView& window);
-    ~ConfirmRuns() override;
     ConfirmRuns(const ConfirmRuns&) = delete;
     ConfirmRuns& operator=(const ConfirmRuns&) = delete;
 
@@ -55,7 +54,8 @@ class ConfirmRuns final : public PlayPositionFollower {
     // Opening a music file drops a following "all" run.
     void musicFileOpened() { confirmAllActive_ = false; }
 
-    void followPlayPosition(int ms) override;
+    // The play position as playback hands it on (-1: stopped).
+    void followPlayPosition(int ms);
 
     bool isAroundRunning() const { return aroundLine_ != kNoRun; }
     bool isConfirmAllActive() const { return confirmAllActive_; }
@@ -78,6 +78,7 @@ class ConfirmRuns final : public PlayPositionFollower {
     ConfirmDialogView& dialog_;
     ConfirmWindowView& window_;
     std::unique_ptr<Timer> countdownTimer_;
+    Connection positionConnection_;
 
     // The "around" run: the line being replayed, or kNoRun.
     int aroundLine_ = kNoRun;

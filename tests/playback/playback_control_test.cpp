@@ -9,10 +9,12 @@ namespace {
 
 using test::TimingRig;
 
-// Follows the play position as the "all" run would, recording every call.
-struct RecordingFollower final : PlayPositionFollower {
+// Follows the play position as the "all" run would, recording every notice.
+struct RecordingFollower {
+    explicit RecordingFollower(PlaybackControl& playback)
+        : connection(playback.positionToFollow.connect([this](int ms) { calls.push_back(ms); })) {}
     std::vector<int> calls;
-    void followPlayPosition(int ms) override { calls.push_back(ms); }
+    Connection connection;
 };
 
 struct PositionCase {
@@ -113,8 +115,7 @@ TEST(PlaybackControl, RefusedPlayOrPauseIsReportedWithTheReasonAndChangesNothing
 
 TEST(PlaybackControl, RefreshFollowsEveryTenthTickAndStopSendsMinusOne) {
     TimingRig rig;
-    RecordingFollower follower;
-    rig.playback.setFollower(&follower);
+    RecordingFollower follower(rig.playback);
     rig.load();
     rig.playback.playPause();
     rig.timers.advance(1000);  // twenty refreshes
@@ -132,20 +133,17 @@ TEST(PlaybackControl, RefreshFollowsEveryTenthTickAndStopSendsMinusOne) {
     EXPECT_EQ(rig.panel.currentPosText, "00:00:00");
     EXPECT_EQ(rig.panel.playCaption, "再生");
     EXPECT_TRUE(rig.timers.activeTimers().empty());
-    rig.playback.setFollower(nullptr);
 }
 
 TEST(PlaybackControl, EndOfSongStopsTheTimerAndEndsTheFollowing) {
     TimingRig rig;
-    RecordingFollower follower;
-    rig.playback.setFollower(&follower);
+    RecordingFollower follower(rig.playback);
     rig.load(1.0);
     rig.playback.playPause();
     rig.timers.advance(3000);
     EXPECT_EQ(follower.calls, (std::vector<int>{500, -1}));
     EXPECT_EQ(rig.panel.playCaption, "再生");
     EXPECT_TRUE(rig.timers.activeTimers().empty());
-    rig.playback.setFollower(nullptr);
 }
 
 TEST(PlaybackControl, PausedDisplayHoldsItsPosition) {
