@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace obrin {
 
@@ -18,6 +20,20 @@ struct FileDialogRequest {
     std::string filter;      // "説明|*.txt;*.lrc|..." pairs, as the editor builds them
     std::string defaultExt;  // without the dot, e.g. "txt"
     std::string initialPath;
+};
+
+// One pick among a few items: the encoding beside an open dialog's file
+// name, or one option of a small options dialog.
+struct DialogChoice {
+    std::string label;               // UTF-8, "&" before the mnemonic
+    std::vector<std::string> items;  // UTF-8
+    int selected = 0;                // the item shown first
+};
+
+// A file chosen together with the item of the dialog's choice.
+struct ChosenFile {
+    std::string path;
+    int choice = 0;
 };
 
 // Every message box and common dialog the editor shows. Messages are UTF-8.
@@ -40,6 +56,24 @@ public:
     virtual std::optional<std::string> inputText(const std::string& caption,
                                                  const std::string& prompt,
                                                  const std::string& initial) = 0;
+
+    // An open dialog with `choice` beside the file name. Without a window of
+    // its own (obrin-cli) the choice stays as it is given.
+    virtual std::optional<ChosenFile> openFileWithChoice(const FileDialogRequest& request,
+                                                         const DialogChoice& choice) {
+        auto path = openFile(request);
+        if (!path) return std::nullopt;
+        return ChosenFile{std::move(*path), choice.selected};
+    }
+    // A small dialog titled `caption` with one list per choice, OK and
+    // Cancel: the item picked in each choice, in order, or std::nullopt for
+    // Cancel. Without a window of its own the choices stay as they are given.
+    virtual std::optional<std::vector<int>> chooseOptions(
+        const std::string& /*caption*/, const std::vector<DialogChoice>& choices) {
+        std::vector<int> picked;
+        for (const DialogChoice& choice : choices) picked.push_back(choice.selected);
+        return picked;
+    }
 };
 
 }  // namespace obrin

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -52,6 +53,9 @@ class QtDialogsTest : public QObject {
     void filtersInQtForm();
     void qtOwnTextsAreJapanese();
     void fileDialogsStartInTheSongFolderOrTheLastOneUsed();
+    void openDialogGivesTheFileWithTheItemPickedBesideIt();
+    void optionsDialogGivesEachPickOrNothing_data();
+    void optionsDialogGivesEachPickOrNothing();
 };
 
 void QtDialogsTest::messageBoxes_data() {
@@ -182,6 +186,56 @@ void QtDialogsTest::fileDialogsStartInTheSongFolderOrTheLastOneUsed() {
     QCOMPARE(startedIn.size(), 3);
     QCOMPARE(startedIn[1], chosen.path());  // the last one used
     QCOMPARE(startedIn[2], song.path());    // the song's
+}
+
+void QtDialogsTest::openDialogGivesTheFileWithTheItemPickedBesideIt() {
+    QTemporaryDir folder;
+    const QString picked = folder.path() + QStringLiteral("/lyrics.txt");
+    QFile(picked).open(QIODevice::WriteOnly);
+    QtDialogs dialogs;
+    int shownFirst = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* box = dialog->findChild<QComboBox*>(QStringLiteral("fileChoice"));
+        if (!box) return dialog->reject();
+        shownFirst = box->currentIndex();
+        box->setCurrentIndex(2);
+        dialog->selectFile(picked);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const auto chosen = dialogs.openFileWithChoice(
+        {}, {.label = "文字コード(&E):", .items = {"自動", "Shift-JIS", "UTF-8"}, .selected = 1});
+    QCOMPARE(shownFirst, 1);
+    QVERIFY(chosen);
+    QCOMPARE(chosen->path, picked.toStdString());
+    QCOMPARE(chosen->choice, 2);
+}
+
+void QtDialogsTest::optionsDialogGivesEachPickOrNothing_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("ok") << true;
+    QTest::newRow("cancel") << false;
+}
+
+void QtDialogsTest::optionsDialogGivesEachPickOrNothing() {
+    QFETCH(bool, accept);
+    QtDialogs dialogs;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        caption = dialog->windowTitle();
+        if (auto* second = dialog->findChild<QComboBox*>(QStringLiteral("choice1")))
+            second->setCurrentIndex(0);
+        accept ? dialog->accept() : dialog->reject();
+    });
+    const auto picked = dialogs.chooseOptions(
+        "標準LRC形式で保存", {{.label = "文字コード(&E):", .items = {"UTF-8", "Shift-JIS"}},
+                              {.label = "改行(&N):", .items = {"LF", "CR LF"}, .selected = 1}});
+    QCOMPARE(caption, QStringLiteral("標準LRC形式で保存"));
+    QCOMPARE(picked.has_value(), accept);
+    if (accept) QCOMPARE(*picked, (std::vector<int>{0, 0}));
 }
 
 QTEST_MAIN(QtDialogsTest)

@@ -15,7 +15,17 @@ namespace obrin::test {
 // unexpected question never goes ahead by itself.
 class RecordingDialogs final : public Dialogs {
   public:
-    enum class Kind { Error, Confirm, Information, OpenFile, SaveFile, Folder, Font, Input };
+    enum class Kind {
+        Error,
+        Confirm,
+        Information,
+        OpenFile,
+        SaveFile,
+        Folder,
+        Font,
+        Input,
+        Options
+    };
 
     struct Call {
         Kind kind;
@@ -23,6 +33,9 @@ class RecordingDialogs final : public Dialogs {
         FileDialogRequest request{};
         std::string prompt{};
         std::string initial{};
+        // An open dialog's choice beside the file name, or an options dialog's
+        // choices.
+        std::vector<DialogChoice> choices{};
     };
 
     std::vector<Call> calls;
@@ -31,6 +44,10 @@ class RecordingDialogs final : public Dialogs {
     std::deque<std::optional<std::string>> folderAnswers;
     std::deque<std::optional<FontChoice>> fontAnswers;
     std::deque<std::optional<std::string>> inputAnswers;
+    // The item picked in an open dialog's choice; none left keeps the one shown.
+    std::deque<int> choiceAnswers;
+    // Options dialogs: the items picked; an empty list answers Cancel.
+    std::deque<std::vector<int>> optionAnswers;
 
     // Runs inside every error box, as the events a real modal box lets run
     // (timers, clicks) would.
@@ -67,6 +84,22 @@ class RecordingDialogs final : public Dialogs {
                                          const std::string& initial) override {
         calls.push_back({Kind::Input, caption, {}, prompt, initial});
         return Next(inputAnswers, std::optional<std::string>{});
+    }
+
+    std::optional<ChosenFile> openFileWithChoice(const FileDialogRequest& request,
+                                                 const DialogChoice& choice) override {
+        calls.push_back({Kind::OpenFile, request.title, request, {}, {}, {choice}});
+        auto path = Next(fileAnswers, std::optional<std::string>{});
+        const int picked = Next(choiceAnswers, choice.selected);
+        if (!path) return std::nullopt;
+        return ChosenFile{std::move(*path), picked};
+    }
+    std::optional<std::vector<int>> chooseOptions(
+        const std::string& caption, const std::vector<DialogChoice>& choices) override {
+        calls.push_back({Kind::Options, caption, {}, {}, {}, choices});
+        std::vector<int> picked = Next(optionAnswers, std::vector<int>{});
+        if (picked.empty()) return std::nullopt;
+        return picked;
     }
 
     // The messages of every error box shown so far, in order.

@@ -1,9 +1,14 @@
 #include "base/qt/qt_dialogs.h"
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFormLayout>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -24,6 +29,14 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const s
     QMessageBox box(icon, kCaption, Q(message), buttons, parent);
     box.setDefaultButton(QMessageBox::Ok);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// A list of the choice's items, its label's buddy, showing the chosen item.
+QComboBox* ChoiceBox(const DialogChoice& choice, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const std::string& item : choice.items) box->addItem(Q(item));
+    box->setCurrentIndex(choice.selected);
+    return box;
 }
 
 }  // namespace
@@ -79,6 +92,55 @@ std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request)
     dialog.setFileMode(QFileDialog::ExistingFile);
     prepare(dialog, request);
     return run(dialog);
+}
+
+std::optional<ChosenFile> QtDialogs::openFileWithChoice(const FileDialogRequest& request,
+                                                        const DialogChoice& choice) {
+    QFileDialog dialog(parent_);
+    // Only Qt's own dialog takes widgets of ours.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    prepare(dialog, request);
+    QComboBox* box = ChoiceBox(choice, &dialog);
+    box->setObjectName(QStringLiteral("fileChoice"));
+    auto* label = new QLabel(Q(choice.label), &dialog);
+    label->setBuddy(box);
+    // Qt's dialog lays its rows out in a grid: the choice goes below the
+    // file type, in the same columns.
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row, 1);
+    } else if (QLayout* layout = dialog.layout()) {
+        layout->addWidget(label);
+        layout->addWidget(box);
+    }
+    auto path = run(dialog);
+    if (!path) return std::nullopt;
+    return ChosenFile{std::move(*path), box->currentIndex()};
+}
+
+std::optional<std::vector<int>> QtDialogs::chooseOptions(const std::string& caption,
+                                                         const std::vector<DialogChoice>& choices) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(Q(caption));
+    auto* form = new QFormLayout(&dialog);
+    std::vector<QComboBox*> boxes;
+    for (const DialogChoice& choice : choices) {
+        QComboBox* box = ChoiceBox(choice, &dialog);
+        box->setObjectName(QStringLiteral("choice%1").arg(boxes.size()));
+        form->addRow(Q(choice.label), box);
+        boxes.push_back(box);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    std::vector<int> picked;
+    for (const QComboBox* box : boxes) picked.push_back(box->currentIndex());
+    return picked;
 }
 
 std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {

@@ -28,6 +28,11 @@ class QtDialogs final : public Dialogs {
     std::optional<FontChoice> chooseFont(const FontChoice& current) override;
     std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
                                          const std::string& initial) override;
+    // Qt's own file dialog, with the choice as a list below the file type.
+    std::optional<ChosenFile> openFileWithChoice(const FileDialogRequest& request,
+                                                 const DialogChoice& choice) override;
+    std::optional<std::vector<int>> chooseOptions(
+        const std::string& caption, const std::vector<DialogChoice>& choices) override;
 
     // The folder of the song in the player; empty while none is loaded.
     std::function<std::string()> songFolder;
