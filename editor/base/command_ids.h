@@ -18,6 +18,9 @@ inline constexpr CommandId kExit{"Exit1"};
 // The two exports' items; their exporters register under these ids.
 inline constexpr CommandId kSaveSp250{"MarletSP250R1"};
 inline constexpr CommandId kExportLyricMp3{"TessaryY1"};
+// The exports for today's players: standard LRC and the song's own tags.
+inline constexpr CommandId kSaveStandardLrc{"mnuStdLrc"};
+inline constexpr CommandId kWriteSongTags{"mnuSongTag"};
 
 // 歌詞貼り付け(&P)
 inline constexpr CommandId kEditAndPaste{"P4"};

@@ -20,44 +20,55 @@ FileDialogRequest RequestFor(const ExportFileDialog& dialog) {
 
 }  // namespace
 
-void RunExport(Exporter& exporter, const Document& document, Dialogs& dialogs,
-               const std::filesystem::path& programFolder) {
+void RunExport(Exporter& exporter, const ExportContext& context) {
+    const Document& document = context.document;
+    Dialogs& dialogs = context.dialogs;
     if (document.lyrics.count() == 0) return;
     const ExportDescription& description = exporter.description();
-    std::string source;
+    ExportJob job{.document = document,
+                  .programFolder = context.programFolder,
+                  .song = context.song(),
+                  .textOptions = context.textOptions()};
+    if (description.target == ExportTarget::Song) {
+        // The item is disabled without a song; a song closed meanwhile ends here.
+        if (job.song.empty()) return;
+        job.output = job.song;
+    }
+    if (!exporter.prepare(dialogs, job)) return;
     if (description.source) {
         const auto chosen = dialogs.openFile(RequestFor(*description.source));
         if (!chosen) return;
-        source = *chosen;
+        job.source = *chosen;
     }
-    const auto output = dialogs.saveFile(RequestFor(description.output));
-    if (!output) return;
+    if (description.target == ExportTarget::ChosenFile) {
+        const auto output = dialogs.saveFile(RequestFor(description.output));
+        if (!output) return;
+        job.output = *output;
+    }
     // Writing over the file being read would destroy it, under any of its
     // names.
-    if (description.source && SameFile(source, *output)) {
+    if (description.source && SameFile(job.source, job.output)) {
         dialogs.showError(kSameExportFileMessage);
         return;
     }
-    const ExportResult result = exporter.run({.document = document,
-                                              .programFolder = programFolder,
-                                              .source = source,
-                                              .output = *output});
+    const ExportResult result = exporter.run(job);
     if (!result.errorMessage.empty()) dialogs.showError(result.errorMessage);
+    if (!result.doneMessage.empty()) dialogs.showInformation(result.doneMessage);
 }
 
-void RegisterExportCommands(CommandTable& commands, ExportTable& exports, const Document& document,
-                            Dialogs& dialogs, const std::filesystem::path& programFolder) {
+void RegisterExportCommands(CommandTable& commands, ExportTable& exports, ExportContext context) {
     for (const auto& exporter : exports.exporters()) {
         const ExportDescription& description = exporter->description();
         Command command{.id = description.command, .caption = description.caption};
         if (description.offeredOnlyWithLibrary) {
-            command.enabled = [library = description.library, programFolder] {
+            command.enabled = [library = description.library,
+                               programFolder = context.programFolder] {
                 return LibraryIsBesideProgram(library, programFolder);
             };
+        } else if (description.target == ExportTarget::Song) {
+            command.enabled = [song = context.song] { return !song().empty(); };
         }
-        command.run = [&exporter = *exporter, &document, &dialogs, programFolder] {
-            RunExport(exporter, document, dialogs, programFolder);
-        };
+        command.run = [&exporter = *exporter, context] { RunExport(exporter, context); };
         commands.add(std::move(command));
     }
 }

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <string>
+
+#include "text/completed_text.h"
 
 namespace obrin {
 
@@ -10,17 +14,27 @@ class ExportTable;
 class Exporter;
 struct Document;
 
-// The command of one export: with lyrics in the list, asks for the source
-// file (if the export reads one) and then the output file; Cancel in either
-// ends the command. The same path for both is refused before anything runs.
-// Then runs the export and shows its error message, if any.
-void RunExport(Exporter& exporter, const Document& document, Dialogs& dialogs,
-               const std::filesystem::path& programFolder);
+// What the export commands take from the running editor at each run.
+struct ExportContext {
+    const Document& document;
+    Dialogs& dialogs;
+    std::filesystem::path programFolder;
+    // The music file open in the editor; empty while none is.
+    std::function<std::string()> song = [] { return std::string(); };
+    // The completed text's options as the user's settings hold them now.
+    std::function<CompletedTextOptions()> textOptions = [] { return CompletedTextOptions{}; };
+};
+
+// The command of one export: with lyrics in the list, lets the export ask its
+// own choices, then asks for the source file (if the export reads one) and
+// the output file (if it writes a chosen one); Cancel in any ends the
+// command. The same path for both is refused before anything runs. Then runs
+// the export and shows its error or done message, if any.
+void RunExport(Exporter& exporter, const ExportContext& context);
 
 // Registers every export of `exports` as a command under its description's
 // id. The exports must outlive the command table.
-void RegisterExportCommands(CommandTable& commands, ExportTable& exports, const Document& document,
-                            Dialogs& dialogs, const std::filesystem::path& programFolder);
+void RegisterExportCommands(CommandTable& commands, ExportTable& exports, ExportContext context);
 
 inline constexpr const char* kSameExportFileMessage = "同じファイル名は指定できません";
 

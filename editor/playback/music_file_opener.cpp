@@ -3,8 +3,9 @@
 #include <exception>
 #include <system_error>
 
-#include "playback/music_file_names.h"
 #include "base/dialogs.h"
+#include "playback/music_file_names.h"
+#include "text/song_lyrics_tags.h"
 
 namespace obrin {
 
@@ -54,7 +55,7 @@ bool MusicFileOpener::open(const std::string& path) {
         failed(std::string(kCannotOpenMessage) + "\n" + error.what());
         return false;
     }
-    offerLyrics(lyricsCandidate);
+    offerLyrics(lyricsCandidate, path);
     return true;
 }
 
@@ -103,14 +104,26 @@ bool MusicFileOpener::convertAndLoad(const std::string& path) {
     return true;
 }
 
-void MusicFileOpener::offerLyrics(const std::string& lyricsCandidate) {
-    if (lyricsCandidate.empty()) return;
+void MusicFileOpener::offerLyrics(const std::string& lyricsCandidate, const std::string& song) {
+    if (!lyricsCandidate.empty()) {
+        offer(kOpenLyricsQuestion, [&] { hooks_.readLyrics(lyricsCandidate); });
+        return;
+    }
+    if (!hooks_.readTagLyrics || existingLyrics() == ExistingLyrics::DoNothing) return;
+    // The song has opened; tags TagLib cannot read only mean there is
+    // nothing to offer.
+    const SongLyricsRead tags = ReadSongLyrics(song);
+    if (tags.status == SongLyricsStatus::Found)
+        offer(kOpenTagLyricsQuestion, [&] { hooks_.readTagLyrics(tags.text); });
+}
+
+void MusicFileOpener::offer(const char* question, const std::function<void()>& read) {
     switch (existingLyrics()) {
         case ExistingLyrics::OpenAutomatically:
-            hooks_.readLyrics(lyricsCandidate);
+            read();
             break;
         case ExistingLyrics::Ask:
-            if (dialogs_.confirm(kOpenLyricsQuestion)) hooks_.readLyrics(lyricsCandidate);
+            if (dialogs_.confirm(question)) read();
             break;
         case ExistingLyrics::DoNothing:
             break;

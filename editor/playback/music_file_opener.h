@@ -12,8 +12,8 @@ namespace obrin {
 
 class Dialogs;
 
-// What to do with a lyrics file found beside a newly opened music file: the
-// radio items under "存在する歌詞(&L)".
+// What to do with lyrics found for a newly opened music file, in a file
+// beside it or in its own tags: the radio items under "存在する歌詞(&L)".
 enum class ExistingLyrics { OpenAutomatically, Ask, DoNothing };
 
 // The main window and the wait dialog as opening a music file drives them.
@@ -46,6 +46,9 @@ struct MusicOpenHooks {
     InputProgress reportProgress;
     // Reads a tagged lyrics file into the document, reporting its own failure.
     std::function<void(const std::string& lyricsPath)> readLyrics;
+    // Reads the lyrics found in the song's own tags (UTF-8 text) into the
+    // document, reporting its own failure. Unset: the tags are not looked at.
+    std::function<void(const std::string& utf8Lyrics)> readTagLyrics;
     // A running "すべて" confirm run stops following the player.
     std::function<void()> stopFollowingPlayer;
 };
@@ -53,6 +56,7 @@ struct MusicOpenHooks {
 inline constexpr const char* kDecodingCaption = "ファイルをデコード中ですしばらくお待ちください...";
 inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
 inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
+inline constexpr const char* kOpenTagLyricsQuestion = "曲のタグにある歌詞を開きますか?";
 inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
 // The decode failure's first line, with its InputResult.
 [[nodiscard]] std::string DecodeFailedMessage(int result);
@@ -66,7 +70,8 @@ inline constexpr const char* kCannotOpenMessage = "ファイルを開けませ�
 
 // OpenMusicFile: converts a music file through the plug-in its extension
 // names into the temporary WAV, loads that into the player, and offers a
-// lyrics file lying beside it. Everything runs on the user-interface thread;
+// lyrics file lying beside it or, without one, the lyrics in the song's own
+// tags. Everything runs on the user-interface thread;
 // the plug-in holds it except while it reports progress.
 class MusicFileOpener {
   public:
@@ -93,7 +98,8 @@ class MusicFileOpener {
 
   private:
     bool convertAndLoad(const std::string& path);
-    void offerLyrics(const std::string& lyricsCandidate);
+    void offerLyrics(const std::string& lyricsCandidate, const std::string& song);
+    void offer(const char* question, const std::function<void()>& read);
     void failed(const std::string& message);
 
     const PluginTable& plugins_;

@@ -108,6 +108,12 @@ AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::str
     readString("plainURL", s.plainLyricsSource);
     readInteger("ListLyric.Width", s.listLyricWidth);
     readInteger("ListTime.Width", s.listTimeWidth);
+    s.textEncoding =
+        EncodingFromName(ini.readString(section, "TextEncoding", "")).value_or(TextEncoding::Auto);
+    readBool("StdLrc.ShiftJis", s.standardLrc.shiftJis);
+    readBool("StdLrc.Milliseconds", s.standardLrc.milliseconds);
+    readBool("StdLrc.KeepUntimed", s.standardLrc.keepUntimed);
+    readBool("StdLrc.CrLf", s.standardLrc.crlf);
     return s;
 }
 
@@ -142,6 +148,11 @@ std::error_code SaveAppSettings(const std::filesystem::path& iniPath, const std:
     ini.writeString(section, "plainURL", s.plainLyricsSource);
     ini.writeInteger(section, "ListLyric.Width", s.listLyricWidth);
     ini.writeInteger(section, "ListTime.Width", s.listTimeWidth);
+    ini.writeString(section, "TextEncoding", std::string(EncodingName(s.textEncoding)));
+    ini.writeBool(section, "StdLrc.ShiftJis", s.standardLrc.shiftJis);
+    ini.writeBool(section, "StdLrc.Milliseconds", s.standardLrc.milliseconds);
+    ini.writeBool(section, "StdLrc.KeepUntimed", s.standardLrc.keepUntimed);
+    ini.writeBool(section, "StdLrc.CrLf", s.standardLrc.crlf);
     return ini.save(iniPath);
 }
 

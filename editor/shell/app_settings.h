@@ -8,6 +8,8 @@
 
 #include "playback/music_file_opener.h"
 #include "text/completed_text.h"
+#include "text/standard_lrc.h"
+#include "text/text_encoding.h"
 
 namespace obrin {
 
@@ -49,6 +51,12 @@ struct AppSettings {
     std::uint16_t keyMark = 0;       // "Key-Mark"
     std::uint16_t keyPrevCheck = 0;  // "Key-PrevCheck"
     std::uint16_t keyPlayPause = 0;  // "Key-PlayPause"
+    // The encoding last picked in an open dialog for lyrics text:
+    // "TextEncoding", by EncodingName ("auto", "utf-8", ...).
+    TextEncoding textEncoding = TextEncoding::Auto;
+    // The choices of "標準LRC形式で保存": "StdLrc.ShiftJis", "StdLrc.Milliseconds",
+    // "StdLrc.KeepUntimed", "StdLrc.CrLf".
+    StandardLrcOptions standardLrc{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -15,6 +15,8 @@ struct StandardLrcOptions {
     bool shiftJis = false;      // Shift-JIS instead of UTF-8 (never a byte order mark)
     bool crlf = false;          // CR LF instead of LF after every line
     bool keepUntimed = false;   // untimed lines as plain text lines instead of left out
+
+    friend bool operator==(const StandardLrcOptions&, const StandardLrcOptions&) = default;
 };
 
 // One timed lyric line with its time as a player shows it.

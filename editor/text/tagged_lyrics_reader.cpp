@@ -291,9 +291,10 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     return report;
 }
 
-LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
-                                const ReaderOptions& options, const ReplacementConsent& consent) {
-    const TextRead text = ReadTextInput(path, options.encoding, consent);
+namespace {
+
+LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
+                                 const ReaderOptions& options) {
     LyricsFileRead result;
     switch (text.status) {
         case TextReadStatus::Read:
@@ -313,6 +314,19 @@ LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path&
     result.message = kLyricsOpenFailedMessage;
     if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;
     return result;
+}
+
+}  // namespace
+
+LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
+                                const ReaderOptions& options, const ReplacementConsent& consent) {
+    return ReadDecodedLyrics(document, ReadTextInput(path, options.encoding, consent), options);
+}
+
+LyricsFileRead ReadTaggedLyricsInput(Document& document, std::string_view bytes,
+                                     const ReaderOptions& options,
+                                     const ReplacementConsent& consent) {
+    return ReadDecodedLyrics(document, DecodeTextInput(bytes, options.encoding, consent), options);
 }
 
 }  // namespace obrin

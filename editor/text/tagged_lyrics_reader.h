@@ -87,5 +87,10 @@ struct LyricsFileRead {
 [[nodiscard]] LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                               const ReaderOptions& options,
                                               const ReplacementConsent& consent);
+// The same for text that comes from elsewhere than a file (the lyrics in a
+// song's tags).
+[[nodiscard]] LyricsFileRead ReadTaggedLyricsInput(Document& document, std::string_view bytes,
+                                                   const ReaderOptions& options,
+                                                   const ReplacementConsent& consent);
 
 }  // namespace obrin

@@ -41,7 +41,9 @@ class ExportCommandTest : public ::testing::Test {
     ExportCommandTest() {
         exports.add(std::make_unique<test::TestExporter>(OneFileExport()));
         exports.add(std::make_unique<test::TestExporter>(TwoFileExport()));
-        RegisterExportCommands(commands, exports, document, dialogs, folder.path());
+        RegisterExportCommands(
+            commands, exports,
+            {.document = document, .dialogs = dialogs, .programFolder = folder.path()});
         document.lyrics.assign({"one", "two"});
     }
     void putLibraryBesideProgram() {

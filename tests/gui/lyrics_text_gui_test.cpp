@@ -145,8 +145,9 @@ void LyricsTextGuiTest::pasteWindowExpansionEmptiesInfoLines() {
 
 void LyricsTextGuiTest::pasteWindowHorizontalResizeHalvesTheSource() {
     Fixture f;
-    PasteWindow form(f.editor.document(), f.clipboard, f.dialogs,
-                     [] { return ExpansionOptions{}; });
+    PasteWindow form(
+        f.editor.document(), f.clipboard, f.dialogs, [] { return ExpansionOptions{}; },
+        f.editor.settings().textEncoding);
     form.applyLayout({.vertical = false, .width = 600, .height = 400, .sourceSize = 100});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

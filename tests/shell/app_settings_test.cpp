@@ -46,7 +46,12 @@ const std::vector<std::string> kSavedKeys = {"tempPath",
                                              "mnuPlainURLEnabled.Checked",
                                              "plainURL",
                                              "ListLyric.Width",
-                                             "ListTime.Width"};
+                                             "ListTime.Width",
+                                             "TextEncoding",
+                                             "StdLrc.ShiftJis",
+                                             "StdLrc.Milliseconds",
+                                             "StdLrc.KeepUntimed",
+                                             "StdLrc.CrLf"};
 
 AppSettings LoadFrom(const TempFolder& folder, const std::string& userSection) {
     WriteBytes(folder / "obrin.ini", "[user]\r\n" + userSection);
@@ -104,6 +109,8 @@ AppSettings Changed() {
     s.keyPlayPause = 65535;
     s.listLyricWidth = 420;
     s.listTimeWidth = 75;
+    s.textEncoding = TextEncoding::EucJp;
+    s.standardLrc = {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true};
     return s;
 }
 

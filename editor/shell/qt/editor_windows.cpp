@@ -4,6 +4,7 @@
 #include "base/qt/centre_on.h"
 #include "document/qt/lyric_list_widget.h"
 #include "export/export_command.h"
+#include "export/lyrics_exports.h"
 #include "export/qt/batch_window.h"
 #include "shell/editor.h"
 #include "shell/qt/assigned_keys.h"
@@ -11,6 +12,7 @@
 #include "shell/qt/main_menu.h"
 #include "shell/qt/timing_binding.h"
 #include "shell/shell_commands.h"
+#include "shell/text_options.h"
 
 namespace obrin {
 
@@ -21,8 +23,15 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& 
       lyrics_(window_, editor, clipboard, commands_),
       music_(window_, editor, timing_.playback(), timing_.progress(), timing_.waitDialog(), lyrics_,
              timing_.confirm(), commands_) {
-    RegisterExportCommands(commands_, exports, editor.document(), editor.dialogs(),
-                           editor.programFolder());
+    const ExportContext exportContext{
+        .document = editor.document(),
+        .dialogs = editor.dialogs(),
+        .programFolder = editor.programFolder(),
+        .song = [this] { return music_.musicFilePath(); },
+        .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); }};
+    AddLyricsExports(lyricsExports_, editor.settings().standardLrc);
+    RegisterExportCommands(commands_, exports, exportContext);
+    RegisterExportCommands(commands_, lyricsExports_, exportContext);
     RegisterShellCommands(commands_, editor);
     registerWindowCommands();
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/command_table.h"
+#include "export/export_table.h"
 #include "playback/music_file_opener.h"
 #include "shell/qt/lyrics_commands.h"
 #include "shell/qt/main_window.h"
@@ -14,7 +15,6 @@ namespace obrin {
 
 class Clipboard;
 class Editor;
-class ExportTable;
 class MainMenu;
 class TimingBinding;
 
@@ -23,7 +23,10 @@ class TimingBinding;
 // lyrics and music-file commands, the exports, the menu bar, the list's
 // context menu and the assigned keys. Every part registers its commands in
 // one CommandTable, and the menus are built from it once all are in. The
-// program and the window tests build the editor this way.
+// program and the window tests build the editor this way. The exports handed
+// in are those that depend on what is installed (libraries beside the
+// program); the editor's own lyrics exports (standard LRC, the song's tags)
+// are always there.
 class EditorWindows {
   public:
     // The exports must outlive the windows.
@@ -50,6 +53,7 @@ class EditorWindows {
 
     Editor& editor_;
     CommandTable commands_;
+    ExportTable lyricsExports_;
     MainWindow window_;
     TimingParts timing_;
     LyricsCommands lyrics_;

@@ -19,6 +19,7 @@
 #include "text/qt/paste_window.h"
 #include "text/qt/sjis_qt.h"
 #include "text/tagged_lyrics_reader.h"
+#include "text/text_file_choice.h"
 #include "text/text_input.h"
 #include "text/text_messages.h"
 
@@ -155,7 +156,7 @@ void LyricsCommands::editAndPaste() {
                        .sourceSize = settings.pasteSourceSize};
     RunEditAndPaste(
         editor_.document(), clipboard_, editor_.dialogs(),
-        [&settings] { return ExpansionOptionsFrom(settings); }, layout,
+        [&settings] { return ExpansionOptionsFrom(settings); }, layout, settings.textEncoding,
         ToQFont(FontOf(editor_.fonts(), FontSlot::Paste)), &window_);
     settings.pasteVertical = layout.vertical;
     settings.pasteWindowWidth = layout.width;
@@ -164,10 +165,7 @@ void LyricsCommands::editAndPaste() {
     window_.lyricList()->fitLyricsColumn();
 }
 
-bool LyricsCommands::readLyricsFile(const std::string& path) {
-    const LyricsFileRead read =
-        ReadTaggedLyrics(editor_.document(), path, ReaderOptionsFrom(editor_.settings()),
-                         AskBeforeReplacing(editor_.dialogs()));
+bool LyricsCommands::reportRead(const LyricsFileRead& read) {
     if (read.status == LyricsReadStatus::Declined) return false;
     if (!read) editor_.dialogs().showError(read.message);
     if (read.report.unreadableTags > 0)
@@ -175,10 +173,26 @@ bool LyricsCommands::readLyricsFile(const std::string& path) {
     return static_cast<bool>(read);
 }
 
+bool LyricsCommands::readLyricsFile(const std::string& path, TextEncoding encoding) {
+    ReaderOptions options = ReaderOptionsFrom(editor_.settings());
+    options.encoding = encoding;
+    return reportRead(
+        ReadTaggedLyrics(editor_.document(), path, options, AskBeforeReplacing(editor_.dialogs())));
+}
+
+bool LyricsCommands::readTagLyrics(const std::string& utf8Lyrics) {
+    ReaderOptions options = ReaderOptionsFrom(editor_.settings());
+    options.encoding = TextEncoding::Utf8;
+    return reportRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
+                                            AskBeforeReplacing(editor_.dialogs())));
+}
+
 void LyricsCommands::openLyricsFile() {
     FileDialogRequest request;
     request.filter = kLyricsOpenFilter;
-    if (const auto path = editor_.dialogs().openFile(request)) readLyricsFile(*path);
+    TextEncoding& encoding = editor_.settings().textEncoding;
+    if (const auto path = ChooseTextFile(editor_.dialogs(), request, encoding))
+        readLyricsFile(*path, encoding);
 }
 
 void LyricsCommands::saveTagInformation() {

@@ -6,6 +6,8 @@
 
 #include "text/completed_text.h"
 #include "text/tag_info_file.h"
+#include "text/tagged_lyrics_reader.h"
+#include "text/text_encoding.h"
 
 class QTabWidget;
 class QPlainTextEdit;
@@ -32,7 +34,9 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
 
     // Reads a tagged lyrics file into the document, reporting a failure (and
     // then false). Also the music-file opening's and the batch's way in.
-    bool readLyricsFile(const std::string& path);
+    bool readLyricsFile(const std::string& path, TextEncoding encoding = TextEncoding::Auto);
+    // Reads the lyrics found in a song's tags (UTF-8) the same way.
+    bool readTagLyrics(const std::string& utf8Lyrics);
     // Saves the completed text (P1's last step, and S1's), reporting a failure.
     void saveLyricsFile(const std::string& path);
 
@@ -51,6 +55,7 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     std::vector<std::string> lines() const override;
 
     void registerCommands(CommandTable& commands);
+    bool reportRead(const LyricsFileRead& read);
     void editAuthor();
     void editPlainUrl();
 

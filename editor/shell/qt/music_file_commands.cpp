@@ -63,6 +63,7 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
         return progress.reportProgress(total, done);
     };
     hooks.readLyrics = [this](const std::string& path) { lyrics_.readLyricsFile(path); };
+    hooks.readTagLyrics = [this](const std::string& text) { lyrics_.readTagLyrics(text); };
     hooks.stopFollowingPlayer = [&confirm] { confirm.musicFileOpened(); };
     MusicOpenView& view = *this;
     opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),

@@ -11,6 +11,7 @@
 #include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/sjis_qt.h"
+#include "text/text_file_choice.h"
 #include "text/text_input.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
@@ -29,12 +30,14 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
 }  // namespace
 
 PasteWindow::PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dialogs,
-                         std::function<ExpansionOptions()> options, QWidget* parent)
+                         std::function<ExpansionOptions()> options, TextEncoding& encoding,
+                         QWidget* parent)
     : QDialog(parent),
       document_(document),
       clipboard_(clipboard),
       dialogs_(dialogs),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      encoding_(encoding) {
     setObjectName(QStringLiteral("PasteForm"));
     setWindowTitle(QStringLiteral("貼り付け"));
 
@@ -149,9 +152,9 @@ void PasteWindow::pasteClipboard(bool expand) {
 void PasteWindow::pasteFile(bool expand) {
     FileDialogRequest request;
     request.filter = kTextFileFilter;
-    const auto path = dialogs_.openFile(request);
+    const auto path = ChooseTextFile(dialogs_, request, encoding_);
     if (!path) return;
-    const TextRead text = ReadTextInput(*path, TextEncoding::Auto, AskBeforeReplacing(dialogs_));
+    const TextRead text = ReadTextInput(*path, encoding_, AskBeforeReplacing(dialogs_));
     // Only the plain paste reports a file that cannot be opened; text that
     // cannot be decoded is reported by both.
     if (text.status == TextReadStatus::Rejected ||
@@ -184,8 +187,8 @@ void PasteWindow::accept() {
 
 void RunEditAndPaste(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                      std::function<ExpansionOptions()> options, PasteLayout& layout,
-                     const QFont& font, QWidget* parent) {
-    PasteWindow form(document, clipboard, dialogs, std::move(options), parent);
+                     TextEncoding& encoding, const QFont& font, QWidget* parent) {
+    PasteWindow form(document, clipboard, dialogs, std::move(options), encoding, parent);
     form.sourcePane()->setFont(font);
     form.editPane()->setFont(font);
     form.applyLayout(layout);

@@ -7,6 +7,7 @@
 
 #include "text/edited_paste.h"
 #include "text/lyrics_expansion.h"
+#include "text/text_encoding.h"
 
 class QActionGroup;
 class QPlainTextEdit;
@@ -25,9 +26,11 @@ class PasteWindow final : public QDialog {
     Q_OBJECT
   public:
     // `document` is the one the expansion empties InfoLines of; `options` is
-    // read each time an expansion runs.
+    // read each time an expansion runs. `encoding` is the one the file
+    // buttons' dialog offers first, and takes the user's pick.
     PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dialogs,
-              std::function<ExpansionOptions()> options, QWidget* parent = nullptr);
+                std::function<ExpansionOptions()> options, TextEncoding& encoding,
+                QWidget* parent = nullptr);
 
     // Applies the stored layout: source pane size, vertical or horizontal,
     // window size.
@@ -61,6 +64,7 @@ class PasteWindow final : public QDialog {
     Clipboard& clipboard_;
     Dialogs& dialogs_;
     std::function<ExpansionOptions()> options_;
+    TextEncoding& encoding_;
     QSplitter* splitter_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
     QPlainTextEdit* richEdit_ = nullptr;
@@ -72,6 +76,6 @@ class PasteWindow final : public QDialog {
 // its layout and replaces the lyrics by the edit pane's lines.
 void RunEditAndPaste(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                      std::function<ExpansionOptions()> options, PasteLayout& layout,
-                     const QFont& font, QWidget* parent);
+                     TextEncoding& encoding, const QFont& font, QWidget* parent);
 
 }  // namespace obrin
