@@ -22,6 +22,10 @@ inline constexpr CommandId kExportLyricMp3{"TessaryY1"};
 inline constexpr CommandId kSaveStandardLrc{"mnuStdLrc"};
 inline constexpr CommandId kWriteSongTags{"mnuSongTag"};
 
+// 編集(&E)
+inline constexpr CommandId kUndo{"mnuUndo"};
+inline constexpr CommandId kRedo{"mnuRedo"};
+
 // 歌詞貼り付け(&P)
 inline constexpr CommandId kEditAndPaste{"P4"};
 inline constexpr CommandId kPasteExpanded{"N3"};

@@ -17,10 +17,15 @@ struct Command {
     std::string caption{};
     // Portable key text such as "Ctrl+O", "F4", "Del"; empty for none.
     std::string shortcut{};
+    // A second key for the same command; the menu shows only the first.
+    std::string alternateShortcut{};
     // Empty: always enabled.
     std::function<bool()> enabled{};
     // Set for a menu item with a check mark: whether it shows the mark now.
     std::function<bool()> checked{};
+    // Set for an item whose text tells what it would do now; it then shows
+    // this instead of `caption`.
+    std::function<std::string()> currentCaption{};
     std::function<void()> run{};
 };
 

@@ -4,8 +4,15 @@
 
 namespace obrin {
 
+namespace {
+
+constexpr const char* kMarkOffsetStep = "マーク位置";
+
+}  // namespace
+
 Document::Document(Document&& other) noexcept
     : lyrics(std::move(other.lyrics)),
+      history(*this, std::move(other.history)),
       title_(std::move(other.title_)),
       artist_(std::move(other.artist_)),
       headerLines_(std::move(other.headerLines_)),
@@ -50,12 +57,14 @@ void Document::setMarkOffset(std::string text) {
 void Document::stepMarkOffsetUp() {
     MarkOffset stepped = markOffset_;
     stepped.stepUp();
+    const UndoHistory::Step step = history.beginStep(kMarkOffsetStep);
     setMarkOffset(stepped.text());
 }
 
 void Document::stepMarkOffsetDown() {
     MarkOffset stepped = markOffset_;
     stepped.stepDown();
+    const UndoHistory::Step step = history.beginStep(kMarkOffsetStep);
     setMarkOffset(stepped.text());
 }
 

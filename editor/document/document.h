@@ -6,6 +6,7 @@
 #include "base/signal.h"
 #include "document/lyric_list.h"
 #include "document/mark_offset.h"
+#include "document/undo_history.h"
 
 namespace obrin {
 
@@ -27,14 +28,17 @@ enum class DocumentField {
 class Document {
   public:
     Document() = default;
-    // A moved document takes the lines and fields; its listeners stay with
-    // the document they connected to.
+    // A moved document takes the lines, fields and history; its listeners
+    // stay with the document they connected to.
     Document(Document&& other) noexcept;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
     Document& operator=(Document&&) = delete;
 
     LyricList lyrics;
+    // Every command that changes the document makes its changes inside one
+    // of this history's steps (see UndoHistory).
+    UndoHistory history{*this};
 
     // The song title and artist as typed into the two fields above the list,
     // untrimmed. Shift-JIS bytes, like the lyrics.
@@ -57,7 +61,8 @@ class Document {
 
     const MarkOffset& markOffset() const { return markOffset_; }
     void setMarkOffset(std::string text);
-    // Throws ConversionError when the offset is not a number; it stays then.
+    // The spin button's steps, each one step of the history. Throws
+    // ConversionError when the offset is not a number; it stays then.
     void stepMarkOffsetUp();
     void stepMarkOffsetDown();
     // On: the nudge buttons move the times of the selected lines.

@@ -50,6 +50,7 @@ class LyricList {
 
     int count() const { return static_cast<int>(lines_.size()); }
     const LyricLine& line(int index) const { return lines_.at(index); }
+    const std::vector<LyricLine>& lines() const { return lines_; }
     // Index of the first selected line, or kNone.
     int currentLine() const { return current_; }
     bool hasSelection() const { return current_ != kNone; }

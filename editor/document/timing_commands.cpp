@@ -2,11 +2,25 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "base/conversion_error.h"
 #include "base/time_text.h"
+#include "document/nudge_buttons.h"
 
 namespace obrin {
+
+namespace {
+
+// The nudge's button caption names the step it leaves in the history.
+std::string NudgeCaption(std::int32_t stepMs) {
+    for (const NudgeButton& nudge : kNudgeButtons) {
+        if (nudge.stepMs == stepMs) return nudge.caption;
+    }
+    return "時間の移動";
+}
+
+}  // namespace
 
 LineMenuEnabling DecideLineMenuEnabling(const LyricList& lyrics) {
     const int current = lyrics.currentLine();
@@ -27,6 +41,7 @@ void TimingCommands::mark() {
         dialogs_.showError(PlaybackControl::kNoMusicFileMessage);
         return;
     }
+    const UndoHistory::Step step = document_.history.beginStep("マーク");
     if (noneSelected) lyrics.select(line);
     std::int64_t t = 0;
     try {
@@ -49,6 +64,7 @@ void TimingCommands::mark() {
 
 void TimingCommands::checkSelected() {
     LyricList& lyrics = document_.lyrics;
+    const UndoHistory::Step step = document_.history.beginStep("チェック");
     for (int line : lyrics.selectedLines()) lyrics.toggleCheck(line);
 }
 
@@ -56,6 +72,7 @@ void TimingCommands::checkPrevious() {
     LyricList& lyrics = document_.lyrics;
     const int current = lyrics.currentLine();
     if (current == LyricList::kNone) return;
+    const UndoHistory::Step step = document_.history.beginStep("一つ前をチェック");
     lyrics.toggleCheck(current > 0 ? current - 1 : current);
 }
 
@@ -69,6 +86,7 @@ void TimingCommands::moveBy(std::int32_t stepMs) {
 
 void TimingCommands::shiftSelectedTimes(std::int32_t stepMs) {
     LyricList& lyrics = document_.lyrics;
+    const UndoHistory::Step step = document_.history.beginStep(NudgeCaption(stepMs));
     for (int line : lyrics.selectedLines()) {
         std::int32_t t = 0;
         try {
@@ -85,8 +103,7 @@ void TimingCommands::shiftSelectedTimes(std::int32_t stepMs) {
 void TimingCommands::seekBy(std::int32_t stepMs) {
     try {
         const double end = std::max(playback_.durationSeconds() * 1000.0, 0.0);
-        const double target =
-            std::clamp(playback_.positionSeconds() * 1000.0 + stepMs, 0.0, end);
+        const double target = std::clamp(playback_.positionSeconds() * 1000.0 + stepMs, 0.0, end);
         playback_.seekMs(target);
         playback_.refreshPositionDisplay();
     } catch (const PlayerError&) {
@@ -123,6 +140,7 @@ void TimingCommands::editLine() {
 void TimingCommands::deleteLines() {
     LyricList& lyrics = document_.lyrics;
     const std::vector<int> selected = lyrics.selectedLines();
+    const UndoHistory::Step step = document_.history.beginStep("行を削除");
     // From the last line to the first, each run of neighbours at once: a
     // display redoes its layout once per run, not once per line.
     for (auto it = selected.rbegin(); it != selected.rend();) {
@@ -138,10 +156,12 @@ void TimingCommands::insertLine() {
     const int current = lyrics.currentLine();
     if (current == LyricList::kNone) return;
     const std::string timeText = lyrics.line(current).timeText;
+    const UndoHistory::Step step = document_.history.beginStep("行を追加");
     lyrics.setTimeText(lyrics.insert(current), timeText);
 }
 
 void TimingCommands::appendLine() {
+    const UndoHistory::Step step = document_.history.beginStep("最終行へ追加");
     document_.lyrics.add();
 }
 
@@ -149,6 +169,7 @@ void TimingCommands::mergeWithNext() {
     LyricList& lyrics = document_.lyrics;
     const int current = lyrics.currentLine();
     if (current == LyricList::kNone || current >= lyrics.count() - 1) return;
+    const UndoHistory::Step step = document_.history.beginStep("次の行と併合");
     lyrics.setLyricText(current,
                         lyrics.line(current).lyricText + " " + lyrics.line(current + 1).lyricText);
     lyrics.remove(current + 1);
@@ -160,6 +181,7 @@ void TimingCommands::selectAll() {
 
 void TimingCommands::clearChecks() {
     LyricList& lyrics = document_.lyrics;
+    const UndoHistory::Step step = document_.history.beginStep("すべてのチェックをはずす");
     for (int i = 0; i < lyrics.count(); ++i) lyrics.setChecked(i, false);
 }
 
