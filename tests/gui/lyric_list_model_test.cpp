@@ -22,7 +22,7 @@ std::vector<std::string> Lines(int count) {
 // document's after every command.
 struct Fixture {
     test::TimingRig rig;
-    LyricListWidget widget{rig.document.lyrics, rig.dialogs};
+    LyricListWidget widget{rig.document, rig.dialogs};
     QAbstractItemModelTester tester{widget.model(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal};
 

@@ -15,9 +15,10 @@ namespace {
 
 // The list with lines "a0".."aN" and its widget, shown.
 struct Fixture {
-    LyricList lyrics;
+    Document document;
+    LyricList& lyrics = document.lyrics;
     test::RecordingDialogs dialogs;
-    LyricListWidget widget{lyrics, dialogs};
+    LyricListWidget widget{document, dialogs};
 
     explicit Fixture(int lines = 5) {
         std::vector<std::string> texts;

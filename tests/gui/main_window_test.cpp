@@ -196,6 +196,7 @@ void MainWindowTest::topLevelMenu_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("visible");
     QTest::newRow("file") << QStringLiteral("ファイル(&F)") << true;
+    QTest::newRow("edit") << QStringLiteral("編集(&E)") << true;
     QTest::newRow("paste") << QStringLiteral("歌詞貼り付け(&P)") << true;
     QTest::newRow("correction") << QStringLiteral("補正(&R)") << false;
     QTest::newRow("options") << QStringLiteral("オプション(&O)") << true;

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QKeySequence>
+#include <QList>
 
 namespace obrin {
 
@@ -15,10 +17,12 @@ QAction* CommandActions::action(CommandId id) {
     const Command& command = table_.at(id);
     auto* action = new QAction(QString::fromStdString(command.caption), this);
     action->setObjectName(QString::fromLatin1(id.objectName()));
-    if (!command.shortcut.empty()) {
-        action->setShortcut(
-            QKeySequence(QString::fromStdString(command.shortcut), QKeySequence::PortableText));
+    QList<QKeySequence> keys;
+    for (const std::string& key : {command.shortcut, command.alternateShortcut}) {
+        if (!key.empty())
+            keys.append(QKeySequence(QString::fromStdString(key), QKeySequence::PortableText));
     }
+    action->setShortcuts(keys);
     action->setCheckable(static_cast<bool>(command.checked));
     connect(action, &QAction::triggered, this, [this, id] {
         table_.at(id).run();
@@ -36,8 +40,20 @@ void CommandActions::bindButton(QAbstractButton& button, CommandId id) {
 }
 
 void CommandActions::refresh() {
-    for (const auto& [id, action] : actions_) action->setEnabled(table_.isEnabled(id));
-    refreshCheckMarks();
+    for (const auto& [id, action] : actions_) show(id, *action);
+}
+
+void CommandActions::refreshItem(CommandId id) {
+    for (const auto& [known, action] : actions_) {
+        if (known == id) show(id, *action);
+    }
+}
+
+void CommandActions::show(CommandId id, QAction& action) {
+    const Command& command = table_.at(id);
+    action.setEnabled(table_.isEnabled(id));
+    if (command.checked) action.setChecked(command.checked());
+    if (command.currentCaption) action.setText(QString::fromStdString(command.currentCaption()));
 }
 
 void CommandActions::refreshCheckMarks() {

@@ -27,14 +27,19 @@ class CommandActions final : public QObject {
     // caption and enabled state.
     void bindButton(QAbstractButton& button, CommandId id);
 
-    // Shows every item's enabled-check and check mark as they are now.
+    // Shows every item's enabled-check, check mark and current caption as
+    // they are now.
     void refresh();
+    // The same for one command's item, if it has one.
+    void refreshItem(CommandId id);
     // Shows the check marks only; the enabled states stay as they are.
     void refreshCheckMarks();
     // Enables every item, whatever its check says.
     void enableAll();
 
   private:
+    void show(CommandId id, QAction& action);
+
     const CommandTable& table_;
     std::vector<std::pair<CommandId, QAction*>> actions_;
 };

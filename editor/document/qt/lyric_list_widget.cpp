@@ -66,8 +66,11 @@ QFont ListFont() {
 
 }  // namespace
 
-LyricListModel::LyricListModel(LyricList& lyrics, Dialogs& dialogs, QObject* parent)
-    : QAbstractTableModel(parent), lyrics_(lyrics), dialogs_(dialogs) {
+LyricListModel::LyricListModel(Document& document, Dialogs& dialogs, QObject* parent)
+    : QAbstractTableModel(parent),
+      lyrics_(document.lyrics),
+      history_(document.history),
+      dialogs_(dialogs) {
     connections_.push_back(lyrics_.linesAboutToBeInserted.connect([this](int first, int last) {
         changingRows_ = true;
         beginInsertRows({}, first, last);
@@ -139,7 +142,9 @@ bool LyricListModel::setData(const QModelIndex& index, const QVariant& value, in
     QString text = value.toString();
     text.replace(u'\r', u' ').replace(u'\n', u' ');
     try {
-        lyrics_.setLyricText(index.row(), Utf8ToSjis(text.toStdString()));
+        std::string bytes = Utf8ToSjis(text.toStdString());
+        const UndoHistory::Step step = history_.beginStep("行を編集");
+        lyrics_.setLyricText(index.row(), std::move(bytes));
     } catch (const SjisError& error) {
         // The editor is still closing when we get here; the message box must
         // wait until it is gone, or its focus change would commit again.
@@ -150,8 +155,10 @@ bool LyricListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-LyricListWidget::LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* parent)
-    : QTableView(parent), lyrics_(lyrics), model_(new LyricListModel(lyrics, dialogs, this)) {
+LyricListWidget::LyricListWidget(Document& document, Dialogs& dialogs, QWidget* parent)
+    : QTableView(parent),
+      lyrics_(document.lyrics),
+      model_(new LyricListModel(document, dialogs, this)) {
     setObjectName(QStringLiteral("List"));
     setModel(model_);
     setFont(ListFont());

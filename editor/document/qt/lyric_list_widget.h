@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/signal.h"
-#include "document/lyric_list.h"
+#include "document/document.h"
 
 namespace obrin {
 
@@ -20,15 +20,16 @@ class LyricListModel : public QAbstractTableModel {
   public:
     enum Column { kLyricColumn = 0, kTimeColumn = 1 };
 
-    LyricListModel(LyricList& lyrics, Dialogs& dialogs, QObject* parent = nullptr);
+    LyricListModel(Document& document, Dialogs& dialogs, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Stores an edited lyric as Shift-JIS. A character without a Shift-JIS
-    // form is refused with a message and the line keeps its old bytes.
+    // Stores an edited lyric as Shift-JIS, one step of the history. A
+    // character without a Shift-JIS form is refused with a message and the
+    // line keeps its old bytes.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     // True between the start and the end of a change of rows, while views
@@ -37,6 +38,7 @@ class LyricListModel : public QAbstractTableModel {
 
   private:
     LyricList& lyrics_;
+    UndoHistory& history_;
     Dialogs& dialogs_;
     bool changingRows_ = false;
     std::vector<Connection> connections_;
@@ -54,7 +56,7 @@ class LyricListWidget : public QTableView {
     static constexpr int kTimeColumnWidth = 60;
     static constexpr int kLyricColumnDesignWidth = 584;
 
-    LyricListWidget(LyricList& lyrics, Dialogs& dialogs, QWidget* parent = nullptr);
+    LyricListWidget(Document& document, Dialogs& dialogs, QWidget* parent = nullptr);
 
     void setGridLinesVisible(bool visible) { setShowGrid(visible); }
     // Widths kept from an earlier run; 0 keeps the column as it is. The time

@@ -12,12 +12,14 @@
 #include "shell/editor.h"
 #include "shell/key_assignment.h"
 #include "shell/qt/main_window.h"
+#include "shell/qt/undo_keys.h"
 #include "shell/qt/virtual_keys.h"
 
 namespace obrin {
 
-AssignedKeys::AssignedKeys(MainWindow& window, const Editor& editor, const ConfirmRuns& confirm)
-    : QObject(&window), window_(window), editor_(editor), confirm_(confirm) {
+AssignedKeys::AssignedKeys(MainWindow& window, const Editor& editor, const ConfirmRuns& confirm,
+                           const UndoKeys& undoKeys)
+    : QObject(&window), window_(window), editor_(editor), confirm_(confirm), undoKeys_(undoKeys) {
     qApp->installEventFilter(this);
 }
 
@@ -32,7 +34,7 @@ bool AssignedKeys::dispatch(const QKeyEvent& event) {
           static_cast<QWidget*>(window_.infoPane()), static_cast<QWidget*>(window_.lyricList())}) {
         if (focus && (focus == field || field->isAncestorOf(focus))) return false;
     }
-    if (confirm_.isRunning()) return false;
+    if (confirm_.isRunning() || undoKeys_.matches(event)) return false;
     const std::optional<CommandId> command =
         MatchAssignedKey(editor_.settings(), VirtualKeyOf(event));
     if (!command) return false;

@@ -11,6 +11,7 @@
 #include "shell/qt/key_assignment_dialog.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/timing_binding.h"
+#include "shell/qt/undo_keys.h"
 #include "shell/shell_commands.h"
 #include "shell/text_options.h"
 
@@ -37,8 +38,12 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& 
 
     menu_ = new MainMenu(*window_.menuBar(), commands_);
     QObject::connect(&window_, &MainWindow::settingsLoaded, menu_, &MainMenu::refresh);
+    historyChanged_ = editor.document().history.changed.connect([this] {
+        menu_->refreshItem(command::kUndo);
+        menu_->refreshItem(command::kRedo);
+    });
     timingBinding_ = new TimingBinding(window_, commands_);
-    new AssignedKeys(window_, editor, timing_.confirm());
+    new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_));
     music_.loadPluginTable();
 }
 
@@ -74,6 +79,9 @@ void EditorWindows::registerWindowCommands() {
 }
 
 void EditorWindows::openBatchWindow() {
+    // The document ends up holding the last song's lyrics: one step for the
+    // whole run.
+    const UndoHistory::Step step = editor_.document().history.beginStep("Marlet用歌詞一括変換");
     BatchWindow form(
         editor_.document().lyrics,
         [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },

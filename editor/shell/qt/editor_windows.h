@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/command_table.h"
+#include "base/signal.h"
 #include "export/export_table.h"
 #include "playback/music_file_opener.h"
 #include "shell/qt/lyrics_commands.h"
@@ -60,6 +61,7 @@ class EditorWindows {
     MusicFileCommands music_;
     MainMenu* menu_ = nullptr;
     TimingBinding* timingBinding_ = nullptr;
+    Connection historyChanged_;
 };
 
 }  // namespace obrin

@@ -143,6 +143,7 @@ void LyricsCommands::saveWithDialog() {
 }
 
 void LyricsCommands::pasteFromClipboard() {
+    const UndoHistory::Step step = editor_.document().history.beginStep("自動展開して貼り付け");
     if (PasteFromClipboard(editor_.document(), clipboard_, editor_.dialogs(),
                            ExpansionOptionsFrom(editor_.settings())))
         window_.lyricList()->fitLyricsColumn();
@@ -154,6 +155,7 @@ void LyricsCommands::editAndPaste() {
                        .width = settings.pasteWindowWidth,
                        .height = settings.pasteWindowHeight,
                        .sourceSize = settings.pasteSourceSize};
+    const UndoHistory::Step step = editor_.document().history.beginStep("編集して貼り付け");
     RunEditAndPaste(
         editor_.document(), clipboard_, editor_.dialogs(),
         [&settings] { return ExpansionOptionsFrom(settings); }, layout, settings.textEncoding,
@@ -176,6 +178,7 @@ bool LyricsCommands::reportRead(const LyricsFileRead& read) {
 bool LyricsCommands::readLyricsFile(const std::string& path, TextEncoding encoding) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = encoding;
+    const UndoHistory::Step step = editor_.document().history.beginStep("歌詞ファイルの読み込み");
     return reportRead(
         ReadTaggedLyrics(editor_.document(), path, options, AskBeforeReplacing(editor_.dialogs())));
 }
@@ -183,6 +186,7 @@ bool LyricsCommands::readLyricsFile(const std::string& path, TextEncoding encodi
 bool LyricsCommands::readTagLyrics(const std::string& utf8Lyrics) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = TextEncoding::Utf8;
+    const UndoHistory::Step step = editor_.document().history.beginStep("タグの歌詞の読み込み");
     return reportRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
                                             AskBeforeReplacing(editor_.dialogs())));
 }
@@ -221,6 +225,8 @@ void LyricsCommands::combineTagInformation() {
         editor_.dialogs().showError(kCombineFailedMessage);
         return;
     }
+    const UndoHistory::Step step =
+        editor_.document().history.beginStep("タグ情報とプレーン歌詞を合成");
     EditorCombineHost host(editor_.document(), clipboard_, editor_.dialogs());
     (void)CombineTagInfo(editor_.document(), *info, ExpansionOptionsFrom(editor_.settings()), host);
 }
@@ -238,8 +244,8 @@ void LyricsCommands::editAuthor() {
 
 void LyricsCommands::editPlainUrl() {
     AppSettings& settings = editor_.settings();
-    const auto text =
-        editor_.dialogs().inputText("歌詞入手元", "歌詞入手元", SjisToUtf8(settings.plainLyricsSource));
+    const auto text = editor_.dialogs().inputText("歌詞入手元", "歌詞入手元",
+                                                  SjisToUtf8(settings.plainLyricsSource));
     if (!text) return;
     try {
         settings.plainLyricsSource = Utf8ToSjis(*text);

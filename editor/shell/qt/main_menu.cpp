@@ -7,7 +7,6 @@
 
 #include "base/command_ids.h"
 #include "base/qt/command_actions.h"
-
 #include "obrin_version.h"
 
 namespace obrin {
@@ -99,6 +98,10 @@ void BuildFileMenu(QMenuBar& bar, CommandActions& actions) {
     file.separator().item(kExit);
 }
 
+void BuildEditMenu(QMenuBar& bar, CommandActions& actions) {
+    Menu(bar, actions, "mnuEdit", QStringLiteral("編集(&E)")).item(kUndo).item(kRedo);
+}
+
 void BuildPasteMenu(QMenuBar& bar, CommandActions& actions) {
     MenuLayout paste = Menu(bar, actions, "mnuPaste", QStringLiteral("歌詞貼り付け(&P)"));
     paste.item(kEditAndPaste).item(kPasteExpanded);
@@ -182,6 +185,7 @@ void BuildHelpMenu(QMenuBar& bar, CommandActions& actions) {
 MainMenu::MainMenu(QMenuBar& bar, const CommandTable& table)
     : QObject(&bar), actions_(new CommandActions(table, &bar)) {
     BuildFileMenu(bar, *actions_);
+    BuildEditMenu(bar, *actions_);
     BuildPasteMenu(bar, *actions_);
     BuildCorrectionMenu(bar, *actions_);
     BuildOptionMenu(bar, *actions_);
@@ -193,6 +197,10 @@ MainMenu::MainMenu(QMenuBar& bar, const CommandTable& table)
 
 void MainMenu::refresh() {
     actions_->refresh();
+}
+
+void MainMenu::refreshItem(CommandId id) {
+    actions_->refreshItem(id);
 }
 
 }  // namespace obrin

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include "base/command_id.h"
+
 class QMenuBar;
 
 namespace obrin {
@@ -22,6 +24,9 @@ class MainMenu final : public QObject {
     // Shows every item's enabled-check and check mark as they are now, e.g.
     // after the settings were read.
     void refresh();
+    // The same for one item whose state changes while no menu is open (the
+    // undo items, whose keys must work as their state says).
+    void refreshItem(CommandId id);
 
   private:
     CommandActions* actions_;

@@ -90,7 +90,7 @@ QWidget* MainWindow::buildPages() {
     splitter_ = new QSplitter(Qt::Vertical, pageControl_);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
     splitter_->setChildrenCollapsible(false);
-    list_ = new LyricListWidget(editor_.document().lyrics, editor_.dialogs(), splitter_);
+    list_ = new LyricListWidget(editor_.document(), editor_.dialogs(), splitter_);
     memo_ = new QPlainTextEdit(splitter_);
     memo_->setObjectName(QStringLiteral("Memo"));
     new SongFieldBinding(*memo_, editor_.document(), editor_.dialogs());

@@ -1,6 +1,7 @@
 #include "shell/qt/timing_parts.h"
 
 #include "document/timing_command_entries.h"
+#include "document/undo_command_entries.h"
 #include "playback/playback_command_entries.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
@@ -22,6 +23,7 @@ TimingParts::TimingParts(MainWindow& window, Editor& editor, CommandTable& comma
     confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
     waitForm_.onForceQuit = [this] { progress_.forceQuit(); };
     RegisterTimingCommands(commands, commands_, confirm_, editor.document().lyrics);
+    RegisterUndoCommands(commands, editor.document().history, confirm_);
     RegisterPlaybackCommands(commands, playback_);
 }
 

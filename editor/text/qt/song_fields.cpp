@@ -1,5 +1,6 @@
 #include "text/qt/song_fields.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -16,6 +17,7 @@ SongFieldBinding::SongFieldBinding(QLineEdit& edit, Document& document, Document
                                    Dialogs& dialogs)
     : QObject(&edit), edit_(&edit), document_(document), field_(field), dialogs_(dialogs) {
     connect(&edit, &QLineEdit::textChanged, this, &SongFieldBinding::controlChanged);
+    edit.installEventFilter(this);
     bind(field);
 }
 
@@ -26,6 +28,7 @@ SongFieldBinding::SongFieldBinding(QPlainTextEdit& pane, Document& document, Dia
       field_(DocumentField::InfoLines),
       dialogs_(dialogs) {
     connect(&pane, &QPlainTextEdit::textChanged, this, &SongFieldBinding::controlChanged);
+    pane.installEventFilter(this);
     bind(DocumentField::InfoLines);
 }
 
@@ -55,6 +58,7 @@ void SongFieldBinding::controlChanged() {
         return;
     }
     showing_ = true;
+    const UndoHistory::Step step = document_.history.beginTyping(typingCaption(), typingBurst());
     if (field_ == DocumentField::Title) {
         document_.setTitle(std::move(bytes));
     } else if (field_ == DocumentField::Artist) {
@@ -63,6 +67,27 @@ void SongFieldBinding::controlChanged() {
         document_.setInfoLines(std::move(lines));
     }
     showing_ = false;
+}
+
+bool SongFieldBinding::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the field ends what counts as one burst of typing.
+    if (event->type() == QEvent::FocusOut) document_.history.endTyping();
+    return QObject::eventFilter(watched, event);
+}
+
+std::string SongFieldBinding::typingCaption() const {
+    switch (field_) {
+        case DocumentField::Title:
+            return "曲名の入力";
+        case DocumentField::Artist:
+            return "歌手の入力";
+        default:
+            return "情報の入力";
+    }
+}
+
+std::string SongFieldBinding::typingBurst() const {
+    return std::to_string(static_cast<int>(field_));
 }
 
 void SongFieldBinding::showDocument(bool keepCursor) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <string>
 
 #include "base/signal.h"
 #include "document/document.h"
@@ -16,7 +17,9 @@ class Dialogs;
 // user types goes into the document at once, as Shift-JIS, and what the
 // document gets from elsewhere (a lyrics file read, a paste) shows in the
 // control. A character Shift-JIS cannot hold is refused with a message, and
-// the control shows the document's text again. Lives as long as its control.
+// the control shows the document's text again. What is typed between
+// entering and leaving the control is one step of the history. Lives as long
+// as its control.
 class SongFieldBinding : public QObject {
     Q_OBJECT
   public:
@@ -25,8 +28,14 @@ class SongFieldBinding : public QObject {
     // The InfoLines in the information pane, one line per row.
     SongFieldBinding(QPlainTextEdit& pane, Document& document, Dialogs& dialogs);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void bind(DocumentField field);
+    // Typing into the field, one step of the history per burst.
+    std::string typingCaption() const;
+    std::string typingBurst() const;
     void controlChanged();
     // After a refused keystroke the caret stays about where it was; a new
     // value from elsewhere shows from its start.
