@@ -11,9 +11,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     for (int lines : {1000, 10000, 100000}) {
-        obrin::LyricList lyrics;
+        obrin::Document document;
+        obrin::LyricList& lyrics = document.lyrics;
         obrin::test::RecordingDialogs dialogs;
-        obrin::LyricListWidget widget(lyrics, dialogs);
+        obrin::LyricListWidget widget(document, dialogs);
         lyrics.assign(std::vector<std::string>(lines, "abc"));
         widget.show();
         QApplication::processEvents();

@@ -104,13 +104,6 @@ void UndoHistory::redo() {
     changed();
 }
 
-void UndoHistory::clear() {
-    undo_.clear();
-    redo_.clear();
-    openBurst_.clear();
-    changed();
-}
-
 void UndoHistory::restore(const DocumentContent& content) {
     openBurst_.clear();
     restoring_ = true;

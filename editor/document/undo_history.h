@@ -40,7 +40,12 @@ struct DocumentContent {
 // that changed nothing (refused, cancelled) leaves no step. Steps nest: a
 // Step begun inside another belongs to the outer one, so a command may call
 // others (a combine that pastes, a batch that reads many files) and still be
-// one step. A new step forgets what could be redone.
+// one step: a command that shifts the times of many lines opens one Step
+// around the whole loop. A new step forgets what could be redone.
+//
+// Each step keeps a copy of the document's content: a song's lyrics are a few
+// kilobytes, so even a full history stays small, and a copy cannot get out of
+// step with the commands the way recorded inverse operations can.
 //
 // Undo and redo change the document through its own setters, so every
 // listener hears them as any other change; they never touch the player.
@@ -87,8 +92,6 @@ class UndoHistory {
     // Each does nothing when it cannot, and never while a Step is open.
     void undo();
     void redo();
-    // Forgets every step; the document stays as it is.
-    void clear();
 
     // What can be undone or redone, or a caption, may have changed.
     Signal<> changed;

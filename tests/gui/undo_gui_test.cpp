@@ -214,7 +214,6 @@ void UndoGuiTest::lyricsCommands() {
     f.document.lyrics.setChecked(1, true);
     f.document.setHeaderLines({"head"});
     f.document.setInfoLines({"@info"});
-    f.document.history.clear();
     const std::string before = StateOf(f.document);
 
     f.clipboard.text = "p\r\nq\r\n";
