@@ -6,7 +6,6 @@
 #include <string>
 
 #include "base/dialogs.h"
-#include "text_input_support.h"
 #include "export/batch_conversion.h"
 #include "export/batch_mark.h"
 #include "export/export_command.h"
@@ -18,6 +17,7 @@
 #include "shell/text_options.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_messages.h"
+#include "text_input_support.h"
 
 namespace obrin::cli {
 
@@ -57,6 +57,11 @@ class PrintingDialogs final : public Dialogs {
         return false;
     }
     void showInformation(const std::string& message) override { PrintMessage(message); }
+    std::optional<int> choose(const std::string& message,
+                              const std::vector<std::string>&) override {
+        PrintMessage(message);
+        return std::nullopt;
+    }
     std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
     std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
     std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
@@ -175,8 +180,9 @@ int RunBatch(const std::vector<std::string>& args) {
             [&](const std::filesystem::path& file) {
                 // Unattended: a character without a Shift-JIS form is never
                 // replaced silently; the song is left out with the reason.
-                const LyricsFileRead read = ReadTaggedLyrics(
-                    document, file, readerOptions, [](const std::vector<char32_t>&) { return false; });
+                const LyricsFileRead read =
+                    ReadTaggedLyrics(document, file, readerOptions,
+                                     [](const std::vector<char32_t>&) { return false; });
                 if (read) return true;
                 PrintMessage(read.message + ": " + file.string());
                 return false;

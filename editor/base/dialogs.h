@@ -39,7 +39,7 @@ struct ChosenFile {
 // Every message box and common dialog the editor shows. Messages are UTF-8.
 // The Qt implementation shows real windows; tests use a recording fake.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // The editor's shared error box: error icon and a single OK button.
@@ -47,6 +47,11 @@ public:
     // A question with OK and Cancel; true only for OK.
     virtual bool confirm(const std::string& message) = 0;
     virtual void showInformation(const std::string& message) = 0;
+    // A question with one button per answer, in order, and a last button
+    // "キャンセル"; the index of the answer chosen, std::nullopt for Cancel
+    // (also Escape and closing the box).
+    virtual std::optional<int> choose(const std::string& message,
+                                      const std::vector<std::string>& answers) = 0;
 
     virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;

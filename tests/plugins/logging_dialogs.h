@@ -20,6 +20,11 @@ class LoggingDialogs final : public Dialogs {
         return answer;
     }
     void showInformation(const std::string& message) override { log_.push_back("info " + message); }
+    std::optional<int> choose(const std::string& message,
+                              const std::vector<std::string>&) override {
+        log_.push_back("choose " + message);
+        return std::nullopt;
+    }
     std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
     std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
     std::optional<std::string> chooseFolder(const std::string&) override { return {}; }

@@ -10,6 +10,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "shell/qt/qt_fonts.h"
@@ -84,6 +85,23 @@ bool QtDialogs::confirm(const std::string& message) {
 
 void QtDialogs::showInformation(const std::string& message) {
     Ask(parent_, QMessageBox::Information, message, QMessageBox::Ok);
+}
+
+std::optional<int> QtDialogs::choose(const std::string& message,
+                                     const std::vector<std::string>& answers) {
+    QMessageBox box(QMessageBox::Question, kCaption, Q(message), QMessageBox::NoButton, parent_);
+    std::vector<QAbstractButton*> buttons;
+    for (const std::string& answer : answers) {
+        buttons.push_back(box.addButton(Q(answer), QMessageBox::AcceptRole));
+    }
+    QAbstractButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel);
+    if (!buttons.empty()) box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {

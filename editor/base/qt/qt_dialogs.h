@@ -22,6 +22,8 @@ class QtDialogs final : public Dialogs {
     void showError(const std::string& message) override;
     bool confirm(const std::string& message) override;
     void showInformation(const std::string& message) override;
+    std::optional<int> choose(const std::string& message,
+                              const std::vector<std::string>& answers) override;
     std::optional<std::string> openFile(const FileDialogRequest& request) override;
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(const std::string& startFolder) override;
