@@ -72,23 +72,4 @@ std::error_code WriteTextFile(const std::filesystem::path& path,
     return WriteFileAtomically(path, JoinLinesCrLf(lines));
 }
 
-void BuildCompletedText(CompletedTextPage& page, const Document& document,
-                        const CompletedTextOptions& options) {
-    if (!page.isActive()) return;
-    page.showLines(BuildCompletedText(document, options));
-}
-
-std::error_code SaveCompletedText(CompletedTextPage& page, const Document& document,
-                                  const CompletedTextOptions& options,
-                                  const std::filesystem::path& path) {
-    if (page.isActive()) return WriteTextFile(path, page.lines());
-    page.activate();
-    // Written from the document itself rather than read back from the view,
-    // so bytes that the view can only show as replacement characters are
-    // saved as they were read.
-    const std::vector<std::string> lines = BuildCompletedText(document, options);
-    page.showLines(lines);
-    return WriteTextFile(path, lines);
-}
-
 }  // namespace obrin

@@ -42,30 +42,4 @@ struct CompletedTextOptions {
 [[nodiscard]] std::error_code WriteTextFile(const std::filesystem::path& path,
                                             const std::vector<std::string>& lines);
 
-// The tab "完成型" with its editable text, as the text rules need it. The
-// main window implements it over its page control and text view.
-class CompletedTextPage {
-  public:
-    virtual ~CompletedTextPage() = default;
-    [[nodiscard]] virtual bool isActive() const = 0;
-    virtual void activate() = 0;
-    // Replaces the whole content and puts the caret at the start.
-    virtual void showLines(const std::vector<std::string>& lines) = 0;
-    // What the view holds now, the user's edits included, as Shift-JIS lines.
-    // Throws SjisError when the user typed a character Shift-JIS cannot hold.
-    [[nodiscard]] virtual std::vector<std::string> lines() const = 0;
-};
-
-// Rebuilds the page's text, but only while the page is the active tab.
-void BuildCompletedText(CompletedTextPage& page, const Document& document,
-                        const CompletedTextOptions& options);
-
-// Saves what the page shows. From the other tab it first switches to the page
-// and rebuilds; from the page itself its text, manual edits included, is
-// written unchanged. Throws SjisError (nothing written) for an unencodable
-// manual edit.
-[[nodiscard]] std::error_code SaveCompletedText(CompletedTextPage& page, const Document& document,
-                                                const CompletedTextOptions& options,
-                                                const std::filesystem::path& path);
-
 }  // namespace obrin

@@ -15,11 +15,11 @@ namespace {
 
 using test::TempFolder;
 
-using testing::ElementsAre;
-using testing::ElementsAreArray;
 using test::Sj;
 using test::SjLines;
 using test::Utf8Lines;
+using testing::ElementsAre;
+using testing::ElementsAreArray;
 
 struct ExampleDocument : Document {
     ExampleDocument() {
@@ -190,65 +190,6 @@ TEST(WriteTextFile, FailedRenameLeavesNoTemporary) {
 TEST(WriteTextFile, MissingFolderIsAnError) {
     TempFolder folder;
     EXPECT_TRUE(WriteTextFile(folder.path() / "no" / "such.txt", {"x"}));
-}
-
-// The tab "完成型" as a view: a boundary of the core, so a plain stand-in.
-class FakePage : public CompletedTextPage {
-  public:
-    bool isActive() const override { return active; }
-    void activate() override { active = true; }
-    void showLines(const std::vector<std::string>& lines) override {
-        shown = lines;
-        ++builds;
-    }
-    std::vector<std::string> lines() const override { return shown; }
-
-    bool active = false;
-    int builds = 0;
-    std::vector<std::string> shown;
-};
-
-TEST(CompletedTextPage, BuildsOnlyWhileActive) {
-    FakePage page;
-    BuildCompletedText(page, ExampleDocument(), {});
-    EXPECT_EQ(page.builds, 0);
-    page.active = true;
-    BuildCompletedText(page, ExampleDocument(), {});
-    EXPECT_EQ(page.builds, 1);
-    EXPECT_EQ(page.shown.front(), "@Title=ABC");
-}
-
-TEST(CompletedTextPage, SaveFromThePageKeepsManualEdits) {
-    TempFolder folder;
-    FakePage page;
-    page.active = true;
-    page.shown = {"edited by hand"};
-    ASSERT_FALSE(SaveCompletedText(page, ExampleDocument(), {}, folder.path() / "a.txt"));
-    EXPECT_EQ(page.builds, 0);
-    EXPECT_EQ(folder.read("a.txt"), "edited by hand\r\n");
-}
-
-TEST(CompletedTextPage, SaveFromTheListWritesTheDocumentsBytes) {
-    // A view that cannot show broken Shift-JIS must not change what is saved.
-    class LossyPage : public FakePage {
-        std::vector<std::string> lines() const override { return {"?"}; }
-    } page;
-    Document document;
-    document.lyrics.assign({"\xFF\x80"});
-    TempFolder folder;
-    ASSERT_FALSE(SaveCompletedText(page, document, {}, folder.path() / "a.txt"));
-    EXPECT_EQ(folder.read("a.txt"), "[00:00:00]\xFF\x80\r\n\r\n@TimeRatio=1\r\n");
-}
-
-TEST(CompletedTextPage, SaveFromTheListActivatesAndRebuilds) {
-    TempFolder folder;
-    FakePage page;
-    page.shown = {"stale edit"};
-    ASSERT_FALSE(SaveCompletedText(page, ExampleDocument(), {.songInfo = SongInfoMode::None},
-                                   folder.path() / "a.txt"));
-    EXPECT_TRUE(page.active);
-    EXPECT_EQ(folder.read("a.txt"), "[00:12:34]" + Sj("こんにちは") + "\r\n[00:00:00]" +
-                                        Sj("さようなら") + "\r\n\r\n@TimeRatio=1\r\n");
 }
 
 }  // namespace

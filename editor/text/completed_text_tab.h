@@ -1,0 +1,89 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "base/signal.h"
+#include "document/document.h"
+#include "text/completed_text.h"
+
+namespace obrin {
+
+class Dialogs;
+
+// The tab "完成型" with its editable text, as the text rules need it. The
+// main window implements it over its page control and text view.
+class CompletedTextPage {
+  public:
+    virtual ~CompletedTextPage() = default;
+    [[nodiscard]] virtual bool isActive() const = 0;
+    virtual void activate() = 0;
+    // Replaces the whole content. `keepPosition`: the caret and the scroll
+    // stay where they were (as far as the new text reaches); otherwise the
+    // caret goes to the start.
+    virtual void showLines(const std::vector<std::string>& lines, bool keepPosition) = 0;
+    // What the view holds now, the user's edits included, as UTF-8.
+    [[nodiscard]] virtual std::string text() const = 0;
+};
+
+// What came of a save of the completed text.
+struct TextSave {
+    bool cancelled = false;  // the user chose not to save; nothing written
+    std::error_code error;   // the file could not be written
+    [[nodiscard]] bool saved() const { return !cancelled && !error; }
+};
+
+// The question when both the document and the typed text changed.
+inline constexpr const char* kWhichTextQuestion =
+    "完成型の文章を編集した後で、リストが変更されました。どちらを保存しますか?";
+inline constexpr const char* kRebuildAnswer = "リストから作り直す";
+inline constexpr const char* kKeepEditsAnswer = "編集した文章";
+
+// The rules of the tab "完成型". While it shows and the user has not typed
+// in it, its text follows every change of the document, so a save never
+// writes stale text. Once the user has typed, the text stays as typed; a
+// save then writes the typed text, unless the document changed too, in
+// which case the user is asked which one wins. Saved bytes are the
+// document's own where the user did not type (no trip through Unicode).
+class CompletedTextTab {
+  public:
+    using Options = std::function<CompletedTextOptions()>;
+
+    CompletedTextTab(CompletedTextPage& page, Document& document, Options options,
+                     Dialogs& dialogs);
+    CompletedTextTab(const CompletedTextTab&) = delete;
+    CompletedTextTab& operator=(const CompletedTextTab&) = delete;
+
+    // BuildCompletedText: rebuilds the text from the document, dropping the
+    // user's edits, but only while the tab is the active one (its
+    // activation, Ctrl+U).
+    void rebuild();
+    // The view tells whether its text differs from what was built: true as
+    // the user types, false when the user undoes back to the built text.
+    void setEdited(bool edited);
+    [[nodiscard]] bool edited() const { return edited_; }
+
+    // SaveCompletedText: from the other tab, switches to this one and saves
+    // the document's text. Throws SjisError (nothing written) when a typed
+    // character has no Shift-JIS form.
+    [[nodiscard]] TextSave save(const std::filesystem::path& path);
+
+  private:
+    void documentChanged();
+    // Builds and shows the document's text; returns its lines.
+    std::vector<std::string> show(bool keepPosition);
+
+    CompletedTextPage& page_;
+    Document& document_;
+    Options options_;
+    Dialogs& dialogs_;
+    std::vector<std::string> shown_;  // the lines last built into the view
+    bool edited_ = false;
+    bool documentChangedSinceEdit_ = false;
+    std::vector<Connection> connections_;
+};
+
+}  // namespace obrin

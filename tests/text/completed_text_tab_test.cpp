@@ -1,0 +1,212 @@
+#include "text/completed_text_tab.h"
+
+#include <gtest/gtest.h>
+
+#include "base/sjis_codec.h"
+#include "recording_dialogs.h"
+#include "sjis_lines.h"
+#include "temp_folder.h"
+#include "text/edited_sjis.h"
+
+namespace obrin {
+namespace {
+
+using test::Sj;
+using test::TempFolder;
+
+// The tab "完成型" as a view: a boundary of the core, so a plain stand-in
+// that shows its lines as Unicode, as the real one does.
+class FakePage : public CompletedTextPage {
+  public:
+    bool isActive() const override { return active; }
+    void activate() override { active = true; }
+    void showLines(const std::vector<std::string>& lines, bool keepPosition) override {
+        shown.clear();
+        for (const auto& line : lines) shown += SjisToUtf8(line) + "\n";
+        keptPosition = keepPosition;
+        ++builds;
+    }
+    std::string text() const override { return shown; }
+
+    bool active = false;
+    int builds = 0;
+    bool keptPosition = false;
+    std::string shown;  // UTF-8, as the user sees and edits it
+};
+
+// Two characters whose NEC and IBM forms the view shows alike: 纊 (ED 40,
+// IBM FA 5C) and ≒ (87 90, JIS 81 E0).
+const std::string kDuplicates = "\xED\x40\x87\x90";
+
+struct TabFixture : testing::Test {
+    TabFixture() {
+        document.lyrics.assign({Sj("一行目") + kDuplicates, Sj("二行目")});
+        tab.rebuild();
+    }
+    std::string saved(const TextSave& result) {
+        EXPECT_TRUE(result.saved());
+        return folder.read("a.txt");
+    }
+    std::string expectedFile(const std::string& firstTime = "00:00:00") {
+        return "[" + firstTime + "]" + Sj("一行目") + kDuplicates + "\r\n[00:00:00]" +
+               Sj("二行目") + "\r\n\r\n@TimeRatio=1\r\n";
+    }
+
+    TempFolder folder;
+    Document document;
+    FakePage page;
+    test::RecordingDialogs dialogs;
+    CompletedTextOptions options{.songInfo = SongInfoMode::None};
+    CompletedTextTab tab{page, document, [this] { return options; }, dialogs};
+};
+
+TEST_F(TabFixture, BuildsOnlyWhileActive) {
+    EXPECT_EQ(page.builds, 0);
+    document.lyrics.setTimeText(0, "00:01:00");
+    EXPECT_EQ(page.builds, 0);
+    page.active = true;
+    tab.rebuild();
+    EXPECT_EQ(page.builds, 1);
+    EXPECT_FALSE(page.keptPosition);
+    EXPECT_EQ(page.shown.substr(0, 10), "[00:01:00]");
+}
+
+TEST_F(TabFixture, MarksMadeWhileShownAreSaved) {
+    page.active = true;
+    tab.rebuild();
+    document.lyrics.setTimeText(0, "00:12:34");  // a mark while the tab shows
+    EXPECT_EQ(page.builds, 2);
+    EXPECT_TRUE(page.keptPosition);
+    EXPECT_EQ(page.shown.substr(0, 10), "[00:12:34]");
+    EXPECT_EQ(saved(tab.save(folder / "a.txt")), expectedFile("00:12:34"));
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(TabFixture, UntypedSaveKeepsTheDocumentsBytes) {
+    // Saved from the tab and from the list alike: never the view's Unicode.
+    for (bool fromTab : {true, false}) {
+        page.active = fromTab;
+        tab.rebuild();
+        EXPECT_EQ(saved(tab.save(folder / "a.txt")), expectedFile()) << fromTab;
+        EXPECT_TRUE(page.active);
+    }
+}
+
+TEST_F(TabFixture, OptionsChangedWhileShownAreSaved) {
+    page.active = true;
+    tab.rebuild();
+    document.setTitle("T");                   // a document change: rebuilt at once
+    options.songInfo = SongInfoMode::AtMark;  // an option: rebuilt by the save
+    EXPECT_EQ(saved(tab.save(folder / "a.txt")), "@Title=T\r\n" + expectedFile());
+    EXPECT_EQ(page.shown.substr(0, 9), "@Title=T\n");
+}
+
+TEST_F(TabFixture, TypedTextIsSavedAndUntouchedBytesStay) {
+    page.active = true;
+    tab.rebuild();
+    page.shown.replace(page.shown.find("二行目"), std::string("二行目").size(), "2行目");
+    tab.setEdited(true);
+    EXPECT_EQ(saved(tab.save(folder / "a.txt")), "[00:00:00]" + Sj("一行目") + kDuplicates +
+                                                     "\r\n[00:00:00]" + Sj("2行目") +
+                                                     "\r\n\r\n@TimeRatio=1\r\n");
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(TabFixture, TypedTextWaitsWhileTheDocumentChanges) {
+    page.active = true;
+    tab.rebuild();
+    page.shown = "typed\n";
+    tab.setEdited(true);
+    document.lyrics.setTimeText(0, "00:12:34");
+    EXPECT_EQ(page.shown, "typed\n");
+    // Undoing the typing lets the text follow the document again.
+    tab.setEdited(false);
+    document.lyrics.setTimeText(0, "00:12:35");
+    EXPECT_EQ(page.shown.substr(0, 10), "[00:12:35]");
+}
+
+struct WhichCase {
+    const char* name;
+    std::optional<int> answer;
+    bool written;
+    bool rebuilt;
+};
+
+class TabWhichWinsTest : public TabFixture, public testing::WithParamInterface<WhichCase> {};
+
+TEST_P(TabWhichWinsTest, AsksWhenBothChanged) {
+    const WhichCase& c = GetParam();
+    page.active = true;
+    tab.rebuild();
+    page.shown = "typed\n";
+    tab.setEdited(true);
+    document.lyrics.setTimeText(0, "00:12:34");
+    dialogs.choiceAnswers.push_back(c.answer);
+
+    const TextSave result = tab.save(folder / "a.txt");
+
+    EXPECT_EQ(dialogs.choices(), std::vector<std::string>{kWhichTextQuestion});
+    EXPECT_EQ(result.saved(), c.written);
+    EXPECT_EQ(result.cancelled, !c.written);
+    if (!c.written) {
+        EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
+    } else {
+        EXPECT_EQ(folder.read("a.txt"), c.rebuilt ? expectedFile("00:12:34") : "typed\r\n");
+    }
+    EXPECT_EQ(tab.edited(), !c.rebuilt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, TabWhichWinsTest,
+                         testing::Values(WhichCase{"List", 0, true, true},
+                                         WhichCase{"Typed", 1, true, false},
+                                         WhichCase{"Cancel", std::nullopt, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TabFixture, UnencodableTypingThrowsAndWritesNothing) {
+    page.active = true;
+    tab.rebuild();
+    page.shown += "\xF0\x9F\x8E\xB5\n";  // 🎵
+    tab.setEdited(true);
+    EXPECT_THROW((void)tab.save(folder / "a.txt"), SjisError);
+    EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
+}
+
+struct EditCase {
+    const char* name;
+    std::string original;  // Shift-JIS, as the view was given it
+    std::string edited;    // UTF-8, as the user left it
+    std::string expected;  // Shift-JIS
+};
+
+class EncodeEditedTextTest : public testing::TestWithParam<EditCase> {};
+
+TEST_P(EncodeEditedTextTest, KeepsWhatTheUserLeftAlone) {
+    const EditCase& c = GetParam();
+    EXPECT_EQ(EncodeEditedText(c.edited, c.original), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, EncodeEditedTextTest,
+    testing::Values(EditCase{"Unchanged", kDuplicates + "\n", SjisToUtf8(kDuplicates) + "\n",
+                             kDuplicates + "\n"},
+                    EditCase{"AppendedLine", kDuplicates + "\n",
+                             SjisToUtf8(kDuplicates) + "\nabc\n", kDuplicates + "\nabc\n"},
+                    // A duplicate typed (or pasted) anew takes the form the text uses.
+                    EditCase{"TypedDuplicateTakesTheTextsForm", "x" + kDuplicates + "y\n",
+                             "x" + SjisToUtf8(kDuplicates) + "z" + SjisToUtf8(kDuplicates) + "y\n",
+                             "x" + kDuplicates + "z" + kDuplicates + "y\n"},
+                    // A character the text does not hold takes its usual form.
+                    EditCase{"NewCharacterUsualForm", "a\n", "a\xE7\xBA\x8A\n", "a\xFA\x5C\n"},
+                    // Bytes the view cannot show come back unchanged around an edit.
+                    EditCase{"BrokenBytesAroundEdit",
+                             "\xFF"
+                             "a\x81\n",
+                             "\xEF\xBF\xBD"
+                             "b\xEF\xBF\xBD\n",
+                             "\xFF"
+                             "b\x81\n"},
+                    EditCase{"Emptied", "abc\n", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace obrin
