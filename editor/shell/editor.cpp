@@ -2,7 +2,12 @@
 
 #include <exception>
 
+#include "base/atomic_file.h"
 #include "base/dialogs.h"
+#include "shell/autosave.h"
+#include "shell/recovery_file.h"
+#include "shell/text_options.h"
+#include "text/text_lines.h"
 
 namespace obrin {
 
@@ -15,6 +20,18 @@ Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory
       openUrl_(std::move(openUrl)),
       settings_(DefaultAppSettings(paths_.programFolder)),
       fonts_(DesignedFonts()) {}
+
+Editor::~Editor() = default;
+
+std::string RecoveryFileName(const std::string& settingsSection) {
+    std::string name = "obrin_recovery_";
+    for (char c : settingsSection) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        name += plain ? c : '_';
+    }
+    return name + ".txt";
+}
 
 FontSlotFonts DesignedFonts() {
     FontSlotFonts fonts;
@@ -77,8 +94,13 @@ void Editor::chooseFont(FontSlot slot) {
     dialogs_.showInformation("変更はobrinの再起動後に有効になります");
 }
 
-bool Editor::close(const std::function<void()>& endConfirmRuns) {
-    if (settings_.confirmExit && !dialogs_.confirm("obrinを終了しますか?")) return false;
+bool Editor::close(const std::function<void()>& endConfirmRuns,
+                   const std::function<bool()>& saveChanges) {
+    if (changes_.modified()) {
+        if (!SettleUnsavedChanges(changes_, dialogs_, saveChanges)) return false;
+    } else if (settings_.confirmExit && !dialogs_.confirm("obrinを終了しますか?")) {
+        return false;
+    }
     endConfirmRuns();
     // The user asked to quit: a settings file that cannot be written (a
     // read-only folder, a full disk) must not keep the editor open.
@@ -88,7 +110,47 @@ bool Editor::close(const std::function<void()>& endConfirmRuns) {
     }
     std::error_code ignored;  // a missing file is the usual case, not an error
     std::filesystem::remove(temporaryWavPath(), ignored);
+    // Closed as the user asked, with or without saving: nothing to recover.
+    autosave_.reset();
+    removeRecoveryFile();
     return true;
+}
+
+void Editor::startRecovery(const std::function<void(const std::string& songPath)>& reopenSong) {
+    if (!keepsRecovery_ || autosave_) return;
+    recoveryPath_ = workFolder() / RecoveryFileName(paths_.settingsSection);
+    std::error_code error;
+    if (const std::optional<std::string> bytes = ReadFileBytes(recoveryPath_, error)) {
+        const std::optional<RecoveredWork> work = ParseRecoveryFile(*bytes);
+        if (!work) {
+            dialogs_.showError("前回の作業を読み込めません(" + recoveryPath_.string() + ")");
+        } else if (dialogs_.confirm(kRecoverQuestion)) {
+            if (!work->songPath.empty() && reopenSong) reopenSong(work->songPath);
+            RestoreDocument(document_, *work);
+            changes_.markModified();
+        }
+    }
+    autosave_ = std::make_unique<Autosave>(
+        changes_, timers_, [this] { writeRecoveryFile(); }, [this] { removeRecoveryFile(); });
+}
+
+void Editor::writeRecoveryFile() {
+    const std::error_code error = WriteFileAtomically(
+        recoveryPath_, FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
+                                          CompletedTextOptionsFrom(settings_)));
+    if (!error) {
+        recoveryFailureShown_ = false;
+        return;
+    }
+    if (std::exchange(recoveryFailureShown_, true)) return;
+    dialogs_.showError("作業内容を一時保存できません(" + recoveryPath_.string() + ": " +
+                       error.message() + ")");
+}
+
+void Editor::removeRecoveryFile() {
+    if (recoveryPath_.empty()) return;
+    std::error_code ignored;  // none written yet is the usual case
+    std::filesystem::remove(recoveryPath_, ignored);
 }
 
 void Editor::showHelp() {

@@ -2,14 +2,18 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "document/document.h"
+#include "document/unsaved_changes.h"
 #include "shell/app_settings.h"
 #include "shell/font_settings.h"
 
 namespace obrin {
 
+class Autosave;
 class Dialogs;
 class Player;
 class TimerFactory;
@@ -33,9 +37,13 @@ class Editor {
 
     Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory& timers,
            OpenUrl openUrl);
+    ~Editor();
 
     Document& document() { return document_; }
     const Document& document() const { return document_; }
+    // Whether the document holds changes not yet saved.
+    UnsavedChanges& changes() { return changes_; }
+    const UnsavedChanges& changes() const { return changes_; }
     AppSettings& settings() { return settings_; }
     const AppSettings& settings() const { return settings_; }
     Dialogs& dialogs() { return dialogs_; }
@@ -69,25 +77,58 @@ class Editor {
     // told so. Cancel does nothing.
     void chooseFont(FontSlot slot);
 
-    // The close request of the main window. Returns false when the user
-    // declined, and then nothing has changed. On true the window may close:
+    // The close request of the main window. With unsaved changes it asks
+    // kSaveChangesQuestion (はい runs `saveChanges`, which is true when the
+    // text was written), else the exit question if the user wants one.
+    // Returns false when the user declined or the save did not happen, and
+    // then nothing has changed. On true the window may close:
     // `endConfirmRuns` has ended any confirm run, the settings are saved (a
-    // failure does not stop the close) and the temporary WAV is gone.
-    [[nodiscard]] bool close(const std::function<void()>& endConfirmRuns);
+    // failure does not stop the close), and the temporary WAV and the
+    // recovery file are gone.
+    [[nodiscard]] bool close(const std::function<void()>& endConfirmRuns,
+                             const std::function<bool()>& saveChanges);
+
+    // Recovery after an abnormal end. Only the editor that holds the
+    // single-instance lock may keep the recovery file: without the lock a
+    // second editor could take the first one's file. Call before the start-up
+    // steps end; without it there is no recovery file.
+    void keepRecoveryFile() { keepsRecovery_ = true; }
+    // The music file the document belongs to, for the recovery file.
+    std::function<std::string()> songPath;
+    // The last start-up step before the command line's file: if a previous
+    // run ended without closing and left its work, offers it back
+    // (kRecoverQuestion); OK calls `reopenSong` with the song's path (when
+    // there was one) and restores the document, which then holds unsaved
+    // changes. From then on the work is written to the recovery file in the
+    // work folder (as it is now; a later change of folder takes effect with
+    // the next start, which is where that start will look).
+    void startRecovery(const std::function<void(const std::string& songPath)>& reopenSong);
+    // Where the work is kept until it is saved; empty before startRecovery
+    // and without keepRecoveryFile.
+    const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
 
     // Opens "help/help.html" below the program folder, or reports that it is
     // missing.
     void showHelp();
 
   private:
+    void writeRecoveryFile();
+    void removeRecoveryFile();
+
     EditorPaths paths_;
     Dialogs& dialogs_;
     Player& player_;
     TimerFactory& timers_;
     OpenUrl openUrl_;
     Document document_;
+    UnsavedChanges changes_{document_};
     AppSettings settings_;
     FontSlotFonts fonts_;
+    bool keepsRecovery_ = false;
+    std::filesystem::path recoveryPath_;
+    std::unique_ptr<Autosave> autosave_;
+    // A failed write is told once, not every few seconds.
+    bool recoveryFailureShown_ = false;
 };
 
 // The fonts as the windows are designed, before "font.ini" changes them.
@@ -98,5 +139,10 @@ inline constexpr const char* kSettingsFileName = "obrin.ini";
 inline constexpr const char* kFontSettingsFileName = "font.ini";
 inline constexpr const char* kTemporaryWavName = "obrin_temp.wav";
 inline constexpr const char* kHelpFile = "help/help.html";
+
+inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
+// The recovery file in the work folder; each user of one installation (one
+// section of "obrin.ini") keeps their own.
+[[nodiscard]] std::string RecoveryFileName(const std::string& settingsSection);
 
 }  // namespace obrin

@@ -17,6 +17,11 @@ namespace obrin {
 namespace {
 
 const std::function<void()> kNoConfirmRuns = [] {};
+// A save that must not be reached.
+const std::function<bool()> kNoSave = [] {
+    ADD_FAILURE() << "saved";
+    return false;
+};
 
 class NoTimers final : public TimerFactory {
   public:
@@ -64,7 +69,7 @@ TEST_P(EditorCloseTest, AsksWhenOptionIsOnAndOnlyOkCloses) {
     int aborts = 0;
     dialogs_.confirmAnswers = c.answers;
 
-    EXPECT_EQ(editor_.close([&] { ++aborts; }), c.closes);
+    EXPECT_EQ(editor_.close([&] { ++aborts; }, kNoSave), c.closes);
 
     EXPECT_EQ(dialogs_.questions().size(), c.questions);
     if (c.questions > 0) {
@@ -85,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Close, EditorCloseTest,
 
 TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
     editor_.settings().confirmExit = false;
-    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns, kNoSave));
     EXPECT_TRUE(dialogs_.calls.empty());
 }
 
@@ -93,7 +98,7 @@ TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
     std::filesystem::create_directories(folder_ / "obrin.ini");  // not writable as a file
     editor_.settings().confirmExit = false;
     touch(editor_.temporaryWavPath());
-    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns, kNoSave));
     EXPECT_FALSE(std::filesystem::exists(editor_.temporaryWavPath()));
     EXPECT_TRUE(dialogs_.calls.empty());
 }
@@ -131,7 +136,7 @@ TEST_F(EditorTest, TemporaryWavLivesInTheWorkFolder) {
     editor_.settings().confirmExit = false;
     touch(folder_ / "work" / "obrin_temp.wav");
     touch(folder_ / "obrin_temp.wav");  // not the work folder's: left alone
-    EXPECT_TRUE(editor_.close(kNoConfirmRuns));
+    EXPECT_TRUE(editor_.close(kNoConfirmRuns, kNoSave));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "work" / "obrin_temp.wav"));
     EXPECT_TRUE(std::filesystem::exists(folder_ / "obrin_temp.wav"));
 }

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include "base/sjis_codec.h"
+#include "document/unsaved_changes.h"
+#include "fake_player.h"
+#include "fake_timers.h"
+#include "recording_dialogs.h"
+#include "shell/autosave.h"
+#include "shell/editor.h"
+#include "shell/recovery_file.h"
+#include "temp_folder.h"
+
+namespace obrin {
+namespace {
+
+std::string Sj(std::string_view utf8) {
+    return Utf8ToSjis(utf8);
+}
+
+// A document with something in every part the recovery file keeps.
+void FillDocument(Document& document) {
+    document.setTitle(Sj("題名%"));
+    document.setArtist(Sj("歌手"));
+    document.setHeaderLines({"@Comment=head", ""});
+    document.setInfoLines({"@EditedBy=me", "free text"});
+    document.setLoadedFromFile(true);
+    document.setMarkOffset("-0.7");
+    document.setListEditMode(true);
+    document.lyrics.assign({Sj("一行目"), "", "]x[", Sj("纊")});
+    document.lyrics.setTimeText(0, "00:12:34");
+    document.lyrics.setTimeText(2, "01:02:03");
+    document.lyrics.setChecked(1, true);
+    document.lyrics.setChecked(3, true);
+    document.lyrics.select(2);
+    document.lyrics.select(3);
+}
+
+void ExpectSameDocument(const Document& a, const Document& b) {
+    EXPECT_EQ(a.title(), b.title());
+    EXPECT_EQ(a.artist(), b.artist());
+    EXPECT_EQ(a.headerLines(), b.headerLines());
+    EXPECT_EQ(a.infoLines(), b.infoLines());
+    EXPECT_EQ(a.loadedFromFile(), b.loadedFromFile());
+    EXPECT_EQ(a.markOffset().text(), b.markOffset().text());
+    EXPECT_EQ(a.listEditMode(), b.listEditMode());
+    ASSERT_EQ(a.lyrics.count(), b.lyrics.count());
+    for (int i = 0; i < a.lyrics.count(); ++i) {
+        const LyricLine& x = a.lyrics.line(i);
+        const LyricLine& y = b.lyrics.line(i);
+        EXPECT_EQ(x.lyricText, y.lyricText) << i;
+        EXPECT_EQ(x.timeText, y.timeText) << i;
+        EXPECT_EQ(x.checked(), y.checked()) << i;
+        EXPECT_EQ(x.selected, y.selected) << i;
+    }
+    EXPECT_EQ(a.lyrics.currentLine(), b.lyrics.currentLine());
+}
+
+class RecoveryFileTest : public testing::TestWithParam<SongInfoMode> {};
+
+TEST_P(RecoveryFileTest, RoundTripsTheWholeDocument) {
+    Document document;
+    FillDocument(document);
+    const std::string bytes =
+        FormatRecoveryFile(document, "/music/a%b\r\n.wav",
+                           {.songInfo = GetParam(), .taggingBy = true, .author = "me"});
+
+    const std::optional<RecoveredWork> work = ParseRecoveryFile(bytes);
+    ASSERT_TRUE(work);
+    EXPECT_EQ(work->songPath, "/music/a%b\r\n.wav");
+    Document restored;
+    RestoreDocument(restored, *work);
+    ExpectSameDocument(restored, document);
+}
+
+INSTANTIATE_TEST_SUITE_P(SongInfo, RecoveryFileTest,
+                         testing::Values(SongInfoMode::AtMark, SongInfoMode::First,
+                                         SongInfoMode::KeyValue, SongInfoMode::None));
+
+TEST(RecoveryFile, HoldsTheCompletedTextAsASaveWouldWriteIt) {
+    Document document;
+    document.setTitle("T");
+    document.lyrics.assign({"a"});
+    const std::string bytes = FormatRecoveryFile(document, "", {});
+    EXPECT_NE(bytes.find("\r\n\r\n@Title=T\r\n[00:00:00]a\r\n\r\n@TimeRatio=1\r\n"),
+              std::string::npos);
+}
+
+TEST(RecoveryFile, RefusesWhatItDidNotWrite) {
+    Document document;
+    FillDocument(document);
+    const std::string good = FormatRecoveryFile(document, "", {});
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string bytes = good;
+        bytes.replace(bytes.find(from), from.size(), to);
+        return bytes;
+    };
+    for (const std::string& bytes : {
+             std::string(),
+             std::string("[00:00:00]a\r\n"),
+             replaced("obrin-recovery 1", "obrin-recovery 2"),
+             replaced("lyricLines=4", "lyricLines=40"),
+             replaced("lyricLines=4", "lyricLines=x"),
+             replaced("checked=1,3", "checked=1,4"),
+             replaced("[01:02:03]", "01:02:03]"),
+             good.substr(0, good.find("[01:02:03]")),
+         }) {
+        EXPECT_FALSE(ParseRecoveryFile(bytes)) << bytes;
+    }
+    EXPECT_TRUE(ParseRecoveryFile(good));
+}
+
+struct AutosaveRig {
+    Document document;
+    UnsavedChanges changes{document};
+    test::FakeTimerFactory timers;
+    int writes = 0;
+    int discards = 0;
+    Autosave autosave{changes, timers, [this] { ++writes; }, [this] { ++discards; }};
+};
+
+TEST(Autosave, WritesWhenABurstOfChangesGoesQuiet) {
+    AutosaveRig rig;
+    rig.document.lyrics.assign({"a", "b"});
+    rig.timers.advance(1000);
+    rig.document.lyrics.setTimeText(0, "00:01:00");
+    rig.timers.advance(1999);
+    EXPECT_EQ(rig.writes, 0);
+    rig.timers.advance(1);
+    EXPECT_EQ(rig.writes, 1);
+    rig.timers.advance(60000);  // nothing changed since
+    EXPECT_EQ(rig.writes, 1);
+    EXPECT_TRUE(rig.timers.activeTimers().empty());
+}
+
+TEST(Autosave, WritesEveryPeriodWhileChangesKeepComing) {
+    AutosaveRig rig;
+    rig.document.lyrics.assign(std::vector<std::string>(100, "x"));
+    for (int second = 0; second < 65; ++second) {
+        rig.document.lyrics.setTimeText(second, "00:00:01");  // a mark every second
+        rig.timers.advance(1000);
+    }
+    EXPECT_EQ(rig.writes, 2);  // at 30 s and at 60 s
+    rig.timers.advance(2000);
+    EXPECT_EQ(rig.writes, 3);  // and once they stop
+}
+
+TEST(Autosave, ASaveDiscardsAndStops) {
+    AutosaveRig rig;
+    rig.document.setTitle("t");
+    rig.changes.markSaved();
+    EXPECT_EQ(rig.discards, 1);
+    rig.timers.advance(60000);
+    EXPECT_EQ(rig.writes, 0);
+}
+
+class EditorRecoveryTest : public testing::Test {
+  protected:
+    std::unique_ptr<Editor> startEditor() {
+        auto editor = std::make_unique<Editor>(
+            EditorPaths{.programFolder = folder_.path(), .settingsSection = "tester"}, dialogs_,
+            player_, timers_, nullptr);
+        editor->loadSettings();
+        editor->keepRecoveryFile();
+        editor->songPath = [] { return std::string("/music/song.wav"); };
+        editor->startRecovery([this](const std::string& song) { reopened_.push_back(song); });
+        return editor;
+    }
+    std::filesystem::path recoveryFile() const { return folder_ / "obrin_recovery_tester.txt"; }
+
+    test::TempFolder folder_;
+    test::RecordingDialogs dialogs_;
+    test::FakePlayer player_;
+    test::FakeTimerFactory timers_;
+    std::vector<std::string> reopened_;
+};
+
+TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
+    auto first = startEditor();
+    EXPECT_TRUE(dialogs_.calls.empty());  // nothing to recover
+    FillDocument(first->document());
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
+    timers_.advance(Autosave::kQuietMs);
+    ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
+    // The process ends without its close: the file stays for the next start.
+    const Document& before = first->document();
+
+    dialogs_.confirmAnswers.push_back(true);
+    auto second = startEditor();
+    EXPECT_EQ(dialogs_.questions(), std::vector<std::string>{kRecoverQuestion});
+    EXPECT_EQ(reopened_, std::vector<std::string>{"/music/song.wav"});
+    ExpectSameDocument(second->document(), before);
+    EXPECT_TRUE(second->changes().modified());
+
+    // A normal close removes it.
+    dialogs_.choiceAnswers.push_back(1);  // いいえ: close without saving
+    EXPECT_TRUE(second->close([] {}, [] { return false; }));
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
+}
+
+TEST_F(EditorRecoveryTest, DeclinedWorkStaysUntilNewWorkReplacesIt) {
+    auto first = startEditor();
+    first->document().setTitle("old");
+    timers_.advance(Autosave::kQuietMs);
+
+    auto second = startEditor();  // answered Cancel
+    EXPECT_EQ(second->document().title(), "");
+    EXPECT_FALSE(second->changes().modified());
+    EXPECT_TRUE(reopened_.empty());
+    EXPECT_TRUE(std::filesystem::exists(recoveryFile()));
+}
+
+TEST_F(EditorRecoveryTest, ASaveRemovesTheFile) {
+    auto editor = startEditor();
+    editor->document().setTitle("t");
+    timers_.advance(Autosave::kQuietMs);
+    ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
+    editor->changes().markSaved();
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
+}
+
+TEST_F(EditorRecoveryTest, ABrokenFileIsReportedAndKept) {
+    folder_.write("obrin_recovery_tester.txt", "not a recovery file");
+    auto editor = startEditor();
+    ASSERT_EQ(dialogs_.errors().size(), 1u);
+    EXPECT_NE(dialogs_.errors().front().find(recoveryFile().string()), std::string::npos);
+    EXPECT_TRUE(dialogs_.questions().empty());
+    EXPECT_EQ(folder_.read("obrin_recovery_tester.txt"), "not a recovery file");
+}
+
+TEST_F(EditorRecoveryTest, AFailedWriteIsToldOnce) {
+    auto editor = startEditor();
+    std::filesystem::create_directories(recoveryFile());  // cannot be replaced by a file
+    for (int i = 0; i < 3; ++i) {
+        editor->document().setTitle(std::to_string(i));
+        timers_.advance(Autosave::kQuietMs);
+    }
+    EXPECT_EQ(dialogs_.errors().size(), 1u);
+}
+
+TEST_F(EditorRecoveryTest, WithoutTheLockThereIsNoRecoveryFile) {
+    Editor editor({.programFolder = folder_.path(), .settingsSection = "tester"}, dialogs_, player_,
+                  timers_, nullptr);
+    editor.loadSettings();
+    editor.startRecovery([](const std::string&) {});
+    editor.document().setTitle("t");
+    timers_.advance(Autosave::kPeriodMs);
+    EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
+}
+
+TEST(RecoveryFileName, KeepsEachUserApart) {
+    EXPECT_EQ(RecoveryFileName("tester"), "obrin_recovery_tester.txt");
+    EXPECT_EQ(RecoveryFileName("a/b c"), "obrin_recovery_a_b_c.txt");
+}
+
+struct CloseCase {
+    const char* name;
+    std::optional<int> answer;  // 0 はい, 1 いいえ, nullopt キャンセル
+    bool saveWrites;
+    bool closes;
+    int saves;
+};
+
+class EditorUnsavedCloseTest : public EditorRecoveryTest,
+                               public testing::WithParamInterface<CloseCase> {};
+
+TEST_P(EditorUnsavedCloseTest, AsksToSaveInsteadOfTheExitQuestion) {
+    const CloseCase& c = GetParam();
+    auto editor = startEditor();
+    editor->settings().confirmExit = true;
+    editor->document().lyrics.assign({"a"});
+    timers_.advance(Autosave::kQuietMs);
+    dialogs_.choiceAnswers.push_back(c.answer);
+    int saves = 0;
+    int runsEnded = 0;
+
+    EXPECT_EQ(editor->close([&] { ++runsEnded; },
+                            [&] {
+                                ++saves;
+                                return c.saveWrites;
+                            }),
+              c.closes);
+
+    EXPECT_EQ(dialogs_.choices(), std::vector<std::string>{kSaveChangesQuestion});
+    EXPECT_TRUE(dialogs_.questions().empty());  // no "obrinを終了しますか?"
+    EXPECT_EQ(saves, c.saves);
+    EXPECT_EQ(runsEnded, c.closes ? 1 : 0);
+    EXPECT_EQ(std::filesystem::exists(recoveryFile()), !c.closes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, EditorUnsavedCloseTest,
+                         testing::Values(CloseCase{"YesSaved", 0, true, true, 1},
+                                         CloseCase{"YesNotSaved", 0, false, false, 1},
+                                         CloseCase{"No", 1, false, true, 0},
+                                         CloseCase{"Cancel", std::nullopt, false, false, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace obrin
