@@ -180,7 +180,7 @@ void MusicFileCommandsTest::commandLineOpensAndOffersLyrics() {
     const std::string lyrics = f.music.path().toStdString() + "/song.lrc";
     std::ofstream(lyrics) << "[00:01:00]x\r\n";
     f.dialogs.confirmAnswers.push_back(true);
-    QCOMPARE(f.commands.handleCommandLine({path, "ignored.wav"}), StartUpAction::Continue);
+    QCOMPARE(f.commands.handleCommandLine({path, "ignored.wav"}, [] {}), StartUpAction::Continue);
     QCOMPARE(f.commands.musicFilePath(), path);
     QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?"});
     QCOMPARE(f.editor.document().lyrics.count(), 1);

@@ -182,6 +182,9 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     const std::filesystem::path in = f.files / "in";
     const std::filesystem::path out = f.files / "out";
     f.dialogs.inputAnswers = {"made"};
+    // The batch reads each song into the document: the unsaved lines are
+    // offered for saving first, and いいえ goes on.
+    f.dialogs.choiceAnswers = {1};
 
     bool ran = false;
     WhenBatchWindowShows([&](BatchWindow& form) {
@@ -213,6 +216,7 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     });
     f.item("MarletR1")->trigger();
     QVERIFY(ran);
+    QCOMPARE(f.dialogs.choices(), std::vector<std::string>{"変更を保存しますか?"});
     QVERIFY(f.dialogs.errors().empty());
     const std::string written = Read(out / "made" / "a.mp3");
     QVERIFY(written.find("from the lrc") != std::string::npos);
@@ -228,6 +232,7 @@ void PlayerExportsGuiTest::batchWindowRefusesOneFolderTwice() {
     Write(f.files / "in/a.mp3", kAudio);
     Write(f.files / "in/a.txt", "[00:01:00]x\r\n");
     std::filesystem::create_directory_symlink(f.files / "in", f.files / "link");
+    f.editor.changes().markSaved();
     WhenBatchWindowShows([&](BatchWindow& form) {
         QVERIFY(form.source()->moveTo(f.files / "in"));
         QVERIFY(form.destination()->moveTo(f.files / "link"));

@@ -1,8 +1,11 @@
 #include "shell/qt/editor_windows.h"
 
+#include <utility>
+
 #include "base/command_ids.h"
 #include "base/qt/centre_on.h"
 #include "document/qt/lyric_list_widget.h"
+#include "document/unsaved_changes.h"
 #include "export/export_command.h"
 #include "export/lyrics_exports.h"
 #include "export/qt/batch_window.h"
@@ -19,7 +22,11 @@ namespace obrin {
 
 EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports)
     : editor_(editor),
-      window_(editor, [this] { return editor_.close([this] { timing_.confirm().endRuns(); }); }),
+      window_(editor,
+              [this] {
+                  return editor_.close([this] { timing_.confirm().endRuns(); },
+                                       [this] { return lyrics_.saveChanges(); });
+              }),
       timing_(window_, editor, commands_),
       lyrics_(window_, editor, clipboard, commands_),
       music_(window_, editor, timing_.playback(), timing_.progress(), timing_.waitDialog(), lyrics_,
@@ -45,6 +52,11 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& 
     timingBinding_ = new TimingBinding(window_, commands_);
     new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_));
     music_.loadPluginTable();
+    editor_.songPath = [this] { return music_.musicFilePath(); };
+}
+
+EditorWindows::~EditorWindows() {
+    editor_.songPath = nullptr;
 }
 
 void EditorWindows::registerWindowCommands() {
@@ -79,6 +91,10 @@ void EditorWindows::registerWindowCommands() {
 }
 
 void EditorWindows::openBatchWindow() {
+    // The batch reads each song's lyrics into the document.
+    if (!SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
+                              [this] { return lyrics_.saveChanges(); }))
+        return;
     // The document ends up holding the last song's lyrics: one step for the
     // whole run.
     const UndoHistory::Step step = editor_.document().history.beginStep("Marlet用歌詞一括変換");
@@ -91,7 +107,14 @@ void EditorWindows::openBatchWindow() {
 }
 
 StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& arguments) {
-    return music_.handleCommandLine(arguments);
+    bool offered = false;
+    const auto offerRecovery = [this, &offered] {
+        if (std::exchange(offered, true)) return;
+        editor_.startRecovery([this](const std::string& song) { music_.reopenForRecovery(song); });
+    };
+    const StartUpAction action = music_.handleCommandLine(arguments, offerRecovery);
+    if (action == StartUpAction::Continue) offerRecovery();
+    return action;
 }
 
 }  // namespace obrin

@@ -32,6 +32,7 @@ class EditorWindows {
   public:
     // The exports must outlive the windows.
     EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports);
+    ~EditorWindows();
     EditorWindows(const EditorWindows&) = delete;
     EditorWindows& operator=(const EditorWindows&) = delete;
 
@@ -42,8 +43,10 @@ class EditorWindows {
     const CommandTable& commands() const { return commands_; }
     TimingBinding& timingBinding() { return *timingBinding_; }
 
-    // The last start-up step; Exit means end the program at once, without
-    // the close sequence.
+    // The last start-up steps: the command line's switches, the offer of the
+    // work a previous run left (Editor::startRecovery), then the command
+    // line's file. Exit means end the program at once, without the close
+    // sequence.
     [[nodiscard]] StartUpAction handleCommandLine(const std::vector<std::string>& arguments);
 
   private:

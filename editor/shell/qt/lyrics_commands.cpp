@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "base/command_ids.h"
 #include "base/command_table.h"
@@ -11,6 +13,8 @@
 #include "base/qt/command_actions.h"
 #include "base/sjis_codec.h"
 #include "document/qt/lyric_list_widget.h"
+#include "document/unsaved_changes.h"
+#include "playback/music_file_names.h"
 #include "shell/editor.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_fonts.h"
@@ -58,9 +62,25 @@ class EditorCombineHost final : public CombineHost {
 
 LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard,
                                CommandTable& commands)
-    : QObject(&window), window_(window), editor_(editor), clipboard_(clipboard) {
+    : QObject(&window),
+      window_(window),
+      editor_(editor),
+      clipboard_(clipboard),
+      tab_(
+          *this, editor.document(),
+          [&editor] { return CompletedTextOptionsFrom(editor.settings()); }, editor.dialogs()) {
     registerCommands(commands);
     QPlainTextEdit* text = window_.completedText();
+    // Any change of the text but a rebuild is the user's; undoing it all
+    // (the view's own modified flag falls back) gives the built text again.
+    connect(text->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (showingLines_) return;
+        tab_.setEdited(true);
+        editor_.changes().markModified();
+    });
+    connect(text->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (!showingLines_ && !modified) tab_.setEdited(false);
+    });
     QAction* update = (new CommandActions(commands, text))->action(command::kRefreshCompletedText);
     update->setShortcutContext(Qt::WidgetShortcut);
     text->addAction(update);
@@ -103,31 +123,70 @@ void LyricsCommands::activate() {
     window_.pageControl()->setCurrentIndex(kCompletedTab);
 }
 
-void LyricsCommands::showLines(const std::vector<std::string>& lines) {
+void LyricsCommands::showLines(const std::vector<std::string>& lines, bool keepPosition) {
     QPlainTextEdit* text = window_.completedText();
+    const int caret = text->textCursor().position();
+    const int vertical = text->verticalScrollBar()->value();
+    const int horizontal = text->horizontalScrollBar()->value();
     text->setUpdatesEnabled(false);
+    showingLines_ = true;
     text->setPlainText(LinesToText(lines));
-    text->moveCursor(QTextCursor::Start);
+    showingLines_ = false;
+    if (keepPosition) {
+        QTextCursor cursor = text->textCursor();
+        cursor.setPosition(std::min(caret, text->document()->characterCount() - 1));
+        text->setTextCursor(cursor);
+        text->verticalScrollBar()->setValue(vertical);
+        text->horizontalScrollBar()->setValue(horizontal);
+    } else {
+        text->moveCursor(QTextCursor::Start);
+    }
     text->setUpdatesEnabled(true);
 }
 
-std::vector<std::string> LyricsCommands::lines() const {
-    return TextToLines(window_.completedText()->toPlainText());
+std::string LyricsCommands::text() const {
+    return window_.completedText()->toPlainText().toStdString();
 }
 
 void LyricsCommands::rebuildIfShown() {
-    if (!isActive()) return;
-    BuildCompletedText(*this, editor_.document(), CompletedTextOptionsFrom(editor_.settings()));
+    tab_.rebuild();
 }
 
-void LyricsCommands::saveLyricsFile(const std::string& path) {
+bool LyricsCommands::saveLyricsFile(const std::string& path) {
     try {
-        if (const std::error_code error = SaveCompletedText(
-                *this, editor_.document(), CompletedTextOptionsFrom(editor_.settings()), path))
-            editor_.dialogs().showError(FileWriteErrorMessage(path, error));
+        const TextSave save = tab_.save(path);
+        if (save.error) editor_.dialogs().showError(FileWriteErrorMessage(path, save.error));
+        if (!save.saved()) return false;
+        editor_.changes().markSaved();
+        return true;
     } catch (const SjisError& e) {
         editor_.dialogs().showError(e.what());
+        return false;
     }
+}
+
+bool LyricsCommands::saveChanges() {
+    FileDialogRequest request;
+    request.filter = kLyricsSaveFilter;
+    request.defaultExt = "txt";
+    request.initialPath = lastLyricsSavePath_;
+    if (request.initialPath.empty() && editor_.songPath) {
+        const std::string song = editor_.songPath();
+        if (!song.empty()) request.initialPath = ReplaceExtension(song, ".txt");
+    }
+    const auto path = editor_.dialogs().saveFile(request);
+    if (!path) return false;
+    lastLyricsSavePath_ = *path;
+    return saveLyricsFile(*path);
+}
+
+bool LyricsCommands::settleBeforeReplacingTimes() {
+    const LyricList& lyrics = editor_.document().lyrics;
+    bool timed = false;
+    for (int i = 0; i < lyrics.count() && !timed; ++i)
+        timed = lyrics.line(i).timeText != LyricLine{}.timeText;
+    return !timed || SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
+                                          [this] { return saveChanges(); });
 }
 
 void LyricsCommands::saveWithDialog() {
@@ -143,6 +202,7 @@ void LyricsCommands::saveWithDialog() {
 }
 
 void LyricsCommands::pasteFromClipboard() {
+    if (!settleBeforeReplacingTimes()) return;
     const UndoHistory::Step step = editor_.document().history.beginStep("自動展開して貼り付け");
     if (PasteFromClipboard(editor_.document(), clipboard_, editor_.dialogs(),
                            ExpansionOptionsFrom(editor_.settings())))
@@ -150,6 +210,7 @@ void LyricsCommands::pasteFromClipboard() {
 }
 
 void LyricsCommands::editAndPaste() {
+    if (!settleBeforeReplacingTimes()) return;
     AppSettings& settings = editor_.settings();
     PasteLayout layout{.vertical = settings.pasteVertical,
                        .width = settings.pasteWindowWidth,
@@ -172,6 +233,8 @@ bool LyricsCommands::reportRead(const LyricsFileRead& read) {
     if (!read) editor_.dialogs().showError(read.message);
     if (read.report.unreadableTags > 0)
         editor_.dialogs().showInformation(UnreadableTagsMessage(read.report));
+    // The document is now what the file holds.
+    if (read) editor_.changes().markSaved();
     return static_cast<bool>(read);
 }
 
@@ -195,8 +258,11 @@ void LyricsCommands::openLyricsFile() {
     FileDialogRequest request;
     request.filter = kLyricsOpenFilter;
     TextEncoding& encoding = editor_.settings().textEncoding;
-    if (const auto path = ChooseTextFile(editor_.dialogs(), request, encoding))
-        readLyricsFile(*path, encoding);
+    const auto path = ChooseTextFile(editor_.dialogs(), request, encoding);
+    if (!path || !SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
+                                       [this] { return saveChanges(); }))
+        return;
+    readLyricsFile(*path, encoding);
 }
 
 void LyricsCommands::saveTagInformation() {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "text/completed_text.h"
+#include "text/completed_text_tab.h"
 #include "text/tag_info_file.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_encoding.h"
@@ -37,8 +37,14 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     bool readLyricsFile(const std::string& path, TextEncoding encoding = TextEncoding::Auto);
     // Reads the lyrics found in a song's tags (UTF-8) the same way.
     bool readTagLyrics(const std::string& utf8Lyrics);
-    // Saves the completed text (P1's last step, and S1's), reporting a failure.
-    void saveLyricsFile(const std::string& path);
+    // Saves the completed text (P1's last step, and S1's), reporting a
+    // failure. True when the file was written; the document's changes then
+    // count as saved.
+    bool saveLyricsFile(const std::string& path);
+    // The save that the question about unsaved changes offers: the save
+    // dialog, starting at the last file saved or beside the song. True when
+    // the file was written.
+    bool saveChanges();
 
     void saveWithDialog();
     void pasteFromClipboard();
@@ -51,8 +57,10 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
   private:
     bool isActive() const override;
     void activate() override;
-    void showLines(const std::vector<std::string>& lines) override;
-    std::vector<std::string> lines() const override;
+    void showLines(const std::vector<std::string>& lines, bool keepPosition) override;
+    std::string text() const override;
+    // Before an action replaces lines that hold times: true when it may go on.
+    bool settleBeforeReplacingTimes();
 
     void registerCommands(CommandTable& commands);
     bool reportRead(const LyricsFileRead& read);
@@ -63,6 +71,8 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     Editor& editor_;
     Clipboard& clipboard_;
     std::string lastLyricsSavePath_;
+    bool showingLines_ = false;
+    CompletedTextTab tab_;
 };
 
 }  // namespace obrin

@@ -46,6 +46,8 @@ int main(int argc, char* argv[]) {
                                     .bodyDisplay = editor.settings().warnBodyDisplay};
     });
 
+    // Only the editor that holds the lock keeps the recovery file.
+    if (instance->holdsLock()) editor.keepRecoveryFile();
     obrin::EditorWindows windows(editor, clipboard, exports);
     dialogs.setParent(&windows.mainWindow());
     dialogs.songFolder = [&windows] {

@@ -34,6 +34,7 @@ MainWindow::MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* paren
     RegisterJapaneseFontSubstitutes();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("obrin"));
+    modified_ = editor_.changes().modifiedChanged.connect([this](bool) { showCaption(); });
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     resize(640, 580);
 
@@ -152,8 +153,20 @@ void MainWindow::showEvent(QShowEvent* event) {
     formShow();
 }
 
+void MainWindow::showCaption() {
+    showingCaption_ = true;
+    setWindowTitle(editor_.changes().modified() ? QStringLiteral("*") + caption_ : caption_);
+    showingCaption_ = false;
+}
+
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    // Whoever sets the caption (opening a song, its progress) sets it
+    // without the marker; it is put back here.
+    if (event->type() == QEvent::WindowTitleChange && !showingCaption_) {
+        caption_ = windowTitle();
+        if (editor_.changes().modified()) showCaption();
+    }
     // Disabling the window while a song converts or a confirm run plays takes
     // the focus from its control; without giving it back the title field would
     // get it, where the assigned Mark key does nothing.

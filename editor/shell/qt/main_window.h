@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "base/command_id.h"
+#include "base/signal.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -70,6 +71,9 @@ class MainWindow : public QMainWindow {
     void applySettings();
     void applyFonts();
     void centreOnScreen();
+    // The caption with the change marker "*" in front while the document
+    // holds unsaved changes.
+    void showCaption();
 
     Editor& editor_;
     CloseRequest closeRequest_;
@@ -83,6 +87,10 @@ class MainWindow : public QMainWindow {
     QPlainTextEdit* memo_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
     bool shown_ = false;
+    // The caption as the commands set it, without the change marker.
+    QString caption_;
+    bool showingCaption_ = false;
+    Connection modified_;
     // The control that last had the focus inside this window.
     QPointer<QWidget> lastFocus_;
 };

@@ -13,6 +13,7 @@
 #include "base/command_table.h"
 #include "base/playback_control.h"
 #include "document/confirm_runs.h"
+#include "document/unsaved_changes.h"
 #include "playback/conversion_progress.h"
 #include "playback/music_file_names.h"
 #include "playback/wait_view.h"
@@ -69,7 +70,9 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
     opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),
                                                 view, std::move(hooks));
     opener_->temporaryWavPath = [this] { return editor_.temporaryWavPath(); };
-    opener_->existingLyrics = [this] { return ExistingLyricsOption(editor_.settings()); };
+    opener_->existingLyrics = [this] {
+        return recovering_ ? ExistingLyrics::DoNothing : ExistingLyricsOption(editor_.settings());
+    };
 
     commands.add({.id = command::kOpenMusicFile,
                   .caption = "音楽ファイルを開く(&O)",
@@ -96,13 +99,27 @@ void MusicFileCommands::loadPluginTable() {
     filter_ = BuildMusicFilter(table_);
 }
 
-StartUpAction MusicFileCommands::handleCommandLine(const std::vector<std::string>& arguments) {
+StartUpAction MusicFileCommands::handleCommandLine(const std::vector<std::string>& arguments,
+                                                   const std::function<void()>& beforeOpening) {
     return HandleCommandLine(arguments, editor_.programFolder(), editor_.dialogs(),
-                             [this](const std::string& path) { openMusicFile(path); });
+                             [this, &beforeOpening](const std::string& path) {
+                                 beforeOpening();
+                                 openMusicFile(path);
+                             });
 }
 
 bool MusicFileCommands::openMusicFile(const std::string& path) {
+    if (!SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
+                              [this] { return lyrics_.saveChanges(); }))
+        return false;
     return opener_->open(path);
+}
+
+bool MusicFileCommands::reopenForRecovery(const std::string& path) {
+    recovering_ = true;
+    const bool opened = opener_->open(path);
+    recovering_ = false;
+    return opened;
 }
 
 void MusicFileCommands::takeHandedOverFile(const std::string& path) {

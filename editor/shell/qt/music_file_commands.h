@@ -38,10 +38,16 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
     // Start-up: reads "filetype.ini" and builds the filter.
     void loadPluginTable();
     // The last start-up step; Exit means end the program at once, without
-    // the close sequence.
-    [[nodiscard]] StartUpAction handleCommandLine(const std::vector<std::string>& arguments);
+    // the close sequence. `beforeOpening` runs before a file argument opens.
+    [[nodiscard]] StartUpAction handleCommandLine(const std::vector<std::string>& arguments,
+                                                  const std::function<void()>& beforeOpening);
 
+    // Asks first when the document holds unsaved changes (Cancel, or a save
+    // that did not happen, opens nothing).
     bool openMusicFile(const std::string& path);
+    // Opens the song of recovered work, which brings its own lyrics: the
+    // lyrics file beside the song is not offered.
+    bool reopenForRecovery(const std::string& path);
     // A second start of the program: brings the window to the front and,
     // if it could take a drop now (enabled, no dialog waiting), opens `path`
     // as a dropped file. An empty path only raises the window.
@@ -80,6 +86,7 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
     std::string filter_;
     std::unique_ptr<MusicFileOpener> opener_;
     bool cursorOverridden_ = false;
+    bool recovering_ = false;
 };
 
 }  // namespace obrin

@@ -1,0 +1,112 @@
+// The editor as the program starts it (single-instance lock, hand-over,
+// the main window and its commands, real timers), with the dialogs answered
+// from a script and a fake audio device, so that a test can kill it and
+// start it again. Prints the document, and ends only when killed ("work")
+// or once it has restored the previous work and closed ("restore").
+//
+//   recovery_child PROGRAM_FOLDER WORK_FOLDER work SONG
+//   recovery_child PROGRAM_FOLDER WORK_FOLDER restore
+#include <QApplication>
+#include <QPushButton>
+#include <iostream>
+
+#include "base/command_ids.h"
+#include "base/qt/qt_timer.h"
+#include "document/qt/control_panel.h"
+#include "export/export_table.h"
+#include "fake_player.h"
+#include "recording_dialogs.h"
+#include "scripted_clipboard.h"
+#include "shell/app_paths.h"
+#include "shell/editor.h"
+#include "shell/instance_lock.h"
+#include "shell/qt/editor_windows.h"
+#include "shell/qt/instance_handover.h"
+
+using namespace obrin;
+
+namespace {
+
+void PrintDocument(const Editor& editor, EditorWindows& windows) {
+    const Document& document = editor.document();
+    std::cout << "song=" << windows.music().musicFilePath() << "\n"
+              << "title=" << document.title() << "\nartist=" << document.artist() << "\n"
+              << "markOffset=" << document.markOffset().text() << "\n"
+              << "listEditMode=" << document.listEditMode() << "\n"
+              << "loadedFromFile=" << document.loadedFromFile() << "\n";
+    for (const std::string& line : document.headerLines()) std::cout << "header=" << line << "\n";
+    for (const std::string& line : document.infoLines()) std::cout << "info=" << line << "\n";
+    for (int i = 0; i < document.lyrics.count(); ++i) {
+        const LyricLine& line = document.lyrics.line(i);
+        std::cout << "line=" << line.timeText << "|" << line.checked() << "|" << line.selected
+                  << "|" << line.lyricText << "\n";
+    }
+    std::cout << "current=" << document.lyrics.currentLine() << "\n"
+              << "modified=" << editor.changes().modified() << "\nend-of-dump" << std::endl;
+}
+
+// What a user does in the first minutes: open the song, paste the lyrics,
+// type the title, mark along with the song, tick a line to check later.
+void Work(Editor& editor, EditorWindows& windows, test::ScriptedClipboard& clipboard,
+          test::FakePlayer& player, const std::string& song) {
+    if (!windows.music().openMusicFile(song)) std::cout << "song-not-opened" << std::endl;
+    clipboard.text = "first\r\nsecond\r\n\r\nthird\r\nfourth\r\n";
+    windows.mainWindow().action(command::kPasteExpanded)->trigger();
+    Document& document = editor.document();
+    // 纊 and ≒ in their NEC forms, which a trip through Unicode would change.
+    document.lyrics.setLyricText(0, "first \xED\x40\x87\x90");
+    document.setTitle("Title");
+    document.setArtist("Artist");
+    document.setInfoLines({"@EditedBy=me"});
+    document.setMarkOffset("-0.5");
+    document.lyrics.select(0);
+    QPushButton* mark = windows.mainWindow().controlPanel()->markButton();
+    for (double seconds : {3.0, 7.25, 9.5}) {
+        player.setPositionForTest(seconds);
+        mark->click();
+    }
+    document.lyrics.toggleCheck(1);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 4) return 2;
+    const std::optional<InstanceLock> instance = InstanceLock::Acquire(RuntimeFolder());
+    if (!instance) return HandOverToRunningEditor(RuntimeFolder(), 1, argv);
+
+    QApplication app(argc, argv);
+    const std::string mode = argv[3];
+    test::RecordingDialogs dialogs;
+    dialogs.confirmAnswers = {true};  // 前回の作業を復元しますか? → OK
+    test::FakePlayer player;
+    QtTimerFactory timers;
+    test::ScriptedClipboard clipboard;
+    Editor editor({.programFolder = argv[1], .settingsSection = "tester"}, dialogs, player, timers,
+                  [](const std::string&) { return true; });
+    if (instance->holdsLock()) editor.keepRecoveryFile();
+    ExportTable exports;
+    EditorWindows windows(editor, clipboard, exports);
+    InstanceServer secondStarts(RuntimeFolder());
+    secondStarts.onRequest = [&windows](const std::string& file) {
+        windows.music().takeHandedOverFile(file);
+    };
+
+    windows.mainWindow().show();
+    editor.settings().workFolder = std::string(argv[2]) + "/";
+    if (windows.handleCommandLine({}) == StartUpAction::Exit) return 1;
+
+    if (mode == "work") {
+        if (argc < 5) return 2;
+        Work(editor, windows, clipboard, player, argv[4]);
+        PrintDocument(editor, windows);
+        return app.exec();  // until killed
+    }
+    std::cout << "questions=" << dialogs.questions().size() << "\n";
+    PrintDocument(editor, windows);
+    dialogs.choiceAnswers = {1};  // 変更を保存しますか? → いいえ
+    windows.mainWindow().close();
+    std::cout << "recovery-file-left=" << std::filesystem::exists(editor.recoveryFilePath())
+              << std::endl;
+    return 0;
+}
