@@ -41,9 +41,9 @@ void CompletedTextTab::rebuild() {
     if (page_.isActive()) show(false);
 }
 
-void CompletedTextTab::setEdited(bool edited) {
-    if (edited && !edited_) documentChangedSinceEdit_ = false;
-    edited_ = edited;
+void CompletedTextTab::markEdited() {
+    if (!edited_) documentChangedSinceEdit_ = false;
+    edited_ = true;
 }
 
 void CompletedTextTab::documentChanged() {

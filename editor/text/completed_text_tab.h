@@ -61,9 +61,9 @@ class CompletedTextTab {
     // user's edits, but only while the tab is the active one (its
     // activation, Ctrl+U).
     void rebuild();
-    // The view tells whether its text differs from what was built: true as
-    // the user types, false when the user undoes back to the built text.
-    void setEdited(bool edited);
+    // The user changed the text in the view; it stays as typed until the
+    // next rebuild.
+    void markEdited();
     [[nodiscard]] bool edited() const { return edited_; }
 
     // SaveCompletedText: from the other tab, switches to this one and saves

@@ -229,6 +229,7 @@ void LyricsTextGuiTest::unreadableClipboardShowsError() {
 void LyricsTextGuiTest::openingUnreadableLyricsShowsError() {
     Fixture f;
     f.editor.document().lyrics.assign({"kept"});
+    f.editor.changes().markSaved();  // nothing to ask about
     f.dialogs.fileAnswers.push_back(f.path("missing.txt"));
     f.item("N7")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{kLyricsOpenFailedMessage});
@@ -244,6 +245,7 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     }
     f.window.artistField()->setText(QStringLiteral("typed"));
     f.dialogs.fileAnswers.push_back(f.path("in.lrc"));
+    f.dialogs.choiceAnswers.push_back(1);  // the typed artist is not saved first
     f.item("N7")->trigger();
     QCOMPARE(f.window.titleField()->text(), QStringLiteral("夜明け"));
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));

@@ -329,8 +329,8 @@ void TimingGuiTest::closingTheEditorEndsARun() {
     f.lines({"00:20:00"});
     f.button("Button4")->click();
     QVERIFY(f.timing.confirm().isRunning());
-    f.dialogs.confirmAnswers.push_back(true);
-    QVERIFY(f.window.close());  // as the user closes it
+    f.dialogs.choiceAnswers.push_back(1);  // 変更を保存しますか? → いいえ
+    QVERIFY(f.window.close());             // as the user closes it
     QVERIFY(!f.timing.confirm().isRunning());
     QVERIFY(!f.timing.confirmDialog().isVisible());
 }

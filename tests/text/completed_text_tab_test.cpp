@@ -105,7 +105,7 @@ TEST_F(TabFixture, TypedTextIsSavedAndUntouchedBytesStay) {
     page.active = true;
     tab.rebuild();
     page.shown.replace(page.shown.find("二行目"), std::string("二行目").size(), "2行目");
-    tab.setEdited(true);
+    tab.markEdited();
     EXPECT_EQ(saved(tab.save(folder / "a.txt")), "[00:00:00]" + Sj("一行目") + kDuplicates +
                                                      "\r\n[00:00:00]" + Sj("2行目") +
                                                      "\r\n\r\n@TimeRatio=1\r\n");
@@ -116,11 +116,11 @@ TEST_F(TabFixture, TypedTextWaitsWhileTheDocumentChanges) {
     page.active = true;
     tab.rebuild();
     page.shown = "typed\n";
-    tab.setEdited(true);
+    tab.markEdited();
     document.lyrics.setTimeText(0, "00:12:34");
     EXPECT_EQ(page.shown, "typed\n");
-    // Undoing the typing lets the text follow the document again.
-    tab.setEdited(false);
+    // A rebuild drops the typing; the text follows the document again.
+    tab.rebuild();
     document.lyrics.setTimeText(0, "00:12:35");
     EXPECT_EQ(page.shown.substr(0, 10), "[00:12:35]");
 }
@@ -139,7 +139,7 @@ TEST_P(TabWhichWinsTest, AsksWhenBothChanged) {
     page.active = true;
     tab.rebuild();
     page.shown = "typed\n";
-    tab.setEdited(true);
+    tab.markEdited();
     document.lyrics.setTimeText(0, "00:12:34");
     dialogs.choiceAnswers.push_back(c.answer);
 
@@ -166,7 +166,7 @@ TEST_F(TabFixture, UnencodableTypingThrowsAndWritesNothing) {
     page.active = true;
     tab.rebuild();
     page.shown += "\xF0\x9F\x8E\xB5\n";  // 🎵
-    tab.setEdited(true);
+    tab.markEdited();
     EXPECT_THROW((void)tab.save(folder / "a.txt"), SjisError);
     EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
 }

@@ -71,15 +71,11 @@ LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& cl
           [&editor] { return CompletedTextOptionsFrom(editor.settings()); }, editor.dialogs()) {
     registerCommands(commands);
     QPlainTextEdit* text = window_.completedText();
-    // Any change of the text but a rebuild is the user's; undoing it all
-    // (the view's own modified flag falls back) gives the built text again.
-    connect(text->document(), &QTextDocument::contentsChanged, this, [this] {
+    // Any change of the text but a rebuild is the user's.
+    connect(text, &QPlainTextEdit::textChanged, this, [this] {
         if (showingLines_) return;
-        tab_.setEdited(true);
+        tab_.markEdited();
         editor_.changes().markModified();
-    });
-    connect(text->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
-        if (!showingLines_ && !modified) tab_.setEdited(false);
     });
     QAction* update = (new CommandActions(commands, text))->action(command::kRefreshCompletedText);
     update->setShortcutContext(Qt::WidgetShortcut);
