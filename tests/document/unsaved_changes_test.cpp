@@ -82,7 +82,7 @@ TEST_P(SettleUnsavedChangesTest, AsksOnlyWithChanges) {
     UnsavedChanges changes(document);
     if (c.modified) changes.markModified();
     test::RecordingDialogs dialogs;
-    dialogs.choiceAnswers.push_back(c.answer);
+    dialogs.chooseAnswers.push_back(c.answer);
     int saves = 0;
 
     EXPECT_EQ(SettleUnsavedChanges(changes, dialogs,
@@ -92,9 +92,9 @@ TEST_P(SettleUnsavedChangesTest, AsksOnlyWithChanges) {
                                    }),
               c.goesOn);
     EXPECT_EQ(saves, c.saves);
-    EXPECT_EQ(dialogs.choices().size(), c.modified ? 1u : 0u);
+    EXPECT_EQ(dialogs.chooseQuestions().size(), c.modified ? 1u : 0u);
     if (c.modified) {
-        EXPECT_EQ(dialogs.choices().front(), "変更を保存しますか?");
+        EXPECT_EQ(dialogs.chooseQuestions().front(), "変更を保存しますか?");
     }
 }
 

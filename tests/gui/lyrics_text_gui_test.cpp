@@ -245,7 +245,7 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     }
     f.window.artistField()->setText(QStringLiteral("typed"));
     f.dialogs.fileAnswers.push_back(f.path("in.lrc"));
-    f.dialogs.choiceAnswers.push_back(1);  // the typed artist is not saved first
+    f.dialogs.chooseAnswers.push_back(1);  // the typed artist is not saved first
     f.item("N7")->trigger();
     QCOMPARE(f.window.titleField()->text(), QStringLiteral("夜明け"));
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));

@@ -184,7 +184,7 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     f.dialogs.inputAnswers = {"made"};
     // The batch reads each song into the document: the unsaved lines are
     // offered for saving first, and いいえ goes on.
-    f.dialogs.choiceAnswers = {1};
+    f.dialogs.chooseAnswers = {1};
 
     bool ran = false;
     WhenBatchWindowShows([&](BatchWindow& form) {
@@ -216,7 +216,7 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     });
     f.item("MarletR1")->trigger();
     QVERIFY(ran);
-    QCOMPARE(f.dialogs.choices(), std::vector<std::string>{"変更を保存しますか?"});
+    QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{"変更を保存しますか?"});
     QVERIFY(f.dialogs.errors().empty());
     const std::string written = Read(out / "made" / "a.mp3");
     QVERIFY(written.find("from the lrc") != std::string::npos);

@@ -104,7 +104,7 @@ int main(int argc, char* argv[]) {
     }
     std::cout << "questions=" << dialogs.questions().size() << "\n";
     PrintDocument(editor, windows);
-    dialogs.choiceAnswers = {1};  // 変更を保存しますか? → いいえ
+    dialogs.chooseAnswers = {1};  // 変更を保存しますか? → いいえ
     windows.mainWindow().close();
     std::cout << "recovery-file-left=" << std::filesystem::exists(editor.recoveryFilePath())
               << std::endl;

@@ -329,7 +329,7 @@ void TimingGuiTest::closingTheEditorEndsARun() {
     f.lines({"00:20:00"});
     f.button("Button4")->click();
     QVERIFY(f.timing.confirm().isRunning());
-    f.dialogs.choiceAnswers.push_back(1);  // 変更を保存しますか? → いいえ
+    f.dialogs.chooseAnswers.push_back(1);  // 変更を保存しますか? → いいえ
     QVERIFY(f.window.close());             // as the user closes it
     QVERIFY(!f.timing.confirm().isRunning());
     QVERIFY(!f.timing.confirmDialog().isVisible());

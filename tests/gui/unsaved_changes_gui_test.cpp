@@ -146,14 +146,14 @@ void UnsavedChangesGuiTest::guard() {
         case Answer::Cancel:
             break;
         case Answer::No:
-            f.dialogs.choiceAnswers.push_back(1);
+            f.dialogs.chooseAnswers.push_back(1);
             break;
         case Answer::YesSaved:
-            f.dialogs.choiceAnswers.push_back(0);
+            f.dialogs.chooseAnswers.push_back(0);
             f.dialogs.fileAnswers.push_back(f.path("saved.txt").string());
             break;
         case Answer::YesSaveCancelled:
-            f.dialogs.choiceAnswers.push_back(0);
+            f.dialogs.chooseAnswers.push_back(0);
             f.dialogs.fileAnswers.push_back(std::nullopt);
             break;
     }
@@ -176,7 +176,7 @@ void UnsavedChangesGuiTest::guard() {
     const bool asked = answer != Answer::NoChanges;
     const bool goesOn =
         answer == Answer::NoChanges || answer == Answer::No || answer == Answer::YesSaved;
-    QCOMPARE(f.dialogs.choices(),
+    QCOMPARE(f.dialogs.chooseQuestions(),
              asked ? std::vector<std::string>{kSaveChangesQuestion} : std::vector<std::string>{});
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(std::filesystem::exists(f.path("saved.txt")), answer == Answer::YesSaved);
@@ -225,7 +225,7 @@ void UnsavedChangesGuiTest::titleShowsTheChangeMarker() {
     QCOMPARE(f.window.windowTitle(), QStringLiteral("*obrin"));
     // A caption set while changed (a song opens) keeps the marker.
     const std::string song = f.song("song.wav");
-    f.dialogs.choiceAnswers.push_back(1);
+    f.dialogs.chooseAnswers.push_back(1);
     QVERIFY(f.windows.music().openMusicFile(song));
     QCOMPARE(f.window.windowTitle(), QString::fromStdString("*" + song));
     f.trigger(command::kSaveLyricsBesideMusic);
@@ -276,9 +276,9 @@ void UnsavedChangesGuiTest::typedCompletedTextIsAChangeAndKeepsItsBytes() {
     f.editor.document().lyrics.setTimeText(0, "00:01:00");
     QVERIFY(!text->toPlainText().contains(QStringLiteral("[00:01:00]")));
     f.dialogs.fileAnswers.push_back(f.path("typed.txt").string());
-    f.dialogs.choiceAnswers.push_back(1);  // 編集した文章
+    f.dialogs.chooseAnswers.push_back(1);  // 編集した文章
     f.trigger(command::kSaveLyricsAs);
-    QCOMPARE(f.dialogs.choices(), std::vector<std::string>{kWhichTextQuestion});
+    QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{kWhichTextQuestion});
     QCOMPARE(ReadFile(f.path("typed.txt")),
              "[00:00:00]a" + duplicates + "\r\n\r\n@TimeRatio=1\r\ntyped\r\n");
     QVERIFY(!f.editor.changes().modified());

@@ -192,7 +192,7 @@ TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
     EXPECT_TRUE(second->changes().modified());
 
     // A normal close removes it.
-    dialogs_.choiceAnswers.push_back(1);  // いいえ: close without saving
+    dialogs_.chooseAnswers.push_back(1);  // いいえ: close without saving
     EXPECT_TRUE(second->close([] {}, [] { return false; }));
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
 }
@@ -269,7 +269,7 @@ TEST_P(EditorUnsavedCloseTest, AsksToSaveInsteadOfTheExitQuestion) {
     editor->settings().confirmExit = true;
     editor->document().lyrics.assign({"a"});
     timers_.advance(Autosave::kQuietMs);
-    dialogs_.choiceAnswers.push_back(c.answer);
+    dialogs_.chooseAnswers.push_back(c.answer);
     int saves = 0;
     int runsEnded = 0;
 
@@ -280,7 +280,7 @@ TEST_P(EditorUnsavedCloseTest, AsksToSaveInsteadOfTheExitQuestion) {
                             }),
               c.closes);
 
-    EXPECT_EQ(dialogs_.choices(), std::vector<std::string>{kSaveChangesQuestion});
+    EXPECT_EQ(dialogs_.chooseQuestions(), std::vector<std::string>{kSaveChangesQuestion});
     EXPECT_TRUE(dialogs_.questions().empty());  // no "obrinを終了しますか?"
     EXPECT_EQ(saves, c.saves);
     EXPECT_EQ(runsEnded, c.closes ? 1 : 0);

@@ -41,8 +41,9 @@ class RecordingDialogs final : public Dialogs {
 
     std::vector<Call> calls;
     std::deque<bool> confirmAnswers;
-    // The index of the answer chosen; std::nullopt is Cancel.
-    std::deque<std::optional<int>> choiceAnswers;
+    // Questions with named answers: the index of the answer chosen;
+    // std::nullopt is Cancel.
+    std::deque<std::optional<int>> chooseAnswers;
     std::deque<std::optional<std::string>> fileAnswers;  // open and save dialogs
     std::deque<std::optional<std::string>> folderAnswers;
     std::deque<std::optional<FontChoice>> fontAnswers;
@@ -70,7 +71,7 @@ class RecordingDialogs final : public Dialogs {
     std::optional<int> choose(const std::string& message,
                               const std::vector<std::string>&) override {
         calls.push_back({Kind::Choice, message});
-        return Next(choiceAnswers, std::optional<int>{});
+        return Next(chooseAnswers, std::optional<int>{});
     }
     std::optional<std::string> openFile(const FileDialogRequest& request) override {
         calls.push_back({Kind::OpenFile, request.title, request});
@@ -114,7 +115,7 @@ class RecordingDialogs final : public Dialogs {
     std::vector<std::string> errors() const { return textsOf(Kind::Error); }
     std::vector<std::string> questions() const { return textsOf(Kind::Confirm); }
     std::vector<std::string> informations() const { return textsOf(Kind::Information); }
-    std::vector<std::string> choices() const { return textsOf(Kind::Choice); }
+    std::vector<std::string> chooseQuestions() const { return textsOf(Kind::Choice); }
 
     std::vector<std::string> textsOf(Kind kind) const {
         std::vector<std::string> texts;

@@ -141,11 +141,11 @@ TEST_P(TabWhichWinsTest, AsksWhenBothChanged) {
     page.shown = "typed\n";
     tab.markEdited();
     document.lyrics.setTimeText(0, "00:12:34");
-    dialogs.choiceAnswers.push_back(c.answer);
+    dialogs.chooseAnswers.push_back(c.answer);
 
     const TextSave result = tab.save(folder / "a.txt");
 
-    EXPECT_EQ(dialogs.choices(), std::vector<std::string>{kWhichTextQuestion});
+    EXPECT_EQ(dialogs.chooseQuestions(), std::vector<std::string>{kWhichTextQuestion});
     EXPECT_EQ(result.saved(), c.written);
     EXPECT_EQ(result.cancelled, !c.written);
     if (!c.written) {
