@@ -226,6 +226,7 @@ void LyricsExportsGuiTest::charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk() 
     QFETCH(bool, ok);
     Fixture f;
     f.editor.document().lyrics.assign({"before"});
+    f.editor.changes().markSaved();  // no question about unsaved lines first
     const std::string text = "café ♡ 😀 é\n";
     if (fromClipboard) {
         f.clipboard.utf8 = text;
