@@ -215,6 +215,7 @@ void UndoGuiTest::lyricsCommands() {
     f.document.setHeaderLines({"head"});
     f.document.setInfoLines({"@info"});
     const std::string before = StateOf(f.document);
+    f.editor.changes().markSaved();  // no question about unsaved lines first
 
     f.clipboard.text = "p\r\nq\r\n";
     f.dialogs.fileAnswers = {item == "N7" ? f.path("in.lrc") : f.path("song.obt")};
