@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace obrin {
+
+class LyricList;
+class WaveformViewport;
+
+// A timed line as the waveform strip marks it.
+struct LineMarker {
+    int line = 0;
+    std::int32_t ms = 0;
+};
+
+// Every line whose time reads as a time after the start of the song, in list
+// order. Untimed lines ("00:00:00") have no marker: a freshly pasted list
+// would pile them all at the left edge.
+[[nodiscard]] std::vector<LineMarker> TimedLineMarkers(const LyricList& lyrics);
+
+// The index in `markers` of the marker nearest to x within `tolerance`
+// pixels, or -1. Of markers at the same place the later line wins, as it is
+// the one drawn on top.
+[[nodiscard]] int MarkerNear(const std::vector<LineMarker>& markers, const WaveformViewport& view,
+                             double x, double tolerance);
+
+}  // namespace obrin
