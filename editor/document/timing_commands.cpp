@@ -53,6 +53,7 @@ void TimingCommands::mark() {
         dialogs_.showError(error.what());
         return;
     }
+    if (snapping_.enabled()) t = SnapToOnset(t, snapping_.onsetsMs(), previousLineTime(line));
     t = std::min<std::int64_t>(t, std::numeric_limits<std::int32_t>::max());
     lyrics.setTimeText(line, FormatTimeText(static_cast<std::int32_t>(t)));
     lyrics.deselect(line);
@@ -60,6 +61,22 @@ void TimingCommands::mark() {
         lyrics.select(line + 1);
         lyrics.makeVisible(line + 1);
     }
+}
+
+std::optional<std::int32_t> TimingCommands::previousLineTime(int line) const {
+    if (line == 0) return std::nullopt;
+    try {
+        return ParseTimeText(document_.lyrics.line(line - 1).timeText);
+    } catch (const ConversionError&) {
+        // A time past 100 minutes cannot be read back; it bounds nothing.
+        return std::nullopt;
+    }
+}
+
+void TimingCommands::retimeLine(int line, std::int32_t ms) {
+    LyricList& lyrics = document_.lyrics;
+    if (line < 0 || line >= lyrics.count()) return;
+    lyrics.setTimeText(line, FormatTimeText(std::max(ms, 0)));
 }
 
 void TimingCommands::checkSelected() {

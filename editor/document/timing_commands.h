@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "document/document.h"
+#include "document/onset_snap.h"
 #include "base/playback_control.h"
 #include "base/dialogs.h"
 
@@ -32,8 +35,14 @@ class TimingCommands {
 
     // Stamps the play position plus the MarkOffset on the CurrentLine (the
     // topmost visible row when nothing is selected) and moves on to the next.
-    // Refused with a message while no music file is loaded.
+    // With onset snapping on, the time moves to a nearby onset first (see
+    // SnapToOnset; the line above bounds it). Refused with a message while no
+    // music file is loaded.
     void mark();
+    void setOnsetSnapping(OnsetSnapping snapping) { snapping_ = std::move(snapping); }
+    // Gives one line a new time (below 0 counts as 0), as dragging its
+    // marker on the waveform does; a line that no longer exists is left.
+    void retimeLine(int line, std::int32_t ms);
     void checkSelected();
     // Toggles the line before the CurrentLine: right after a Mark, the line
     // just marked.
@@ -52,12 +61,15 @@ class TimingCommands {
     void clearChecks();
 
   private:
+    // The time of the line above `line`, when there is one that reads.
+    std::optional<std::int32_t> previousLineTime(int line) const;
     void shiftSelectedTimes(std::int32_t stepMs);
     void seekBy(std::int32_t stepMs);
 
     Document& document_;
     PlaybackControl& playback_;
     Dialogs& dialogs_;
+    OnsetSnapping snapping_;
 };
 
 }  // namespace obrin
