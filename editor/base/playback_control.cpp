@@ -133,6 +133,7 @@ void PlaybackControl::loadIntoPlayer(const std::string& path) {
     view_->setPositionMaximum(maximum);
     view_->setTotalPosText(FormatTimeText(maximum));
     setPlayCaption(kPlayCaption);
+    songLoaded(path);
 }
 
 void PlaybackControl::unloadPlayer() {
@@ -148,6 +149,7 @@ void PlaybackControl::unloadPlayer() {
     seekPosText_ = zero;
     view_->setSeekPosText(zero);
     setPlayCaption(kPlayCaption);
+    songUnloaded();
 }
 
 void PlaybackControl::positionBarMouseMoved(int x, int width) {

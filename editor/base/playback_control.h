@@ -73,6 +73,10 @@ class PlaybackControl {
     // The play position on every tenth refresh, and -1 when the player
     // stops; the "all" confirm run follows the song through it.
     Signal<int> positionToFollow;
+    // A WAV was loaded (its path), or the player was left without one; views
+    // of the song (the waveform) start and stop with these.
+    Signal<std::string> songLoaded;
+    Signal<> songUnloaded;
 
   private:
     void followPlayState(PlayState state);
