@@ -58,6 +58,8 @@ inline constexpr CommandId kPasteFont{"Paste1"};
 inline constexpr CommandId kConfirmExit{"T6"};
 inline constexpr CommandId kGridLines{"N23"};
 inline constexpr CommandId kAssignKeys{"K1"};
+inline constexpr CommandId kShowWaveform{"mnuWaveform"};
+inline constexpr CommandId kSnapMarksToOnsets{"mnuSnapOnset"};
 
 // ツール(&T)
 inline constexpr CommandId kBatchLyricMp3{"MarletR1"};

@@ -92,6 +92,8 @@ AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::str
     readBool("mnuRioViewRemote.Checked", s.warnRemoteDisplay);
     readBool("lastLine", s.appendBlankLastLine);
     readBool("mnuGrid", s.gridLines);
+    readBool("mnuWaveform.Checked", s.showWaveform);
+    readBool("mnuSnapOnset.Checked", s.snapMarksToOnsets);
     readBool("Tate", s.pasteVertical);
     readInteger("PasteForm.Width", s.pasteWindowWidth);
     readInteger("PasteForm.Height", s.pasteWindowHeight);
@@ -132,6 +134,8 @@ std::error_code SaveAppSettings(const std::filesystem::path& iniPath, const std:
     WriteRadioGroup(ini, section, kSongInfoKeys, s.songInfo);
     ini.writeBool(section, "lastLine", s.appendBlankLastLine);
     ini.writeBool(section, "mnuGrid", s.gridLines);
+    ini.writeBool(section, "mnuWaveform.Checked", s.showWaveform);
+    ini.writeBool(section, "mnuSnapOnset.Checked", s.snapMarksToOnsets);
     ini.writeBool(section, "Tate", s.pasteVertical);
     ini.writeInteger(section, "PasteForm.Width", s.pasteWindowWidth);
     ini.writeInteger(section, "PasteForm.Height", s.pasteWindowHeight);

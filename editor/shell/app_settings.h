@@ -33,6 +33,8 @@ struct AppSettings {
     bool warnRemoteDisplay = true;   // "mnuRioViewRemote.Checked"
     bool appendBlankLastLine = true;  // "lastLine"
     bool gridLines = true;            // "mnuGrid"
+    bool showWaveform = true;         // "mnuWaveform.Checked"
+    bool snapMarksToOnsets = false;   // "mnuSnapOnset.Checked"
     bool pasteVertical = true;        // "Tate"
     bool confirmExit = true;          // "mnuChkTerminate.Checked"
     // "ly1/ly2/ly3", a radio group; empty when the file checks none.

@@ -57,6 +57,8 @@ void AddOptionItems(CommandTable& table, AppSettings& settings) {
     AddCheckItem(table, kSp250WarnRemote, "リモコンへ表示しきれないときに警告(&R)",
                  settings.warnRemoteDisplay);
     AddCheckItem(table, kConfirmExit, "終了確認を行う(&T)", settings.confirmExit);
+    AddCheckItem(table, kSnapMarksToOnsets, "マークを近くの立ち上がりに合わせる",
+                 settings.snapMarksToOnsets);
 }
 
 void AddFontItems(CommandTable& table, Editor& editor) {

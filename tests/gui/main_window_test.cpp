@@ -24,6 +24,7 @@
 #include "export/export_table.h"
 #include "fake_player.h"
 #include "obrin_version.h"
+#include "playback/qt/waveform_strip.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
 #include "shell/editor.h"
@@ -125,14 +126,16 @@ void MainWindowTest::startsAsDesigned() {
     Fixture f;
     f.show();
     QCOMPARE(f.window.windowTitle(), QStringLiteral("obrin"));
-    QCOMPARE(f.window.size(), QSize(640, 580));
+    // The designed size, grown by the waveform strip, shown at first.
+    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
     QCOMPARE(f.window.focusWidget(), f.window.widget<QWidget>("Button2"));
     auto* pages = f.window.widget<QTabWidget>("PageControl");
     QVERIFY(pages);
     QCOMPARE(pages->count(), 2);
     QCOMPARE(pages->tabText(0), QStringLiteral("リスト"));
     QCOMPARE(pages->tabText(1), QStringLiteral("完成型"));
-    for (const char* name : {"edtTitle", "edtArtist", "List", "Memo", "Text", "Panel2"}) {
+    for (const char* name :
+         {"edtTitle", "edtArtist", "List", "Memo", "Text", "Panel2", "pnlWaveform"}) {
         QVERIFY2(f.window.widget<QWidget>(name), name);
     }
     // The position bar turns green on the first show.

@@ -74,6 +74,15 @@ void EditorWindows::registerWindowCommands() {
                            settings.gridLines = !settings.gridLines;
                            window_.lyricList()->setGridLinesVisible(settings.gridLines);
                        }});
+    commands_.add({.id = command::kShowWaveform,
+                   .caption = "波形を表示(&W)",
+                   .checked = [this] { return editor_.settings().showWaveform; },
+                   .run =
+                       [this] {
+                           AppSettings& settings = editor_.settings();
+                           settings.showWaveform = !settings.showWaveform;
+                           window_.setWaveformVisible(settings.showWaveform);
+                       }});
     commands_.add({.id = command::kBatchLyricMp3,
                    .caption = "Marlet用歌詞一括変換(&R)",
                    .run = [this] { openBatchWindow(); }});

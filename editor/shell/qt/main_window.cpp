@@ -17,6 +17,7 @@
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
+#include "playback/qt/waveform_strip.h"
 #include "shell/editor.h"
 #include "shell/qt/qt_fonts.h"
 #include "text/qt/song_fields.h"
@@ -26,6 +27,9 @@ namespace obrin {
 namespace {
 
 const QColor kPositionBarColour(0, 128, 0);
+constexpr int kDesignedWidth = 640;
+constexpr int kDesignedHeight = 580;
+constexpr int kSpacing = 2;
 
 }  // namespace
 
@@ -36,15 +40,19 @@ MainWindow::MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* paren
     setWindowTitle(QStringLiteral("obrin"));
     modified_ = editor_.changes().modifiedChanged.connect([this](bool) { showCaption(); });
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    resize(640, 580);
+    // The designed size holds the controls; the strip, shown at first, adds
+    // its own height.
+    resize(kDesignedWidth, kDesignedHeight + WaveformStrip::kHeight + kSpacing);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
+    layout->setSpacing(kSpacing);
     layout->addWidget(buildSongFields());
     playerPanel_ = new PlayerPanel(central);
     layout->addWidget(playerPanel_);
+    waveform_ = new WaveformStrip(editor_.document().lyrics, central);
+    layout->addWidget(waveform_);
     controlPanel_ = new ControlPanel(editor_.document(), editor_.dialogs(), central);
     layout->addWidget(controlPanel_);
     layout->addWidget(buildPages(), 1);
@@ -114,8 +122,16 @@ void MainWindow::showWorkFolder() {
         ->setText(QString::fromStdString(editor_.workFolder().string()).replace(u'&', "&&"));
 }
 
+void MainWindow::setWaveformVisible(bool visible) {
+    if (waveform_->isVisibleTo(this) == visible) return;
+    const int change = (WaveformStrip::kHeight + kSpacing) * (visible ? 1 : -1);
+    waveform_->setVisible(visible);
+    if (!isMaximized() && !isFullScreen()) resize(width(), height() + change);
+}
+
 void MainWindow::applySettings() {
     list_->setGridLinesVisible(editor_.settings().gridLines);
+    setWaveformVisible(editor_.settings().showWaveform);
     showWorkFolder();
 }
 

@@ -18,10 +18,11 @@ class ControlPanel;
 class Editor;
 class LyricListWidget;
 class PlayerPanel;
+class WaveformStrip;
 
 // The main window `TMainForm`: a thin view over the Editor. It lays out the
-// title and artist fields, the player panel, the control panel and the tabs
-// with the list and the completed text. The menu bar and the commands are
+// title and artist fields, the player panel, the waveform strip, the control
+// panel and the tabs with the list and the completed text. The menu bar and the commands are
 // built into it from the command table (EditorWindows); every control and
 // menu item carries its name as objectName.
 class MainWindow : public QMainWindow {
@@ -43,6 +44,7 @@ class MainWindow : public QMainWindow {
     }
 
     PlayerPanel* playerPanel() const { return playerPanel_; }
+    WaveformStrip* waveformStrip() const { return waveform_; }
     ControlPanel* controlPanel() const { return controlPanel_; }
     LyricListWidget* lyricList() const { return list_; }
     QLineEdit* titleField() const { return edtTitle_; }
@@ -55,6 +57,9 @@ class MainWindow : public QMainWindow {
     void formShow();
     // Shows the work folder as the caption of its menu item.
     void showWorkFolder();
+    // Shows or hides the waveform strip. The other controls keep their
+    // sizes: the window grows or shrinks by the strip's height.
+    void setWaveformVisible(bool visible);
 
   signals:
     // The first display has read the settings and fonts; the menus show them.
@@ -80,6 +85,7 @@ class MainWindow : public QMainWindow {
     QLineEdit* edtTitle_ = nullptr;
     QLineEdit* edtArtist_ = nullptr;
     PlayerPanel* playerPanel_ = nullptr;
+    WaveformStrip* waveform_ = nullptr;
     ControlPanel* controlPanel_ = nullptr;
     QTabWidget* pageControl_ = nullptr;
     QSplitter* splitter_ = nullptr;

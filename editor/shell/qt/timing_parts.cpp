@@ -17,11 +17,19 @@ TimingParts::TimingParts(MainWindow& window, Editor& editor, CommandTable& comma
       confirm_(editor.document(), playback_, commands_, editor.dialogs(), editor.timers(),
                confirmDialog_, lock_),
       progress_(waitForm_),
-      panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)) {
+      panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)),
+      waveformBinding_(
+          std::make_unique<WaveformBinding>(*window.waveformStrip(), playback_, commands_)) {
     confirmDialog_.onCheck = [this] { commands_.checkSelected(); };
     confirmDialog_.onAbort = [this] { confirm_.abortConfirm(); };
     confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
     waitForm_.onForceQuit = [this] { progress_.forceQuit(); };
+    commands_.setOnsetSnapping(
+        {.enabled = [&settings = editor.settings()] { return settings.snapMarksToOnsets; },
+         .onsetsMs =
+             [&analysis = waveformBinding_->analysis()] {
+                 return std::span<const std::int32_t>(analysis.onsetsMs());
+             }});
     RegisterTimingCommands(commands, commands_, confirm_, editor.document().lyrics);
     RegisterUndoCommands(commands, editor.document().history, confirm_);
     RegisterPlaybackCommands(commands, playback_);

@@ -8,6 +8,7 @@
 #include "document/timing_commands.h"
 #include "playback/conversion_progress.h"
 #include "playback/qt/player_panel_binding.h"
+#include "playback/qt/waveform_binding.h"
 #include "playback/qt/wait_dialog.h"
 #include "shell/qt/main_window_lock.h"
 
@@ -34,6 +35,7 @@ class TimingParts {
     ConversionProgress& progress() { return progress_; }
     WaitDialog& waitDialog() { return waitForm_; }
     ConfirmDialog& confirmDialog() { return confirmDialog_; }
+    WaveformBinding& waveform() { return *waveformBinding_; }
 
   private:
     ConfirmDialog confirmDialog_;
@@ -44,6 +46,7 @@ class TimingParts {
     ConfirmRuns confirm_;
     ConversionProgress progress_;
     std::unique_ptr<PlayerPanelBinding> panelBinding_;
+    std::unique_ptr<WaveformBinding> waveformBinding_;
 };
 
 }  // namespace obrin

@@ -1,0 +1,222 @@
+// The waveform strip in the main window: a song's peaks arrive from the
+// worker, a dragged marker retimes its line when it is dropped, a click
+// seeks, and the strip comes and goes with its option item, the window
+// growing and shrinking by its height.
+#include "playback/qt/waveform_strip.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "base/qt/qt_timer.h"
+#include "base/time_text.h"
+#include "export/export_table.h"
+#include "fake_player.h"
+#include "playback/qt/waveform_binding.h"
+#include "recording_dialogs.h"
+#include "scripted_clipboard.h"
+#include "shell/editor.h"
+#include "shell/qt/editor_windows.h"
+#include "wav_builder.h"
+
+using namespace obrin;
+
+namespace {
+
+constexpr double kSongSeconds = 20.0;
+
+struct Fixture {
+    QTemporaryDir folder;
+    test::RecordingDialogs dialogs;
+    test::FakePlayer player;
+    QtTimerFactory timers;
+    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
+                  dialogs,
+                  player,
+                  timers,
+                  [](const std::string&) { return true; }};
+    test::ScriptedClipboard clipboard;
+    ExportTable exports;
+    std::unique_ptr<EditorWindows> windows;
+
+    explicit Fixture(const std::string& ini = {}) {
+        if (!ini.empty()) std::ofstream(programFolder() / "obrin.ini", std::ios::binary) << ini;
+        windows = std::make_unique<EditorWindows>(editor, clipboard, exports);
+    }
+
+    std::filesystem::path programFolder() const { return folder.path().toStdString(); }
+    MainWindow& window() { return windows->mainWindow(); }
+    WaveformStrip& strip() { return *window().waveformStrip(); }
+    QAction* item(const char* name) { return window().findChild<QAction*>(name); }
+
+    void show() {
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    }
+    // Loads a real WAV, so the worker has something to read, and waits for
+    // its peaks.
+    void loadSong() {
+        const auto wav = programFolder() / "song.wav";
+        test::WriteSineWav(wav, kSongSeconds, 22050);
+        player.nextDuration = kSongSeconds;
+        windows->timing().playback().loadIntoPlayer(wav.string());
+        QTRY_VERIFY(windows->timing().waveform().analysis().peaks() != nullptr);
+    }
+};
+
+void SendMouse(QWidget& widget, QEvent::Type type, double x, Qt::MouseButtons buttons) {
+    const QPointF at(x, widget.height() / 2.0);
+    QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+std::string TimeTextAt(const WaveformStrip& strip, double x) {
+    return FormatTimeText(
+        static_cast<std::int32_t>(std::lround(strip.viewport().timeAt(x) * 1000)));
+}
+
+}  // namespace
+
+class WaveformStripTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void draggingAMarkerRetimesItsLineOnceDropped();
+    void aClickSeeks();
+    void optionItemShowsAndHidesTheStrip();
+    void hiddenStripIsKeptPerUser();
+    void snappingItemIsOffByDefault();
+    void paintsWhatItIsGiven();
+};
+
+void WaveformStripTest::draggingAMarkerRetimesItsLineOnceDropped() {
+    Fixture f;
+    f.show();
+    f.loadSong();
+    LyricList& lyrics = f.editor.document().lyrics;
+    lyrics.assign({"a", "b", "c"});
+    lyrics.setTimeText(1, "00:05:00");
+    int timeChanges = 0;
+    const Connection counted = lyrics.linesChanged.connect(
+        [&](int, int, LinePart part) { timeChanges += part == LinePart::TimeText; });
+
+    WaveformStrip& strip = f.strip();
+    const double from = strip.viewport().xAt(5.0);
+    const double to = from + 60;
+    SendMouse(strip, QEvent::MouseButtonPress, from + 2, Qt::LeftButton);  // within reach
+    SendMouse(strip, QEvent::MouseMove, from + 30, Qt::LeftButton);
+    SendMouse(strip, QEvent::MouseMove, to, Qt::LeftButton);
+    // While it moves, only the strip knows: the document is told once.
+    QCOMPARE(strip.draggedLine(), 1);
+    QCOMPARE(lyrics.line(1).timeText, std::string("00:05:00"));
+    SendMouse(strip, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    QCOMPARE(strip.draggedLine(), -1);
+    QCOMPARE(lyrics.line(1).timeText, TimeTextAt(strip, to));
+    QVERIFY(lyrics.line(1).timeText > std::string("00:05:00"));
+    QCOMPARE(timeChanges, 1);
+    QVERIFY(f.player.seeks.empty());  // a drag is no click
+
+    // Dragged beyond the start of the song, the line takes 0.
+    const double now = strip.viewport().xAt(ParseTimeText(lyrics.line(1).timeText) / 1000.0);
+    SendMouse(strip, QEvent::MouseButtonPress, now, Qt::LeftButton);
+    SendMouse(strip, QEvent::MouseMove, -500, Qt::LeftButton);
+    SendMouse(strip, QEvent::MouseButtonRelease, -500, Qt::NoButton);
+    QCOMPARE(lyrics.line(1).timeText, std::string("00:00:00"));
+}
+
+void WaveformStripTest::aClickSeeks() {
+    Fixture f;
+    f.show();
+    f.loadSong();
+    WaveformStrip& strip = f.strip();
+    SendMouse(strip, QEvent::MouseButtonPress, 300, Qt::LeftButton);
+    SendMouse(strip, QEvent::MouseMove, 301, Qt::LeftButton);  // a tremble is still a click
+    SendMouse(strip, QEvent::MouseButtonRelease, 301, Qt::NoButton);
+    QCOMPARE(f.player.seeks.size(), std::size_t{1});
+    QCOMPARE(f.player.seeks.back(), std::round(strip.viewport().timeAt(301) * 1000) / 1000);
+    // The position displays show the new place at once.
+    QCOMPARE(f.window().widget<QLabel>("panCurrentPos")->text(),
+             QString::fromStdString(TimeTextAt(strip, 301)));
+}
+
+void WaveformStripTest::optionItemShowsAndHidesTheStrip() {
+    Fixture f;
+    f.show();
+    const int shownHeight = f.window().height();
+    QCOMPARE(f.window().size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
+    QVERIFY(f.item("mnuWaveform")->isChecked());
+    QCOMPARE(f.item("mnuWaveform")->text(), QStringLiteral("波形を表示(&W)"));
+    const QPoint listAt = f.window().widget<QWidget>("List")->mapTo(&f.window(), QPoint());
+    const int listHeight = f.window().widget<QWidget>("List")->height();
+
+    f.item("mnuWaveform")->trigger();
+    QVERIFY(!f.strip().isVisible());
+    QVERIFY(!f.editor.settings().showWaveform);
+    QTRY_COMPARE(f.window().height(), shownHeight - WaveformStrip::kHeight - 2);
+    QCOMPARE(f.window().size(), QSize(640, 580));
+    // The other controls kept their sizes: the list only moved up.
+    QTRY_COMPARE(f.window().widget<QWidget>("List")->height(), listHeight);
+    QCOMPARE(f.window().widget<QWidget>("List")->mapTo(&f.window(), QPoint()).y(),
+             listAt.y() - WaveformStrip::kHeight - 2);
+
+    f.item("mnuWaveform")->trigger();
+    QVERIFY(f.strip().isVisible());
+    QVERIFY(f.editor.settings().showWaveform);
+    QTRY_COMPARE(f.window().height(), shownHeight);
+}
+
+void WaveformStripTest::hiddenStripIsKeptPerUser() {
+    Fixture f(
+        "[someone "
+        "else]\r\nmnuWaveform.Checked=1\r\n[tester]\r\nmnuWaveform.Checked=0\r\nmnuChkTerminate."
+        "Checked=0\r\n");
+    f.show();
+    QVERIFY(!f.strip().isVisible());
+    QVERIFY(!f.item("mnuWaveform")->isChecked());
+    QTRY_COMPARE(f.window().size(), QSize(640, 580));
+    f.item("mnuWaveform")->trigger();
+    f.item("mnuSnapOnset")->trigger();
+    QVERIFY(f.window().close());
+    const AppSettings saved =
+        LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
+    QVERIFY(saved.showWaveform);
+    QVERIFY(saved.snapMarksToOnsets);
+}
+
+void WaveformStripTest::snappingItemIsOffByDefault() {
+    Fixture f;
+    f.show();
+    QAction* snap = f.item("mnuSnapOnset");
+    QVERIFY(snap->isCheckable());
+    QVERIFY(!snap->isChecked());
+    QCOMPARE(snap->text(), QStringLiteral("マークを近くの立ち上がりに合わせる"));
+    QVERIFY(!f.editor.settings().snapMarksToOnsets);
+    snap->trigger();
+    QVERIFY(f.editor.settings().snapMarksToOnsets);
+}
+
+void WaveformStripTest::paintsWhatItIsGiven() {
+    Fixture f;
+    f.show();
+    QVERIFY(!f.strip().grab().isNull());  // no song: an empty strip
+    f.loadSong();
+    QTRY_VERIFY(f.windows->timing().waveform().analysis().onsetsReady());
+    f.editor.document().lyrics.assign({"a"});
+    f.editor.document().lyrics.setTimeText(0, "00:10:00");
+    const QImage image = f.strip().grab().toImage();
+    // Some column of the sine is painted in the wave's green.
+    bool green = false;
+    for (int y = 0; y < image.height() && !green; ++y) {
+        green = image.pixelColor(image.width() / 4, y).green() > 150;
+    }
+    QVERIFY(green);
+    // Unloading leaves an empty strip and stops the worker.
+    f.windows->timing().playback().unloadPlayer();
+    QCOMPARE(f.windows->timing().waveform().analysis().peaks(), nullptr);
+    QCOMPARE(f.strip().viewport().durationSeconds(), 0.0);
+}
+
+QTEST_MAIN(WaveformStripTest)
+#include "waveform_strip_test.moc"
