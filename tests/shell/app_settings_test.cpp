@@ -29,6 +29,8 @@ const std::vector<std::string> kSavedKeys = {"tempPath",
                                              "mnuKeyValue.Checked",
                                              "lastLine",
                                              "mnuGrid",
+                                             "mnuWaveform.Checked",
+                                             "mnuSnapOnset.Checked",
                                              "Tate",
                                              "PasteForm.Width",
                                              "PasteForm.Height",
@@ -73,6 +75,9 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     EXPECT_EQ(s.pasteWindowWidth, 570);
     EXPECT_EQ(s.pasteWindowHeight, 516);
     EXPECT_EQ(s.pasteSourceSize, 213);
+    // The waveform shows; marks stay where they were pressed.
+    EXPECT_TRUE(s.showWaveform);
+    EXPECT_FALSE(s.snapMarksToOnsets);
 }
 
 TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
@@ -95,6 +100,8 @@ AppSettings Changed() {
     s.songInfo = SongInfoMode::KeyValue;
     s.appendBlankLastLine = false;
     s.gridLines = false;
+    s.showWaveform = false;
+    s.snapMarksToOnsets = true;
     s.pasteVertical = false;
     s.confirmExit = false;
     s.existingLyrics = ExistingLyrics::DoNothing;
