@@ -76,6 +76,7 @@ std::optional<std::int32_t> TimingCommands::previousLineTime(int line) const {
 void TimingCommands::retimeLine(int line, std::int32_t ms) {
     LyricList& lyrics = document_.lyrics;
     if (line < 0 || line >= lyrics.count()) return;
+    const UndoHistory::Step step = document_.history.beginStep("時間を変更");
     lyrics.setTimeText(line, FormatTimeText(std::max(ms, 0)));
 }
 

@@ -131,6 +131,16 @@ TEST(RetimeLine, SetsTheLinesTimeAndNothingElse) {
     rig.commands.retimeLine(3, 1000);  // gone meanwhile: nothing happens
     rig.commands.retimeLine(-1, 1000);
     EXPECT_EQ(rig.document.lyrics.count(), 3);
+
+    // Each drop is one step of its own; a drop on a vanished line leaves none.
+    EXPECT_EQ(rig.document.history.undoCaption(), "時間を変更");
+    rig.document.history.undo();
+    EXPECT_EQ(rig.timeText(1), "01:23:45");
+    rig.document.history.undo();
+    EXPECT_EQ(rig.timeText(1), "00:02:00");
+    EXPECT_FALSE(rig.document.history.canUndo());
+    rig.document.history.redo();
+    EXPECT_EQ(rig.timeText(1), "01:23:45");
 }
 
 }  // namespace
