@@ -60,6 +60,7 @@ inline constexpr CommandId kGridLines{"N23"};
 inline constexpr CommandId kAssignKeys{"K1"};
 inline constexpr CommandId kShowWaveform{"mnuWaveform"};
 inline constexpr CommandId kSnapMarksToOnsets{"mnuSnapOnset"};
+inline constexpr CommandId kCalibrateTiming{"mnuCalibrate"};
 
 // ツール(&T)
 inline constexpr CommandId kBatchLyricMp3{"MarletR1"};
@@ -78,6 +79,10 @@ inline constexpr CommandId kMergeWithNext{"O1"};
 inline constexpr CommandId kAppendLine{"T2"};
 inline constexpr CommandId kSelectAll{"S2"};
 inline constexpr CommandId kClearChecks{"N10"};
+// Shifting line times and marking again from a line; the shift is also in
+// the Edit menu.
+inline constexpr CommandId kShiftTimes{"mnuShiftTimes"};
+inline constexpr CommandId kRemarkFromLine{"mnuRemarkFrom"};
 
 // The completed text's context menu.
 inline constexpr CommandId kRefreshCompletedText{"U1"};

@@ -58,6 +58,14 @@ void RegisterTimingCommands(CommandTable& table, TimingCommands& commands, Confi
                .caption = "次の行と併合(&O)",
                .enabled = [&lyrics] { return DecideLineMenuEnabling(lyrics).merge; },
                .run = [&commands] { commands.mergeWithNext(); }});
+    table.add({.id = command::kShiftTimes,
+               .caption = "時間をずらす(&M)...",
+               .enabled = [&lyrics] { return lyrics.count() > 0; },
+               .run = [&commands] { commands.shiftTimes(); }});
+    table.add({.id = command::kRemarkFromLine,
+               .caption = "ここから再マーク(&R)",
+               .enabled = lineItem,
+               .run = [&commands] { commands.remarkFromLine(); }});
     table.add({.id = command::kAppendLine, .caption = "最終行へ追加(&T)", .run = [&commands] {
                    commands.appendLine();
                }});

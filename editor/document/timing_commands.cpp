@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "base/conversion_error.h"
 #include "base/time_text.h"
 #include "document/nudge_buttons.h"
+#include "document/time_shift.h"
 
 namespace obrin {
 
@@ -148,6 +150,42 @@ void TimingCommands::playFromLine(std::int32_t beforeMs) {
         return;
     }
     playback_.playPause();
+}
+
+void TimingCommands::shiftTimes() {
+    LyricList& lyrics = document_.lyrics;
+    if (lyrics.count() == 0) return;
+    std::vector<int> lines = lyrics.selectedLines();
+    std::string prompt;
+    if (lines.empty()) {
+        for (int i = 0; i < lyrics.count(); ++i) lines.push_back(i);
+        prompt = "すべての行";
+    } else {
+        prompt = "選択した" + std::to_string(lines.size()) + "行";
+    }
+    prompt += "の時間をずらします。ミリ秒で入力してください（マイナスで前へ）:";
+    const std::optional<std::string> typed = dialogs_.inputText("時間をずらす", prompt, "0");
+    if (!typed) return;
+    const std::optional<std::int32_t> ms = ParseShiftMs(*typed);
+    if (!ms) {
+        dialogs_.showError("ずらす時間は-3600000から3600000までのミリ秒で入力してください");
+        return;
+    }
+    try {
+        ShiftLineTimes(lyrics, lines, *ms);
+    } catch (const ConversionError& error) {
+        dialogs_.showError(error.what());
+    }
+}
+
+void TimingCommands::remarkFromLine() {
+    LyricList& lyrics = document_.lyrics;
+    const int current = lyrics.currentLine();
+    if (current == LyricList::kNone) return;
+    lyrics.clearSelection();
+    lyrics.select(current);
+    lyrics.makeVisible(current);
+    playFromLine(kRemarkBeforeLineMs);
 }
 
 void TimingCommands::editLine() {

@@ -29,6 +29,9 @@ struct LineMenuEnabling {
 class TimingCommands {
   public:
     static constexpr std::int32_t kPlayBeforeLineMs = 5000;
+    // Re-marking starts this long before the line, time enough to catch the
+    // song's pace again.
+    static constexpr std::int32_t kRemarkBeforeLineMs = 3000;
 
     TimingCommands(Document& document, PlaybackControl& playback, Dialogs& dialogs)
         : document_(document), playback_(playback), dialogs_(dialogs) {}
@@ -52,6 +55,12 @@ class TimingCommands {
     void moveBy(std::int32_t stepMs);
     // Stops, seeks to the line's time less before (not below 0) and plays.
     void playFromLine(std::int32_t beforeMs);
+    // Asks for a number of milliseconds and shifts the times of the selected
+    // lines, or of all lines when none is selected, by it (never below 0).
+    void shiftTimes();
+    // Makes the CurrentLine the only selected line and plays from a little
+    // before its time, so the marks can be made again from there.
+    void remarkFromLine();
     void editLine();
     void deleteLines();
     void insertLine();

@@ -21,9 +21,9 @@ using namespace command;
 
 // The context menu's layout; an empty entry is a separator.
 const std::optional<CommandId> kContextMenu[] = {
-    kPlayFromLine, kPlayBeforeLine, std::nullopt, kCheckLine,     std::nullopt,
-    kEditLine,     kDeleteLines,    kInsertLine,  kMergeWithNext, kAppendLine,
-    std::nullopt,  kSelectAll,      kClearChecks,
+    kPlayFromLine, kPlayBeforeLine, kRemarkFromLine, std::nullopt, kCheckLine,
+    std::nullopt,  kEditLine,       kDeleteLines,    kInsertLine,  kMergeWithNext,
+    kAppendLine,   kShiftTimes,     std::nullopt,    kSelectAll,   kClearChecks,
 };
 
 }  // namespace
