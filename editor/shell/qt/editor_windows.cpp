@@ -1,6 +1,7 @@
 #include "shell/qt/editor_windows.h"
 
 #include <utility>
+#include <QTemporaryDir>
 
 #include "base/command_ids.h"
 #include "base/qt/centre_on.h"
@@ -9,12 +10,17 @@
 #include "export/export_command.h"
 #include "export/lyrics_exports.h"
 #include "export/qt/batch_window.h"
+#include "playback/click_track.h"
+#include "playback/qt/audio_player.h"
+#include "playback/qt/latency_calibration_dialog.h"
 #include "shell/editor.h"
+#include "shell/key_assignment.h"
 #include "shell/qt/assigned_keys.h"
 #include "shell/qt/key_assignment_dialog.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/timing_binding.h"
 #include "shell/qt/undo_keys.h"
+#include "shell/qt/virtual_keys.h"
 #include "shell/shell_commands.h"
 #include "shell/text_options.h"
 
@@ -97,6 +103,41 @@ void EditorWindows::registerWindowCommands() {
                        settings.keyPrevCheck = codes[1];
                        settings.keyPlayPause = codes[2];
                    }});
+    commands_.add({.id = command::kCalibrateTiming,
+                   .caption = "タイミング調整(&T)...",
+                   .run = [this] { calibrateTiming(); }});
+}
+
+void EditorWindows::calibrateTiming() {
+    // The clicks must be the only sound while the user answers them.
+    if (editor_.player().playState() == PlayState::Playing) timing_.playback().playPause();
+    const QTemporaryDir folder;
+    const std::filesystem::path clicks =
+        std::filesystem::path(folder.path().toStdString()) / "obrin_clicks.wav";
+    const ClickTrack track = CalibrationClicks();
+    if (!folder.isValid() || WriteClickTrack(clicks, track)) {
+        editor_.dialogs().showError("クリック音を用意できません");
+        return;
+    }
+    AudioPlayer player;
+    try {
+        player.setFileName(clicks.string());
+    } catch (const PlayerError& error) {
+        editor_.dialogs().showError(std::string(PlaybackControl::kCannotPlayMessage) + "\n" +
+                                    error.what());
+        return;
+    }
+    const AppSettings& settings = editor_.settings();
+    LatencyCalibrationDialog form(
+        player, track,
+        [&settings](const QKeyEvent& key) {
+            return MatchAssignedKey(settings, VirtualKeyOf(key)) == command::kMark;
+        },
+        &window_);
+    CentreOn(&form, &window_);
+    if (form.exec() == QDialog::Accepted && !form.proposedOffset().empty()) {
+        editor_.document().setMarkOffset(form.proposedOffset());
+    }
 }
 
 void EditorWindows::openBatchWindow() {

@@ -54,6 +54,9 @@ class EditorWindows {
     // The batch window "Tessary一斉出力", modal; the document holds the last
     // song's lyrics after a run.
     void openBatchWindow();
+    // Measures the user's lag on a click track and offers it as the mark
+    // offset.
+    void calibrateTiming();
 
     Editor& editor_;
     CommandTable commands_;

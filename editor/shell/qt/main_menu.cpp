@@ -151,6 +151,7 @@ void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
         .item(kPasteFont);
     options.submenu("mnuOther", QStringLiteral("その他(&O)")).item(kConfirmExit).item(kGridLines);
     options.item(kAssignKeys);
+    options.item(kCalibrateTiming);
     options.separator().item(kShowWaveform).item(kSnapMarksToOnsets);
 }
 
