@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace obrin {
 
@@ -11,27 +12,35 @@ namespace {
 // Frames handed to the time-stretcher at a time: small enough that the frames
 // it holds stay few, large enough to keep the calls cheap.
 constexpr std::size_t kStretchChunk = 1024;
-// Anchors kept: the player only asks about the last second or so of output,
-// and one anchor is made per chunk.
-constexpr std::size_t kMaxAnchors = 1024;
+// Anchors kept: the player only asks about the last second or so of output.
+// Each of the stretcher's sequences makes one for its straight run and up to
+// a dozen across the cross-fade into the next, some 300 a second of output.
+constexpr std::size_t kMaxAnchors = 16384;
 
 constexpr int kSequenceMs = 40;
 constexpr int kSeekWindowMs = 15;
 constexpr int kOverlapMs = 8;
 
-// How far (ms of the source) the sound runs ahead of the anchors at `rate`.
-// The stretcher hands out a sequence at normal speed before it skips, so at
-// slow speeds the sound is ahead by most of a sequence times the slowdown;
-// above normal speed it drops input and gets ahead more gently. Measured with
-// tone bursts for these sequence settings (see the stream's tests); the
-// residue is within ±3 ms up to 1.5 times normal speed.
-double StretchLeadMs(double rate) {
-    constexpr double kAtNormal = 6.4;
-    constexpr double kPerSlowdown = 31.3;
-    constexpr double kPerSpeedup = 16.0;
-    return rate <= 1.0 ? kAtNormal + kPerSlowdown * (1.0 - rate)
-                       : kAtNormal - kPerSpeedup * (rate - 1.0);
-}
+// Two extra channels go through the time-stretcher beside the sound and say
+// which source frame each output frame plays: the cosine and sine of the
+// frame's place within a period of kMarkPeriod frames. The stretcher cuts,
+// repeats and cross-fades them exactly as it does the sound, so their angle,
+// read back on the way out, is the source frame heard there (a cross-fade
+// gives the weighted mean of the two frames it joins). They are faint enough
+// not to sway where the stretcher splices the sound, and the period is long
+// enough that the frame is found again from the nearest whole period.
+constexpr int kMarkChannels = 2;
+constexpr double kMarkPeriod = 16384;
+constexpr float kMarkLevel = 1e-3f;
+// An output frame whose marks are weaker than this (the silence the
+// stretcher pads its end with) says nothing.
+constexpr float kFaintestMark = kMarkLevel / 2;
+// Output frames between two readings of the marks.
+constexpr std::size_t kMarkEvery = 32;
+// How far (frames) a reading may stray from the line of the last anchor
+// before it starts a new one.
+constexpr double kMarkSlack = 0.5;
+
 // Copies `frames` frames of `from` channels to `to` channels.
 void MapChannels(const float* in, std::size_t frames, int from, float* out, int to) {
     const auto inChannels = static_cast<std::size_t>(from);
@@ -51,11 +60,11 @@ void MapChannels(const float* in, std::size_t frames, int from, float* out, int 
 PlaybackStream::PlaybackStream(const std::filesystem::path& path)
     : reader_(path), stretcher_(std::make_unique<soundtouch::SoundTouch>()) {
     const WavFormat& f = reader_.format();
-    if (f.channels > SOUNDTOUCH_MAX_CHANNELS) {
+    if (f.channels + kMarkChannels > SOUNDTOUCH_MAX_CHANNELS) {
         throw WavError(path.string() + ": " + std::to_string(f.channels) +
                        " channels are more than the player can stretch");
     }
-    stretcher_->setChannels(static_cast<unsigned>(f.channels));
+    stretcher_->setChannels(static_cast<unsigned>(f.channels + kMarkChannels));
     stretcher_->setSampleRate(static_cast<unsigned>(f.sampleRate));
     // Within one sequence the stretcher plays its input at normal speed, so
     // the moment heard strays from the mapped one by up to a sequence times
@@ -107,6 +116,7 @@ void PlaybackStream::beginSegment(double sourceFrame) {
     const auto done = static_cast<double>(stretched_);
     while (!anchors_.empty() && anchors_.back().output >= done) anchors_.pop_back();
     addAnchor({done, static_cast<double>(reader_.tell()), rate_});
+    lastMark_ = anchors_.back();
 }
 
 void PlaybackStream::addAnchor(Anchor anchor) {
@@ -150,11 +160,14 @@ std::size_t PlaybackStream::renderSource(float* out, std::size_t frames) {
 
 std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
     const auto channels = static_cast<std::size_t>(format().channels);
+    const std::size_t width = channels + kMarkChannels;
+    marked_.resize(frames * width);
     std::size_t got = 0;
     for (;;) {
-        got +=
-            stretcher_->receiveSamples(out + got * channels, static_cast<unsigned>(frames - got));
-        if (got == frames || flushed_) return got;
+        got += stretcher_->receiveSamples(marked_.data() + got * width,
+                                          static_cast<unsigned>(frames - got));
+        if (got == frames || flushed_) break;
+        const std::uint64_t first = reader_.tell();
         input_.resize(kStretchChunk * channels);
         const std::size_t n = reader_.read(input_.data(), kStretchChunk);
         if (n == 0) {
@@ -162,16 +175,47 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
             // silence, which plays as part of the end.
             stretcher_->flush();
             flushed_ = true;
-        } else {
-            stretcher_->putSamples(input_.data(), static_cast<unsigned>(n));
-            // The stretcher works through its input in order: the output frame
-            // after everything it has made so far starts at the first input
-            // frame it has not used yet.
-            addAnchor({static_cast<double>(stretched_ + got + stretcher_->numSamples()),
-                       static_cast<double>(reader_.tell()) - stretcher_->numUnprocessedSamples(),
-                       rate_});
+            continue;
         }
+        markedInput_.resize(n * width);
+        for (std::size_t f = 0; f < n; ++f) {
+            std::copy_n(&input_[f * channels], channels, &markedInput_[f * width]);
+            const double angle = 2 * std::numbers::pi *
+                                 std::fmod(static_cast<double>(first + f), kMarkPeriod) /
+                                 kMarkPeriod;
+            markedInput_[f * width + channels] = kMarkLevel * static_cast<float>(std::cos(angle));
+            markedInput_[f * width + channels + 1] =
+                kMarkLevel * static_cast<float>(std::sin(angle));
+        }
+        stretcher_->putSamples(markedInput_.data(), static_cast<unsigned>(n));
     }
+    for (std::size_t f = 0; f < got; ++f) {
+        const float* frame = &marked_[f * width];
+        std::copy_n(frame, channels, out + f * channels);
+        const std::uint64_t output = stretched_ + f;
+        if (output % kMarkEvery == 0) readMarks(static_cast<double>(output), frame + channels);
+    }
+    return got;
+}
+
+// The marks give the source frame within its period; the whole periods come
+// from where the anchors so far put this output frame. Only a point off the
+// line of the last anchor makes a new one, so a stretch the stretcher copies
+// straight (most of each of its sequences) costs one anchor.
+void PlaybackStream::readMarks(double outputFrame, const float* marks) {
+    const double c = marks[0];
+    const double s = marks[1];
+    if (std::hypot(c, s) < kFaintestMark) return;
+    double within = std::atan2(s, c) / (2 * std::numbers::pi) * kMarkPeriod;
+    if (within < 0) within += kMarkPeriod;
+    const double expected = sourceFrameOfStretched(outputFrame);
+    const double source = within + kMarkPeriod * std::round((expected - within) / kMarkPeriod);
+    if (std::abs(source - expected) > kMarkSlack && outputFrame > lastMark_.output) {
+        const double slope = (source - lastMark_.source) / (outputFrame - lastMark_.output);
+        if (!anchors_.empty() && anchors_.back().output >= lastMark_.output) anchors_.pop_back();
+        addAnchor({lastMark_.output, lastMark_.source, slope});
+    }
+    lastMark_ = {outputFrame, source, 0};
 }
 
 double PlaybackStream::sourceFrameAt(double outputFrame) const {
@@ -182,12 +226,7 @@ double PlaybackStream::sourceFrameOfStretched(double outputFrame) const {
     auto next = std::upper_bound(anchors_.begin(), anchors_.end(), outputFrame,
                                  [](double k, const Anchor& a) { return k < a.output; });
     const Anchor& a = next == anchors_.begin() ? anchors_.front() : *std::prev(next);
-    double source = a.source + (outputFrame - a.output) * a.rate;
-    if (next != anchors_.end() && next != anchors_.begin() && next->output > a.output) {
-        source = a.source +
-                 (outputFrame - a.output) * (next->source - a.source) / (next->output - a.output);
-    }
-    if (a.rate != 1.0) source += StretchLeadMs(a.rate) * format().sampleRate / 1000.0;
+    const double source = a.source + (outputFrame - a.output) * a.rate;
     return std::clamp(source, 0.0, static_cast<double>(frameCount()));
 }
 

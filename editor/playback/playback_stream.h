@@ -68,12 +68,13 @@ class PlaybackStream {
 
     // The source frame (fractional, within 0 ... frameCount()) that output
     // frame `outputFrame` of this run plays. Frames beyond what was rendered
-    // continue at the current rate.
+    // continue along the last anchor.
     [[nodiscard]] double sourceFrameAt(double outputFrame) const;
 
   private:
-    // Output frame `output` plays source frame `source`; between two anchors
-    // the mapping is linear, after the last one it runs at `rate`.
+    // Output frame `output` plays source frame `source`, and the frames after
+    // it follow at `rate` source frames per output frame, up to the next
+    // anchor.
     struct Anchor {
         double output;
         double source;
@@ -86,12 +87,19 @@ class PlaybackStream {
     // and channels; counted by stretched_, the unit of the anchors.
     std::size_t renderSource(float* out, std::size_t frames);
     std::size_t renderStretched(float* out, std::size_t frames);
+    void readMarks(double outputFrame, const float* marks);
     [[nodiscard]] double sourceFrameOfStretched(double stretchedFrame) const;
 
     WavReader reader_;
     std::unique_ptr<soundtouch::SoundTouch> stretcher_;
     std::deque<Anchor> anchors_;
     std::vector<float> input_;
+    // The stretcher's input and output: the sound and the marks that name
+    // each frame's source frame.
+    std::vector<float> markedInput_;
+    std::vector<float> marked_;
+    // The last reading of the marks.
+    Anchor lastMark_{};
     OutputFormat output_;
     // Only while the output's rate differs from the file's.
     std::unique_ptr<Resampler> resampler_;

@@ -40,20 +40,22 @@ std::string BurstWave(int rate = kRate, int channels = 1) {
 
 // The source times (seconds) the stream says the bursts in `out` play: a
 // burst starts at a loud frame with no loud frame in the 100 ms before it.
+// Where the stretcher repeats a moment (below normal speed) the player
+// reports the latest moment heard so far, as the position never runs back;
+// so does this.
 std::vector<double> BurstTimes(const std::vector<float>& out, const PlaybackStream& stream) {
     const auto channels = static_cast<std::size_t>(stream.output().channels);
     const auto quietBefore = static_cast<std::size_t>(stream.output().sampleRate / 10);
     std::vector<double> heard;
     std::size_t sinceLoud = quietBefore + 1;
+    double latest = 0;
     for (std::size_t k = 0; k < out.size() / channels; ++k) {
+        latest = std::max(latest, stream.sourceFrameAt(static_cast<double>(k)));
         if (std::abs(out[k * channels]) < 0.3f) {
             ++sinceLoud;
             continue;
         }
-        if (sinceLoud > quietBefore) {
-            heard.push_back(stream.sourceFrameAt(static_cast<double>(k)) /
-                            stream.format().sampleRate);
-        }
+        if (sinceLoud > quietBefore) heard.push_back(latest / stream.format().sampleRate);
         sinceLoud = 0;
     }
     return heard;

@@ -29,6 +29,8 @@ constexpr auto kEndGrace = std::chrono::milliseconds(1000);
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the device.
 constexpr double kMaxCatchUp = 1.1;
+// How many ticks' worth the position may run on while a tick is late.
+constexpr double kTicksAhead = 4;
 // How long a read of the device's clock is carried forward.
 constexpr double kDeviceClockLead = 0.02;
 // Asks the scheduler to run the calling thread, and the sound server's client
@@ -75,7 +77,6 @@ QString AudioFeed::open(const Opening& o) {
     sampleType_ = o.sampleType;
     run_ = o.run;
     outputRate_ = o.format.sampleRate();
-    sourceRate_ = stream_->format().sampleRate;
     stream_->setRate(o.rate);
     stream_->setGain(o.gain);
     stream_->restart(static_cast<std::uint64_t>(o.startFrame));
@@ -151,11 +152,17 @@ void AudioFeed::tick() {
     }
 }
 
-// The line runs at the pace the smoothed clock has kept since the last tick,
-// so a reader between ticks sees where the next tick will put it; it cannot
-// pass the last frame handed to the device.
+// The line runs from where the listener is now to where the next tick will
+// find them, at the pace the smoothed clock has kept since the last tick. The
+// stretcher plays the source in short straight runs joined by splices, so the
+// moment heard does not move evenly: the line follows the stream's own
+// mapping from this tick's output frame to the next one's, and never turns
+// back where a splice repeats a moment already heard. Should the next tick be
+// late, it goes on for a few more ticks' worth at most, and never past the
+// last frame handed to the device.
 void AudioFeed::publishPosition(double now) {
-    const double heard = std::min(clock_.playedAt(now), static_cast<double>(handedFrames_));
+    const auto handed = static_cast<double>(handedFrames_);
+    const double heard = std::min(clock_.playedAt(now), handed);
     const double elapsed = now - lastTick_;
     double pace = outputRate_;
     if (lastHeard_ > 0 && elapsed > 0) {
@@ -164,9 +171,13 @@ void AudioFeed::publishPosition(double now) {
     lastTick_ = now;
     if (heard <= 0) return;  // the device has not started playing
     lastHeard_ = heard;
-    const double sourcePerOutput = stream_->rate() * sourceRate_ / outputRate_;
-    position_.advance(now, stream_->sourceFrameAt(heard), pace * sourcePerOutput,
-                      stream_->sourceFrameAt(static_cast<double>(handedFrames_)));
+    const double tick = kTickMs / 1000.0;
+    const double value = stream_->sourceFrameAt(heard);
+    const double from = std::max(value, position_.read());
+    const double next = stream_->sourceFrameAt(std::min(heard + pace * tick, handed));
+    const double later =
+        stream_->sourceFrameAt(std::min(heard + pace * tick * kTicksAhead, handed));
+    position_.advance(now, value, std::max(0.0, next - from) / tick, std::max(from, later));
 }
 
 void AudioFeed::write() {

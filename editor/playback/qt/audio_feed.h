@@ -95,7 +95,6 @@ class AudioFeed final : public QObject {
     // The thread's priority has been raised, or could not be.
     bool runsAhead_ = false;
     double outputRate_ = 0;
-    double sourceRate_ = 0;
 
     // Output frames of this run written to the device, and encoded frames it
     // has not taken yet.
