@@ -13,6 +13,8 @@ echo "== position accuracy"
 "$build_dir/bin/audio_position_bench"
 echo "== gaps while every core is busy and the user-interface thread stalls"
 "$build_dir/bin/audio_stress_bench"
+echo "== latency calibration with a scripted presser"
+"$build_dir/bin/calibration_bench"
 if [ -x "$build_dir/bin/audio_memory_bench" ]; then
     echo "== memory while playing a 60-minute WAV"
     "$build_dir/bin/audio_memory_bench"
