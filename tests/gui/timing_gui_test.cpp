@@ -205,14 +205,17 @@ void TimingGuiTest::contextMenuEnabling() {
     for (QAction* action : menu->actions()) {
         order << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
-    QCOMPARE(order, QStringList({"P3", "N551", "-", "Q1", "-", "Edit1", "L1", "A1", "O1", "T2", "-",
-                                 "S2", "N10"}));
+    QCOMPARE(order, QStringList({"P3", "N551", "mnuRemarkFrom", "-", "Q1", "-", "Edit1", "L1", "A1",
+                                 "O1", "T2", "mnuShiftTimes", "-", "S2", "N10"}));
     menu->popup(f.window.geometry().center());
-    for (const char* name : {"P3", "N551", "Q1", "Edit1", "L1", "A1"}) {
+    for (const char* name : {"P3", "N551", "mnuRemarkFrom", "Q1", "Edit1", "L1", "A1"}) {
         QCOMPARE(f.menuItem(name)->isEnabled(), lineItems);
     }
     QCOMPARE(f.menuItem("O1")->isEnabled(), merge);
-    for (const char* name : {"T2", "S2", "N10"}) QVERIFY(f.menuItem(name)->isEnabled());
+    // With lines, shifting needs no selection: it then shifts them all.
+    for (const char* name : {"T2", "mnuShiftTimes", "S2", "N10"}) {
+        QVERIFY(f.menuItem(name)->isEnabled());
+    }
     menu->hide();
 }
 
