@@ -29,8 +29,10 @@ constexpr auto kEndGrace = std::chrono::milliseconds(1000);
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the device.
 constexpr double kMaxCatchUp = 1.1;
-// How many ticks' worth the position may run on while a tick is late.
-constexpr double kTicksAhead = 4;
+// How many ticks' worth the position may run on while a tick is late, as far
+// as the stream's mapping stays within kBendSeconds of the line.
+constexpr int kTicksAhead = 10;
+constexpr double kBendSeconds = 0.001;
 // How long a read of the device's clock is carried forward.
 constexpr double kDeviceClockLead = 0.02;
 // Asks the scheduler to run the calling thread, and the sound server's client
@@ -154,12 +156,13 @@ void AudioFeed::tick() {
 
 // The line runs from where the listener is now to where the next tick will
 // find them, at the pace the smoothed clock has kept since the last tick. The
-// stretcher plays the source in short straight runs joined by splices, so the
+// stretcher plays the source in straight runs joined by cross-fades, so the
 // moment heard does not move evenly: the line follows the stream's own
 // mapping from this tick's output frame to the next one's, and never turns
 // back where a splice repeats a moment already heard. Should the next tick be
-// late, it goes on for a few more ticks' worth at most, and never past the
-// last frame handed to the device.
+// late, the line goes on only as far as the mapping stays on it, so it cannot
+// run ahead across a splice it has not reached, and never past the last frame
+// handed to the device.
 void AudioFeed::publishPosition(double now) {
     const auto handed = static_cast<double>(handedFrames_);
     const double heard = std::min(clock_.playedAt(now), handed);
@@ -175,9 +178,15 @@ void AudioFeed::publishPosition(double now) {
     const double value = stream_->sourceFrameAt(heard);
     const double from = std::max(value, position_.read());
     const double next = stream_->sourceFrameAt(std::min(heard + pace * tick, handed));
-    const double later =
-        stream_->sourceFrameAt(std::min(heard + pace * tick * kTicksAhead, handed));
-    position_.advance(now, value, std::max(0.0, next - from) / tick, std::max(from, later));
+    const double perSecond = std::max(0.0, next - from) / tick;
+    const double bend = stream_->format().sampleRate * kBendSeconds;
+    double limit = std::max(from, next);
+    for (int k = 2; k <= kTicksAhead; ++k) {
+        const double ahead = stream_->sourceFrameAt(std::min(heard + pace * tick * k, handed));
+        if (std::abs(ahead - (from + perSecond * tick * k)) > bend) break;
+        limit = std::max(limit, ahead);
+    }
+    position_.advance(now, value, perSecond, limit);
 }
 
 void AudioFeed::write() {
