@@ -171,6 +171,7 @@ void TimingCommands::shiftTimes() {
         dialogs_.showError("ずらす時間は-3600000から3600000までのミリ秒で入力してください");
         return;
     }
+    const UndoHistory::Step step = document_.history.beginStep("時間をずらす");
     try {
         ShiftLineTimes(lyrics, lines, *ms);
     } catch (const ConversionError& error) {

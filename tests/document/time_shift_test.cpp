@@ -80,6 +80,32 @@ TEST(ShiftTimes, CancelOrAnUnreadableTimeChangesNothing) {
     EXPECT_EQ(rig.dialogs.errors().size(), 1u);
 }
 
+// The whole shift is one step: one undo puts every line back, and a refused
+// shift leaves no step.
+TEST(ShiftTimes, IsOneUndoableStep) {
+    test::TimingRig rig;
+    rig.lines({"00:00:50", "00:02:00", "00:03:00"});
+    rig.dialogs.inputAnswers.push_back("-1000");
+    rig.commands.shiftTimes();
+    EXPECT_EQ(rig.timeText(0), "00:00:00");
+    EXPECT_EQ(rig.timeText(2), "00:02:00");
+    EXPECT_EQ(rig.document.history.undoCaption(), "時間をずらす");
+
+    rig.document.history.undo();
+    EXPECT_EQ(rig.timeText(0), "00:00:50");
+    EXPECT_EQ(rig.timeText(1), "00:02:00");
+    EXPECT_EQ(rig.timeText(2), "00:03:00");
+    EXPECT_FALSE(rig.document.history.canUndo());
+    rig.document.history.redo();
+    EXPECT_EQ(rig.timeText(0), "00:00:00");
+    EXPECT_EQ(rig.timeText(1), "00:01:00");
+
+    rig.document.history.undo();
+    rig.dialogs.inputAnswers.push_back("abc");
+    rig.commands.shiftTimes();
+    EXPECT_FALSE(rig.document.history.canUndo());
+}
+
 TEST(RemarkFromLine, MakesTheLineCurrentAndPlaysFromThreeSecondsBefore) {
     test::TimingRig rig;
     rig.load();

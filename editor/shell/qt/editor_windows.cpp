@@ -136,6 +136,7 @@ void EditorWindows::calibrateTiming() {
         &window_);
     CentreOn(&form, &window_);
     if (form.exec() == QDialog::Accepted && !form.proposedOffset().empty()) {
+        const UndoHistory::Step step = editor_.document().history.beginStep("タイミング調整");
         editor_.document().setMarkOffset(form.proposedOffset());
     }
 }

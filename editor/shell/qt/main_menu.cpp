@@ -99,7 +99,11 @@ void BuildFileMenu(QMenuBar& bar, CommandActions& actions) {
 }
 
 void BuildEditMenu(QMenuBar& bar, CommandActions& actions) {
-    Menu(bar, actions, "mnuEdit", QStringLiteral("編集(&E)")).item(kUndo).item(kRedo);
+    Menu(bar, actions, "mnuEdit", QStringLiteral("編集(&E)"))
+        .item(kUndo)
+        .item(kRedo)
+        .separator()
+        .item(kShiftTimes);
 }
 
 void BuildPasteMenu(QMenuBar& bar, CommandActions& actions) {
