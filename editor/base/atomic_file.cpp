@@ -15,6 +15,15 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
+std::filesystem::path FolderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+}
+
+std::size_t NameLimit(const std::filesystem::path& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : 255;
+}
+
 // Owns the temporary file until it has been renamed into place.
 class TempFile {
   public:
@@ -24,25 +33,10 @@ class TempFile {
     }
 
     std::error_code create(const std::filesystem::path& target) {
-        static std::atomic<unsigned> counter{0};
-        const std::filesystem::path folder =
-            target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = std::string(".")
-                                         .append(target.filename().string())
-                                         .append(".tmp")
-                                         .append(std::to_string(::getpid()))
-                                         .append("-")
-                                         .append(std::to_string(counter++));
-            std::string path = (folder / name).string();
-            fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ >= 0) {
-                path_ = std::move(path);
-                return {};
-            }
-            if (errno != EEXIST) return LastError();
-        }
-        return std::make_error_code(std::errc::file_exists);
+        std::filesystem::path path;
+        if (auto ec = CreateFileBeside(target, "tmp", fd_, path)) return ec;
+        path_ = path.string();
+        return {};
     }
 
     std::error_code write(std::string_view bytes) {
@@ -88,15 +82,39 @@ class TempFile {
 // Makes the rename itself durable. Some file systems refuse fsync on a
 // folder; the new contents are already on disk, so that is not a failure.
 void SyncFolderOf(const std::filesystem::path& target) {
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     (void)::fsync(fd);
     ::close(fd);
 }
 
 }  // namespace
+
+std::error_code CreateFileBeside(const std::filesystem::path& target, std::string_view tag, int& fd,
+                                 std::filesystem::path& created) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path folder = FolderOf(target);
+    const std::string name = target.filename().string();
+    const std::size_t limit = NameLimit(folder);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string tail = std::string(".")
+                                     .append(tag)
+                                     .append(std::to_string(::getpid()))
+                                     .append("-")
+                                     .append(std::to_string(counter++));
+        // The target's name is cut rather than the number, which keeps the
+        // name unique; a cut inside a multi-byte character is harmless here.
+        const std::size_t room = limit > tail.size() + 1 ? limit - tail.size() - 1 : 0;
+        const std::string path = (folder / ("." + name.substr(0, room) + tail)).string();
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            created = path;
+            return {};
+        }
+        if (errno != EEXIST) return LastError();
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
 
 std::error_code WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     if (target.empty() || !target.has_filename()) {

@@ -16,4 +16,14 @@ namespace obrin {
 [[nodiscard]] std::error_code WriteFileAtomically(const std::filesystem::path& target,
                                                   std::string_view bytes);
 
+// Creates a new, empty file in `target`'s folder to be renamed over it later,
+// and opens it for writing (descriptor in `fd`, name in `created`). It is
+// created exclusively, so nothing already at that name (a file, a symbolic
+// link) is ever followed or truncated. The name is hidden, made from the
+// target's name, `tag` and a number, and shortened so that it stays within
+// the folder's limit however long the target's own name is.
+[[nodiscard]] std::error_code CreateFileBeside(const std::filesystem::path& target,
+                                               std::string_view tag, int& fd,
+                                               std::filesystem::path& created);
+
 }  // namespace obrin

@@ -3,10 +3,9 @@
 #include <SimpleIni.h>
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 
 #include "base/atomic_file.h"
+#include "base/file_bytes.h"
 
 namespace obrin {
 namespace {
@@ -76,18 +75,10 @@ IniFile& IniFile::operator=(IniFile&&) noexcept = default;
 std::error_code IniFile::load(const std::filesystem::path& path) {
     impl_->ini.Reset();
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        return ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory);
-    }
-    if (std::filesystem::is_directory(path, ec)) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::make_error_code(std::errc::permission_denied);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::make_error_code(std::errc::io_error);
+    const auto bytes = ReadFileBytes(path, ec);
+    if (!bytes) return ec;
     impl_->ini.SetMultiKey(true);
-    const SI_Error loaded = impl_->ini.LoadData(bytes.data(), bytes.size());
+    const SI_Error loaded = impl_->ini.LoadData(bytes->data(), bytes->size());
     if (loaded >= 0) KeepFirstOfRepeatedKeys(impl_->ini);
     impl_->ini.SetMultiKey(false);
     if (loaded < 0) {

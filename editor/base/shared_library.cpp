@@ -42,9 +42,19 @@ std::optional<SharedLibrary> SharedLibrary::Open(const std::string& name,
 
     std::string file;
     const std::filesystem::path asPath(soName);
+    std::error_code status;
+    const bool besideProgram = !asPath.is_absolute() && !programFolder.empty() &&
+                               std::filesystem::exists(programFolder / asPath, status);
+    if (status) {
+        // A link loop or an overlong name: there is a library meant, and it
+        // cannot be reached.
+        error = "ライブラリ「" + (programFolder / asPath).string() +
+                "」を読み込めません: " + status.message();
+        return std::nullopt;
+    }
     if (asPath.is_absolute()) {
         file = soName;
-    } else if (!programFolder.empty() && std::filesystem::exists(programFolder / asPath)) {
+    } else if (besideProgram) {
         // A library beside the program is the one meant, even if it then
         // fails to load: its error is reported rather than quietly loading a
         // namesake from elsewhere.

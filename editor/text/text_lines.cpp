@@ -1,8 +1,5 @@
 #include "text/text_lines.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace obrin {
 
 std::vector<std::string> CutLines(std::string_view text) {
@@ -30,29 +27,6 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
         bytes += line;
         bytes += "\r\n";
     }
-    return bytes;
-}
-
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
-                                         std::error_code& error) {
-    error.clear();
-    if (std::filesystem::is_directory(path, error)) {
-        error = std::make_error_code(std::errc::is_a_directory);
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = std::make_error_code(std::filesystem::exists(path)
-                                         ? std::errc::permission_denied
-                                         : std::errc::no_such_file_or_directory);
-        return std::nullopt;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = std::make_error_code(std::errc::io_error);
-        return std::nullopt;
-    }
-    error.clear();
     return bytes;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
+
+// ReadFileBytes, which every reader of lyrics files takes its bytes from.
+#include "base/file_bytes.h"
 
 namespace obrin {
 
@@ -16,10 +16,5 @@ namespace obrin {
 // The file form of lines: each line's bytes followed by CR LF, the last one
 // included; no byte order mark, nothing else.
 [[nodiscard]] std::string JoinLinesCrLf(const std::vector<std::string>& lines);
-
-// Reads a whole file as bytes. std::nullopt (with the cause in `error`) when it
-// cannot be opened or read.
-[[nodiscard]] std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
-                                                       std::error_code& error);
 
 }  // namespace obrin

@@ -50,6 +50,16 @@ INSTANTIATE_TEST_SUITE_P(
                     WriteCase{"FourMegabytes", "old", std::string(4 << 20, 'x')}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The temporary name is made from the target's; it must still fit when the
+// target's own name is near the file system's limit.
+TEST(AtomicWrite, NameNearTheLengthLimit) {
+    TempFolder folder;
+    const auto target = folder / (std::string(250, 'n') + ".ini");
+    ASSERT_FALSE(WriteFileAtomically(target, "new"));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(EntryCount(folder.path()), 1u);
+}
+
 TEST(AtomicWrite, KeepsTheModeOfTheReplacedFile) {
     TempFolder folder;
     const auto target = folder / "settings.ini";
