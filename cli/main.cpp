@@ -23,6 +23,13 @@ void PrintOverview(std::FILE* stream) {
     }
 }
 
+// Help that could not be written (a full disk, a closed pipe) is a failure.
+int FlushedStdout() {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return kExitOk;
+    PrintMessage("標準出力に書けません");
+    return kExitError;
+}
+
 }  // namespace
 }  // namespace obrin::cli
 
@@ -35,7 +42,7 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h") {
         PrintOverview(stdout);
-        return kExitOk;
+        return FlushedStdout();
     }
     for (const Subcommand& command : Subcommands()) {
         if (command.name != args[0]) continue;
@@ -44,7 +51,7 @@ int main(int argc, char** argv) {
             if (arg == "--") break;
             if (arg == "--help" || arg == "-h") {
                 PrintUsage(command.usage, stdout);
-                return kExitOk;
+                return FlushedStdout();
             }
         }
         return command.run(rest);

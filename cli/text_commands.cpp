@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/conversion_error.h"
+#include "base/file_identity.h"
 #include "base/sjis_codec.h"
 #include "cli_args.h"
 #include "cli_command.h"
@@ -244,6 +245,9 @@ int RunObtSave(const std::vector<std::string>& args) {
         AppSettings settings = StartingSettings(useSettings);
         expansion.applyTo(settings);
         if (noImport) settings.importInfoLines = false;
+        // The lyrics would be replaced by their own tag information.
+        if (IsSameFile(positional[0], positional[1]))
+            throw CommandError{std::string(kSameFileMessage) + ": " + positional[1]};
         Document document;
         ReadLyricsFile(document, positional[0], settings, input);
         if (const std::error_code error =

@@ -1,8 +1,8 @@
 #include "text_input_support.h"
 
-#include <iostream>
-#include <iterator>
+#include <unistd.h>
 
+#include "base/file_bytes.h"
 #include "shell/app_paths.h"
 #include "shell/text_options.h"
 #include "text/tagged_lyrics_reader.h"
@@ -39,10 +39,11 @@ std::string ReadInput(const std::vector<std::string>& positional, const InputFla
     const TextEncoding encoding = input.encoding();
     TextRead read;
     if (positional.empty() || positional[0] == "-") {
-        std::string bytes((std::istreambuf_iterator<char>(std::cin)),
-                          std::istreambuf_iterator<char>());
-        if (std::cin.bad()) throw CommandError{"標準入力を読めません"};
-        read = DecodeTextInput(bytes, encoding, input.consent());
+        // A folder or a closed descriptor is an error, not empty lyrics.
+        std::error_code error;
+        const auto bytes = ReadDescriptorBytes(STDIN_FILENO, error);
+        if (!bytes) throw CommandError{"標準入力を読めません。\n" + error.message()};
+        read = DecodeTextInput(*bytes, encoding, input.consent());
     } else {
         read = ReadTextInput(positional[0], encoding, input.consent());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "document/document.h"
 #include "shell/app_settings.h"
 #include "text/text_encoding.h"
+#include "text/text_messages.h"
 
 namespace obrin::cli {
 
@@ -59,6 +61,10 @@ int Guarded(std::string_view usage, Body body) {
         return kExitError;
     } catch (const ConversionError& e) {
         PrintMessage(e.what());
+        return kExitError;
+    } catch (const std::bad_alloc&) {
+        // A runaway expansion or a huge input; nothing has been written.
+        PrintMessage(kOutOfMemoryMessage);
         return kExitError;
     }
 }

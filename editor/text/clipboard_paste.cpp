@@ -1,5 +1,7 @@
 #include "text/clipboard_paste.h"
 
+#include <new>
+
 #include "base/dialogs.h"
 #include "text/text_encoding.h"
 #include "text/text_lines.h"
@@ -26,7 +28,12 @@ bool PasteFromClipboard(Document& document, Clipboard& clipboard, Dialogs& dialo
     const ClipboardText text = TakeClipboardText(clipboard, dialogs);
     if (text.status == ClipboardTake::Invalid) dialogs.showError(kClipboardInvalidMessage);
     if (text.status != ClipboardTake::Taken) return false;
-    PasteWithExpansion(document, CutLines(text.sjis), options);
+    try {
+        PasteWithExpansion(document, CutLines(text.sjis), options);
+    } catch (const std::bad_alloc&) {
+        dialogs.showError(kOutOfMemoryMessage);
+        return false;
+    }
     return true;
 }
 

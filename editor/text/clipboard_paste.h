@@ -35,9 +35,10 @@ struct ClipboardText {
 [[nodiscard]] ClipboardText TakeClipboardText(Clipboard& clipboard, Dialogs& dialogs);
 
 // The auto-expanding paste (N3): the clipboard's lines, expanded, replace the
-// LyricList. An unreadable clipboard shows kClipboardInvalidMessage and
-// changes nothing, as does Cancel at the question about characters without a
-// Shift-JIS form; then the result is false.
+// LyricList. An unreadable clipboard shows kClipboardInvalidMessage, an
+// expansion too large for memory kOutOfMemoryMessage; either changes nothing,
+// as does Cancel at the question about characters without a Shift-JIS form;
+// then the result is false.
 bool PasteFromClipboard(Document& document, Clipboard& clipboard, Dialogs& dialogs,
                         const ExpansionOptions& options);
 

@@ -78,8 +78,11 @@ std::vector<std::string> ExpandLyrics(std::vector<std::string> lines,
 
 std::vector<std::string> ExpandLyrics(Document& document, std::vector<std::string> lines,
                                       const ExpansionOptions& options) {
+    // Expanded first: an expansion that runs out of memory leaves the
+    // document as it was.
+    auto expanded = ExpandLyrics(std::move(lines), options);
     document.setInfoLines({});
-    return ExpandLyrics(std::move(lines), options);
+    return expanded;
 }
 
 void FillLyricList(LyricList& lyrics, const std::vector<std::string>& lines) {

@@ -29,8 +29,10 @@ struct RepeatBlock {
                                                     const ExpansionOptions& options);
 
 // The expansion as the editor runs it: it always empties the document's
-// InfoLines first, whoever asks for it (the auto-expanding paste, the paste
-// window, the tag-information combine).
+// InfoLines, whoever asks for it (the auto-expanding paste, the paste window,
+// the tag-information combine). The rule can multiply the text many times
+// over; when the result does not fit in memory this throws std::bad_alloc
+// with the document unchanged.
 [[nodiscard]] std::vector<std::string> ExpandLyrics(Document& document,
                                                     std::vector<std::string> lines,
                                                     const ExpansionOptions& options);

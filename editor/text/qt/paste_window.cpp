@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <new>
 
 #include "base/dialogs.h"
 #include "base/sjis_codec.h"
@@ -145,8 +146,7 @@ void PasteWindow::pasteClipboard(bool expand) {
     const ClipboardText text = TakeClipboardText(clipboard_, dialogs_);
     if (text.status == ClipboardTake::Invalid) dialogs_.showInformation(kClipboardInvalidMessage);
     if (text.status != ClipboardTake::Taken) return;
-    const std::vector<std::string> lines = CutLines(text.sjis);
-    showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
+    showPasted(CutLines(text.sjis), expand);
 }
 
 void PasteWindow::pasteFile(bool expand) {
@@ -161,8 +161,19 @@ void PasteWindow::pasteFile(bool expand) {
         (text.status == TextReadStatus::Unreadable && !expand))
         dialogs_.showError(text.message);
     if (text.status != TextReadStatus::Read) return;
-    const std::vector<std::string> lines = CutLines(text.sjis);
-    showPanes(lines, expand ? ExpandLyrics(document_, lines, options_()) : lines);
+    showPasted(CutLines(text.sjis), expand);
+}
+
+void PasteWindow::showPasted(const std::vector<std::string>& lines, bool expand) {
+    if (!expand) {
+        showPanes(lines, lines);
+        return;
+    }
+    try {
+        showPanes(lines, ExpandLyrics(document_, lines, options_()));
+    } catch (const std::bad_alloc&) {
+        dialogs_.showError(kOutOfMemoryMessage);
+    }
 }
 
 void PasteWindow::finish() {

@@ -58,6 +58,9 @@ class PasteWindow final : public QDialog {
     void pasteClipboard(bool expand);  // V1, A1
     void pasteFile(bool expand);       // F1, F2
     void showPanes(const std::vector<std::string>& source, const std::vector<std::string>& edit);
+    // Shows `lines` beside their expansion (or themselves); an expansion too
+    // large for memory is reported and the panes stay as they were.
+    void showPasted(const std::vector<std::string>& lines, bool expand);
     void finish();
 
     Document& document_;
