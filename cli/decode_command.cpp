@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 
@@ -18,7 +19,8 @@ extern const std::string_view kDecodeUsage =
     "usage: obrin-cli decode IN OUT.wav\n"
     "Converts the music file IN to a PCM WAV file through the input plug-in that\n"
     "filetype.ini (beside the program) names for IN's extension. OUT is replaced\n"
-    "only when the conversion succeeds. Ctrl+C stops the conversion.\n"
+    "only when the conversion succeeds; IN itself is never overwritten. Ctrl+C\n"
+    "(or SIGTERM, SIGHUP) stops the conversion.\n"
     "Exit status: the conversion result: 0 success, the plug-in's own code 1 to 4,\n"
     "103 the library has no \"Input\" export, 104 no library for the extension.\n";
 
@@ -30,23 +32,31 @@ void OnInterrupt(int) {
     interrupted = 1;
 }
 
-// Ctrl+C asks the plug-in to stop at its next progress report instead of
-// killing the process, so the partial file is cleaned up.
+// Ctrl+C, a closed terminal (SIGHUP) and a polite kill (SIGTERM) ask the
+// plug-in to stop at its next progress report instead of killing the
+// process, so the partial file is cleaned up.
 class InterruptScope {
   public:
     InterruptScope() {
         interrupted = 0;
         struct sigaction action {};
         action.sa_handler = OnInterrupt;
+        // The plug-in's reads and writes go on; the stop comes at its next report.
+        action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &action, &previous_[i]);
     }
-    ~InterruptScope() { sigaction(SIGINT, &previous_, nullptr); }
+    ~InterruptScope() {
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &previous_[i], nullptr);
+    }
     InterruptScope(const InterruptScope&) = delete;
     InterruptScope& operator=(const InterruptScope&) = delete;
 
   private:
-    struct sigaction previous_ {};
+    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+    std::array<struct sigaction, kSignals.size()> previous_{};
 };
 
 void DrawProgress(std::int32_t total, std::int32_t done) {

@@ -4,26 +4,37 @@
 
 #include <system_error>
 
+#include "base/atomic_file.h"
+#include "base/file_identity.h"
 #include "playback/music_file_names.h"
 #include "playback/plugin_registry.h"
+#include "text/text_messages.h"
 
 namespace obrin {
 
 int DecodeMusicFile(const std::filesystem::path& programFolder, const std::string& sourcePath,
                     const std::string& wavPath, const InputProgress& progress,
                     std::string* failure) {
+    const auto fail = [failure](const std::string& why) {
+        if (failure != nullptr) *failure = why;
+        return 1;
+    };
+    // The plug-in only ever sees the partial file, so it cannot notice that
+    // the finished one would replace its own source.
+    if (IsSameFile(sourcePath, wavPath)) return fail(kSameFileMessage);
+
     const PluginTable table = ReadPluginTable(programFolder);
     const std::string library = table.lookup(ExtensionKey(sourcePath));
 
-    // Same folder as the target, so the final rename never crosses file systems.
+    // Beside the target, so the final rename never crosses file systems, and
+    // made new here, so nothing already at its name is followed or truncated.
     const std::filesystem::path target(wavPath);
-    const std::filesystem::path partial =
-        target.parent_path() /
-        std::string(".")
-            .append(target.filename().string())
-            .append(".")
-            .append(std::to_string(getpid()))
-            .append(".part");
+    std::filesystem::path partial;
+    int fd = -1;
+    if (const std::error_code error = CreateFileBeside(target, "part", fd, partial))
+        return fail(wavPath + ": " + error.message());
+    ::close(fd);
+
     const int result =
         CallInputPlugin(library, programFolder, sourcePath, partial.string(), progress, failure);
     std::error_code error;
@@ -33,9 +44,9 @@ int DecodeMusicFile(const std::filesystem::path& programFolder, const std::strin
     }
     std::filesystem::rename(partial, target, error);
     if (error) {
-        if (failure != nullptr) *failure = wavPath + ": " + error.message();
+        const std::string why = wavPath + ": " + error.message();
         std::filesystem::remove(partial, error);
-        return 1;
+        return fail(why);
     }
     return 0;
 }

@@ -1,9 +1,14 @@
 // Runs the built obrin-cli decode on the RIFF WAVE fixtures.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "../plugins/wave_bytes.h"
 #include "temp_folder.h"
@@ -88,6 +93,7 @@ TEST_P(CliDecodeFailureTest, ExitsWithTheResultAndSaysWhy) {
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.ref", folder / "raw.wav");
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.xyz");
     test::WriteBytes(folder / "out.wav", "kept");
+    std::filesystem::create_symlink("out.wav", folder / "alias.wav");
     const CliRun run = Decode(folder, GetParam().args);
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_THAT(run.err, HasSubstr(GetParam().message));
@@ -106,8 +112,69 @@ INSTANTIATE_TEST_SUITE_P(
                     104,
                     "ファイルのデコードに失敗しました(コード:104) song.xyz"},
         FailureCase{"missing source", {"none.wav", "out.wav"}, 1, "(コード:1)"},
+        FailureCase{"output is the input",
+                    {"out.wav", "out.wav"},
+                    1,
+                    "(入力と同じファイルには書き込めません)"},
+        FailureCase{"output is the input through a link",
+                    {"alias.wav", "out.wav"},
+                    1,
+                    "(入力と同じファイルには書き込めません)"},
         FailureCase{"one argument", {"song.xyz"}, 2, "usage: obrin-cli decode"},
         FailureCase{"three arguments", {"a.wav", "b.wav", "c.wav"}, 2, "usage: obrin-cli decode"}));
+
+// A name within a few bytes of the file system's limit still gets its
+// partial file beside it.
+TEST(CliDecode, OutputNameNearTheLengthLimit) {
+    test::TempFolder folder;
+    std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.wav");
+    const std::string name = std::string(251, 'o') + ".wav";
+    const CliRun run = Decode(folder, {"song.wav", name});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string why;
+    EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(folder / name), why)) << why;
+}
+
+bool HasPartialFile(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(".out.wav")) return true;
+    }
+    return false;
+}
+
+// A polite kill (and a closed terminal) stops the conversion as Ctrl+C does:
+// no partial file stays behind.
+TEST(CliDecode, TerminationStopsAndRemovesThePartialFile) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        test::TempFolder folder;
+        // MPEG frames repeated make a long stream that takes a while to decode.
+        const test::Bytes mp3 = test::ReadBytes(kFixtures / "mp3_stereo.wav");
+        const test::Bytes frames = mp3.substr(mp3.find("data") + 8);
+        test::Bytes data;
+        for (int i = 0; i < 400; ++i) data += frames;
+        test::WriteBytes(folder / "long.rmp",
+                         test::Riff(test::Chunk("fmt ", mp3.substr(20, test::ReadLe(mp3, 16, 4))) +
+                                    test::Chunk("data", data)));
+
+        const std::string in = (folder / "long.rmp").string();
+        const std::string out = (folder / "out.wav").string();
+        const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr,
+                              const_cast<char* const*>(argv), environ),
+                  0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!HasPartialFile(folder.path()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " killed the decode";
+        EXPECT_EQ(WEXITSTATUS(status), 1) << signal;
+        EXPECT_FALSE(HasPartialFile(folder.path())) << signal;
+        EXPECT_FALSE(std::filesystem::exists(out)) << signal;
+    }
+}
 
 }  // namespace
 }  // namespace obrin

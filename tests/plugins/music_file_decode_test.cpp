@@ -1,6 +1,7 @@
 #include "playback/music_file_decode.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "temp_folder.h"
 #include "wave_bytes.h"
@@ -41,6 +42,31 @@ TEST_F(DecodeTest, ConvertsThroughTheShippedRegistry) {
 
 TEST_F(DecodeTest, MpegAudioInWaveNamedRmp) {
     ASSERT_EQ(decode(copyFixture("mp3_stereo.wav", "song.rmp")), 0);
+}
+
+// What lies at a name the partial file could have (here the one it used to
+// have) is never followed nor truncated, and the result is a file of its own.
+TEST_F(DecodeTest, NeverWritesThroughWhatIsAlreadyBesideTheTarget) {
+    test::WriteBytes(folder / "victim", "precious");
+    std::filesystem::create_symlink("victim",
+                                    folder / (".out.wav." + std::to_string(::getpid()) + ".part"));
+    ASSERT_EQ(decode(copyFixture("pcm_s16_stereo.wav", "song.wav")), 0);
+    EXPECT_EQ(test::ReadBytes(folder / "victim"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(out));
+    EXPECT_TRUE(onlyExpectedFiles(4));
+}
+
+TEST_F(DecodeTest, RefusesToReplaceItsOwnSource) {
+    const std::string source = copyFixture("pcm_s16_stereo.wav", "out.wav");
+    const test::Bytes before = test::ReadBytes(out);
+    std::string failure;
+    EXPECT_EQ(DecodeMusicFile(
+                  kProgramFolder, source, out.string(),
+                  [](std::int32_t, std::int32_t) { return 0; }, &failure),
+              1);
+    EXPECT_EQ(failure, "入力と同じファイルには書き込めません");
+    EXPECT_TRUE(test::ReadBytes(out) == before);
+    EXPECT_TRUE(onlyExpectedFiles(1));
 }
 
 struct FailureCase {
