@@ -1,4 +1,6 @@
+#include <climits>
 #include <cstring>
+#include <optional>
 
 #include "block_decoder.h"
 
@@ -55,8 +57,7 @@ class AvcodecDecoder final : public BlockDecoder {
           parser_(std::move(parser)),
           packet_(av_packet_alloc()),
           frame_(av_frame_alloc()),
-          outputRate_(static_cast<int>(destination.samplesPerSec)) {
-        av_channel_layout_default(&outputLayout_, destination.channels);
+          format_(destination) {
         if (!packet_ || !frame_) throw std::bad_alloc();
     }
     ~AvcodecDecoder() override {
@@ -64,7 +65,7 @@ class AvcodecDecoder final : public BlockDecoder {
         av_channel_layout_uninit(&inputLayout_);
     }
 
-    void convert(std::span<const std::byte> block, std::vector<std::byte>& pcm) override {
+    void convert(std::span<const std::byte> block, const PcmSink& pcm) override {
         const auto* data = reinterpret_cast<const std::uint8_t*>(block.data());
         std::size_t size = block.size();
         if (parser_) {
@@ -78,7 +79,9 @@ class AvcodecDecoder final : public BlockDecoder {
         }
     }
 
-    void finish(std::vector<std::byte>& pcm) override {
+    WaveFormat format() const override { return format_; }
+
+    void finish(const PcmSink& pcm) override {
         if (parser_) flushParser(pcm);
         if (avcodec_send_packet(context_.get(), nullptr) >= 0) receiveFrames(pcm);
         if (resampler_) appendResampled(nullptr, 0, pcm);
@@ -86,7 +89,7 @@ class AvcodecDecoder final : public BlockDecoder {
 
   private:
     // Splits the byte stream into the codec's frames.
-    void parse(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+    void parse(const std::uint8_t* data, std::size_t size, const PcmSink& pcm) {
         while (size > 0) {
             const int used = parseOnce(data, size, pcm);
             if (used <= 0) return;
@@ -96,9 +99,9 @@ class AvcodecDecoder final : public BlockDecoder {
     }
 
     // Hands the parser the frame it still holds at the end of the stream.
-    void flushParser(std::vector<std::byte>& pcm) { (void)parseOnce(nullptr, 0, pcm); }
+    void flushParser(const PcmSink& pcm) { (void)parseOnce(nullptr, 0, pcm); }
 
-    int parseOnce(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+    int parseOnce(const std::uint8_t* data, std::size_t size, const PcmSink& pcm) {
         std::uint8_t* frameData = nullptr;
         int frameSize = 0;
         const int used =
@@ -108,7 +111,7 @@ class AvcodecDecoder final : public BlockDecoder {
         return used;
     }
 
-    void decode(const std::uint8_t* data, std::size_t size, std::vector<std::byte>& pcm) {
+    void decode(const std::uint8_t* data, std::size_t size, const PcmSink& pcm) {
         if (size == 0) return;
         // A packet of our own gives the decoder the zeroed tail it may read past the end.
         if (av_new_packet(packet_.get(), static_cast<int>(size)) < 0) throw std::bad_alloc();
@@ -118,57 +121,85 @@ class AvcodecDecoder final : public BlockDecoder {
         if (sent >= 0) receiveFrames(pcm);
     }
 
-    void receiveFrames(std::vector<std::byte>& pcm) {
+    void receiveFrames(const PcmSink& pcm) {
         while (avcodec_receive_frame(context_.get(), frame_.get()) >= 0) {
-            if (prepareResampler()) {
-                appendResampled(const_cast<const std::uint8_t**>(frame_->extended_data),
-                                frame_->nb_samples, pcm);
+            if (const auto failure = prepareResampler()) {
+                av_frame_unref(frame_.get());
+                throw DecodeFailure{*failure};
             }
+            appendResampled(const_cast<const std::uint8_t**>(frame_->extended_data),
+                            frame_->nb_samples, pcm);
             av_frame_unref(frame_.get());
         }
     }
 
-    // Converts from whatever the decoder hands out (planar, float, another
-    // rate if the stream disagrees with its header) to the destination.
-    bool prepareResampler() {
+    // The output takes the rate and channels of the first frame the stream
+    // really holds; its header may claim anything.
+    std::optional<AcmResult> chooseOutput() {
+        const int channels = frame_->ch_layout.nb_channels;
+        if (frame_->sample_rate <= 0 || static_cast<unsigned>(frame_->sample_rate) > kHighestRate ||
+            channels <= 0 || channels > UINT16_MAX / 2) {
+            return AcmResult::kInvalidParam;
+        }
+        format_ = WaveFormat::Pcm(static_cast<std::uint16_t>(channels),
+                                  static_cast<std::uint32_t>(frame_->sample_rate), 16);
+        av_channel_layout_default(&outputLayout_, channels);
+        outputChosen_ = true;
+        return std::nullopt;
+    }
+
+    // Converts from whatever the decoder hands out (planar, float, a later
+    // frame at another rate) to the output. A resampler that cannot be set
+    // up fails the conversion: skipping its frames would end in silence
+    // reported as success.
+    std::optional<AcmResult> prepareResampler() {
+        if (!outputChosen_) {
+            if (const auto failure = chooseOutput()) return failure;
+        }
         AVChannelLayout layout{};
         if (frame_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
             av_channel_layout_default(&layout, frame_->ch_layout.nb_channels);
         } else if (av_channel_layout_copy(&layout, &frame_->ch_layout) < 0) {
-            return false;
+            return AcmResult::kNoMemory;
         }
         const bool same = resampler_ && av_channel_layout_compare(&layout, &inputLayout_) == 0 &&
                           frame_->format == inputFormat_ && frame_->sample_rate == inputRate_;
         if (same) {
             av_channel_layout_uninit(&layout);
-            return true;
+            return std::nullopt;
         }
         av_channel_layout_uninit(&inputLayout_);
         inputLayout_ = layout;
         inputFormat_ = frame_->format;
         inputRate_ = frame_->sample_rate;
         SwrContext* resampler = nullptr;
-        if (swr_alloc_set_opts2(&resampler, &outputLayout_, AV_SAMPLE_FMT_S16, outputRate_,
-                                &inputLayout_, static_cast<AVSampleFormat>(inputFormat_),
-                                inputRate_, 0, nullptr) < 0 ||
-            swr_init(resampler) < 0) {
+        const bool ready =
+            inputRate_ > 0 && static_cast<unsigned>(inputRate_) <= kHighestRate &&
+            swr_alloc_set_opts2(&resampler, &outputLayout_, AV_SAMPLE_FMT_S16,
+                                static_cast<int>(format_.samplesPerSec), &inputLayout_,
+                                static_cast<AVSampleFormat>(inputFormat_), inputRate_, 0,
+                                nullptr) >= 0 &&
+            swr_init(resampler) >= 0;
+        if (!ready) {
             swr_free(&resampler);
             resampler_.reset();
-            return false;
+            return AcmResult::kNotPossible;
         }
         resampler_.reset(resampler);
-        return true;
+        return std::nullopt;
     }
 
-    void appendResampled(const std::uint8_t** input, int samples, std::vector<std::byte>& pcm) {
+    // One frame's worth at a time, into a buffer kept between frames.
+    void appendResampled(const std::uint8_t** input, int samples, const PcmSink& pcm) {
+        if (!resampler_) return;
         const int capacity = swr_get_out_samples(resampler_.get(), samples);
         if (capacity <= 0) return;
         const std::size_t frameBytes = static_cast<std::size_t>(outputLayout_.nb_channels) * 2;
-        const std::size_t start = pcm.size();
-        pcm.resize(start + static_cast<std::size_t>(capacity) * frameBytes);
-        auto* out = reinterpret_cast<std::uint8_t*>(pcm.data() + start);
+        buffer_.resize(static_cast<std::size_t>(capacity) * frameBytes);
+        auto* out = reinterpret_cast<std::uint8_t*>(buffer_.data());
         const int produced = swr_convert(resampler_.get(), &out, capacity, input, samples);
-        pcm.resize(start + static_cast<std::size_t>(std::max(produced, 0)) * frameBytes);
+        if (produced > 0)
+            pcm(std::span(buffer_).first(static_cast<std::size_t>(produced) * frameBytes));
     }
 
     std::unique_ptr<AVCodecContext, CodecContextFree> context_;
@@ -178,7 +209,9 @@ class AvcodecDecoder final : public BlockDecoder {
     std::unique_ptr<SwrContext, ResamplerFree> resampler_;
     AVChannelLayout outputLayout_{};
     AVChannelLayout inputLayout_{};
-    int outputRate_;
+    WaveFormat format_;
+    bool outputChosen_ = false;
+    std::vector<std::byte> buffer_;
     int inputFormat_ = AV_SAMPLE_FMT_NONE;
     int inputRate_ = 0;
 };
@@ -193,7 +226,9 @@ std::variant<std::unique_ptr<BlockDecoder>, AcmResult> MakeAvcodecDecoder(
 
     std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
     if (!context) return AcmResult::kNoMemory;
-    context->sample_rate = static_cast<int>(source.samplesPerSec);
+    // Codings that carry their own rate ignore this; the others' frames take
+    // it, and a rate beyond kHighestRate then fails at the first frame.
+    context->sample_rate = static_cast<int>(std::min<std::uint32_t>(source.samplesPerSec, INT_MAX));
     av_channel_layout_default(&context->ch_layout, source.channels);
     context->block_align = source.blockAlign;
     context->bit_rate = static_cast<std::int64_t>(source.avgBytesPerSec) * 8;

@@ -39,7 +39,9 @@ std::variant<std::unique_ptr<BlockDecoder>, AcmResult> OpenBlockDecoder(
     if (source.codingTag() == WaveFormat::kPcm) {
         const unsigned bytes = PcmSampleBytes(source);
         if (bytes < 1 || bytes > 4) return AcmResult::kNotPossible;
-        return MakePcmCopyDecoder(source.blockAlign);
+        // Copied as it is, so its own rate is the one played.
+        if (source.samplesPerSec > kHighestRate) return AcmResult::kInvalidParam;
+        return MakePcmCopyDecoder(destination);
     }
     return MakeAvcodecDecoder(source, destination);
 }

@@ -8,22 +8,22 @@ namespace {
 // through unchanged. A torn frame at the very end of the data is dropped.
 class PcmCopyDecoder final : public BlockDecoder {
   public:
-    explicit PcmCopyDecoder(std::uint16_t blockAlign) : blockAlign_(blockAlign) {}
+    explicit PcmCopyDecoder(const riff::WaveFormat& format) : format_(format) {}
 
-    void convert(std::span<const std::byte> block, std::vector<std::byte>& pcm) override {
-        const std::size_t whole = block.size() - block.size() % blockAlign_;
-        pcm.insert(pcm.end(), block.begin(), block.begin() + whole);
+    void convert(std::span<const std::byte> block, const PcmSink& sink) override {
+        sink(block.first(block.size() - block.size() % format_.blockAlign));
     }
-    void finish(std::vector<std::byte>&) override {}
+    void finish(const PcmSink&) override {}
+    riff::WaveFormat format() const override { return format_; }
 
   private:
-    std::uint16_t blockAlign_;
+    riff::WaveFormat format_;
 };
 
 }  // namespace
 
-std::unique_ptr<BlockDecoder> MakePcmCopyDecoder(std::uint16_t blockAlign) {
-    return std::make_unique<PcmCopyDecoder>(blockAlign);
+std::unique_ptr<BlockDecoder> MakePcmCopyDecoder(const riff::WaveFormat& destination) {
+    return std::make_unique<PcmCopyDecoder>(destination);
 }
 
 }  // namespace obrin::vellin

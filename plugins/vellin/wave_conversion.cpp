@@ -86,49 +86,66 @@ int ConvertWave(const std::filesystem::path& source, const std::filesystem::path
     const auto data = FindChunk(*reader, *container, riff::kData);
     if (!data) return kFailed;
 
-    const WaveFormat destination = SuggestPcmFormat(*sourceFormat);
-    output->beginChunk(riff::kFmt);
-    output->write(destination.serialize());
-    output->endChunk();
-    output->beginChunk(riff::kData);
-
-    auto opened = OpenBlockDecoder(*sourceFormat, destination);
+    auto opened = OpenBlockDecoder(*sourceFormat, SuggestPcmFormat(*sourceFormat));
     if (auto* failure = std::get_if<AcmResult>(&opened)) {
         PrintAcmResult(*failure);
         return kFailed;
     }
     auto& decoder = *std::get<std::unique_ptr<BlockDecoder>>(opened);
 
+    // The format chunk goes out with the first PCM (or at the end), once the
+    // decoder knows what the stream really holds.
+    bool headerWritten = false;
+    const auto writeHeader = [&] {
+        if (headerWritten) return;
+        output->beginChunk(riff::kFmt);
+        output->write(decoder.format().serialize());
+        output->endChunk();
+        output->beginChunk(riff::kData);
+        headerWritten = true;
+    };
+    std::uint64_t written = 0;
+    const PcmSink sink = [&](std::span<const std::byte> pcm) {
+        writeHeader();
+        output->write(pcm);
+        written += pcm.size();
+    };
+
     // A "data" chunk claiming more than the file holds ends at the file's end.
     const std::uint64_t total = data->bodySize;
     const ProgressScale scale(total);
-    std::vector<std::byte> block(std::size_t{sourceFormat->blockAlign} * 1024);
-    std::vector<std::byte> pcm;
+    std::vector<std::byte> block(static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::size_t{sourceFormat->blockAlign} * 1024, total)));
     std::uint64_t remaining = total;
     bool stopped = false;
-    while (remaining > 0) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
-        const std::size_t got = reader->read(std::span(block).first(wanted));
-        // A read that comes up short means the file ended early after all (it
-        // shrank, or a read failed): what was read is the last block.
-        remaining = got == wanted ? remaining - wanted : 0;
-        pcm.clear();
-        decoder.convert(std::span(block).first(got), pcm);
-        if (progress(scale(total), scale(total - remaining)) != 0) {
-            stopped = true;
-            break;
+    try {
+        while (remaining > 0) {
+            const auto wanted =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), remaining));
+            const std::size_t got = reader->read(std::span(block).first(wanted));
+            // A read that comes up short means the file ended early after all
+            // (it shrank, or a read failed): what was read is the last block.
+            remaining = got == wanted ? remaining - wanted : 0;
+            if (progress(scale(total), scale(total - remaining)) != 0) {
+                stopped = true;
+                break;
+            }
+            decoder.convert(std::span(block).first(got), sink);
         }
-        output->write(pcm);
+        if (!stopped) decoder.finish(sink);
+    } catch (const DecodeFailure& failure) {
+        PrintAcmResult(failure.result);
+        writeHeader();
+        (void)output->close();
+        return kFailed;
     }
-    if (!stopped) {
-        pcm.clear();
-        decoder.finish(pcm);
-        output->write(pcm);
-    }
-    // A WAV that could not be written whole is a failure, not a success.
+    writeHeader();
+    // A WAV that could not be written whole is a failure, not a success; so
+    // is audio data that gave no audio at all (a block alignment larger than
+    // the data, a stream the decoder rejects throughout).
     if (!output->close()) return kFailed;
-    return stopped ? kFailed : kSucceeded;
+    if (stopped || (total > 0 && written == 0)) return kFailed;
+    return kSucceeded;
 }
 
 }  // namespace obrin::vellin

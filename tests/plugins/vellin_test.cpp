@@ -257,6 +257,66 @@ INSTANTIATE_TEST_SUITE_P(
         CraftedCase{"not RIFF: text", "[00:00:00]lyrics\r\n" + kFmt + Chunk("data", kSamples), 1,
                     0}));
 
+// ---------------------------------------------------------------------------
+// Format records that claim what the audio is not: compressed audio takes
+// the rate and channels its own stream carries, and a rate no device plays,
+// or a record under which nothing decodes, is a failure rather than an empty
+// WAV reported as success.
+
+struct ClaimCase {
+    const char* what;
+    const char* fixture;
+    std::size_t offset;  // of the patched field in the fixture
+    Bytes field;
+    int result;
+    std::uint16_t channels;  // of the output, when result is 0
+    std::uint32_t rate;
+};
+
+void PrintTo(const ClaimCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class VellinClaimTest : public testing::TestWithParam<ClaimCase> {};
+
+constexpr std::size_t kChannelsField = 22, kRateField = 24, kBlockAlignField = 32;
+
+TEST_P(VellinClaimTest, DecodesWhatTheStreamHoldsOrFails) {
+    const ClaimCase& c = GetParam();
+    test::TempFolder folder;
+    Bytes file = test::ReadBytes(kFixtures / c.fixture);
+    file.replace(c.offset, c.field.size(), c.field);
+    test::WriteBytes(folder / "in.wav", file);
+    testing::internal::CaptureStdout();
+    Conversion conversion;
+    EXPECT_EQ(conversion.run(folder / "in.wav", folder / "out.wav"), c.result);
+    testing::internal::GetCapturedStdout();
+    if (c.result != 0) return;
+    const auto out = ParsedOutput(folder / "out.wav");
+    EXPECT_EQ(out.channels, c.channels);
+    EXPECT_EQ(out.rate, c.rate);
+    EXPECT_GT(out.data.size(), 100000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Claims, VellinClaimTest,
+    testing::Values(ClaimCase{"MP3 claiming 255 channels", "mp3_stereo.wav", kChannelsField,
+                              Le16(255), 0, 2, 44100},
+                    ClaimCase{"MP3 claiming 1e9 samples/s", "mp3_stereo.wav", kRateField,
+                              Le32(1000000000), 0, 2, 44100},
+                    ClaimCase{"MP3 claiming 2^31-1 samples/s", "mp3_stereo.wav", kRateField,
+                              Le32(0x7FFFFFFF), 0, 2, 44100},
+                    ClaimCase{"MP3 claiming 2^32-1 samples/s", "mp3_stereo.wav", kRateField,
+                              Le32(0xFFFFFFFF), 0, 2, 44100},
+                    ClaimCase{"IMA ADPCM block alignment 65535", "ima_adpcm_stereo.wav",
+                              kBlockAlignField, Le16(65535), 1, 0, 0},
+                    ClaimCase{"A-law at 1e9 samples/s", "alaw_mono.wav", kRateField,
+                              Le32(1000000000), 1, 0, 0},
+                    ClaimCase{"PCM at 1e9 samples/s", "pcm_s16_stereo.wav", kRateField,
+                              Le32(1000000000), 1, 0, 0},
+                    ClaimCase{"PCM at 384 kHz plays", "pcm_s16_stereo.wav", kRateField,
+                              Le32(384000), 0, 2, 384000}));
+
 TEST(VellinFailures, UnknownFormatTagNamesTheConverterFailure) {
     test::TempFolder folder;
     test::WriteBytes(folder / "in.wav",
