@@ -2,8 +2,8 @@
 
 #include <unordered_map>
 
-#include "base/time_text.h"
 #include "base/atomic_file.h"
+#include "base/time_text.h"
 #include "text/comma_text.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"
@@ -22,13 +22,33 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
+}
+
+std::string FoldCase(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) c = AsciiLower(c);
+    return folded;
+}
+
+// Keys compare without case, and a repeated key reads as its first entry (as
+// an INI lookup would). Built once, so a combine stays linear in the entries.
+std::unordered_map<std::string, const std::string*> FirstValues(const TagInfo& info) {
+    std::unordered_map<std::string, const std::string*> values;
+    values.reserve(info.timeTags.size());
+    for (const auto& [key, value] : info.timeTags) {
+        values.try_emplace(FoldCase(key), &value);
+    }
+    return values;
 }
 
 const char* Flag(bool on) {
@@ -94,13 +114,6 @@ ExpansionOptions TagInfo::expansionOptions(const ExpansionOptions& current) cons
     return options;
 }
 
-const std::string* TagInfo::firstValue(std::string_view key) const {
-    for (const auto& entry : timeTags) {
-        if (EqualsIgnoringCase(entry.first, key)) return &entry.second;
-    }
-    return nullptr;
-}
-
 TagInfo ParseTagInfo(std::string_view bytes) {
     TagInfo info;
     std::string section;
@@ -146,11 +159,12 @@ CombineOutcome CombineTagInfo(Document& document, const TagInfo& info,
     CombineOutcome outcome = CombineOutcome::Combined;
     bool agreed = false;
     LyricList& lyrics = document.lyrics;
+    const auto firstValues = FirstValues(info);
     for (std::size_t i = 0; i < info.timeTags.size() && static_cast<int>(i) < lyrics.count(); ++i) {
         const int index = static_cast<int>(i);
         const std::string& key = info.timeTags[i].first;
         const auto ms = ParseDecimalInteger(key);
-        const auto expected = ParseDecimalInteger(TrimBlanks(*info.firstValue(key)));
+        const auto expected = ParseDecimalInteger(TrimBlanks(*firstValues.at(FoldCase(key))));
         if (!ms || !expected) {
             host.showError(kCombineFailedMessage);
             outcome = CombineOutcome::Failed;

@@ -54,8 +54,6 @@ struct TagInfo {
     // The options the combine pastes with: the file's three, the current "@"
     // rule (the file does not record it).
     [[nodiscard]] ExpansionOptions expansionOptions(const ExpansionOptions& current) const;
-    // The value of the first entry with this key.
-    [[nodiscard]] const std::string* firstValue(std::string_view key) const;
 };
 
 [[nodiscard]] TagInfo ParseTagInfo(std::string_view bytes);
