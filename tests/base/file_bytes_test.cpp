@@ -82,7 +82,7 @@ TEST(ReadFileBytes, ReadsEveryByte) {
 TEST(SharedLibraryNames, UnreachableNamesBesideTheProgramAreReported) {
     TempFolder folder;
     std::filesystem::create_symlink("loop.so", folder / "loop.so");
-    for (const std::string name : {std::string("loop.dll"), std::string(300, 'n') + ".dll"}) {
+    for (const std::string& name : {std::string("loop.dll"), std::string(300, 'n') + ".dll"}) {
         std::string error;
         EXPECT_FALSE(SharedLibrary::Open(name, folder.path(), error)) << name;
         EXPECT_NE(error, "") << name;

@@ -103,7 +103,7 @@ TEST(CliHardening, ExpansionBeyondMemoryIsAMessageNotACrash) {
     TempFolder folder;
     folder.write("runaway.txt", RunawayExpansion());
     folder.write("keep.txt", kKept);
-    for (const std::string subcommand : {"expand runaway.txt", "paste -o keep.txt runaway.txt"}) {
+    for (const char* subcommand : {"expand runaway.txt", "paste -o keep.txt runaway.txt"}) {
         const std::string command = "cd " + Quote(folder.path().string()) +
                                     " && ulimit -v 400000 && " + Quote(OBRIN_CLI_PATH) + " " +
                                     subcommand + " >out 2>stderr";
