@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (ASan + UBSan + libFuzzer) into
+# build-fuzz/ (or $OBRIN_FUZZ_BUILD_DIR) and runs every target, or the ones
+# named, for SECONDS each at the lowest priority. Usage:
+#   scripts/fuzz.sh [-j PARALLEL] SECONDS [TARGET...]     (e.g. 600 fuzz_vellin)
+# Each target's corpus grows in build-fuzz/corpus/TARGET, seeded from
+# fuzz/seeds and the test fixtures; a crashing input lands in
+# build-fuzz/crashes/TARGET/ and makes the script fail. Logs: build-fuzz/logs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+parallel=1
+if [ "${1:-}" = "-j" ]; then
+    parallel=$2
+    shift 2
+fi
+seconds=${1:?usage: scripts/fuzz.sh [-j PARALLEL] SECONDS [TARGET...]}
+shift
+build_dir=${OBRIN_FUZZ_BUILD_DIR:-build-fuzz}
+source_dir=$PWD
+
+if [ ! -f "$build_dir/build.ninja" ]; then
+    CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DOBRIN_FUZZ=ON \
+        -DOBRIN_BUILD_TESTS=OFF -DOBRIN_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build_dir" --target obrin_fuzzers -j "$(nproc)"
+
+cd "$build_dir"
+build_dir=$PWD
+fixtures=$build_dir/fixtures
+if [ ! -f "$fixtures/stamp" ]; then
+    "$source_dir/tests/plugins/make_wave_fixtures.sh" "$fixtures/wave"
+    "$source_dir/tests/plugins/make_wendax_fixtures.sh" "$fixtures/wendax"
+    touch "$fixtures/stamp"
+fi
+
+# seed TARGET: fills an empty corpus from the checked-in seeds and fixtures.
+seed() {
+    local target=$1 corpus=$build_dir/corpus/$1 name=${1#fuzz_}
+    mkdir -p "$corpus"
+    if [ -n "$(ls -A "$corpus")" ]; then return; fi
+    if [ -d "$source_dir/fuzz/seeds/$name" ]; then cp "$source_dir/fuzz/seeds/$name"/* "$corpus"/; fi
+    case $target in
+    fuzz_riff_reader | fuzz_vellin)
+        for f in "$fixtures"/wave/*.wav; do
+            if [ "$(stat -c %s "$f")" -le 40000 ]; then cp "$f" "$corpus"/; fi
+        done ;;
+    fuzz_wendax | fuzz_tessary)
+        # The first 16 KB of each: headers and enough frames to decode.
+        for f in "$fixtures"/wendax/*.{mp3,wma,m4a,ogg,opus,flac,mkv}; do
+            head -c 16384 "$f" >"$corpus/$(basename "$f")"
+        done ;;
+    esac
+}
+
+dictionary() {
+    case $1 in
+    fuzz_lyrics_expansion | fuzz_tagged_lyrics) echo "-dict=$source_dir/fuzz/dict/lyrics.dict" ;;
+    fuzz_tag_info) echo "-dict=$source_dir/fuzz/dict/tag_info.dict" ;;
+    fuzz_riff_reader | fuzz_vellin) echo "-dict=$source_dir/fuzz/dict/riff.dict" ;;
+    esac
+}
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    mapfile -t targets < <(ls bin | grep '^fuzz_' | sort)
+fi
+mkdir -p logs
+for target in "${targets[@]}"; do
+    seed "$target"
+    mkdir -p "crashes/$target"
+done
+
+run() {
+    local target=$1
+    # leak detection stays on; a slow input (over 25 s) counts as a finding.
+    nice -n 19 "bin/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="crashes/$target/" $(dictionary "$target") \
+        "corpus/$target" >"logs/$target.log" 2>&1 || true
+    echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "logs/$target.log" |
+        grep -o '[0-9]*$' || echo 0) runs, $(ls "crashes/$target" | wc -l) findings"
+}
+export -f run dictionary
+export seconds source_dir
+printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I{} bash -c 'run {}'
+
+findings=$(find crashes -type f | wc -l)
+if [ "$findings" -gt 0 ]; then
+    echo "findings:" && find crashes -type f
+    exit 1
+fi
