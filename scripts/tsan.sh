@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds the threaded code and its tests alone with ThreadSanitizer into
 # build-tsan/ (or $OBRIN_TSAN_BUILD_DIR) and runs them: wendax's reader
-# thread (wendax_race_test), the audio engine (audio_engine_test) and its
-# feed thread through a null sink (audio_player_test). Any data race fails.
-# FFmpeg and Qt are not instrumented; only our own code is checked.
+# thread (wendax_race_test) and the audio engine's core, which the device
+# pulls from its own thread (audio_engine_test). Any data race fails.
+# FFmpeg is not instrumented; only our own code is checked. The Qt feed
+# (audio_player_test) is left out: Qt 6 hands work between threads through
+# futexes ThreadSanitizer cannot see, so every queued call there reads as a
+# race unless Qt itself is built with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OBRIN_TSAN_BUILD_DIR:-build-tsan}
 tsan="-fsanitize=thread -fno-omit-frame-pointer"
-tests=(wendax_race_test audio_engine_test audio_player_test)
+tests=(wendax_race_test audio_engine_test)
 if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DOBRIN_BUILD_BENCH=OFF \
         -DCMAKE_C_FLAGS="$tsan" -DCMAKE_CXX_FLAGS="$tsan" \
@@ -18,9 +21,6 @@ if [ ! -f "$build_dir/build.ninja" ]; then
 fi
 cmake --build "$build_dir" --target wendax "${tests[@]}"
 
-source scripts/null-sink.sh
-start_null_sink
-export QT_QPA_PLATFORM=offscreen
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/.ci/tsan.supp ${TSAN_OPTIONS:-}"
 cd "$build_dir/bin"
 for test in "${tests[@]}"; do
