@@ -2,6 +2,9 @@
 
 #include <string>
 
+// kOutOfMemoryMessage, shared with the text commands.
+#include "text/text_messages.h"
+
 namespace obrin {
 
 // The messages of the two player exports and the batch (UTF-8), shared by
@@ -12,7 +15,6 @@ inline constexpr const char* kMarletNotLoadedMessage = "marlet.dllが読み込�
 inline constexpr const char* kMarletInvalidMessage = "marlet.dllが不正です";
 inline constexpr const char* kSncNotCreatedMessage = "ファイルが作成できません";
 inline constexpr const char* kSameFolderMessage = "同じフォルダは指定できません";
-inline constexpr const char* kOutOfMemoryMessage = "メモリが不足しています";
 
 // The display warnings of the SP250 export; `lineNumber` counts from 1.
 [[nodiscard]] inline std::string RemoteDisplayWarning(int lineNumber) {

@@ -13,8 +13,9 @@ inline constexpr const char* kLyricsOpenFailedMessage = "歌詞を開くのに�
 inline constexpr const char* kCombineFailedMessage = "合成に失敗しました";
 inline constexpr const char* kCombinePasteQuestion = "クリップボードのデータを貼り付けますか?";
 inline constexpr const char* kCombineMismatchQuestion = "元の歌詞と異なりますが強制的に開きますか?";
-// A text whose expansion does not fit in memory; nothing was changed.
-inline constexpr const char* kOutOfMemoryMessage = "メモリが足りないため処理できません";
+// Work that does not fit in memory (a runaway expansion, a huge input, an
+// export); nothing was changed.
+inline constexpr const char* kOutOfMemoryMessage = "メモリが不足しています";
 // A command asked to write over the file it reads.
 inline constexpr const char* kSameFileMessage = "入力と同じファイルには書き込めません";
 

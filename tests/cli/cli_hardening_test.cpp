@@ -110,7 +110,7 @@ TEST(CliHardening, ExpansionBeyondMemoryIsAMessageNotACrash) {
         const int raw = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(raw)) << subcommand << ": ended by signal " << WTERMSIG(raw);
         EXPECT_EQ(WEXITSTATUS(raw), 1) << subcommand;
-        EXPECT_THAT(folder.read("stderr"), HasSubstr("メモリが足りないため処理できません"));
+        EXPECT_THAT(folder.read("stderr"), HasSubstr("メモリが不足しています"));
         EXPECT_EQ(folder.read("keep.txt"), kKept);
     }
 }
