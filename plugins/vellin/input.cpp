@@ -5,6 +5,7 @@
 
 #include "acm_result.h"
 #include "obrin/input_plugin.h"
+#include "obrin_avlog/keep_ffmpeg_loaded.h"
 #include "obrin_avlog/quiet_av_log.h"
 #include "wave_conversion.h"
 
@@ -17,6 +18,7 @@ static_assert(std::is_same_v<decltype(&Input), InputFunction>);
 std::int32_t OBRIN_PLUGIN_CALL Input(const char* sourcePath, const char* wavPath,
                                      ProgressCallback progress) {
     if (sourcePath == nullptr || wavPath == nullptr || progress == nullptr) return 1;
+    obrin::avlog::KeepFfmpegLoadedUnderAsan();
     const obrin::avlog::QuietAvLog quiet;
     try {
         return obrin::vellin::ConvertWave(sourcePath, wavPath, progress);

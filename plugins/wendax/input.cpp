@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "obrin/input_plugin.h"
+#include "obrin_avlog/keep_ffmpeg_loaded.h"
 #include "obrin_avlog/quiet_av_log.h"
 #include "wma_converter.h"
 
@@ -18,6 +19,7 @@ std::int32_t OBRIN_PLUGIN_CALL Input(const char* sourcePath, const char* wavPath
     if (sourcePath == nullptr || wavPath == nullptr || progress == nullptr) {
         return obrin::wendax::kUnexpected;
     }
+    obrin::avlog::KeepFfmpegLoadedUnderAsan();
     const obrin::avlog::QuietAvLog quiet;
     try {
         // The converter, and with it the reader's thread, is gone before
