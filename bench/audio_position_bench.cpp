@@ -30,9 +30,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A sink that was idle can take up to a second to settle on the stream's
-// latency; the measurement starts once the device has played this much.
-constexpr double kWarmUpSeconds = 2.0;
+// The sound server corrects its timing of a new stream once, some 2.6 s after
+// it starts, by several milliseconds, and the player's clock takes that in
+// within a second (see PlayClock); the measurement starts once the device has
+// played this much.
+constexpr double kWarmUpSeconds = 4.0;
 constexpr double kWindowSeconds = 10.0;
 // Seconds the three reads of one sample may take at most.
 constexpr double kLongestRead = 0.0002;

@@ -24,6 +24,15 @@ constexpr double kLead = 0.02;
 // started anew from it: further than the server's corrections go, so a device
 // that stalled or was set back is followed at once.
 constexpr double kBehind = 0.01;
+// The server's timing of a new stream is rough at first: PulseAudio refreshes
+// it at doubling intervals up to 1.28 s, and until its refresh some 2.6 s in
+// it corrects its count by up to 8 ms either way (on a null sink: -8 ms at
+// 0.7 s, +7 ms at 2.6 s), after which its corrections stay small. What it said
+// before such a correction would hold the trend off for a whole window, so
+// within kSettling of the start a correction larger than kSettle (seconds)
+// starts the trend anew; later ones are averaged like any other.
+constexpr double kSettling = 3.0;
+constexpr double kSettle = 0.003;
 }  // namespace
 
 void PlayClock::reset() {
@@ -36,6 +45,7 @@ void PlayClock::sample(double now, double frames) {
     (void)playedAt(now);
     if (!started_) {
         started_ = true;
+        startTime_ = now;
         time_ = now;
         frames_ = frames;
     } else {
@@ -43,6 +53,10 @@ void PlayClock::sample(double now, double frames) {
         // would only hold the trend back.
         const double trend = trendAt(now);
         if (frames < trend - kBehind * rate_ || frames > trend + kJump * rate_) recent_.clear();
+        const double correction = frames - (latest_.frames + (now - latest_.time) * rate_);
+        if (now - startTime_ < kSettling && std::abs(correction) > kSettle * rate_) {
+            recent_.clear();
+        }
     }
     latest_ = {now, frames};
     recent_.push_back(latest_);

@@ -37,6 +37,8 @@ class PlayClock {
 
     double rate_;
     bool started_ = false;
+    // When the device first reported playing.
+    double startTime_ = 0;
     Report latest_{};
     // The reports of the last few seconds, oldest first.
     std::deque<Report> recent_;

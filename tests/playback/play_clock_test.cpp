@@ -158,6 +158,24 @@ INSTANTIATE_TEST_SUITE_P(Shifts, PlayClockShiftTest,
                                          ShiftCase{"Behind56", -56, 2.0, 5.0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A sound server corrects its first timings of a new stream by several
+// milliseconds, up to some 2.6 s in; what it said before must not hold the
+// clock off for a whole window.
+TEST(PlayClock, TakesTheServersFirstCorrectionsAtOnce) {
+    for (const double correction : {6.8, -5.0}) {
+        PlayClock clock(kRate);
+        const Device settles = [correction](double t) {
+            return t * kRate + (t < 0.7 ? 0.0 : t < 2.6 ? -correction : 0.0);
+        };
+        (void)Drive(clock, settles, 2.6);
+        const Trace run = Drive(clock, settles, 6.0, 2.6, 3.6);
+        EXPECT_FALSE(run.backwards);
+        EXPECT_LE(run.largestStep, 0.5 + 1e-3);
+        EXPECT_LT(run.largestBehind, 0.5) << correction;
+        EXPECT_LT(run.largestAhead, 0.5) << correction;
+    }
+}
+
 TEST(PlayClock, StopsSoonAfterTheDeviceStalls) {
     PlayClock clock(kRate);
     const Device stalls = [](double t) { return std::min(t, 1.0) * kRate; };
