@@ -62,6 +62,10 @@ std::int32_t PlaybackControl::playerPositionMs() const {
     return RoundToMs(player_.currentPosition() * 1000.0);
 }
 
+std::int32_t PlaybackControl::heardPositionMs() const {
+    return RoundToMs(player_.heardPosition() * 1000.0);
+}
+
 void PlaybackControl::seekMs(double ms) {
     player_.setCurrentPosition(ms / 1000.0);
 }

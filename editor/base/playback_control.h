@@ -39,6 +39,8 @@ class PlaybackControl {
 
     // The play position in whole milliseconds, halves rounded to even.
     [[nodiscard]] std::int32_t playerPositionMs() const;
+    // The sample being heard, in the same milliseconds: what a mark stamps.
+    [[nodiscard]] std::int32_t heardPositionMs() const;
     // Throws PlayerError, for example when no file is loaded.
     void seekMs(double ms);
     double durationSeconds() const { return player_.duration(); }

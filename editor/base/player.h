@@ -27,10 +27,16 @@ public:
     virtual std::string fileName() const = 0;
     virtual void setFileName(const std::string& path) = 0;
 
-    // Play position in seconds: the sample being heard. Seeking while no file
-    // is loaded throws. Seeking does not change the playing or paused state.
+    // Play position in seconds, moving evenly with the music. Seeking while no
+    // file is loaded throws. Seeking does not change the playing or paused
+    // state.
     virtual double currentPosition() const = 0;
     virtual void setCurrentPosition(double seconds) = 0;
+    // The sample being heard this moment, which a mark stamps. Away from
+    // normal speed a player may play the file in short runs at normal speed,
+    // cut and repeated or skipped; then this moves with the runs, never
+    // backwards, and currentPosition() evenly through their middle.
+    virtual double heardPosition() const { return currentPosition(); }
     virtual double duration() const = 0;
 
     // 0.2 ... 3.0, 1.0 normal speed (the pitch is kept).

@@ -47,7 +47,7 @@ void TimingCommands::mark() {
     if (noneSelected) lyrics.select(line);
     std::int64_t t = 0;
     try {
-        t = std::int64_t{playback_.playerPositionMs()} + document_.markOffset().milliseconds();
+        t = std::int64_t{playback_.heardPositionMs()} + document_.markOffset().milliseconds();
     } catch (const ConversionError& error) {
         dialogs_.showError(error.what());
         return;

@@ -81,7 +81,7 @@ void LatencyCalibration::start() {
 }
 
 void LatencyCalibration::press() {
-    if (running_) presses_.push_back(player_.currentPosition());
+    if (running_) presses_.push_back(player_.heardPosition());
 }
 
 void LatencyCalibration::cancel() {

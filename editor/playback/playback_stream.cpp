@@ -13,8 +13,8 @@ namespace {
 // it holds stay few, large enough to keep the calls cheap.
 constexpr std::size_t kStretchChunk = 1024;
 // Anchors kept: the player only asks about the last second or so of output.
-// Each of the stretcher's sequences makes one for its straight run and up to
-// a dozen across the cross-fade into the next, some 300 a second of output.
+// Each of the stretcher's splices makes one for its straight run and up to a
+// dozen across its cross-fade, some 400 a second of output at most.
 constexpr std::size_t kMaxAnchors = 16384;
 
 constexpr int kSequenceMs = 40;
@@ -25,21 +25,42 @@ constexpr int kOverlapMs = 8;
 // which source frame each output frame plays: the cosine and sine of the
 // frame's place within a period of kMarkPeriod frames. The stretcher cuts,
 // repeats and cross-fades them exactly as it does the sound, so their angle,
-// read back on the way out, is the source frame heard there (a cross-fade
-// gives the weighted mean of the two frames it joins). They are faint enough
-// not to sway where the stretcher splices the sound, and the period is long
-// enough that the frame is found again from the nearest whole period.
+// read back on the way out, is the source frame heard there. They are faint
+// enough not to sway where the stretcher splices the sound, and the period is
+// long enough that the frame is found again from the nearest whole period.
 constexpr int kMarkChannels = 2;
 constexpr double kMarkPeriod = 16384;
 constexpr float kMarkLevel = 1e-3f;
-// An output frame whose marks are weaker than this (the silence the
-// stretcher pads its end with) says nothing.
-constexpr float kFaintestMark = kMarkLevel / 2;
+// Marks weaker than this, relative to kMarkLevel (the silence the stretcher
+// pads its end with), say nothing.
+constexpr double kFaintestMark = 0.5;
 // Output frames between two readings of the marks.
 constexpr std::size_t kMarkEvery = 32;
 // How far (frames) a reading may stray from the line of the last anchor
 // before it starts a new one.
 constexpr double kMarkSlack = 0.5;
+// The share of a cross-fade from which its incoming run counts as heard: a
+// sound starting there stands out against the outgoing run, which only
+// carries on what was heard already.
+constexpr double kIncomingHeard = 0.25;
+// Marks at least this long, relative to kMarkLevel, come from one run alone
+// (the stretcher takes a few parts in ten thousand off their level), or from
+// a cross-fade between runs less than 5 ms apart, read as their mean.
+constexpr double kWholeMark = 0.999;
+// Segments kept: one a rate change, and the player only asks about the last
+// second or so.
+constexpr std::size_t kMaxSegments = 64;
+
+double MarkAngle(double sourceFrame) {
+    return 2 * std::numbers::pi * std::fmod(sourceFrame, kMarkPeriod) / kMarkPeriod;
+}
+
+// The source frame whose marks have `angle`, of the period nearest `near`.
+double FrameNear(double angle, double near) {
+    double within = angle / (2 * std::numbers::pi) * kMarkPeriod;
+    if (within < 0) within += kMarkPeriod;
+    return within + kMarkPeriod * std::round((near - within) / kMarkPeriod);
+}
 
 // Copies `frames` frames of `from` channels to `to` channels.
 void MapChannels(const float* in, std::size_t frames, int from, float* out, int to) {
@@ -90,6 +111,7 @@ void PlaybackStream::setOutput(OutputFormat output) {
 
 void PlaybackStream::restart(std::uint64_t sourceFrame) {
     anchors_.clear();
+    segments_.clear();
     stretched_ = 0;
     rendered_ = 0;
     if (resampler_) resampler_->reset();
@@ -115,8 +137,14 @@ void PlaybackStream::beginSegment(double sourceFrame) {
     // What the stretcher held beyond the frames rendered is gone.
     const auto done = static_cast<double>(stretched_);
     while (!anchors_.empty() && anchors_.back().output >= done) anchors_.pop_back();
-    addAnchor({done, static_cast<double>(reader_.tell()), rate_});
-    lastMark_ = anchors_.back();
+    const auto source = static_cast<double>(reader_.tell());
+    // Each of the stretcher's runs plays its stretch of the source at normal
+    // speed, the first one included.
+    addAnchor({done, source});
+    run_ = anchors_.back();
+    while (!segments_.empty() && segments_.back().output >= done) segments_.pop_back();
+    segments_.push_back({done, source, rate_});
+    if (segments_.size() > kMaxSegments) segments_.pop_front();
 }
 
 void PlaybackStream::addAnchor(Anchor anchor) {
@@ -180,9 +208,7 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
         markedInput_.resize(n * width);
         for (std::size_t f = 0; f < n; ++f) {
             std::copy_n(&input_[f * channels], channels, &markedInput_[f * width]);
-            const double angle = 2 * std::numbers::pi *
-                                 std::fmod(static_cast<double>(first + f), kMarkPeriod) /
-                                 kMarkPeriod;
+            const double angle = MarkAngle(static_cast<double>(first + f));
             markedInput_[f * width + channels] = kMarkLevel * static_cast<float>(std::cos(angle));
             markedInput_[f * width + channels + 1] =
                 kMarkLevel * static_cast<float>(std::sin(angle));
@@ -198,35 +224,70 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
     return got;
 }
 
-// The marks give the source frame within its period; the whole periods come
-// from where the anchors so far put this output frame. Only a point off the
-// line of the last anchor makes a new one, so a stretch the stretcher copies
-// straight (most of each of its sequences) costs one anchor.
+// Within a run the marks are a vector of full length whose angle places the
+// frame within its period; the whole periods come from where the mapping so
+// far puts this output frame. Across a cross-fade they are shorter: the
+// weighted sum of the vector of the run heard before, which carries on along
+// that run, and the incoming one's. Knowing the first, the weight and the
+// angle of the second follow. The mapping jumps to the incoming run once that
+// is heard (kIncomingHeard), and only a jump costs an anchor.
 void PlaybackStream::readMarks(double outputFrame, const float* marks) {
-    const double c = marks[0];
-    const double s = marks[1];
-    if (std::hypot(c, s) < kFaintestMark) return;
-    double within = std::atan2(s, c) / (2 * std::numbers::pi) * kMarkPeriod;
-    if (within < 0) within += kMarkPeriod;
+    const double mc = marks[0] / kMarkLevel;
+    const double ms = marks[1] / kMarkLevel;
+    const double length = std::hypot(mc, ms);
+    if (length < kFaintestMark) return;
     const double expected = sourceFrameOfStretched(outputFrame);
-    const double source = within + kMarkPeriod * std::round((expected - within) / kMarkPeriod);
-    if (std::abs(source - expected) > kMarkSlack && outputFrame > lastMark_.output) {
-        const double slope = (source - lastMark_.source) / (outputFrame - lastMark_.output);
-        if (!anchors_.empty() && anchors_.back().output >= lastMark_.output) anchors_.pop_back();
-        addAnchor({lastMark_.output, lastMark_.source, slope});
+    double heard = expected;
+    if (length >= kWholeMark) {
+        heard = FrameNear(std::atan2(ms, mc), expected);
+        run_ = {outputFrame, heard};
+    } else {
+        const double outgoing = run_.source + (outputFrame - run_.output);
+        const double angle = MarkAngle(outgoing);
+        const double ac = std::cos(angle);
+        const double as = std::sin(angle);
+        const double along = 1 - (mc * ac + ms * as);
+        const double apart = (mc - ac) * (mc - ac) + (ms - as) * (ms - as);
+        const double incoming = std::min(1.0, apart / (2 * along));
+        heard = outgoing;
+        if (incoming >= kIncomingHeard) {
+            const double bc = (mc - (1 - incoming) * ac) / incoming;
+            const double bs = (ms - (1 - incoming) * as) / incoming;
+            heard = FrameNear(std::atan2(bs, bc), expected);
+        }
     }
-    lastMark_ = {outputFrame, source, 0};
+    if (std::abs(heard - expected) > kMarkSlack) addAnchor({outputFrame, heard});
+    Segment& segment = segments_.back();
+    segment.leadSum += heard - (segment.source + segment.rate * (outputFrame - segment.output));
+    segment.leadCount += 1;
+}
+
+double PlaybackStream::stretchedFrameOf(double outputFrame) const {
+    return resampler_ ? resampler_->inputFrameAt(outputFrame) : outputFrame;
 }
 
 double PlaybackStream::sourceFrameAt(double outputFrame) const {
-    return sourceFrameOfStretched(resampler_ ? resampler_->inputFrameAt(outputFrame) : outputFrame);
+    return sourceFrameOfStretched(stretchedFrameOf(outputFrame));
+}
+
+double PlaybackStream::evenSourceFrameAt(double outputFrame) const {
+    return evenSourceFrameOfStretched(stretchedFrameOf(outputFrame));
 }
 
 double PlaybackStream::sourceFrameOfStretched(double outputFrame) const {
     auto next = std::upper_bound(anchors_.begin(), anchors_.end(), outputFrame,
                                  [](double k, const Anchor& a) { return k < a.output; });
     const Anchor& a = next == anchors_.begin() ? anchors_.front() : *std::prev(next);
-    const double source = a.source + (outputFrame - a.output) * a.rate;
+    const double source = a.source + (outputFrame - a.output);
+    return std::clamp(source, 0.0, static_cast<double>(frameCount()));
+}
+
+double PlaybackStream::evenSourceFrameOfStretched(double outputFrame) const {
+    auto next = std::upper_bound(segments_.begin(), segments_.end(), outputFrame,
+                                 [](double k, const Segment& s) { return k < s.output; });
+    const Segment& s = next == segments_.begin() ? segments_.front() : *std::prev(next);
+    const double lead = s.leadCount > 0 ? s.leadSum / s.leadCount : 0;
+    const double source = s.source + (outputFrame - s.output) * s.rate + lead;
     return std::clamp(source, 0.0, static_cast<double>(frameCount()));
 }
 

@@ -68,17 +68,31 @@ class PlaybackStream {
 
     // The source frame (fractional, within 0 ... frameCount()) that output
     // frame `outputFrame` of this run plays. Frames beyond what was rendered
-    // continue along the last anchor.
+    // continue along the last anchor. Away from normal speed this moves in
+    // straight runs at normal speed, with a jump at each splice.
     [[nodiscard]] double sourceFrameAt(double outputFrame) const;
+    // The same moment evened out: a straight line at the playback rate
+    // through the middle of the runs sourceFrameAt() jumps between, for
+    // whatever shows the position as it moves.
+    [[nodiscard]] double evenSourceFrameAt(double outputFrame) const;
 
   private:
     // Output frame `output` plays source frame `source`, and the frames after
-    // it follow at `rate` source frames per output frame, up to the next
-    // anchor.
+    // it follow one for one, up to the next anchor.
     struct Anchor {
         double output;
         double source;
+    };
+
+    // The output since a restart or change of rate: a straight line at `rate`
+    // from `output`, `source`, which the runs of the stretcher lie about
+    // `leadSum / leadCount` source frames ahead of.
+    struct Segment {
+        double output;
+        double source;
         double rate;
+        double leadSum = 0;
+        double leadCount = 0;
     };
 
     void beginSegment(double sourceFrame);
@@ -89,17 +103,20 @@ class PlaybackStream {
     std::size_t renderStretched(float* out, std::size_t frames);
     void readMarks(double outputFrame, const float* marks);
     [[nodiscard]] double sourceFrameOfStretched(double stretchedFrame) const;
+    [[nodiscard]] double evenSourceFrameOfStretched(double stretchedFrame) const;
+    [[nodiscard]] double stretchedFrameOf(double outputFrame) const;
 
     WavReader reader_;
     std::unique_ptr<soundtouch::SoundTouch> stretcher_;
     std::deque<Anchor> anchors_;
+    std::deque<Segment> segments_;
+    // The last run of the source heard alone: where a cross-fade comes from.
+    Anchor run_{};
     std::vector<float> input_;
     // The stretcher's input and output: the sound and the marks that name
     // each frame's source frame.
     std::vector<float> markedInput_;
     std::vector<float> marked_;
-    // The last reading of the marks.
-    Anchor lastMark_{};
     OutputFormat output_;
     // Only while the output's rate differs from the file's.
     std::unique_ptr<Resampler> resampler_;

@@ -221,7 +221,7 @@ class PositionTrace {
         : thread_([this, &player] {
               while (!done_.load()) {
                   const double before = SteadySeconds();
-                  const double seconds = player.currentPosition();
+                  const double seconds = player.heardPosition();
                   const double after = SteadySeconds();
                   // A read the scheduler interrupted has no one moment.
                   if (after - before < 0.0002) samples_.push_back({(before + after) / 2, seconds});

@@ -57,8 +57,8 @@ void RunAheadOfOrdinaryWork() {
 }
 }  // namespace
 
-AudioFeed::AudioFeed(PositionLine& position, PositionLine& deviceClock)
-    : position_(position), deviceClock_(deviceClock), timer_(this) {
+AudioFeed::AudioFeed(PositionLine& position, PositionLine& heard, PositionLine& deviceClock)
+    : position_(position), heard_(heard), deviceClock_(deviceClock), timer_(this) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &AudioFeed::tick);
 }
@@ -89,8 +89,12 @@ QString AudioFeed::open(const Opening& o) {
     told_ = false;
     clock_ = PlayClock(outputRate_);
     lastHeard_ = 0;
-    // The stream starts on a whole frame; the position does not go back to it.
-    position_.hold(std::max(o.startFrame, stream_->sourceFrameAt(0)));
+    // The stream starts on a whole frame; the positions do not go back to it,
+    // and the even one, which may have stopped a little ahead of the heard
+    // one, waits there.
+    const double start = std::max(o.startFrame, stream_->sourceFrameAt(0));
+    position_.hold(std::max(start, position_.read()));
+    heard_.hold(start);
     deviceClock_.hold(0);
     sink_->setBufferSize(o.format.bytesForDuration(kDeviceBufferMs * 1000));
     device_ = sink_->start();
@@ -99,6 +103,7 @@ QString AudioFeed::open(const Opening& o) {
         sink_->stop();
         stream_ = nullptr;
         position_.hold(o.startFrame);
+        heard_.hold(o.startFrame);
         return QStringLiteral("the audio output cannot be opened");
     }
     if (!runsAhead_) {
@@ -113,8 +118,9 @@ QString AudioFeed::open(const Opening& o) {
 
 double AudioFeed::close() {
     timer_.stop();
-    if (!device_) return position_.read();
-    const double heard = position_.stop();
+    if (!device_) return heard_.read();
+    const double heard = heard_.stop();
+    (void)position_.stop();
     device_ = nullptr;
     stream_ = nullptr;
     sink_->stop();
@@ -154,15 +160,9 @@ void AudioFeed::tick() {
     }
 }
 
-// The line runs from where the listener is now to where the next tick will
-// find them, at the pace the smoothed clock has kept since the last tick. The
-// stretcher plays the source in straight runs joined by cross-fades, so the
-// moment heard does not move evenly: the line follows the stream's own
-// mapping from this tick's output frame to the next one's, and never turns
-// back where a splice repeats a moment already heard. Should the next tick be
-// late, the line goes on only as far as the mapping stays on it, so it cannot
-// run ahead across a splice it has not reached, and never past the last frame
-// handed to the device.
+// The even position runs at the pace the smoothed clock has kept since the
+// last tick, so a reader between ticks sees where the next tick will put it;
+// it cannot pass the last frame handed to the device.
 void AudioFeed::publishPosition(double now) {
     const auto handed = static_cast<double>(handedFrames_);
     const double heard = std::min(clock_.playedAt(now), handed);
@@ -175,8 +175,24 @@ void AudioFeed::publishPosition(double now) {
     if (heard <= 0) return;  // the device has not started playing
     lastHeard_ = heard;
     const double tick = kTickMs / 1000.0;
+    const double even = stream_->evenSourceFrameAt(heard);
+    const double perSecond = (stream_->evenSourceFrameAt(heard + pace * tick) - even) / tick;
+    position_.advance(now, even, std::max(0.0, perSecond), stream_->evenSourceFrameAt(handed));
+    publishHeard(now, heard, pace, handed);
+}
+
+// The heard line runs from where the listener is now to where the next tick
+// will find them. The stretcher plays the source in straight runs joined by
+// cross-fades, so the moment heard does not move evenly: the line follows the
+// stream's own mapping from this tick's output frame to the next one's, and
+// never turns back where a splice repeats a moment already heard. Should the
+// next tick be late, the line goes on only as far as the mapping stays on it,
+// so it cannot run ahead across a splice it has not reached, and never past
+// the last frame handed to the device.
+void AudioFeed::publishHeard(double now, double heard, double pace, double handed) {
+    const double tick = kTickMs / 1000.0;
     const double value = stream_->sourceFrameAt(heard);
-    const double from = std::max(value, position_.read());
+    const double from = std::max(value, heard_.read());
     const double next = stream_->sourceFrameAt(std::min(heard + pace * tick, handed));
     const double perSecond = std::max(0.0, next - from) / tick;
     const double bend = stream_->format().sampleRate * kBendSeconds;
@@ -186,7 +202,7 @@ void AudioFeed::publishPosition(double now) {
         if (std::abs(ahead - (from + perSecond * tick * k)) > bend) break;
         limit = std::max(limit, ahead);
     }
-    position_.advance(now, value, perSecond, limit);
+    heard_.advance(now, value, perSecond, limit);
 }
 
 void AudioFeed::write() {

@@ -39,7 +39,7 @@ class PlaybackStream;
 // for safety against stalls.
 //
 // While the output is open the feed holds the stream and is the only writer of
-// the position: each tick it reads the device's clock, smooths it and
+// the positions: each tick it reads the device's clock, smooths it and
 // publishes where the listener is and how fast that moves, so readers on any
 // thread need nothing from this one.
 class AudioFeed final : public QObject {
@@ -58,14 +58,14 @@ class AudioFeed final : public QObject {
         int run = 0;
     };
 
-    AudioFeed(PositionLine& position, PositionLine& deviceClock);
+    AudioFeed(PositionLine& position, PositionLine& heard, PositionLine& deviceClock);
     ~AudioFeed() override;
 
     // Starts playing; an empty result means it plays, otherwise it says why
     // the output could not be opened.
     [[nodiscard]] QString open(const Opening& opening);
     // Stops the output at once, dropping what it held, and returns the source
-    // frame the listener heard last, where the position now stands still.
+    // frame the listener heard last; both positions stand still.
     // Nothing happens when not open.
     double close();
     void setRate(double rate);
@@ -81,9 +81,11 @@ class AudioFeed final : public QObject {
     void tick();
     void write();
     void publishPosition(double now);
+    void publishHeard(double now, double heard, double pace, double handed);
     void fail();
 
     PositionLine& position_;
+    PositionLine& heard_;
     PositionLine& deviceClock_;
     QTimer timer_;
     std::unique_ptr<QAudioSink> sink_;

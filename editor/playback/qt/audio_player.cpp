@@ -79,7 +79,7 @@ std::optional<DeviceFormat> DeviceFormatFor(const QAudioDevice& output, OutputFo
 }  // namespace
 
 AudioPlayer::AudioPlayer(QObject* parent) : QObject(parent) {
-    feed_ = new AudioFeed(position_, deviceClock_);
+    feed_ = new AudioFeed(position_, heard_, deviceClock_);
     feed_->moveToThread(&thread_);
     // The feed and its sink are deleted on their own thread as it ends.
     connect(&thread_, &QThread::finished, feed_, &QObject::deleteLater);
@@ -101,7 +101,7 @@ void AudioPlayer::setFileName(const std::string& path) {
     stream_.reset();
     fileName_.clear();
     state_ = PlayState::Stopped;
-    position_.hold(0);
+    holdPosition(0);
     rate_ = 1.0;
     volume_ = 0;
     std::string error;
@@ -127,12 +127,21 @@ double AudioPlayer::currentPosition() const {
     return position_.read() / sourceRate_.load(std::memory_order_relaxed);
 }
 
+double AudioPlayer::heardPosition() const {
+    return heard_.read() / sourceRate_.load(std::memory_order_relaxed);
+}
+
+void AudioPlayer::holdPosition(double frame) {
+    position_.hold(frame);
+    heard_.hold(frame);
+}
+
 void AudioPlayer::setCurrentPosition(double seconds) {
     if (!stream_) throw PlayerError("no music file is loaded");
     if (!std::isfinite(seconds)) throw PlayerError("the position is not a number");
     const double frames = seconds * stream_->format().sampleRate;
     closeDevice();
-    position_.hold(std::clamp(frames, 0.0, static_cast<double>(stream_->frameCount())));
+    holdPosition(std::clamp(frames, 0.0, static_cast<double>(stream_->frameCount())));
     if (state_ != PlayState::Playing) return;
     try {
         openDevice();
@@ -172,7 +181,7 @@ void AudioPlayer::pause() {
 void AudioPlayer::stop() {
     if (!stream_) return;
     closeDevice();
-    position_.hold(0);
+    holdPosition(0);
     if (state_ != PlayState::Stopped) changeState(PlayState::Stopped);
 }
 
@@ -193,7 +202,7 @@ void AudioPlayer::openDevice() {
     if (stream_->output() != outputFormat) stream_->setOutput(outputFormat);
     const AudioFeed::Opening opening{
         output,           device->format, device->sampleType, stream_.get(),
-        position_.read(), rate_,          GainOf(volume_),    ++run_};
+        heard_.read(),    rate_,          GainOf(volume_),    ++run_};
     QString error;
     QMetaObject::invokeMethod(
         feed_, [&] { error = feed_->open(opening); }, Qt::BlockingQueuedConnection);
@@ -202,7 +211,7 @@ void AudioPlayer::openDevice() {
 }
 
 double AudioPlayer::closeDevice() {
-    if (!open_) return position_.read();
+    if (!open_) return heard_.read();
     open_ = false;
     double heard = 0;
     QMetaObject::invokeMethod(
@@ -213,7 +222,7 @@ double AudioPlayer::closeDevice() {
 void AudioPlayer::onEndReached(int run) {
     if (run != run_ || !open_) return;
     closeDevice();
-    position_.hold(0);
+    holdPosition(0);
     changeState(PlayState::Stopped);
 }
 

@@ -20,12 +20,12 @@ class PlaybackStream;
 // to the device happen on a feed thread of the player's own (see AudioFeed),
 // so the user-interface thread being busy is not heard.
 //
-// The position is the sample the listener hears: the device's clock of played
-// audio says how many output frames have left the speaker, and the stream maps
-// that back to the source frame it was made from. The feed publishes it, and
-// currentPosition() only reads what was published, so it may be called from
-// any thread, by any number of callers, without one changing what another
-// sees. The device is opened only while playing; pausing closes it, so what
+// The heard position is the sample the listener hears: the device's clock of
+// played audio says how many output frames have left the speaker, and the
+// stream maps that back to the source frame it was made from; the position
+// runs evenly through the same moments. The feed publishes both, and the
+// readers only read what was published, so they may be called from any
+// thread, by any number of callers, without one changing what another sees. The device is opened only while playing; pausing closes it, so what
 // it still held is dropped and play resumes exactly where the listener
 // stopped hearing.
 //
@@ -41,6 +41,7 @@ class AudioPlayer final : public QObject, public Player {
     void setFileName(const std::string& path) override;
     double currentPosition() const override;
     void setCurrentPosition(double seconds) override;
+    double heardPosition() const override;
     double duration() const override;
     double rate() const override { return rate_; }
     void setRate(double rate) override;
@@ -61,6 +62,8 @@ class AudioPlayer final : public QObject, public Player {
     void openDevice();
     // Returns the source frame heard last.
     double closeDevice();
+    // Both positions stand still at source frame `frame`.
+    void holdPosition(double frame);
     void onEndReached(int run);
     void onFeedFailed(int run);
     void changeState(PlayState state);
@@ -74,6 +77,7 @@ class AudioPlayer final : public QObject, public Player {
     // Source frames; stands still while the device is closed, when this
     // thread writes it, and moves while the feed does.
     PositionLine position_{SteadySeconds};
+    PositionLine heard_{SteadySeconds};
     PositionLine deviceClock_{SteadySeconds};
     // The loaded file's frames per second, for readers on any thread.
     std::atomic<int> sourceRate_{1};
