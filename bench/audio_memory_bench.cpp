@@ -5,29 +5,18 @@
 //
 // Run with a sound server present (bench/run-audio.sh starts a null sink).
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "audio_bench_setup.h"
 #include "playback/qt/audio_player.h"
-#include "wav_builder.h"
 
 namespace {
 
-// A field of /proc/self/status in kB, e.g. "VmHWM" (peak resident) or "VmRSS".
-long StatusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
+using obrin::bench::StatusKb;
 
 // Lets the player run for `ms` milliseconds.
 void PlayFor(int ms) {
@@ -39,12 +28,8 @@ void PlayFor(int ms) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::puts("no audio output device; start a sound server (bench/run-audio.sh)");
-        return 1;
-    }
-    const auto wav = std::filesystem::temp_directory_path() / "obrin-memory-bench.wav";
-    obrin::test::WriteSineWav(wav, 60.0 * 60.0);
+    if (!obrin::bench::AudioOutputPresent()) return 1;
+    const auto wav = obrin::bench::WriteTone("obrin-memory-bench.wav", 60.0 * 60.0);
 
     obrin::AudioPlayer player;
     const long idle = StatusKb("VmHWM");

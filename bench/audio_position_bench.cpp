@@ -11,9 +11,7 @@
 // Run with a sound server present (bench/run-audio.sh starts a null sink).
 // With OBRIN_BENCH_DUMP=<prefix> set it also writes each run's samples.
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QTimer>
 #include <chrono>
 #include <cmath>
@@ -23,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "audio_bench_setup.h"
 #include "playback/qt/audio_player.h"
-#include "wav_builder.h"
 
 namespace {
 
@@ -139,12 +137,8 @@ void Dump(const std::vector<Sample>& samples, const std::string& prefix, double 
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::puts("no audio output device; start a sound server (bench/run-audio.sh)");
-        return 1;
-    }
-    const auto wav = std::filesystem::temp_directory_path() / "obrin-position-bench.wav";
-    obrin::test::WriteSineWav(wav, 30.0);
+    if (!obrin::bench::AudioOutputPresent()) return 1;
+    const auto wav = obrin::bench::WriteTone("obrin-position-bench.wav", 30.0);
     obrin::AudioPlayer player;
     player.setFileName(wav.string());
     std::puts(

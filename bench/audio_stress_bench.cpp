@@ -8,9 +8,7 @@
 // Run with the null sink bench/run-audio.sh starts (its monitor is
 // obrin_null.monitor; OBRIN_MONITOR names another).
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
@@ -24,8 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "audio_bench_setup.h"
 #include "playback/qt/audio_player.h"
-#include "wav_builder.h"
 
 namespace {
 
@@ -138,15 +136,10 @@ bool PlayUnderLoad(obrin::AudioPlayer& player, double rate,
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::puts("no audio output device; start a sound server (bench/run-audio.sh)");
-        return 1;
-    }
-    const auto folder = std::filesystem::temp_directory_path();
-    const auto wav = folder / "obrin-stress-bench.wav";
-    const auto recording = folder / "obrin-stress-bench.raw";
+    if (!obrin::bench::AudioOutputPresent()) return 1;
     // Long enough for 60 s at twice normal speed.
-    obrin::test::WriteSineWav(wav, kPlaySeconds * 2 + 5);
+    const auto wav = obrin::bench::WriteTone("obrin-stress-bench.wav", kPlaySeconds * 2 + 5);
+    const auto recording = std::filesystem::temp_directory_path() / "obrin-stress-bench.raw";
     obrin::AudioPlayer player;
     player.setFileName(wav.string());
     int status = 0;

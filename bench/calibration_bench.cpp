@@ -8,9 +8,7 @@
 //
 // Run with a sound server present (bench/run-audio.sh starts a null sink).
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "audio_bench_setup.h"
 #include "playback/click_track.h"
 #include "playback/latency_calibration.h"
 #include "playback/qt/audio_player.h"
@@ -57,10 +56,7 @@ void Run(obrin::AudioPlayer& player, const obrin::ClickTrack& track, int delayMs
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::puts("no audio output device; start a sound server (bench/run-audio.sh)");
-        return 1;
-    }
+    if (!obrin::bench::AudioOutputPresent()) return 1;
     const QTemporaryDir folder;
     const auto wav = std::filesystem::path(folder.path().toStdString()) / "clicks.wav";
     const obrin::ClickTrack track = obrin::CalibrationClicks();

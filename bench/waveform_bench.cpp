@@ -9,9 +9,7 @@
 // waveform_bench onsets DEMO_WAV DEMO_TIMES PROGRAM_FOLDER
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QImage>
-#include <QMediaDevices>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
@@ -25,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio_bench_setup.h"
 #include "base/playback_control.h"
 #include "base/qt/qt_timer.h"
 #include "base/time_text.h"
@@ -38,7 +37,6 @@
 #include "playback/vocal_onsets.h"
 #include "playback/wav_reader.h"
 #include "recording_dialogs.h"
-#include "wav_builder.h"
 
 using namespace obrin;
 using Clock = std::chrono::steady_clock;
@@ -49,31 +47,17 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-long StatusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-    }
-    return -1;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::filesystem::path ScratchWav(const char* name) {
-    return std::filesystem::temp_directory_path() / name;
-}
-
 int Peaks() {
-    const auto wav = ScratchWav("obrin-waveform-bench-60min.wav");
     std::puts("writing a 60-minute WAV (stereo, 16-bit, 44.1 kHz)...");
-    test::WriteSineWav(wav, 60.0 * 60.0);
+    const auto wav = bench::WriteTone("obrin-waveform-bench-60min.wav", 60.0 * 60.0);
     std::printf("file: %.0f MB\n", std::filesystem::file_size(wav) / 1e6);
-    const long before = StatusKb("VmHWM");
+    const long before = bench::StatusKb("VmHWM");
     std::vector<double> times;
     std::size_t bytes = 0;
     for (int run = 0; run < 3; ++run) {
@@ -83,7 +67,7 @@ int Peaks() {
         times.push_back(MsSince(start));
         bytes = peaks->memoryBytes();
     }
-    const long after = StatusKb("VmHWM");
+    const long after = bench::StatusKb("VmHWM");
     WavReader reader(wav);
     const auto start = Clock::now();
     const auto onsets = DetectVocalOnsets(reader);
@@ -100,8 +84,7 @@ int Peaks() {
 
 int Paint(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const auto wav = ScratchWav("obrin-waveform-bench-5min.wav");
-    test::WriteSineWav(wav, 300.0);
+    const auto wav = bench::WriteTone("obrin-waveform-bench-5min.wav", 300.0);
     WavReader reader(wav);
     const auto peaks = PeakPyramid::Build(reader);
     const auto onsets = DetectVocalOnsets(reader);
@@ -175,12 +158,8 @@ double OpenAndPlay(AudioPlayer& player, PlaybackControl& playback, const std::st
 
 int Open(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::puts("no audio output device; start a sound server (bench/run-waveform.sh)");
-        return 1;
-    }
-    const auto wav = ScratchWav("obrin-waveform-bench-open.wav");
-    test::WriteSineWav(wav, 300.0);
+    if (!bench::AudioOutputPresent("bench/run-waveform.sh")) return 1;
+    const auto wav = bench::WriteTone("obrin-waveform-bench-open.wav", 300.0);
     AudioPlayer player;
     QtTimerFactory timers;
     test::RecordingDialogs dialogs;
@@ -219,7 +198,7 @@ int Open(int argc, char* argv[]) {
 }
 
 int Onsets(const char* demoWav, const char* demoTimes, const char* programFolder) {
-    const auto wav = ScratchWav("obrin-waveform-bench-demo.wav");
+    const auto wav = std::filesystem::temp_directory_path() / "obrin-waveform-bench-demo.wav";
     std::string failure;
     const int result = DecodeMusicFile(
         programFolder, demoWav, wav.string(), [](std::int32_t, std::int32_t) { return 0; },

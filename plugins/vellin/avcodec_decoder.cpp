@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "block_decoder.h"
+#include "obrin_avlog/av_owners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,20 +19,8 @@ namespace {
 
 using riff::WaveFormat;
 
-struct CodecContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
 struct ParserClose {
     void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct ResamplerFree {
-    void operator()(SwrContext* resampler) const { swr_free(&resampler); }
 };
 
 // The codec behind a WAVE format tag, as libavformat's RIFF table knows it.
@@ -50,7 +39,7 @@ bool IsRawSampleCodec(AVCodecID id) {
 
 class AvcodecDecoder final : public BlockDecoder {
   public:
-    AvcodecDecoder(std::unique_ptr<AVCodecContext, CodecContextFree> context,
+    AvcodecDecoder(avlog::CodecContextPtr context,
                    std::unique_ptr<AVCodecParserContext, ParserClose> parser,
                    const WaveFormat& destination)
         : context_(std::move(context)),
@@ -202,11 +191,11 @@ class AvcodecDecoder final : public BlockDecoder {
             pcm(std::span(buffer_).first(static_cast<std::size_t>(produced) * frameBytes));
     }
 
-    std::unique_ptr<AVCodecContext, CodecContextFree> context_;
+    avlog::CodecContextPtr context_;
     std::unique_ptr<AVCodecParserContext, ParserClose> parser_;
-    std::unique_ptr<AVPacket, PacketFree> packet_;
-    std::unique_ptr<AVFrame, FrameFree> frame_;
-    std::unique_ptr<SwrContext, ResamplerFree> resampler_;
+    avlog::PacketPtr packet_;
+    avlog::FramePtr frame_;
+    avlog::ResamplerPtr resampler_;
     AVChannelLayout outputLayout_{};
     AVChannelLayout inputLayout_{};
     WaveFormat format_;
@@ -224,7 +213,7 @@ std::variant<std::unique_ptr<BlockDecoder>, AcmResult> MakeAvcodecDecoder(
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (codec == nullptr) return AcmResult::kNotPossible;
 
-    std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+    avlog::CodecContextPtr context(avcodec_alloc_context3(codec));
     if (!context) return AcmResult::kNoMemory;
     // Codings that carry their own rate ignore this; the others' frames take
     // it, and a rate beyond kHighestRate then fails at the first frame.

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "obrin_avlog/av_owners.h"
 #include "obrin_riff/wave_format.h"
 #include "utf16_text.h"
 
@@ -25,18 +26,6 @@ constexpr std::uint64_t kUnitsPerSecond = 10'000'000;
 
 struct FormatClose {
     void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
-};
-struct CodecContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct ResamplerFree {
-    void operator()(SwrContext* resampler) const { swr_free(&resampler); }
 };
 
 // Mono stays mono and stereo stays stereo; the player takes no more than two
@@ -169,10 +158,10 @@ class AudioDecoder {
         pcm.resize(start + static_cast<std::size_t>(std::max(produced, 0)) * frameBytes);
     }
 
-    std::unique_ptr<AVCodecContext, CodecContextFree> context_;
-    std::unique_ptr<AVPacket, PacketFree> packet_;
-    std::unique_ptr<AVFrame, FrameFree> frame_;
-    std::unique_ptr<SwrContext, ResamplerFree> resampler_;
+    avlog::CodecContextPtr context_;
+    avlog::PacketPtr packet_;
+    avlog::FramePtr frame_;
+    avlog::ResamplerPtr resampler_;
     AVChannelLayout outputLayout_{};
     AVChannelLayout inputLayout_{};
     int rate_;

@@ -11,34 +11,22 @@
 #include <thread>
 
 #include "../plugins/wave_bytes.h"
+#include "cli_run.h"
 #include "temp_folder.h"
 
 namespace obrin {
 namespace {
 
+using test::CliRun;
 using testing::HasSubstr;
 
 const std::filesystem::path kFixtures = OBRIN_WAVE_FIXTURES;
 const std::filesystem::path kWendaxFixtures = OBRIN_WENDAX_FIXTURES;
 
-struct CliRun {
-    int status = -1;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-CliRun Decode(const test::TempFolder& folder, const std::vector<std::string>& args) {
-    std::string command =
-        "cd " + Quote(folder.path().string()) + " && " + Quote(OBRIN_CLI_PATH) + " decode";
-    for (const auto& arg : args) command += " " + Quote(arg);
-    command += " </dev/null >stdout 2>stderr";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(folder / "stderr")};
+// obrin-cli decode, run in `folder`.
+CliRun Decode(const test::TempFolder& folder, std::vector<std::string> args) {
+    args.insert(args.begin(), "decode");
+    return test::RunCli(folder, args);
 }
 
 TEST(CliDecode, ConvertsThroughVellinLikeTheEditor) {

@@ -8,19 +8,15 @@
 #include <string>
 
 #include "base/sjis_codec.h"
+#include "cli_run.h"
 #include "temp_folder.h"
 
 namespace obrin {
 namespace {
 
+using test::Quote;
 using test::TempFolder;
 using testing::HasSubstr;
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 struct HardCase {
     const char* name;

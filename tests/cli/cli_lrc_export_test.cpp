@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/sjis_codec.h"
 #include "cli_run.h"
+#include "sjis_lines.h"
 #include "temp_folder.h"
 
 namespace obrin {
@@ -16,12 +16,9 @@ namespace {
 
 using test::CliRun;
 using test::RunCli;
+using test::Sj;
 using test::TempFolder;
 using testing::HasSubstr;
-
-std::string Sj(const char* utf8) {
-    return Utf8ToSjis(utf8);
-}
 
 // The editor's own file: Shift-JIS, "[mm:ss:cc]", CR LF, an untimed line.
 const std::string kEditorFile = "@Title=ABC\r\n[00:12:34]" + Sj("こんにちは") + "\r\n[00:00:00]" +

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/sjis_codec.h"
 #include "cli_run.h"
+#include "sjis_lines.h"
 #include "temp_folder.h"
 
 namespace obrin {
@@ -15,13 +15,10 @@ namespace {
 
 using test::CliRun;
 using test::RunCli;
+using test::Sj;
 using test::TempFolder;
 
 using testing::HasSubstr;
-
-std::string Sj(const char* utf8) {
-    return Utf8ToSjis(utf8);
-}
 
 const std::string kPlain =
     Sj("夜明けの街を\r\n※君と歩こう\r\n　どこまでも※\r\n\r\n\r\n@Title="

@@ -2,21 +2,14 @@
 // saved through its options dialog, the song's own tags written and offered
 // on open (an ffmpeg-made MP3 opened through wendax), the encoding picked in
 // the open dialog, and characters Shift-JIS lacks on every way text comes in.
-#include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
-#include <fstream>
 
 #include "base/command_ids.h"
-#include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
-#include "export/export_table.h"
 #include "export/lyrics_exports.h"
-#include "fake_player.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
+#include "file_bytes.h"
+#include "main_window_rig.h"
 #include "text/song_lyrics_tags.h"
 
 using namespace obrin;
@@ -28,33 +21,10 @@ using Kind = test::RecordingDialogs::Kind;
 const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kSong = OBRIN_MP3_SONG;
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The editor as the program builds it, over the real plug-ins of the output
 // folder, with its files in a scratch folder.
-struct Fixture {
-    Fixture() { editor.settings().workFolder = folder.string() + "/"; }
-
-    QTemporaryDir scratch;
-    std::filesystem::path folder = scratch.path().toStdString();
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    QtTimerFactory timers;
-    test::ScriptedClipboard clipboard;
-    Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
+struct Fixture : test::MainWindowRig<> {
+    Fixture() : MainWindowRig(kProgramFolder) { editor.settings().workFolder = path(""); }
 
     bool run(CommandId id) { return windows.commands().trigger(id); }
     const test::RecordingDialogs::Call& last(Kind kind) const {
@@ -118,7 +88,7 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     QCOMPARE(f.dialogs.calls.at(0).choices.size(), size_t(4));
     QCOMPARE(f.dialogs.calls.at(1).kind, Kind::SaveFile);
     QCOMPARE(f.dialogs.calls.at(1).request.defaultExt, std::string("lrc"));
-    QCOMPARE(QByteArray::fromStdString(ReadFile(output)), bytes);
+    QCOMPARE(QByteArray::fromStdString(test::ReadBytes(output)), bytes);
     // Remembered: the next dialog starts from the choices made.
     f.dialogs.optionAnswers.push_back({});  // Cancel
     f.run(command::kSaveStandardLrc);
@@ -174,7 +144,7 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
 
     // Cancel at the question, and a read-only song: the song stays byte for
     // byte as it was.
-    const std::string before = ReadFile(song);
+    const std::string before = test::ReadBytes(song);
     f.editor.document().lyrics.setTimeText(1, "00:02:50");
     f.dialogs.confirmAnswers.push_back(false);
     f.run(command::kWriteSongTags);
@@ -185,7 +155,7 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     QCOMPARE(f.dialogs.errors().size(), size_t(1));
     QVERIFY2(f.dialogs.errors()[0].find("読み取り専用") != std::string::npos,
              f.dialogs.errors()[0].c_str());
-    QVERIFY(ReadFile(song) == before);
+    QVERIFY(test::ReadBytes(song) == before);
 }
 
 void LyricsExportsGuiTest::encodingPickedInTheOpenDialogReadsTheFileAndIsRemembered() {
@@ -193,7 +163,7 @@ void LyricsExportsGuiTest::encodingPickedInTheOpenDialogReadsTheFileAndIsRemembe
     // こんにちは in EUC-JP: well-formed Shift-JIS too (half-width kana), so
     // only the user's pick reads it right.
     const auto file = f.folder / "euc.txt";
-    WriteFile(file, "[00:01:00]\xA4\xB3\xA4\xF3\xA4\xCB\xA4\xC1\xA4\xCF\r\n");
+    test::WriteBytes(file, "[00:01:00]\xA4\xB3\xA4\xF3\xA4\xCB\xA4\xC1\xA4\xCF\r\n");
     const auto readWith = [&](int picked) {
         f.dialogs.fileAnswers.push_back(file.string());
         f.dialogs.choiceAnswers.push_back(picked);
@@ -231,7 +201,7 @@ void LyricsExportsGuiTest::charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk() 
     if (fromClipboard) {
         f.clipboard.utf8 = text;
     } else {
-        WriteFile(f.folder / "web.txt", text);
+        test::WriteBytes(f.folder / "web.txt", text);
         f.dialogs.fileAnswers.push_back((f.folder / "web.txt").string());
     }
     f.dialogs.confirmAnswers.push_back(ok);

@@ -5,22 +5,14 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <fstream>
 #include <functional>
 #include <iterator>
 
-#include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
-#include "export/export_table.h"
-#include "fake_player.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
-#include "shell/qt/main_window.h"
+#include "main_window_rig.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/paste_window.h"
 #include "text/text_messages.h"
@@ -29,24 +21,7 @@ using namespace obrin;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    obrin::test::FakePlayer player;
-    QtTimerFactory timers;
-    test::ScriptedClipboard clipboard;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
-
-    QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
-
-    std::string path(const char* name) const { return (folder.path() + "/" + name).toStdString(); }
+struct Fixture : test::MainWindowRig<> {
     std::string read(const char* name) const {
         std::ifstream in(path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

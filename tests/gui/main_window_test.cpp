@@ -14,21 +14,14 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <fstream>
 
 #include "base/command_ids.h"
 #include "base/command_table.h"
-#include "base/qt/qt_timer.h"
-#include "export/export_table.h"
-#include "fake_player.h"
+#include "file_bytes.h"
+#include "main_window_rig.h"
 #include "obrin_version.h"
 #include "playback/qt/waveform_strip.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
 #include "shell/qt/timing_binding.h"
 #include "test_exporter.h"
 
@@ -37,35 +30,10 @@ using namespace obrin;
 namespace {
 
 // One editor with its main window over a scratch program folder.
-struct Fixture {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    obrin::test::FakePlayer player;
-    QtTimerFactory timers;
-    std::vector<std::string> opened;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [this](const std::string& path) {
-                      opened.push_back(path);
-                      return true;
-                  }};
-    test::ScriptedClipboard clipboard;
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
-
-    QAction* item(const QString& name) const { return window.findChild<QAction*>(name); }
-
-    std::filesystem::path programFolder() const { return folder.path().toStdString(); }
+struct Fixture : test::MainWindowRig<> {
     void writeFile(const std::filesystem::path& path, const std::string& content = "x") {
         std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    void show() {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        test::WriteBytes(path, content);
     }
 };
 
@@ -338,7 +306,8 @@ void MainWindowTest::aboutShowsInertVersionItem() {
     QMenu* about = f.window.findChild<QAction*>(QStringLiteral("About1"))->menu();
     QVERIFY(about);
     QCOMPARE(about->actions().size(), 1);
-    QCOMPARE(about->actions().first()->text(), QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
+    QCOMPARE(about->actions().first()->text(),
+             QStringLiteral("obrin version " OBRIN_VERSION "(&V)"));
     about->actions().first()->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QVERIFY(f.window.isVisible());

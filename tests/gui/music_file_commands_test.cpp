@@ -15,21 +15,14 @@
 
 #include "base/command_ids.h"
 #include "base/playback_control.h"
-#include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
 #include "document/qt/control_panel.h"
-#include "export/export_table.h"
-#include "fake_player.h"
+#include "file_bytes.h"
+#include "main_window_rig.h"
 #include "playback/conversion_progress.h"
 #include "playback/qt/player_panel.h"
 #include "playback/qt/wait_dialog.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
-#include "shell/qt/main_window.h"
 #include "shell/qt/timing_parts.h"
-#include "text/clipboard_paste.h"
 
 using namespace obrin;
 
@@ -39,11 +32,6 @@ const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
 const std::filesystem::path kDemoLyrics = OBRIN_DEMO_LYRICS;
 const std::filesystem::path kDemoTimes = OBRIN_DEMO_TIMES;
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Catches the desktop's "open" so no application starts during the test.
 class UrlCatcher : public QObject {
@@ -56,25 +44,12 @@ class UrlCatcher : public QObject {
 
 // The editor's main window over the real program folder (so the shipped
 // registry and vellin.so are found), with a work folder of its own.
-struct Fixture {
-    QTemporaryDir work;
+struct Fixture : test::MainWindowRig<> {
+    Fixture() : MainWindowRig(kProgramFolder) { editor.settings().workFolder = path(""); }
+
     QTemporaryDir music;
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    QtTimerFactory timers;
-    Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    test::ScriptedClipboard clipboard;
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
     MusicFileCommands& commands = windows.music();
 
-    Fixture() { editor.settings().workFolder = work.path().toStdString() + "/"; }
-    QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
     std::string song(const QString& name) {
         const std::filesystem::path path = music.path().toStdString() + "/" + name.toStdString();
         std::filesystem::copy_file(kDemoSong, path);
@@ -206,45 +181,29 @@ void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
     QVERIFY(std::filesystem::exists(beside));
 }
 
-// The clipboard holding the demo song's plain lyrics, as a user copies them.
-class DemoClipboard final : public Clipboard {
-  public:
-    std::optional<std::string> utf8Text() override { return SjisToUtf8(ReadFile(kDemoLyrics)); }
-};
-
 // The whole road, wired as the program wires it: open the demo song through
 // vellin, paste its lyrics, press Mark at the start of every line while the
 // (fake) song plays, save beside the music file.
 void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
-    QTemporaryDir music;
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    player.nextDuration = 22.0;
-    QtTimerFactory timers;
-    DemoClipboard clipboard;
-    Editor editor{{.programFolder = kProgramFolder, .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    editor.settings().workFolder = music.path().toStdString() + "/";
-    ExportTable exports;
-    EditorWindows windows(editor, clipboard, exports);
-    MainWindow& window = windows.mainWindow();
+    test::MainWindowRig<> f(kProgramFolder);
+    f.editor.settings().workFolder = f.path("");
+    f.player.nextDuration = 22.0;
+    // The demo song's plain lyrics on the clipboard, as a user copies them.
+    f.clipboard.text = test::ReadBytes(kDemoLyrics);
 
-    const std::string song = music.path().toStdString() + "/demo.wav";
+    const std::string song = f.path("demo.wav");
     std::filesystem::copy_file(kDemoSong, song);
-    dialogs.fileAnswers.push_back(song);
-    window.action(command::kOpenMusicFile)->trigger();
-    QCOMPARE(player.fileName(), editor.temporaryWavPath().string());
+    f.dialogs.fileAnswers.push_back(song);
+    f.window.action(command::kOpenMusicFile)->trigger();
+    QCOMPARE(f.player.fileName(), f.editor.temporaryWavPath().string());
 
-    window.action(command::kPasteExpanded)->trigger();
-    window.titleField()->setText(QStringLiteral("星のうた"));
-    window.artistField()->setText(QStringLiteral("obrin"));
+    f.window.action(command::kPasteExpanded)->trigger();
+    f.window.titleField()->setText(QStringLiteral("星のうた"));
+    f.window.artistField()->setText(QStringLiteral("obrin"));
     // What the first show would restore for a user without settings.
-    editor.document().setMarkOffset(MarkOffset::kDefault);
-    editor.document().lyrics.select(0);
-    player.play();
+    f.editor.document().setMarkOffset(MarkOffset::kDefault);
+    f.editor.document().lyrics.select(0);
+    f.player.play();
     // demo-times.txt gives every row of the list its time, the empty rows
     // between the verses too. Marks land one second early (the default mark
     // offset of -1.0 s for the user's reaction), so each is pressed a second late.
@@ -255,14 +214,14 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
         const double seconds = std::stoi(row.substr(0, 2)) * 60 + std::stoi(row.substr(3, 2)) +
                                std::stoi(row.substr(6, 2)) / 100.0;
         texts.push_back(row.substr(9) == "(空行)" ? "" : row.substr(9));
-        player.setPositionForTest(seconds + 1.0);
-        window.controlPanel()->markButton()->click();
+        f.player.setPositionForTest(seconds + 1.0);
+        f.window.controlPanel()->markButton()->click();
     }
-    QCOMPARE(int(texts.size()), editor.document().lyrics.count());
-    for (int i = 0; i < editor.document().lyrics.count(); ++i) {
-        QCOMPARE(SjisToUtf8(editor.document().lyrics.line(i).lyricText), texts[i]);
+    QCOMPARE(int(texts.size()), f.editor.document().lyrics.count());
+    for (int i = 0; i < f.editor.document().lyrics.count(); ++i) {
+        QCOMPARE(SjisToUtf8(f.editor.document().lyrics.line(i).lyricText), texts[i]);
     }
-    window.action(command::kSaveLyricsBesideMusic)->trigger();
+    f.window.action(command::kSaveLyricsBesideMusic)->trigger();
 
     const std::string expected = Utf8ToSjis(
         "@Title=星のうた\r\n"
@@ -277,8 +236,8 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
         "[00:20:50]\r\n"
         "\r\n"
         "@TimeRatio=1\r\n");
-    QCOMPARE(ReadFile(music.path().toStdString() + "/demo.txt"), expected);
-    QVERIFY(dialogs.errors().empty());
+    QCOMPARE(test::ReadBytes(f.path("demo.txt")), expected);
+    QVERIFY(f.dialogs.errors().empty());
 }
 
 // A user opens a song, then a file no plug-in reads, then presses Mark and

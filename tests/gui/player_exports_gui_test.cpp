@@ -12,9 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "base/qt/qt_timer.h"
 #include "export/export_table.h"
@@ -22,6 +20,7 @@
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
 #include "fake_player.h"
+#include "file_bytes.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
 #include "shell/editor.h"
@@ -34,14 +33,8 @@ namespace {
 
 const std::string kAudio = "\xFF\xFB\x90\x64 audio";
 
-std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 struct Fixture {
     Fixture() {
@@ -129,12 +122,12 @@ void PlayerExportsGuiTest::sp250FileFromTheMenu() {
     f.item("MarletSP250R1")->trigger();
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(f.dialogs.calls.at(0).request.defaultExt, std::string("snc"));
-    QCOMPARE(Read(f.files / "song.snc"), std::string("\xA2\xE2"
-                                                     "00000150\xA2\xD0"
-                                                     "first line\r\n"
-                                                     "\xA2\xE2"
-                                                     "00010200\xA2\xD0"
-                                                     "second\r\n"));
+    QCOMPARE(ReadBytes(f.files / "song.snc"), std::string("\xA2\xE2"
+                                                          "00000150\xA2\xD0"
+                                                          "first line\r\n"
+                                                          "\xA2\xE2"
+                                                          "00010200\xA2\xD0"
+                                                          "second\r\n"));
 }
 
 void PlayerExportsGuiTest::sp250WarningFollowsTheOption() {
@@ -154,13 +147,13 @@ void PlayerExportsGuiTest::sp250WarningFollowsTheOption() {
 
 void PlayerExportsGuiTest::lyricMp3FromTheMenu() {
     Fixture f;
-    Write(f.files / "song.mp3", kAudio);
+    WriteBytes(f.files / "song.mp3", kAudio);
     f.dialogs.fileAnswers = {f.path("song.mp3"), f.path("lyric.mp3")};
     f.item("TessaryY1")->trigger();
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(f.dialogs.calls.at(0).text, std::string("合成するMP3ファイル選択"));
     QCOMPARE(f.dialogs.calls.at(1).text, std::string("出力先"));
-    const std::string written = Read(f.files / "lyric.mp3");
+    const std::string written = ReadBytes(f.files / "lyric.mp3");
     QCOMPARE(written.substr(0, 3), std::string("ID3"));
     QCOMPARE(written.substr(written.size() - kAudio.size()), kAudio);
 
@@ -168,17 +161,17 @@ void PlayerExportsGuiTest::lyricMp3FromTheMenu() {
     f.dialogs.fileAnswers = {f.path("song.mp3"), (f.files / "." / "song.mp3").string()};
     f.item("TessaryY1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"同じファイル名は指定できません"});
-    QCOMPARE(Read(f.files / "song.mp3"), kAudio);
+    QCOMPARE(ReadBytes(f.files / "song.mp3"), kAudio);
 }
 
 void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     Fixture f;
     std::filesystem::create_directory(f.files / "in");
     std::filesystem::create_directory(f.files / "out");
-    Write(f.files / "in/a.mp3", kAudio);
-    Write(f.files / "in/a.txt", "[00:01:00]from the txt\r\n");
-    Write(f.files / "in/a.lrc", "@Title=Dawn\r\n[00:01:00]from the lrc\r\n");
-    Write(f.files / "in/b.mp3", kAudio);
+    WriteBytes(f.files / "in/a.mp3", kAudio);
+    WriteBytes(f.files / "in/a.txt", "[00:01:00]from the txt\r\n");
+    WriteBytes(f.files / "in/a.lrc", "@Title=Dawn\r\n[00:01:00]from the lrc\r\n");
+    WriteBytes(f.files / "in/b.mp3", kAudio);
     const std::filesystem::path in = f.files / "in";
     const std::filesystem::path out = f.files / "out";
     f.dialogs.inputAnswers = {"made"};
@@ -218,7 +211,7 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
     QVERIFY(ran);
     QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{"変更を保存しますか?"});
     QVERIFY(f.dialogs.errors().empty());
-    const std::string written = Read(out / "made" / "a.mp3");
+    const std::string written = ReadBytes(out / "made" / "a.mp3");
     QVERIFY(written.find("from the lrc") != std::string::npos);
     // The editor holds the last song's lyrics, with its fields.
     QCOMPARE(f.editor.document().lyrics.count(), 1);
@@ -229,8 +222,8 @@ void PlayerExportsGuiTest::batchWindowFromTheMenu() {
 void PlayerExportsGuiTest::batchWindowRefusesOneFolderTwice() {
     Fixture f;
     std::filesystem::create_directory(f.files / "in");
-    Write(f.files / "in/a.mp3", kAudio);
-    Write(f.files / "in/a.txt", "[00:01:00]x\r\n");
+    WriteBytes(f.files / "in/a.mp3", kAudio);
+    WriteBytes(f.files / "in/a.txt", "[00:01:00]x\r\n");
     std::filesystem::create_directory_symlink(f.files / "in", f.files / "link");
     f.editor.changes().markSaved();
     WhenBatchWindowShows([&](BatchWindow& form) {
@@ -242,7 +235,7 @@ void PlayerExportsGuiTest::batchWindowRefusesOneFolderTwice() {
     });
     f.item("MarletR1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"同じフォルダは指定できません"});
-    QCOMPARE(Read(f.files / "in" / "a.mp3"), kAudio);
+    QCOMPARE(ReadBytes(f.files / "in" / "a.mp3"), kAudio);
 }
 
 QTEST_MAIN(PlayerExportsGuiTest)

@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
-#include <fstream>
+
+#include "file_bytes.h"
 
 using namespace std::chrono_literals;
 
@@ -13,11 +14,6 @@ namespace {
 
 const std::filesystem::path kOutput = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The lines from "song=" to "end-of-dump" that the child printed.
 QByteArray Dump(const QByteArray& output) {
@@ -89,7 +85,7 @@ void RecoveryKillTest::killedEditorsWorkComesBack() {
     QVERIFY(worked.contains("line=00:02:50|0|0|first \xED\x40\x87\x90"));
     QVERIFY(worked.contains("modified=1"));
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(recovery), 20000);
-    const std::string kept = ReadFile(recovery);
+    const std::string kept = obrin::test::ReadBytes(recovery);
 
     // A second start while it runs hands over and ends; it neither offers
     // nor touches the running editor's file.
@@ -98,7 +94,7 @@ void RecoveryKillTest::killedEditorsWorkComesBack() {
     QVERIFY(second.waitForFinished(20000));
     QCOMPARE(second.exitCode(), 0);
     QVERIFY(!second.readAllStandardOutput().contains("song="));
-    QCOMPARE(ReadFile(recovery), kept);
+    QCOMPARE(obrin::test::ReadBytes(recovery), kept);
     QCOMPARE(first_.state(), QProcess::Running);
 
     // A crash or a power cut: no close, no clean-up.

@@ -9,21 +9,14 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "document/nudge_buttons.h"
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
-#include "export/export_table.h"
-#include "fake_player.h"
 #include "fake_timers.h"
+#include "main_window_rig.h"
 #include "playback/qt/player_panel.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
-#include "shell/qt/main_window.h"
 #include "shell/qt/timing_binding.h"
 
 using namespace obrin;
@@ -32,30 +25,13 @@ namespace {
 
 // The editor's main window with playback and timing wired as the program
 // wires them, over a fake player whose clock moves with fake timers.
-struct Fixture {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    test::FakeTimerFactory timers;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    test::ScriptedClipboard clipboard;
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
+struct Fixture : test::MainWindowRig<test::FakeTimerFactory> {
     TimingParts& timing = windows.timing();
 
     Fixture() {
         timers.onClockAdvanced = [this](int elapsedMs) { player.advance(elapsedMs); };
     }
 
-    void show() {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
     void load(double seconds = 200.0) {
         player.nextDuration = seconds;
         timing.playback().loadIntoPlayer("/tmp/obrin_temp.wav");

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <fstream>
@@ -12,16 +11,9 @@
 #include <sstream>
 
 #include "base/command_ids.h"
-#include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
 #include "document/qt/lyric_list_widget.h"
-#include "export/export_table.h"
-#include "fake_player.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
-#include "shell/qt/main_window.h"
+#include "main_window_rig.h"
 #include "text/qt/paste_window.h"
 #include "text/tag_info_file.h"
 
@@ -29,25 +21,11 @@ using namespace obrin;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    obrin::test::FakePlayer player;
-    QtTimerFactory timers;
-    test::ScriptedClipboard clipboard;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
+struct Fixture : test::MainWindowRig<> {
     Document& document = editor.document();
 
     QAction* undoItem() const { return window.action(command::kUndo); }
     QAction* redoItem() const { return window.action(command::kRedo); }
-    std::string path(const char* name) const { return (folder.path() + "/" + name).toStdString(); }
 
     void showActive() {
         window.show();

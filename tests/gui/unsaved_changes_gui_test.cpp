@@ -5,21 +5,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
 
 #include "base/command_ids.h"
-#include "base/qt/qt_timer.h"
 #include "document/qt/control_panel.h"
 #include "document/unsaved_changes.h"
-#include "export/export_table.h"
-#include "fake_player.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
-#include "shell/qt/main_window.h"
+#include "file_bytes.h"
+#include "main_window_rig.h"
 #include "text/completed_text_tab.h"
 
 using namespace obrin;
@@ -29,16 +22,11 @@ namespace {
 const std::filesystem::path kProgramFolder = OBRIN_OUTPUT_DIR;
 const std::filesystem::path kDemoSong = OBRIN_DEMO_SONG;
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The editor over the real program folder (the shipped registry and vellin
 // convert the demo song), with folders of its own for the work and files.
-struct Fixture {
+struct Fixture : test::MainWindowRig<> {
     explicit Fixture(std::filesystem::path program = kProgramFolder)
-        : programFolder(std::move(program)) {
+        : MainWindowRig(std::move(program)) {
         useScratchSettings();
     }
     // The first show reads the settings; the work folder stays the test's.
@@ -47,31 +35,13 @@ struct Fixture {
         useScratchSettings();
     }
     void useScratchSettings() {
-        editor.settings().workFolder = path("").string();
+        editor.settings().workFolder = path("");
         editor.settings().confirmExit = false;
     }
 
-    std::filesystem::path programFolder;
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    QtTimerFactory timers;
-    Editor editor{{.programFolder = programFolder, .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    test::ScriptedClipboard clipboard;
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
-    MainWindow& window = windows.mainWindow();
-
-    std::filesystem::path path(const std::string& name) const {
-        return std::filesystem::path(folder.path().toStdString()) / name;
-    }
     std::string song(const std::string& name) const {
         std::filesystem::copy_file(kDemoSong, path(name));
-        return path(name).string();
+        return path(name);
     }
     void trigger(CommandId command) { window.action(command)->trigger(); }
     // Two lines, the first marked: a paste would lose a time.
@@ -150,7 +120,7 @@ void UnsavedChangesGuiTest::guard() {
             break;
         case Answer::YesSaved:
             f.dialogs.chooseAnswers.push_back(0);
-            f.dialogs.fileAnswers.push_back(f.path("saved.txt").string());
+            f.dialogs.fileAnswers.push_back(f.path("saved.txt"));
             break;
         case Answer::YesSaveCancelled:
             f.dialogs.chooseAnswers.push_back(0);
@@ -181,7 +151,7 @@ void UnsavedChangesGuiTest::guard() {
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(std::filesystem::exists(f.path("saved.txt")), answer == Answer::YesSaved);
     if (answer == Answer::YesSaved) {
-        QCOMPARE(ReadFile(f.path("saved.txt")),
+        QCOMPARE(test::ReadBytes(f.path("saved.txt")),
                  std::string("[00:01:00]first\r\n[00:00:00]second\r\n\r\n@TimeRatio=1\r\n"));
     }
     const LyricList& lines = f.editor.document().lyrics;
@@ -253,7 +223,7 @@ void UnsavedChangesGuiTest::marksMadeOnTheCompletedTabAreSaved() {
     QVERIFY(f.window.completedText()->toPlainText().contains(QStringLiteral("[00:15:00]b")));
 
     f.trigger(command::kSaveLyricsBesideMusic);
-    QCOMPARE(ReadFile(f.path("song.txt")),
+    QCOMPARE(test::ReadBytes(f.path("song.txt")),
              "[00:12:50]a" + duplicates + "\r\n[00:15:00]b\r\n\r\n@TimeRatio=1\r\n");
     QVERIFY(!f.editor.changes().modified());
 }
@@ -275,11 +245,11 @@ void UnsavedChangesGuiTest::typedCompletedTextIsAChangeAndKeepsItsBytes() {
     // The document changes too: the user chooses which one is saved.
     f.editor.document().lyrics.setTimeText(0, "00:01:00");
     QVERIFY(!text->toPlainText().contains(QStringLiteral("[00:01:00]")));
-    f.dialogs.fileAnswers.push_back(f.path("typed.txt").string());
+    f.dialogs.fileAnswers.push_back(f.path("typed.txt"));
     f.dialogs.chooseAnswers.push_back(1);  // 編集した文章
     f.trigger(command::kSaveLyricsAs);
     QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{kWhichTextQuestion});
-    QCOMPARE(ReadFile(f.path("typed.txt")),
+    QCOMPARE(test::ReadBytes(f.path("typed.txt")),
              "[00:00:00]a" + duplicates + "\r\n\r\n@TimeRatio=1\r\ntyped\r\n");
     QVERIFY(!f.editor.changes().modified());
 }

@@ -7,19 +7,12 @@
 #include <QAction>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <fstream>
 
-#include "base/qt/qt_timer.h"
 #include "base/time_text.h"
-#include "export/export_table.h"
-#include "fake_player.h"
+#include "file_bytes.h"
+#include "main_window_rig.h"
 #include "playback/qt/waveform_binding.h"
-#include "recording_dialogs.h"
-#include "scripted_clipboard.h"
-#include "shell/editor.h"
-#include "shell/qt/editor_windows.h"
 #include "wav_builder.h"
 
 using namespace obrin;
@@ -28,42 +21,17 @@ namespace {
 
 constexpr double kSongSeconds = 20.0;
 
-struct Fixture {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    test::FakePlayer player;
-    QtTimerFactory timers;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    test::ScriptedClipboard clipboard;
-    ExportTable exports;
-    std::unique_ptr<EditorWindows> windows;
+struct Fixture : test::MainWindowRig<> {
+    WaveformStrip& strip() { return *window.waveformStrip(); }
 
-    explicit Fixture(const std::string& ini = {}) {
-        if (!ini.empty()) std::ofstream(programFolder() / "obrin.ini", std::ios::binary) << ini;
-        windows = std::make_unique<EditorWindows>(editor, clipboard, exports);
-    }
-
-    std::filesystem::path programFolder() const { return folder.path().toStdString(); }
-    MainWindow& window() { return windows->mainWindow(); }
-    WaveformStrip& strip() { return *window().waveformStrip(); }
-    QAction* item(const char* name) { return window().findChild<QAction*>(name); }
-
-    void show() {
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
-    }
     // Loads a real WAV, so the worker has something to read, and waits for
     // its peaks.
     void loadSong() {
         const auto wav = programFolder() / "song.wav";
         test::WriteSineWav(wav, kSongSeconds, 22050);
         player.nextDuration = kSongSeconds;
-        windows->timing().playback().loadIntoPlayer(wav.string());
-        QTRY_VERIFY(windows->timing().waveform().analysis().peaks() != nullptr);
+        windows.timing().playback().loadIntoPlayer(wav.string());
+        QTRY_VERIFY(windows.timing().waveform().analysis().peaks() != nullptr);
     }
 };
 
@@ -137,48 +105,48 @@ void WaveformStripTest::aClickSeeks() {
     QCOMPARE(f.player.seeks.size(), std::size_t{1});
     QCOMPARE(f.player.seeks.back(), std::round(strip.viewport().timeAt(301) * 1000) / 1000);
     // The position displays show the new place at once.
-    QCOMPARE(f.window().widget<QLabel>("panCurrentPos")->text(),
+    QCOMPARE(f.window.widget<QLabel>("panCurrentPos")->text(),
              QString::fromStdString(TimeTextAt(strip, 301)));
 }
 
 void WaveformStripTest::optionItemShowsAndHidesTheStrip() {
     Fixture f;
     f.show();
-    const int shownHeight = f.window().height();
-    QCOMPARE(f.window().size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
+    const int shownHeight = f.window.height();
+    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
     QVERIFY(f.item("mnuWaveform")->isChecked());
     QCOMPARE(f.item("mnuWaveform")->text(), QStringLiteral("波形を表示(&W)"));
-    const QPoint listAt = f.window().widget<QWidget>("List")->mapTo(&f.window(), QPoint());
-    const int listHeight = f.window().widget<QWidget>("List")->height();
+    const QPoint listAt = f.window.widget<QWidget>("List")->mapTo(&f.window, QPoint());
+    const int listHeight = f.window.widget<QWidget>("List")->height();
 
     f.item("mnuWaveform")->trigger();
     QVERIFY(!f.strip().isVisible());
     QVERIFY(!f.editor.settings().showWaveform);
-    QTRY_COMPARE(f.window().height(), shownHeight - WaveformStrip::kHeight - 2);
-    QCOMPARE(f.window().size(), QSize(640, 580));
+    QTRY_COMPARE(f.window.height(), shownHeight - WaveformStrip::kHeight - 2);
+    QCOMPARE(f.window.size(), QSize(640, 580));
     // The other controls kept their sizes: the list only moved up.
-    QTRY_COMPARE(f.window().widget<QWidget>("List")->height(), listHeight);
-    QCOMPARE(f.window().widget<QWidget>("List")->mapTo(&f.window(), QPoint()).y(),
+    QTRY_COMPARE(f.window.widget<QWidget>("List")->height(), listHeight);
+    QCOMPARE(f.window.widget<QWidget>("List")->mapTo(&f.window, QPoint()).y(),
              listAt.y() - WaveformStrip::kHeight - 2);
 
     f.item("mnuWaveform")->trigger();
     QVERIFY(f.strip().isVisible());
     QVERIFY(f.editor.settings().showWaveform);
-    QTRY_COMPARE(f.window().height(), shownHeight);
+    QTRY_COMPARE(f.window.height(), shownHeight);
 }
 
 void WaveformStripTest::hiddenStripIsKeptPerUser() {
-    Fixture f(
-        "[someone "
-        "else]\r\nmnuWaveform.Checked=1\r\n[tester]\r\nmnuWaveform.Checked=0\r\nmnuChkTerminate."
-        "Checked=0\r\n");
+    Fixture f;
+    test::WriteBytes(f.programFolder() / "obrin.ini",
+                     "[someone else]\r\nmnuWaveform.Checked=1\r\n"
+                     "[tester]\r\nmnuWaveform.Checked=0\r\nmnuChkTerminate.Checked=0\r\n");
     f.show();
     QVERIFY(!f.strip().isVisible());
     QVERIFY(!f.item("mnuWaveform")->isChecked());
-    QTRY_COMPARE(f.window().size(), QSize(640, 580));
+    QTRY_COMPARE(f.window.size(), QSize(640, 580));
     f.item("mnuWaveform")->trigger();
     f.item("mnuSnapOnset")->trigger();
-    QVERIFY(f.window().close());
+    QVERIFY(f.window.close());
     const AppSettings saved =
         LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
     QVERIFY(saved.showWaveform);
@@ -202,7 +170,7 @@ void WaveformStripTest::paintsWhatItIsGiven() {
     f.show();
     QVERIFY(!f.strip().grab().isNull());  // no song: an empty strip
     f.loadSong();
-    QTRY_VERIFY(f.windows->timing().waveform().analysis().onsetsReady());
+    QTRY_VERIFY(f.windows.timing().waveform().analysis().onsetsReady());
     f.editor.document().lyrics.assign({"a"});
     f.editor.document().lyrics.setTimeText(0, "00:10:00");
     const QImage image = f.strip().grab().toImage();
@@ -213,8 +181,8 @@ void WaveformStripTest::paintsWhatItIsGiven() {
     }
     QVERIFY(green);
     // Unloading leaves an empty strip and stops the worker.
-    f.windows->timing().playback().unloadPlayer();
-    QCOMPARE(f.windows->timing().waveform().analysis().peaks(), nullptr);
+    f.windows.timing().playback().unloadPlayer();
+    QCOMPARE(f.windows.timing().waveform().analysis().peaks(), nullptr);
     QCOMPARE(f.strip().viewport().durationSeconds(), 0.0);
 }
 

@@ -16,6 +16,7 @@ using test::Bytes;
 using test::Chunk;
 using test::Le16;
 using test::Le32;
+using test::ParsedOutput;
 using test::PcmFormat;
 using test::Riff;
 
@@ -44,13 +45,6 @@ class Conversion {
   private:
     int stopAtCall_;
 };
-
-test::PcmWave ParsedOutput(const std::filesystem::path& wav) {
-    std::string why;
-    auto parsed = test::ParseVellinOutput(test::ReadBytes(wav), why);
-    EXPECT_TRUE(parsed) << why;
-    return parsed.value_or(test::PcmWave{});
-}
 
 // ---------------------------------------------------------------------------
 // Every coding, against ffmpeg's decode of the same file.

@@ -81,4 +81,13 @@ inline std::optional<PcmWave> ParseVellinOutput(const Bytes& b, std::string& why
     return w;
 }
 
+// The converted file at `wav`, which must be well formed; an empty wave, with
+// the expectation failed, when it is not.
+inline PcmWave ParsedOutput(const std::filesystem::path& wav) {
+    std::string why;
+    auto parsed = ParseVellinOutput(ReadBytes(wav), why);
+    EXPECT_TRUE(parsed) << why;
+    return parsed.value_or(PcmWave{});
+}
+
 }  // namespace obrin::test

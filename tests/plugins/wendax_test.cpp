@@ -17,6 +17,7 @@ namespace obrin {
 namespace {
 
 using test::Bytes;
+using test::ParsedOutput;
 using Clock = std::chrono::steady_clock;
 
 const std::filesystem::path kFixtures = OBRIN_WENDAX_FIXTURES;
@@ -49,13 +50,6 @@ class Conversion {
   private:
     int stopAtCall_;
 };
-
-test::PcmWave ParsedOutput(const std::filesystem::path& wav) {
-    std::string why;
-    auto parsed = test::ParseVellinOutput(test::ReadBytes(wav), why);
-    EXPECT_TRUE(parsed) << why;
-    return parsed.value_or(test::PcmWave{});
-}
 
 std::vector<int> Samples16(const Bytes& data) {
     std::vector<int> samples(data.size() / 2);

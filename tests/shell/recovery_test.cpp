@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "base/sjis_codec.h"
 #include "document/unsaved_changes.h"
 #include "fake_player.h"
 #include "fake_timers.h"
@@ -8,14 +7,13 @@
 #include "shell/autosave.h"
 #include "shell/editor.h"
 #include "shell/recovery_file.h"
+#include "sjis_lines.h"
 #include "temp_folder.h"
 
 namespace obrin {
 namespace {
 
-std::string Sj(std::string_view utf8) {
-    return Utf8ToSjis(utf8);
-}
+using test::Sj;
 
 // A document with something in every part the recovery file keeps.
 void FillDocument(Document& document) {

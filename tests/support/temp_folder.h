@@ -5,10 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "file_bytes.h"
 
 namespace obrin::test {
 
@@ -39,23 +40,10 @@ class TempFolder {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         ASSERT_TRUE(out.good()) << name;
     }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string read(const std::string& name) const { return ReadBytes(path_ / name); }
 
   private:
     std::filesystem::path path_;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 }  // namespace obrin::test

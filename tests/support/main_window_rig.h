@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/qt/qt_timer.h"
+#include "export/export_table.h"
+#include "fake_player.h"
+#include "recording_dialogs.h"
+#include "scripted_clipboard.h"
+#include "shell/editor.h"
+#include "shell/qt/editor_windows.h"
+#include "shell/qt/main_window.h"
+
+namespace obrin::test {
+
+// The editor and its windows built as the program builds them, with fakes at
+// the real boundaries: recorded dialogs, a fake player, a scripted clipboard
+// and the desktop's "open" caught in `opened`. The program folder is the
+// scratch `folder` unless another is given (the build's output folder, for
+// its shipped registry and plug-ins). Settings are read at the first show,
+// so a test may write obrin.ini before it.
+template <typename Timers = QtTimerFactory>
+struct MainWindowRig {
+    explicit MainWindowRig(std::filesystem::path program = {})
+        : editor({.programFolder = program.empty() ? folder : std::move(program),
+                  .settingsSection = "tester"},
+                 dialogs, player, timers, [this](const std::string& url) {
+                     opened.push_back(url);
+                     return true;
+                 }) {}
+
+    QTemporaryDir scratch;
+    std::filesystem::path folder = scratch.path().toStdString();
+    RecordingDialogs dialogs;
+    FakePlayer player;
+    Timers timers;
+    ScriptedClipboard clipboard;
+    std::vector<std::string> opened;
+    Editor editor;
+    ExportTable exports;
+    EditorWindows windows{editor, clipboard, exports};
+    MainWindow& window = windows.mainWindow();
+
+    const std::filesystem::path& programFolder() const { return editor.programFolder(); }
+    std::string path(const std::string& name) const { return (folder / name).string(); }
+    QAction* item(const QString& name) const { return window.findChild<QAction*>(name); }
+
+    void show() {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+}  // namespace obrin::test
