@@ -21,14 +21,28 @@ std::vector<Connection> ConnectContentChanges(Document& document, std::function<
 }
 
 UnsavedChanges::UnsavedChanges(Document& document)
-    : connections_(ConnectContentChanges(document, [this] { contentChanged(); })) {}
+    : document_(document),
+      saved_(ContentOf(document)),
+      connections_(ConnectContentChanges(document, [this] { contentChanged(); })) {
+    connections_.push_back(document.history.changed.connect([this] { stepTaken(); }));
+}
 
 void UnsavedChanges::markModified() {
+    modifiedOutside_ = true;
     contentChanged();
 }
 
 void UnsavedChanges::markSaved() {
+    saved_ = ContentOf(document_);
+    modifiedOutside_ = false;
     setModified(false);
+}
+
+void UnsavedChanges::stepTaken() {
+    if (!modified_ || modifiedOutside_) return;
+    DocumentContent now = ContentOf(document_);
+    now.markOffset = saved_.markOffset;  // kept per user, not saved with the lyrics
+    if (SameContent(now, saved_)) setModified(false);
 }
 
 void UnsavedChanges::contentChanged() {

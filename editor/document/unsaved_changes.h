@@ -21,7 +21,8 @@ class Dialogs;
 // change notice of the lines and of the song's fields, so any way the
 // document changes (commands, typing, undo) marks it; the selection, the
 // mark offset and list-edit mode are not content and do not. A save (or a
-// read that makes the document the file's again) marks it saved.
+// read that makes the document the file's again) marks it saved, and so does
+// a step of the history (an undo, say) that brings back what was saved.
 class UnsavedChanges {
   public:
     explicit UnsavedChanges(Document& document);
@@ -42,8 +43,14 @@ class UnsavedChanges {
   private:
     void contentChanged();
     void setModified(bool modified);
+    void stepTaken();
 
+    Document& document_;
+    // The content as last saved.
+    DocumentContent saved_;
     bool modified_ = false;
+    // A change that the document's content does not show has come since.
+    bool modifiedOutside_ = false;
     std::vector<Connection> connections_;
 };
 

@@ -65,6 +65,34 @@ TEST(UnsavedChanges, SaveClearsAndTheNextChangeMarksAgain) {
     EXPECT_EQ(told, (std::vector<bool>{true, false, true}));
 }
 
+// Undoing back to what was saved leaves nothing unsaved, and redoing marks
+// the document again; a change the content does not show stays unsaved.
+TEST(UnsavedChanges, UndoBackToTheSavedContentClearsTheMark) {
+    Document document;
+    document.lyrics.assign({"a", "b"});
+    UnsavedChanges changes(document);
+    changes.markSaved();
+    {
+        const UndoHistory::Step step = document.history.beginStep("マーク");
+        document.lyrics.setTimeText(0, "00:01:00");
+    }
+    document.setMarkOffset("-0.5");
+    ASSERT_TRUE(changes.modified());
+    document.history.undo();
+    EXPECT_FALSE(changes.modified());
+    document.history.redo();
+    EXPECT_TRUE(changes.modified());
+
+    document.history.undo();
+    changes.markModified();
+    {
+        const UndoHistory::Step step = document.history.beginStep("マーク");
+        document.lyrics.setTimeText(1, "00:02:00");
+    }
+    document.history.undo();
+    EXPECT_TRUE(changes.modified());
+}
+
 struct GuardCase {
     const char* name;
     bool modified;
