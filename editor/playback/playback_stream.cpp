@@ -39,10 +39,10 @@ constexpr std::size_t kMarkEvery = 32;
 // How far (frames) a reading may stray from the line of the last anchor
 // before it starts a new one.
 constexpr double kMarkSlack = 0.5;
-// The share of a cross-fade from which its incoming run counts as heard: a
-// sound starting there stands out against the outgoing run, which only
-// carries on what was heard already.
-constexpr double kIncomingHeard = 0.25;
+// Frames of the source per step of its loudness envelope, and the steps kept:
+// the stretcher's runs lie within a second or so of what was read last.
+constexpr std::uint64_t kEnvelopeStep = 32;
+constexpr std::size_t kEnvelopeSteps = 8192;
 // Marks at least this long, relative to kMarkLevel, come from one run alone
 // (the stretcher takes a few parts in ten thousand off their level), or from
 // a cross-fade between runs less than 5 ms apart, read as their mean.
@@ -79,7 +79,9 @@ void MapChannels(const float* in, std::size_t frames, int from, float* out, int 
 }  // namespace
 
 PlaybackStream::PlaybackStream(const std::filesystem::path& path)
-    : reader_(path), stretcher_(std::make_unique<soundtouch::SoundTouch>()) {
+    : reader_(path),
+      stretcher_(std::make_unique<soundtouch::SoundTouch>()),
+      envelope_(kEnvelopeSteps) {
     const WavFormat& f = reader_.format();
     if (f.channels + kMarkChannels > SOUNDTOUCH_MAX_CHANNELS) {
         throw WavError(path.string() + ": " + std::to_string(f.channels) +
@@ -142,6 +144,9 @@ void PlaybackStream::beginSegment(double sourceFrame) {
     // speed, the first one included.
     addAnchor({done, source});
     run_ = anchors_.back();
+    firstStep_ = start / kEnvelopeStep;
+    lastStep_ = firstStep_;
+    envelope_[firstStep_ % kEnvelopeSteps] = 0;
     while (!segments_.empty() && segments_.back().output >= done) segments_.pop_back();
     segments_.push_back({done, source, rate_});
     if (segments_.size() > kMaxSegments) segments_.pop_front();
@@ -205,6 +210,7 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
             flushed_ = true;
             continue;
         }
+        noteLoudness(first, input_.data(), n);
         markedInput_.resize(n * width);
         for (std::size_t f = 0; f < n; ++f) {
             std::copy_n(&input_[f * channels], channels, &markedInput_[f * width]);
@@ -229,8 +235,11 @@ std::size_t PlaybackStream::renderStretched(float* out, std::size_t frames) {
 // far puts this output frame. Across a cross-fade they are shorter: the
 // weighted sum of the vector of the run heard before, which carries on along
 // that run, and the incoming one's. Knowing the first, the weight and the
-// angle of the second follow. The mapping jumps to the incoming run once that
-// is heard (kIncomingHeard), and only a jump costs an anchor.
+// angle of the second follow. The run heard is the one that makes more of the
+// sound there, its weight times the loudness of the source where it plays: a
+// sound starting in either run is heard in that run. Where both are silent
+// the outgoing run carries on to the end of the cross-fade. Only a jump costs
+// an anchor.
 void PlaybackStream::readMarks(double outputFrame, const float* marks) {
     const double mc = marks[0] / kMarkLevel;
     const double ms = marks[1] / kMarkLevel;
@@ -250,16 +259,47 @@ void PlaybackStream::readMarks(double outputFrame, const float* marks) {
         const double apart = (mc - ac) * (mc - ac) + (ms - as) * (ms - as);
         const double incoming = std::min(1.0, apart / (2 * along));
         heard = outgoing;
-        if (incoming >= kIncomingHeard) {
+        if (incoming > 0) {
             const double bc = (mc - (1 - incoming) * ac) / incoming;
             const double bs = (ms - (1 - incoming) * as) / incoming;
-            heard = FrameNear(std::atan2(bs, bc), expected);
+            const double arriving = FrameNear(std::atan2(bs, bc), expected);
+            if (incoming * loudnessAt(arriving) > (1 - incoming) * loudnessAt(outgoing)) {
+                heard = arriving;
+            }
         }
     }
     if (std::abs(heard - expected) > kMarkSlack) addAnchor({outputFrame, heard});
     Segment& segment = segments_.back();
     segment.leadSum += heard - (segment.source + segment.rate * (outputFrame - segment.output));
     segment.leadCount += 1;
+}
+
+void PlaybackStream::noteLoudness(std::uint64_t first, const float* frames, std::size_t count) {
+    const auto channels = static_cast<std::size_t>(format().channels);
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::uint64_t step = (first + f) / kEnvelopeStep;
+        if (step != lastStep_) {
+            lastStep_ = step;
+            envelope_[step % kEnvelopeSteps] = 0;
+        }
+        float& loudest = envelope_[step % kEnvelopeSteps];
+        for (std::size_t c = 0; c < channels; ++c) {
+            loudest = std::max(loudest, std::abs(frames[f * channels + c]));
+        }
+    }
+}
+
+double PlaybackStream::loudnessAt(double sourceFrame) const {
+    if (sourceFrame < 0) return 0;
+    // The frame read out of a cross-fade's marks may be off by a few frames
+    // while its run is still faint, so the steps beside it count too.
+    const auto middle = static_cast<std::uint64_t>(sourceFrame) / kEnvelopeStep;
+    float loudest = 0;
+    for (std::uint64_t step = middle > 0 ? middle - 1 : 0; step <= middle + 1; ++step) {
+        if (step < firstStep_ || step > lastStep_ || lastStep_ - step >= kEnvelopeSteps) continue;
+        loudest = std::max(loudest, envelope_[step % kEnvelopeSteps]);
+    }
+    return loudest;
 }
 
 double PlaybackStream::stretchedFrameOf(double outputFrame) const {

@@ -102,6 +102,11 @@ class PlaybackStream {
     std::size_t renderSource(float* out, std::size_t frames);
     std::size_t renderStretched(float* out, std::size_t frames);
     void readMarks(double outputFrame, const float* marks);
+    // Keeps the loudness of `count` interleaved source frames from `first`.
+    void noteLoudness(std::uint64_t first, const float* frames, std::size_t count);
+    // The loudest sample within a step or so of `sourceFrame`, 0 where none
+    // was kept.
+    [[nodiscard]] double loudnessAt(double sourceFrame) const;
     [[nodiscard]] double sourceFrameOfStretched(double stretchedFrame) const;
     [[nodiscard]] double evenSourceFrameOfStretched(double stretchedFrame) const;
     [[nodiscard]] double stretchedFrameOf(double outputFrame) const;
@@ -112,6 +117,11 @@ class PlaybackStream {
     std::deque<Segment> segments_;
     // The last run of the source heard alone: where a cross-fade comes from.
     Anchor run_{};
+    // The loudest sample of each kEnvelopeStep source frames the stretcher
+    // was given, a ring; steps firstStep_ ... lastStep_ of this segment.
+    std::vector<float> envelope_;
+    std::uint64_t firstStep_ = 0;
+    std::uint64_t lastStep_ = 0;
     std::vector<float> input_;
     // The stretcher's input and output: the sound and the marks that name
     // each frame's source frame.

@@ -9,7 +9,9 @@ namespace obrin {
 PositionLine::PositionLine(Clock clock) : clock_(clock) {}
 
 double PositionLine::Line::at(double now) const {
-    return std::min(value + perSecond * std::max(0.0, now - time), limit);
+    double at = value + perSecond * std::max(0.0, std::min(now, splice.time) - time);
+    if (now >= splice.time) at = std::max(at, splice.value + splice.perSecond * (now - splice.time));
+    return std::min(std::max(at, floor), limit);
 }
 
 // The writer's half of a sequence lock: the sequence turns odd before the
@@ -29,6 +31,14 @@ void PositionLine::advance(double since, double value, double perSecond, double 
     const Line old = load();
     const double from = std::max(Line{since, value, perSecond, limit}.at(now), old.at(now));
     store({now, from, perSecond, std::max(limit, from)});
+    sequence_.fetch_add(1, std::memory_order_release);
+}
+
+void PositionLine::follow(double since, double value, double perSecond, double limit,
+                          Splice splice) {
+    sequence_.fetch_add(1);
+    const double floor = load().at(clock_());
+    store({since, value, perSecond, std::max(limit, floor), splice, floor});
     sequence_.fetch_add(1, std::memory_order_release);
 }
 
@@ -59,11 +69,21 @@ void PositionLine::store(const Line& line) {
     value_.store(line.value, std::memory_order_relaxed);
     perSecond_.store(line.perSecond, std::memory_order_relaxed);
     limit_.store(line.limit, std::memory_order_relaxed);
+    spliceTime_.store(line.splice.time, std::memory_order_relaxed);
+    spliceValue_.store(line.splice.value, std::memory_order_relaxed);
+    splicePerSecond_.store(line.splice.perSecond, std::memory_order_relaxed);
+    floor_.store(line.floor, std::memory_order_relaxed);
 }
 
 PositionLine::Line PositionLine::load() const {
-    return {time_.load(std::memory_order_relaxed), value_.load(std::memory_order_relaxed),
-            perSecond_.load(std::memory_order_relaxed), limit_.load(std::memory_order_relaxed)};
+    return {time_.load(std::memory_order_relaxed),
+            value_.load(std::memory_order_relaxed),
+            perSecond_.load(std::memory_order_relaxed),
+            limit_.load(std::memory_order_relaxed),
+            {spliceTime_.load(std::memory_order_relaxed),
+             spliceValue_.load(std::memory_order_relaxed),
+             splicePerSecond_.load(std::memory_order_relaxed)},
+            floor_.load(std::memory_order_relaxed)};
 }
 
 double SteadySeconds() {

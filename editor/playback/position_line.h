@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <limits>
 
 namespace obrin {
 
@@ -33,15 +34,31 @@ class PositionLine {
     // `perSecond`, up to `limit`. It starts from where the current line has
     // got to instead when that is further: readers may already have seen it.
     void advance(double since, double value, double perSecond, double limit);
+
+    // Where a position that plays a source in runs goes on at a splice: from
+    // `value` at `time`, at `perSecond`.
+    struct Splice {
+        double time;
+        double value;
+        double perSecond;
+    };
+    // Moves exactly as told, from `value` at `since` at `perSecond`, and from
+    // `splice.time` on along the splice, up to `limit`; but never below where
+    // the current line has got to, standing still there until the new line
+    // passes it (a splice back repeats what was heard).
+    void follow(double since, double value, double perSecond, double limit, Splice splice);
     // Where the position stands now.
     [[nodiscard]] double read() const;
 
   private:
+    static constexpr double kNever = std::numeric_limits<double>::infinity();
     struct Line {
         double time;
         double value;
         double perSecond;
         double limit;
+        Splice splice{kNever, 0, 0};
+        double floor = -kNever;
         [[nodiscard]] double at(double now) const;
     };
     void store(const Line& line);
@@ -51,6 +68,8 @@ class PositionLine {
     // Odd while the writer changes the line.
     std::atomic<unsigned> sequence_{0};
     std::atomic<double> time_{0}, value_{0}, perSecond_{0}, limit_{0};
+    std::atomic<double> spliceTime_{kNever}, spliceValue_{0}, splicePerSecond_{0};
+    std::atomic<double> floor_{-kNever};
 };
 
 // Seconds on the monotonic clock the player publishes its position on.

@@ -60,6 +60,35 @@ TEST(PositionLine, AdvanceNeverGoesBehindWhatReadersMayHaveSeen) {
     EXPECT_EQ(line.read(), 1200.0);
 }
 
+// The heard position plays runs of the source: a splice ahead jumps there at
+// its moment, a splice back stands still until the new run passes where the
+// position got to, and a new line never takes back what readers saw.
+TEST(PositionLine, FollowTakesSplicesAtTheirMoment) {
+    fakeNow = 1.0;
+    PositionLine line(FakeClock);
+    line.hold(1000);
+    line.follow(1.0, 1000, 1000, 1e9, {1.01, 1100, 1000});
+    fakeNow = 1.009;
+    EXPECT_DOUBLE_EQ(line.read(), 1009.0);
+    fakeNow = 1.012;
+    EXPECT_DOUBLE_EQ(line.read(), 1102.0);
+
+    line.follow(1.012, 1102, 1000, 1e9, {1.02, 1090, 1000});
+    fakeNow = 1.025;
+    EXPECT_DOUBLE_EQ(line.read(), 1110.0);  // stands where the run before got to
+    fakeNow = 1.04;
+    EXPECT_DOUBLE_EQ(line.read(), 1110.0);
+    fakeNow = 1.05;
+    EXPECT_DOUBLE_EQ(line.read(), 1120.0);  // the new run has passed it
+
+    line.follow(1.05, 1115, 1000, 1130, {1e9, 0, 0});
+    EXPECT_DOUBLE_EQ(line.read(), 1120.0);
+    fakeNow = 1.06;
+    EXPECT_DOUBLE_EQ(line.read(), 1125.0);
+    fakeNow = 2.0;
+    EXPECT_DOUBLE_EQ(line.read(), 1130.0);
+}
+
 // One thread publishes lines of changing pace, as the audio feed does; the
 // others read as fast as they can and must never see the position go back.
 TEST(PositionLine, ConcurrentReadersNeverSeeItGoBack) {

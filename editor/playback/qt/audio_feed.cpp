@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 
 #include "playback/playback_stream.h"
@@ -29,10 +30,12 @@ constexpr auto kEndGrace = std::chrono::milliseconds(1000);
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the device.
 constexpr double kMaxCatchUp = 1.1;
-// How many ticks' worth the position may run on while a tick is late, as far
-// as the stream's mapping stays within kBendSeconds of the line.
+// How many ticks' worth the heard position may run on while a tick is late,
+// as far as the stream's mapping stays within kBendSeconds of its runs, and
+// the output frames between two looks at that mapping.
 constexpr int kTicksAhead = 10;
 constexpr double kBendSeconds = 0.001;
+constexpr double kLookStep = 16;
 // How long a read of the device's clock is carried forward.
 constexpr double kDeviceClockLead = 0.02;
 // Asks the scheduler to run the calling thread, and the sound server's client
@@ -181,28 +184,36 @@ void AudioFeed::publishPosition(double now) {
     publishHeard(now, heard, pace, handed);
 }
 
-// The heard line runs from where the listener is now to where the next tick
-// will find them. The stretcher plays the source in straight runs joined by
-// cross-fades, so the moment heard does not move evenly: the line follows the
-// stream's own mapping from this tick's output frame to the next one's, and
-// never turns back where a splice repeats a moment already heard. Should the
-// next tick be late, the line goes on only as far as the mapping stays on it,
-// so it cannot run ahead across a splice it has not reached, and never past
-// the last frame handed to the device.
+// The heard line runs from where the listener is now along the run of the
+// source being played, at the pace the smoothed clock has kept since the last
+// tick. The stretcher plays the source in straight runs joined by splices, so
+// the line takes the first splice ahead at its moment too: forwards at once,
+// or standing still where a splice back repeats what was heard. Should the
+// next tick be late, the line goes on only up to a second splice, which it
+// cannot place, and never past the last frame handed to the device.
 void AudioFeed::publishHeard(double now, double heard, double pace, double handed) {
     const double tick = kTickMs / 1000.0;
-    const double value = stream_->sourceFrameAt(heard);
-    const double from = std::max(value, heard_.read());
-    const double next = stream_->sourceFrameAt(std::min(heard + pace * tick, handed));
-    const double perSecond = std::max(0.0, next - from) / tick;
+    const double perOutputFrame = stream_->format().sampleRate / outputRate_;
+    const double perSecond = pace * perOutputFrame;
     const double bend = stream_->format().sampleRate * kBendSeconds;
-    double limit = std::max(from, next);
-    for (int k = 2; k <= kTicksAhead; ++k) {
-        const double ahead = stream_->sourceFrameAt(std::min(heard + pace * tick * k, handed));
-        if (std::abs(ahead - (from + perSecond * tick * k)) > bend) break;
-        limit = std::max(limit, ahead);
+    const double value = stream_->sourceFrameAt(heard);
+    PositionLine::Splice splice{std::numeric_limits<double>::infinity(), 0, perSecond};
+    double runFrom = heard;
+    double runValue = value;
+    double limit = value;
+    const double end = std::min(heard + pace * tick * kTicksAhead, handed);
+    for (double o = std::min(heard + kLookStep, end); o <= end && pace > 0; o += kLookStep) {
+        const double at = stream_->sourceFrameAt(o);
+        if (std::abs(at - (runValue + (o - runFrom) * perOutputFrame)) > bend) {
+            if (splice.time != std::numeric_limits<double>::infinity()) break;
+            splice = {now + (o - heard) / pace, at, perSecond};
+            runFrom = o;
+            runValue = at;
+        }
+        limit = std::max(limit, at);
+        if (o == end) break;
     }
-    heard_.advance(now, value, perSecond, limit);
+    heard_.follow(now, value, perSecond, limit, splice);
 }
 
 void AudioFeed::write() {
