@@ -202,7 +202,7 @@ void AudioFeed::publishHeard(double now, double heard, double pace, double hande
     double runValue = value;
     double limit = value;
     const double end = std::min(heard + pace * tick * kTicksAhead, handed);
-    for (double o = std::min(heard + kLookStep, end); o <= end && pace > 0; o += kLookStep) {
+    for (double o = heard + kLookStep; o <= end; o += kLookStep) {
         const double at = stream_->sourceFrameAt(o);
         if (std::abs(at - (runValue + (o - runFrom) * perOutputFrame)) > bend) {
             if (splice.time != std::numeric_limits<double>::infinity()) break;
@@ -211,7 +211,6 @@ void AudioFeed::publishHeard(double now, double heard, double pace, double hande
             runValue = at;
         }
         limit = std::max(limit, at);
-        if (o == end) break;
     }
     heard_.follow(now, value, perSecond, limit, splice);
 }
