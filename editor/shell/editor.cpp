@@ -116,7 +116,9 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
     return true;
 }
 
-void Editor::startRecovery(const std::function<void(const std::string& songPath)>& reopenSong) {
+void Editor::startRecovery(
+    const std::function<void(const std::string& songPath)>& reopenSong,
+    const std::function<void(const std::string& typedText)>& restoreTypedText) {
     if (!keepsRecovery_ || autosave_) return;
     recoveryPath_ = workFolder() / RecoveryFileName(paths_.settingsSection);
     std::error_code error;
@@ -127,6 +129,7 @@ void Editor::startRecovery(const std::function<void(const std::string& songPath)
         } else if (dialogs_.confirm(kRecoverQuestion)) {
             if (!work->songPath.empty() && reopenSong) reopenSong(work->songPath);
             RestoreDocument(document_, *work);
+            if (work->typedText && restoreTypedText) restoreTypedText(*work->typedText);
             changes_.markModified();
         }
     }
@@ -137,7 +140,8 @@ void Editor::startRecovery(const std::function<void(const std::string& songPath)
 void Editor::writeRecoveryFile() {
     const std::error_code error = WriteFileAtomically(
         recoveryPath_, FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
-                                          CompletedTextOptionsFrom(settings_)));
+                                          CompletedTextOptionsFrom(settings_),
+                                          typedText ? typedText() : std::nullopt));
     if (!error) {
         recoveryFailureShown_ = false;
         return;

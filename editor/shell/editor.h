@@ -95,14 +95,20 @@ class Editor {
     void keepRecoveryFile() { keepsRecovery_ = true; }
     // The music file the document belongs to, for the recovery file.
     std::function<std::string()> songPath;
+    // The text typed into the tab "完成型" (UTF-8) while the tab holds it,
+    // for the recovery file; std::nullopt when there is none.
+    std::function<std::optional<std::string>()> typedText;
     // The last start-up step before the command line's file: if a previous
     // run ended without closing and left its work, offers it back
     // (kRecoverQuestion); OK calls `reopenSong` with the song's path (when
-    // there was one) and restores the document, which then holds unsaved
-    // changes. From then on the work is written to the recovery file in the
-    // work folder (as it is now; a later change of folder takes effect with
-    // the next start, which is where that start will look).
-    void startRecovery(const std::function<void(const std::string& songPath)>& reopenSong);
+    // there was one), restores the document, then hands the text typed into
+    // the tab "完成型" to `restoreTypedText` (when there was some); the
+    // document then holds unsaved changes. From then on the work is written
+    // to the recovery file in the work folder (as it is now; a later
+    // change of folder takes effect with the next start, which is where that
+    // start will look).
+    void startRecovery(const std::function<void(const std::string& songPath)>& reopenSong,
+                       const std::function<void(const std::string& typedText)>& restoreTypedText);
     // Where the work is kept until it is saved; empty before startRecovery
     // and without keepRecoveryFile.
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }

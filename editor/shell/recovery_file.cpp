@@ -3,12 +3,16 @@
 #include <charconv>
 #include <map>
 
+#include "base/sjis_codec.h"
 #include "text/text_lines.h"
 
 namespace obrin {
 namespace {
 
 constexpr std::string_view kFirstLine = "obrin-recovery 1";
+constexpr std::string_view kTypedTextEncoding = "typedTextEncoding";
+constexpr std::string_view kTypedTextBytes = "typedTextBytes";
+constexpr std::string_view kUtf8 = "UTF-8";
 
 std::string Escape(std::string_view value) {
     std::string escaped;
@@ -80,7 +84,8 @@ std::optional<LyricLine> ParseLyricLine(const std::string& line) {
 }  // namespace
 
 std::string FormatRecoveryFile(const Document& document, const std::string& songPath,
-                               const CompletedTextOptions& options) {
+                               const CompletedTextOptions& options,
+                               const std::optional<std::string>& typedText) {
     std::vector<LyricLine> lines;
     for (int i = 0; i < document.lyrics.count(); ++i) lines.push_back(document.lyrics.line(i));
     const std::vector<std::string> songInfo =
@@ -100,15 +105,21 @@ std::string FormatRecoveryFile(const Document& document, const std::string& song
         "infoLines=" + std::to_string(document.infoLines().size()),
         "checked=" + IndexList(lines, [](const LyricLine& l) { return l.checked(); }),
         "selected=" + IndexList(lines, [](const LyricLine& l) { return l.selected; }),
-        "",
     };
+    if (typedText) {
+        file.push_back(std::string(kTypedTextEncoding) + "=" + std::string(kUtf8));
+        file.push_back(std::string(kTypedTextBytes) + "=" + std::to_string(typedText->size()));
+    }
+    file.emplace_back();
     const std::vector<std::string> text = BuildCompletedText(document, options);
     file.insert(file.end(), text.begin(), text.end());
-    return JoinLinesCrLf(file);
+    if (!typedText) return JoinLinesCrLf(file);
+    file.emplace_back();
+    return JoinLinesCrLf(file) + *typedText;
 }
 
 std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes) {
-    const std::vector<std::string> lines = CutLines(bytes);
+    std::vector<std::string> lines = CutLines(bytes);
     if (lines.empty() || lines.front() != kFirstLine) return std::nullopt;
     std::map<std::string, std::string, std::less<>> head;
     std::size_t at = 1;
@@ -120,6 +131,18 @@ std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes) {
     }
     ++at;  // the empty line before the text
     const auto count = [&head](std::string_view key) { return ParseCount(head[std::string(key)]); };
+    std::optional<std::string> typedText;
+    if (head.contains(kTypedTextEncoding) || head.contains(kTypedTextBytes)) {
+        const auto size = count(kTypedTextBytes);
+        if (head[std::string(kTypedTextEncoding)] != kUtf8 || !size ||
+            static_cast<std::size_t>(*size) > bytes.size())
+            return std::nullopt;
+        const std::string_view rest = bytes.substr(0, bytes.size() - *size);
+        const std::string_view typed = bytes.substr(rest.size());
+        if (!rest.ends_with("\r\n\r\n") || !IsValidUtf8(typed)) return std::nullopt;
+        typedText = std::string(typed);
+        lines = CutLines(rest);  // the document's part alone
+    }
     const auto songInfo = count("songInfoLines");
     const auto header = count("headerLines");
     const auto lyrics = count("lyricLines");
@@ -136,6 +159,7 @@ std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes) {
     work.loadedFromFile = head["loadedFromFile"] == "1";
     work.markOffset = head["markOffset"];
     work.listEditMode = head["listEditMode"] == "1";
+    work.typedText = std::move(typedText);
     auto next = lines.begin() + static_cast<std::ptrdiff_t>(at + *songInfo);
     work.headerLines.assign(next, next + *header);
     next += *header;

@@ -23,6 +23,9 @@ struct RecoveredWork {
     bool loadedFromFile = false;
     std::string markOffset;
     bool listEditMode = false;
+    // What the user had typed into the tab "完成型" (UTF-8, exactly as the
+    // view held it), when the tab held edits.
+    std::optional<std::string> typedText;
 };
 
 // The file form: a head of "key=value" lines (values with "%", CR and LF
@@ -31,8 +34,17 @@ struct RecoveredWork {
 // hand. The head says where each part of the text begins and holds what the
 // text does not: the song, the check marks, the selection and the two
 // document settings. Lines end with CR LF.
+//
+// Text typed into the tab "完成型" may hold characters Shift-JIS lacks, so
+// it is kept apart, in UTF-8: when there is some, the head says
+// "typedTextEncoding=UTF-8" and "typedTextBytes=<n>", and the file ends with
+// an empty line after the completed text and then those n bytes as the view
+// held them (its own line breaks, no CR LF added). A file without the two
+// keys has no typed text; an editor that does not know them still finds the
+// document where it always was.
 [[nodiscard]] std::string FormatRecoveryFile(const Document& document, const std::string& songPath,
-                                             const CompletedTextOptions& options);
+                                             const CompletedTextOptions& options,
+                                             const std::optional<std::string>& typedText);
 
 // std::nullopt when the bytes are not a recovery file this editor wrote.
 [[nodiscard]] std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes);

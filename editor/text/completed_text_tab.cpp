@@ -46,6 +46,18 @@ void CompletedTextTab::markEdited() {
     edited_ = true;
 }
 
+std::optional<std::string> CompletedTextTab::typedText() const {
+    if (!edited_ || !page_.isActive()) return std::nullopt;
+    return page_.text();
+}
+
+void CompletedTextTab::restoreTypedText(const std::string& utf8) {
+    page_.activate();
+    show(false);
+    page_.showTypedText(utf8);
+    edited_ = true;
+}
+
 void CompletedTextTab::documentChanged() {
     if (!page_.isActive()) return;
     if (edited_) {

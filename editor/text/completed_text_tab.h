@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -25,6 +26,9 @@ class CompletedTextPage {
     // stay where they were (as far as the new text reaches); otherwise the
     // caret goes to the start.
     virtual void showLines(const std::vector<std::string>& lines, bool keepPosition) = 0;
+    // Replaces the whole content with text the user typed (UTF-8, which may
+    // hold characters Shift-JIS lacks); the caret goes to the start.
+    virtual void showTypedText(const std::string& utf8) = 0;
     // What the view holds now, the user's edits included, as UTF-8.
     [[nodiscard]] virtual std::string text() const = 0;
 };
@@ -65,6 +69,16 @@ class CompletedTextTab {
     // next rebuild.
     void markEdited();
     [[nodiscard]] bool edited() const { return edited_; }
+    // The typed text (UTF-8) while the tab holds it: the user typed and the
+    // tab is still the active one. Leaving the tab gives the edits up (the
+    // next activation rebuilds, a save from the other tab writes the
+    // document), so then there is none.
+    [[nodiscard]] std::optional<std::string> typedText() const;
+    // Puts typed text back, as after a restart: the tab becomes the active
+    // one, the document's text is built as the base of the edits, and
+    // `utf8` replaces it as though the user had just typed it, so that a
+    // save writes it.
+    void restoreTypedText(const std::string& utf8);
 
     // SaveCompletedText: from the other tab, switches to this one and saves
     // the document's text. Throws SjisError (nothing written) when a typed

@@ -60,7 +60,7 @@ TEST_P(RecoveryFileTest, RoundTripsTheWholeDocument) {
     FillDocument(document);
     const std::string bytes =
         FormatRecoveryFile(document, "/music/a%b\r\n.wav",
-                           {.songInfo = GetParam(), .taggingBy = true, .author = "me"});
+                           {.songInfo = GetParam(), .taggingBy = true, .author = "me"}, {});
 
     const std::optional<RecoveredWork> work = ParseRecoveryFile(bytes);
     ASSERT_TRUE(work);
@@ -78,33 +78,101 @@ TEST(RecoveryFile, HoldsTheCompletedTextAsASaveWouldWriteIt) {
     Document document;
     document.setTitle("T");
     document.lyrics.assign({"a"});
-    const std::string bytes = FormatRecoveryFile(document, "", {});
+    const std::string bytes = FormatRecoveryFile(document, "", {}, {});
     EXPECT_NE(bytes.find("\r\n\r\n@Title=T\r\n[00:00:00]a\r\n\r\n@TimeRatio=1\r\n"),
               std::string::npos);
+}
+
+struct TypedCase {
+    const char* name;
+    std::string typed;  // UTF-8, as the view holds it
+};
+
+class RecoveryTypedTextTest : public testing::TestWithParam<TypedCase> {};
+
+// Typed text comes back byte for byte, characters Shift-JIS lacks included,
+// and the document beside it is unharmed.
+TEST_P(RecoveryTypedTextTest, RoundTripsBesideTheDocument) {
+    Document document;
+    FillDocument(document);
+    const std::string bytes = FormatRecoveryFile(document, "/music/song.wav", {}, GetParam().typed);
+
+    const std::optional<RecoveredWork> work = ParseRecoveryFile(bytes);
+    ASSERT_TRUE(work);
+    EXPECT_EQ(work->typedText, GetParam().typed);
+    Document restored;
+    RestoreDocument(restored, *work);
+    ExpectSameDocument(restored, document);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, RecoveryTypedTextTest,
+    testing::Values(TypedCase{"Japanese", "[00:12:34]一行目 纊≒\n[00:00:00]]x[\n"},
+                    // € and 🎵 have no Shift-JIS form; a save would refuse them.
+                    TypedCase{"NoShiftJisForm", "[00:00:00]\u20ac \U0001F3B5\n"},
+                    TypedCase{"NoFinalBreak", "a\n\nb"},
+                    TypedCase{"LooksLikeTheHead", "\r\n\r\ntypedTextBytes=99\r\n%0A"},
+                    TypedCase{"Emptied", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecoveryFile, WithoutTypedTextItHasNoTypedPart) {
+    Document document;
+    document.lyrics.assign({"a"});
+    const std::string bytes = FormatRecoveryFile(document, "", {}, {});
+    EXPECT_EQ(bytes.find("typedText"), std::string::npos);
+    const std::optional<RecoveredWork> work = ParseRecoveryFile(bytes);
+    ASSERT_TRUE(work);
+    EXPECT_FALSE(work->typedText);
+}
+
+// A file from before typed text was kept reads as it always did.
+TEST(RecoveryFile, ReadsFilesWithoutTheTypedPart) {
+    const std::string older =
+        "obrin-recovery 1\r\nsong=/music/a.wav\r\ntitle=T\r\nartist=\r\nloadedFromFile=0\r\n"
+        "markOffset=-0.2\r\nlistEditMode=0\r\nsongInfoLines=1\r\nheaderLines=0\r\n"
+        "lyricLines=2\r\ninfoLines=0\r\nchecked=1\r\nselected=0\r\n\r\n"
+        "@Title=T\r\n[00:01:00]a\r\n[00:00:00]b\r\n\r\n";
+    const std::optional<RecoveredWork> work = ParseRecoveryFile(older);
+    ASSERT_TRUE(work);
+    EXPECT_EQ(work->songPath, "/music/a.wav");
+    EXPECT_FALSE(work->typedText);
+    ASSERT_EQ(work->lines.size(), 2u);
+    EXPECT_EQ(work->lines[1].lyricText, "b");
+    EXPECT_TRUE(work->lines[1].checked());
+    EXPECT_TRUE(work->lines[0].selected);
 }
 
 TEST(RecoveryFile, RefusesWhatItDidNotWrite) {
     Document document;
     FillDocument(document);
-    const std::string good = FormatRecoveryFile(document, "", {});
+    const std::string good = FormatRecoveryFile(document, "", {}, {});
+    const std::string typed = FormatRecoveryFile(document, "", {}, "typed\n");
+    const auto typedReplaced = [&typed](const std::string& from, const std::string& to) {
+        std::string bytes = typed;
+        bytes.replace(bytes.find(from), from.size(), to);
+        return bytes;
+    };
     const auto replaced = [&good](const std::string& from, const std::string& to) {
         std::string bytes = good;
         bytes.replace(bytes.find(from), from.size(), to);
         return bytes;
     };
     for (const std::string& bytes : {
-             std::string(),
-             std::string("[00:00:00]a\r\n"),
+             std::string(), std::string("[00:00:00]a\r\n"),
              replaced("obrin-recovery 1", "obrin-recovery 2"),
-             replaced("lyricLines=4", "lyricLines=40"),
-             replaced("lyricLines=4", "lyricLines=x"),
-             replaced("checked=1,3", "checked=1,4"),
-             replaced("[01:02:03]", "01:02:03]"),
+             replaced("lyricLines=4", "lyricLines=40"), replaced("lyricLines=4", "lyricLines=x"),
+             replaced("checked=1,3", "checked=1,4"), replaced("[01:02:03]", "01:02:03]"),
              good.substr(0, good.find("[01:02:03]")),
+             typedReplaced("typedTextBytes=6", "typedTextBytes=6000"),
+             typedReplaced("typedTextBytes=6", "typedTextBytes=5"),  // starts inside the text
+             typedReplaced("typedTextBytes=6\r\n", ""),
+             typedReplaced("typedTextEncoding=UTF-8", "typedTextEncoding=CP932"),
+             typedReplaced("typed\n", "typ\xFF\xFE\n"),  // not UTF-8
          }) {
         EXPECT_FALSE(ParseRecoveryFile(bytes)) << bytes;
     }
     EXPECT_TRUE(ParseRecoveryFile(good));
+    EXPECT_TRUE(ParseRecoveryFile(typed));
 }
 
 struct AutosaveRig {
@@ -160,7 +228,12 @@ class EditorRecoveryTest : public testing::Test {
         editor->loadSettings();
         editor->keepRecoveryFile();
         editor->songPath = [] { return std::string("/music/song.wav"); };
-        editor->startRecovery([this](const std::string& song) { reopened_.push_back(song); });
+        editor->typedText = [this] { return typed_; };
+        editor->startRecovery([this](const std::string& song) { reopened_.push_back(song); },
+                              [this, document = &editor->document()](const std::string& typed) {
+                                  restoredTyped_.push_back(typed);
+                                  titleWhenTypedRestored_ = document->title();
+                              });
         return editor;
     }
     std::filesystem::path recoveryFile() const { return folder_ / "obrin_recovery_tester.txt"; }
@@ -170,6 +243,9 @@ class EditorRecoveryTest : public testing::Test {
     test::FakePlayer player_;
     test::FakeTimerFactory timers_;
     std::vector<std::string> reopened_;
+    std::optional<std::string> typed_;  // what the tab "完成型" holds
+    std::vector<std::string> restoredTyped_;
+    std::string titleWhenTypedRestored_;
 };
 
 TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
@@ -188,11 +264,25 @@ TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
     EXPECT_EQ(reopened_, std::vector<std::string>{"/music/song.wav"});
     ExpectSameDocument(second->document(), before);
     EXPECT_TRUE(second->changes().modified());
+    EXPECT_TRUE(restoredTyped_.empty());  // nothing was typed into the tab
 
     // A normal close removes it.
     dialogs_.chooseAnswers.push_back(1);  // いいえ: close without saving
     EXPECT_TRUE(second->close([] {}, [] { return false; }));
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
+}
+
+TEST_F(EditorRecoveryTest, TypedTextComesBackAfterTheDocument) {
+    auto first = startEditor();
+    first->document().setTitle("t");
+    typed_ = "typed \u20ac\n";  // no Shift-JIS form
+    timers_.advance(Autosave::kQuietMs);
+
+    dialogs_.confirmAnswers.push_back(true);
+    auto second = startEditor();
+    EXPECT_EQ(restoredTyped_, std::vector<std::string>{"typed \u20ac\n"});
+    EXPECT_EQ(titleWhenTypedRestored_, "t");
+    EXPECT_TRUE(second->changes().modified());
 }
 
 TEST_F(EditorRecoveryTest, DeclinedWorkStaysUntilNewWorkReplacesIt) {
@@ -239,7 +329,7 @@ TEST_F(EditorRecoveryTest, WithoutTheLockThereIsNoRecoveryFile) {
     Editor editor({.programFolder = folder_.path(), .settingsSection = "tester"}, dialogs_, player_,
                   timers_, nullptr);
     editor.loadSettings();
-    editor.startRecovery([](const std::string&) {});
+    editor.startRecovery([](const std::string&) {}, [](const std::string&) {});
     editor.document().setTitle("t");
     timers_.advance(Autosave::kPeriodMs);
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));

@@ -26,6 +26,7 @@ class FakePage : public CompletedTextPage {
         keptPosition = keepPosition;
         ++builds;
     }
+    void showTypedText(const std::string& utf8) override { shown = utf8; }
     std::string text() const override { return shown; }
 
     bool active = false;
@@ -123,6 +124,31 @@ TEST_F(TabFixture, TypedTextWaitsWhileTheDocumentChanges) {
     tab.rebuild();
     document.lyrics.setTimeText(0, "00:12:35");
     EXPECT_EQ(page.shown.substr(0, 10), "[00:12:35]");
+}
+
+TEST_F(TabFixture, TypedTextIsOnlyThereWhileTheTabHoldsIt) {
+    page.active = true;
+    tab.rebuild();
+    EXPECT_FALSE(tab.typedText());
+    page.shown = "typed\n";
+    tab.markEdited();
+    EXPECT_EQ(tab.typedText(), "typed\n");
+    page.active = false;  // leaving the tab gives the edits up
+    EXPECT_FALSE(tab.typedText());
+}
+
+// Typed text put back after a restart behaves as though just typed: the tab
+// shows it, and a save writes it with the document's bytes where the text
+// still matches them.
+TEST_F(TabFixture, RestoredTypingIsSavedAsTyped) {
+    const std::string typed = SjisToUtf8("[00:00:00]" + Sj("一行目") + kDuplicates) + "\nadded\n";
+    tab.restoreTypedText(typed);
+    EXPECT_TRUE(page.active);
+    EXPECT_EQ(page.shown, typed);
+    EXPECT_EQ(tab.typedText(), typed);
+    EXPECT_EQ(saved(tab.save(folder / "a.txt")),
+              "[00:00:00]" + Sj("一行目") + kDuplicates + "\r\nadded\r\n");
+    EXPECT_TRUE(dialogs.calls.empty());
 }
 
 struct WhichCase {

@@ -59,10 +59,12 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& 
     new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_));
     music_.loadPluginTable();
     editor_.songPath = [this] { return music_.musicFilePath(); };
+    editor_.typedText = [this] { return lyrics_.typedText(); };
 }
 
 EditorWindows::~EditorWindows() {
     editor_.songPath = nullptr;
+    editor_.typedText = nullptr;
 }
 
 void EditorWindows::registerWindowCommands() {
@@ -161,7 +163,9 @@ StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& a
     bool offered = false;
     const auto offerRecovery = [this, &offered] {
         if (std::exchange(offered, true)) return;
-        editor_.startRecovery([this](const std::string& song) { music_.reopenForRecovery(song); });
+        editor_.startRecovery(
+            [this](const std::string& song) { music_.reopenForRecovery(song); },
+            [this](const std::string& typed) { lyrics_.restoreTypedText(typed); });
     };
     const StartUpAction action = music_.handleCommandLine(arguments, offerRecovery);
     if (action == StartUpAction::Continue) offerRecovery();

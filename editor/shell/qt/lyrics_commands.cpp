@@ -140,6 +140,14 @@ void LyricsCommands::showLines(const std::vector<std::string>& lines, bool keepP
     text->setUpdatesEnabled(true);
 }
 
+void LyricsCommands::showTypedText(const std::string& utf8) {
+    QPlainTextEdit* text = window_.completedText();
+    showingLines_ = true;  // the tab marks it as typed itself
+    text->setPlainText(QString::fromStdString(utf8));
+    showingLines_ = false;
+    text->moveCursor(QTextCursor::Start);
+}
+
 std::string LyricsCommands::text() const {
     return window_.completedText()->toPlainText().toStdString();
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "text/completed_text_tab.h"
@@ -53,11 +54,16 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     void saveTagInformation();
     void combineTagInformation();
     void rebuildIfShown();  // also on the change of tab
+    // The text typed into the tab "完成型" while the tab holds it, and
+    // putting it back after a restart (see CompletedTextTab).
+    std::optional<std::string> typedText() const { return tab_.typedText(); }
+    void restoreTypedText(const std::string& utf8) { tab_.restoreTypedText(utf8); }
 
   private:
     bool isActive() const override;
     void activate() override;
     void showLines(const std::vector<std::string>& lines, bool keepPosition) override;
+    void showTypedText(const std::string& utf8) override;
     std::string text() const override;
     // Before an action replaces lines that hold times: true when it may go on.
     bool settleBeforeReplacingTimes();
