@@ -39,4 +39,17 @@ std::filesystem::path RuntimeFolder() {
     return "/tmp/obrin-" + std::to_string(::getuid());
 }
 
+std::filesystem::path StateFolder() {
+    const char* xdg = std::getenv("XDG_STATE_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "obrin";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::filesystem::path(home) / ".local" / "state" / "obrin";
+    return {};
+}
+
+bool IsWritableFolder(const std::filesystem::path& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace obrin

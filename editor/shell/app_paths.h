@@ -17,4 +17,14 @@ std::string LoginName();
 // is an absolute path, else /tmp/obrin-<uid>. Not created here.
 std::filesystem::path RuntimeFolder();
 
+// The per-user folder for what obrin keeps between runs when its work folder
+// is read-only: $XDG_STATE_HOME/obrin when XDG_STATE_HOME is an absolute
+// path, else $HOME/.local/state/obrin; empty when HOME is not absolute
+// either. Not created here.
+std::filesystem::path StateFolder();
+
+// Whether this process may create files in `folder` (the system's own
+// answer, so root may write into a folder without write permission).
+[[nodiscard]] bool IsWritableFolder(const std::filesystem::path& folder);
+
 }  // namespace obrin

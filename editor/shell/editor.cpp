@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/dialogs.h"
+#include "shell/app_paths.h"
 #include "shell/autosave.h"
 #include "shell/recovery_file.h"
 #include "shell/text_options.h"
@@ -116,11 +117,19 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
     return true;
 }
 
+std::filesystem::path Editor::recoveryFolder() const {
+    std::filesystem::path work = workFolder();
+    if (paths_.stateFolder.empty() || IsWritableFolder(work)) return work;
+    return paths_.stateFolder;
+}
+
 void Editor::startRecovery(
     const std::function<void(const std::string& songPath)>& reopenSong,
     const std::function<void(const std::string& typedText)>& restoreTypedText) {
     if (!keepsRecovery_ || autosave_) return;
-    recoveryPath_ = workFolder() / RecoveryFileName(paths_.settingsSection);
+    const std::filesystem::path folder = recoveryFolder();
+    recoveryInStateFolder_ = folder != workFolder();
+    recoveryPath_ = folder / RecoveryFileName(paths_.settingsSection);
     std::error_code error;
     if (const std::optional<std::string> bytes = ReadFileBytes(recoveryPath_, error)) {
         const std::optional<RecoveredWork> work = ParseRecoveryFile(*bytes);
@@ -138,10 +147,16 @@ void Editor::startRecovery(
 }
 
 void Editor::writeRecoveryFile() {
-    const std::error_code error = WriteFileAtomically(
-        recoveryPath_, FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
-                                          CompletedTextOptionsFrom(settings_),
-                                          typedText ? typedText() : std::nullopt));
+    std::error_code error;
+    // The state folder is the user's own and may not exist yet; the work
+    // folder is the user's choice and is never made here.
+    if (recoveryInStateFolder_) std::filesystem::create_directories(paths_.stateFolder, error);
+    if (!error) {
+        error = WriteFileAtomically(
+            recoveryPath_, FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
+                                              CompletedTextOptionsFrom(settings_),
+                                              typedText ? typedText() : std::nullopt));
+    }
     if (!error) {
         recoveryFailureShown_ = false;
         return;

@@ -23,6 +23,10 @@ class TimerFactory;
 struct EditorPaths {
     std::filesystem::path programFolder;
     std::string settingsSection;
+    // The user's own folder for the recovery file when the work folder
+    // cannot be written (an installed copy's program folder); made when
+    // first needed. Empty: the recovery file stays in the work folder.
+    std::filesystem::path stateFolder = {};
 };
 
 // The editor without its windows: the document, the user's settings, the
@@ -104,11 +108,14 @@ class Editor {
     // there was one), restores the document, then hands the text typed into
     // the tab "完成型" to `restoreTypedText` (when there was some); the
     // document then holds unsaved changes. From then on the work is written
-    // to the recovery file in the work folder (as it is now; a later
+    // to the recovery file in `recoveryFolder()` (as it is now; a later
     // change of folder takes effect with the next start, which is where that
     // start will look).
     void startRecovery(const std::function<void(const std::string& songPath)>& reopenSong,
                        const std::function<void(const std::string& typedText)>& restoreTypedText);
+    // Where the recovery file goes: the work folder when this user may
+    // write there, else the paths' state folder (when there is one).
+    [[nodiscard]] std::filesystem::path recoveryFolder() const;
     // Where the work is kept until it is saved; empty before startRecovery
     // and without keepRecoveryFile.
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
@@ -132,6 +139,7 @@ class Editor {
     FontSlotFonts fonts_;
     bool keepsRecovery_ = false;
     std::filesystem::path recoveryPath_;
+    bool recoveryInStateFolder_ = false;
     std::unique_ptr<Autosave> autosave_;
     // A failed write is told once, not every few seconds.
     bool recoveryFailureShown_ = false;

@@ -66,5 +66,55 @@ INSTANTIATE_TEST_SUITE_P(Environment, RuntimeFolderTest,
                                          RuntimeCase{"Relative", "run", "/tmp/obrin-<uid>"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Sets or unsets one variable of the environment for the life of a test.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(saved_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    void Set(const std::optional<std::string>& value) const {
+        if (value) {
+            ::setenv(name_, value->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+struct StateCase {
+    const char* name;
+    std::optional<std::string> xdg;
+    std::optional<std::string> home;
+    std::string expected;
+};
+
+class StateFolderTest : public testing::TestWithParam<StateCase> {};
+
+TEST_P(StateFolderTest, Chooses) {
+    const ScopedEnv xdg("XDG_STATE_HOME", GetParam().xdg);
+    const ScopedEnv home("HOME", GetParam().home);
+    EXPECT_EQ(StateFolder(), std::filesystem::path(GetParam().expected));
+}
+
+// A relative value would scatter the user's state over whatever folders
+// obrin was started from.
+INSTANTIATE_TEST_SUITE_P(
+    Environment, StateFolderTest,
+    testing::Values(StateCase{"Xdg", "/x/state", "/home/u", "/x/state/obrin"},
+                    StateCase{"XdgRelative", "state", "/home/u", "/home/u/.local/state/obrin"},
+                    StateCase{"XdgEmpty", "", "/home/u", "/home/u/.local/state/obrin"},
+                    StateCase{"HomeOnly", std::nullopt, "/home/u", "/home/u/.local/state/obrin"},
+                    StateCase{"HomeRelative", std::nullopt, "u", ""},
+                    StateCase{"Neither", std::nullopt, std::nullopt, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace obrin

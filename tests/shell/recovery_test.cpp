@@ -4,6 +4,7 @@
 #include "fake_player.h"
 #include "fake_timers.h"
 #include "recording_dialogs.h"
+#include "shell/app_paths.h"
 #include "shell/autosave.h"
 #include "shell/editor.h"
 #include "shell/recovery_file.h"
@@ -221,11 +222,15 @@ TEST(Autosave, ASaveDiscardsAndStops) {
 
 class EditorRecoveryTest : public testing::Test {
   protected:
-    std::unique_ptr<Editor> startEditor() {
-        auto editor = std::make_unique<Editor>(
-            EditorPaths{.programFolder = folder_.path(), .settingsSection = "tester"}, dialogs_,
-            player_, timers_, nullptr);
+    // The work folder is the program folder unless another is given.
+    std::unique_ptr<Editor> startEditor(const std::filesystem::path& stateFolder = {},
+                                        const std::filesystem::path& workFolder = {}) {
+        auto editor = std::make_unique<Editor>(EditorPaths{.programFolder = folder_.path(),
+                                                           .settingsSection = "tester",
+                                                           .stateFolder = stateFolder},
+                                               dialogs_, player_, timers_, nullptr);
         editor->loadSettings();
+        if (!workFolder.empty()) editor->settings().workFolder = workFolder.string() + "/";
         editor->keepRecoveryFile();
         editor->songPath = [] { return std::string("/music/song.wav"); };
         editor->typedText = [this] { return typed_; };
@@ -334,6 +339,55 @@ TEST_F(EditorRecoveryTest, WithoutTheLockThereIsNoRecoveryFile) {
     timers_.advance(Autosave::kPeriodMs);
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
 }
+
+enum class WorkFolder { Writable, ReadOnly, Missing };
+
+struct PlaceCase {
+    const char* name;
+    WorkFolder work;
+    bool inStateFolder;
+};
+
+class RecoveryPlaceTest : public EditorRecoveryTest,
+                          public testing::WithParamInterface<PlaceCase> {};
+
+// An installed copy's folder is read-only: the work is kept in the user's
+// state folder instead, made when first needed, and found there next time.
+TEST_P(RecoveryPlaceTest, GoesWhereTheUserMayWrite) {
+    const PlaceCase& c = GetParam();
+    test::TempFolder work;
+    std::filesystem::path workFolder = work.path();
+    if (c.work == WorkFolder::Missing) workFolder /= "gone";
+    if (c.work == WorkFolder::ReadOnly) {
+        std::filesystem::permissions(
+            work.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec,
+            std::filesystem::perm_options::replace);
+        if (IsWritableFolder(work.path()))
+            GTEST_SKIP() << "this user may write into a read-only folder (root)";
+    }
+    const std::filesystem::path state = folder_ / "state/obrin";  // not there yet
+    const std::filesystem::path expected =
+        (c.inStateFolder ? state : workFolder) / "obrin_recovery_tester.txt";
+
+    auto first = startEditor(state, workFolder);
+    EXPECT_EQ(first->recoveryFilePath(), expected);
+    first->document().setTitle("t");
+    timers_.advance(Autosave::kQuietMs);
+    EXPECT_TRUE(dialogs_.errors().empty()) << dialogs_.errors().front();
+    EXPECT_TRUE(std::filesystem::exists(expected));
+    EXPECT_EQ(std::filesystem::exists(state), c.inStateFolder);
+
+    dialogs_.confirmAnswers.push_back(true);
+    auto second = startEditor(state, workFolder);
+    EXPECT_EQ(dialogs_.questions(), std::vector<std::string>{kRecoverQuestion});
+    EXPECT_EQ(second->document().title(), "t");
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, RecoveryPlaceTest,
+                         testing::Values(PlaceCase{"Writable", WorkFolder::Writable, false},
+                                         PlaceCase{"ReadOnly", WorkFolder::ReadOnly, true},
+                                         PlaceCase{"Missing", WorkFolder::Missing, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecoveryFileName, KeepsEachUserApart) {
     EXPECT_EQ(RecoveryFileName("tester"), "obrin_recovery_tester.txt");

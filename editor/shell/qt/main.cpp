@@ -37,9 +37,10 @@ int main(int argc, char* argv[]) {
     obrin::QtTimerFactory timers;
     obrin::AudioPlayer player;
     obrin::QtClipboard clipboard;
-    obrin::Editor editor(
-        {.programFolder = obrin::ProgramFolder(), .settingsSection = obrin::LoginName()}, dialogs,
-        player, timers, OpenWithDesktop);
+    obrin::Editor editor({.programFolder = obrin::ProgramFolder(),
+                          .settingsSection = obrin::LoginName(),
+                          .stateFolder = obrin::StateFolder()},
+                         dialogs, player, timers, OpenWithDesktop);
     obrin::ExportTable exports;
     obrin::AddPlayerExports(exports, [&editor] {
         return obrin::Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
