@@ -237,8 +237,9 @@ class PositionTrace {
         if (thread_.joinable()) thread_.join();
     }
 
-    // The positions sampled from `from` to `to`, or the one on either side
-    // when none was; empty when there is no sample close enough on each side.
+    // The positions sampled from `from` to `to`; where none was (a busy
+    // machine kept the sampler waiting), the position between the samples on
+    // either side. Empty when there is no sample close enough on each side.
     std::vector<double> between(double from, double to) const {
         const auto first =
             std::lower_bound(samples_.begin(), samples_.end(), from,
@@ -250,7 +251,12 @@ class PositionTrace {
         for (auto s = first; s != samples_.end() && s->time <= to; ++s) {
             positions.push_back(s->seconds);
         }
-        if (positions.empty()) positions = {before.seconds, first->seconds};
+        if (positions.empty()) {
+            const double t = (from + to) / 2;
+            positions.push_back(before.seconds + (first->seconds - before.seconds) *
+                                                     (t - before.time) /
+                                                     (first->time - before.time));
+        }
         return positions;
     }
 
