@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (ASan + UBSan + libFuzzer) into
 # build-fuzz/ (or $OBRIN_FUZZ_BUILD_DIR) and runs every target, or the ones
-# named, for SECONDS each at the lowest priority. Usage:
+# named, at the lowest priority until each has used SECONDS of CPU time. Usage:
 #   scripts/fuzz.sh [-j PARALLEL] SECONDS [TARGET...]     (e.g. 600 fuzz_vellin)
+# CPU time rather than wall time, because the machine is shared and a fuzzer
+# may be paused for a while; wall time is capped at four times SECONDS.
 # Each target's corpus grows in build-fuzz/corpus/TARGET, seeded from
 # fuzz/seeds and the test fixtures; a crashing input lands in
-# build-fuzz/crashes/TARGET/ and makes the script fail. Logs: build-fuzz/logs/.
+# build-fuzz/crashes/TARGET/ and makes the script fail. Logs: build-fuzz/logs/;
+# one line per target (CPU minutes, executions, corpus, findings) also goes to
+# build-fuzz/logs/summary.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 parallel=1
@@ -70,17 +74,41 @@ for target in "${targets[@]}"; do
     mkdir -p "crashes/$target"
 done
 
-run() {
-    local target=$1
-    # leak detection stays on; a slow input (over 25 s) counts as a finding.
-    nice -n 19 "bin/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="crashes/$target/" $(dictionary "$target") \
-        "corpus/$target" >"logs/$target.log" 2>&1 || true
-    echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "logs/$target.log" |
-        grep -o '[0-9]*$' || echo 0) runs, $(ls "crashes/$target" | wc -l) findings"
+# cpu_ticks PID: user + system time of a running process, in clock ticks.
+cpu_ticks() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    echo "$stat" | awk '{ print $12 + $13 }'
 }
-export -f run dictionary
+
+run() {
+    local target=$1 log=logs/$1.log tick ticks=0 pid
+    tick=$(getconf CLK_TCK)
+    # leak detection stays on; a slow input (over 25 s) counts as a finding.
+    nice -n 19 "bin/$target" -max_total_time=$((seconds * 4)) -timeout=25 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="crashes/$target/" $(dictionary "$target") \
+        "corpus/$target" >"$log" 2>&1 &
+    pid=$!
+    # libFuzzer stops cleanly on SIGINT and prints its final statistics.
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 2
+        ticks=$(cpu_ticks "$pid") || break
+        if [ "$ticks" -ge $((seconds * tick)) ]; then
+            kill -INT "$pid" 2>/dev/null || true
+            break
+        fi
+    done
+    wait "$pid" || true
+    printf '%-22s %6.1f CPU min %12s runs %7s exec/s %6s corpus files %4s findings\n' "$target" \
+        "$(echo "$ticks $tick" | awk '{ printf "%.1f", $1 / $2 / 60 }')" \
+        "$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)" \
+        "$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)" \
+        "$(ls "corpus/$target" | wc -l)" "$(ls "crashes/$target" | wc -l)" | tee -a logs/summary.txt
+}
+export -f run dictionary cpu_ticks
 export seconds source_dir
+echo "== $(date -Is) $seconds CPU s per target" >>logs/summary.txt
 printf '%s\n' "${targets[@]}" | xargs -P "$parallel" -I{} bash -c 'run {}'
 
 findings=$(find crashes -type f | wc -l)
