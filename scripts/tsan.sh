@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the threaded code and its tests alone with ThreadSanitizer into
 # build-tsan/ (or $OBRIN_TSAN_BUILD_DIR) and runs them: wendax's reader
-# thread (wendax_race_test) and the audio engine's core, which the device
-# pulls from its own thread (audio_engine_test). Any data race fails.
+# thread (wendax_race_test), the audio engine's core, which the device pulls
+# from its own thread (audio_engine_test), and the waveform's analysis worker
+# (waveform_test). Any data race fails. The batch conversion and the rest of
+# obrin-cli start no thread of their own; decode reaches wendax's reader,
+# which wendax_race_test covers.
 # FFmpeg is not instrumented; only our own code is checked. The Qt feed
 # (audio_player_test) is left out: Qt 6 hands work between threads through
 # futexes ThreadSanitizer cannot see, so every queued call there reads as a
@@ -11,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OBRIN_TSAN_BUILD_DIR:-build-tsan}
 tsan="-fsanitize=thread -fno-omit-frame-pointer"
-tests=(wendax_race_test audio_engine_test)
+tests=(wendax_race_test audio_engine_test waveform_test)
 # -O1 with line tables only, as for ASan: reports keep file and line, and the
 # build takes half the time.
 optimize="-O1 -g1 -DNDEBUG"

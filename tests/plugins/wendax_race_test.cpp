@@ -1,7 +1,6 @@
 // The reader's thread against the finishing of the WAV file: stops and ends
 // of decoding while samples are still arriving. Loads wendax by itself,
-// without the editor's code, so that scripts/tsan-wendax.sh can build just
-// this test and the plug-in under ThreadSanitizer.
+// without the editor's code; scripts/tsan.sh runs it under ThreadSanitizer.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
