@@ -1,5 +1,6 @@
 #include "document/document.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace obrin {
@@ -7,6 +8,14 @@ namespace obrin {
 namespace {
 
 constexpr const char* kMarkOffsetStep = "マーク位置";
+
+// Title and artist are one line in every file written from them (a tag line,
+// a header, the recovery file), so a line break that came in from outside
+// becomes a space. CR and LF are never part of a Shift-JIS character.
+std::string OneLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
 
 }  // namespace
 
@@ -29,11 +38,11 @@ void Document::set(T& field, T value, DocumentField which) {
 }
 
 void Document::setTitle(std::string title) {
-    set(title_, std::move(title), DocumentField::Title);
+    set(title_, OneLine(std::move(title)), DocumentField::Title);
 }
 
 void Document::setArtist(std::string artist) {
-    set(artist_, std::move(artist), DocumentField::Artist);
+    set(artist_, OneLine(std::move(artist)), DocumentField::Artist);
 }
 
 void Document::setHeaderLines(std::vector<std::string> lines) {

@@ -41,7 +41,8 @@ class Document {
     UndoHistory history{*this};
 
     // The song title and artist as typed into the two fields above the list,
-    // untrimmed. Shift-JIS bytes, like the lyrics.
+    // untrimmed, each one line (a line break becomes a space). Shift-JIS
+    // bytes, like the lyrics.
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
     const std::string& artist() const { return artist_; }

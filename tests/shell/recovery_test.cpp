@@ -143,6 +143,26 @@ TEST(RecoveryFile, ReadsFilesWithoutTheTypedPart) {
     EXPECT_TRUE(work->lines[0].selected);
 }
 
+// A title or artist with a line break (a file edited by hand, a tag from
+// elsewhere) is one line in the document, so its file reads back.
+TEST(RecoveryFile, ATitleWithALineBreakStillRoundTrips) {
+    const std::string edited =
+        "obrin-recovery 1\r\nsong=/music/a.%0A\r\ntitle==/music/a.%0A\r\nartist=b%0Dc\r\n"
+        "songInfoLines=1\r\nheaderLines=0\r\nlyricLines=2\r\ninfoLines=0\r\nchecked=1\r\n"
+        "selected=0\r\n\r\n@Title=T\r\n[00:01:00]a\r\n[00:00:00]b\r\n\r\n";
+    const std::optional<RecoveredWork> work = ParseRecoveryFile(edited);
+    ASSERT_TRUE(work);
+    Document document;
+    RestoreDocument(document, *work);
+    EXPECT_EQ(document.title(), "=/music/a. ");
+    EXPECT_EQ(document.artist(), "b c");
+    const std::optional<RecoveredWork> again =
+        ParseRecoveryFile(FormatRecoveryFile(document, work->songPath, {}, std::nullopt));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->title, document.title());
+    EXPECT_EQ(again->songPath, "/music/a.\n");
+}
+
 TEST(RecoveryFile, RefusesWhatItDidNotWrite) {
     Document document;
     FillDocument(document);
