@@ -25,13 +25,14 @@ constexpr double kLead = 0.02;
 // that stalled or was set back is followed at once.
 constexpr double kBehind = 0.01;
 // The server's timing of a new stream is rough at first: PulseAudio refreshes
-// it at doubling intervals up to 1.28 s, and until its refresh some 2.6 s in
-// it corrects its count by up to 8 ms either way (on a null sink: -8 ms at
-// 0.7 s, +7 ms at 2.6 s), after which its corrections stay small. What it said
-// before such a correction would hold the trend off for a whole window, so
-// within kSettling of the start a correction larger than kSettle (seconds)
-// starts the trend anew; later ones are averaged like any other.
-constexpr double kSettling = 3.0;
+// it at doubling intervals up to 1.28 s, and its corrections come and go
+// until the refresh some 2.6 s in, which settles it (on a null sink: -8 ms at
+// 0.7 s, then +7 ms at 2.6 s), after which its corrections stay small. What it
+// said before that refresh would hold the trend off for a whole window, so a
+// correction larger than kSettle (seconds) between kSettlingFrom and
+// kSettlingUntil of the start begins the trend anew; all others are averaged.
+constexpr double kSettlingFrom = 2.0;
+constexpr double kSettlingUntil = 3.0;
 constexpr double kSettle = 0.003;
 }  // namespace
 
@@ -54,7 +55,9 @@ void PlayClock::sample(double now, double frames) {
         const double trend = trendAt(now);
         if (frames < trend - kBehind * rate_ || frames > trend + kJump * rate_) recent_.clear();
         const double correction = frames - (latest_.frames + (now - latest_.time) * rate_);
-        if (now - startTime_ < kSettling && std::abs(correction) > kSettle * rate_) {
+        const double age = now - startTime_;
+        if (age > kSettlingFrom && age < kSettlingUntil &&
+            std::abs(correction) > kSettle * rate_) {
             recent_.clear();
         }
     }
