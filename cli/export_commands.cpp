@@ -10,9 +10,9 @@
 #include "export/batch_mark.h"
 #include "export/export_command.h"
 #include "export/export_messages.h"
-#include "export/file_identity.h"
 #include "export/lyric_mp3_export.h"
 #include "export/sp250_export.h"
+#include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
 #include "shell/text_options.h"
 #include "text/tagged_lyrics_reader.h"
@@ -148,7 +148,7 @@ int RunMp3(const std::vector<std::string>& args) {
         const auto positional = ArgParser().flag("--settings", useSettings).parse(args, 3, 3);
         const std::string& source = positional[1];
         const std::string& output = positional[2];
-        if (SameFile(source, output)) throw CommandError{kSameExportFileMessage};
+        if (IsSameFile(source, output)) throw CommandError{kSameExportFileMessage};
         Document document;
         ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
         const LyricMp3Result result =

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "base/atomic_file.h"
 #include "cli_args.h"
 #include "cli_command.h"
+#include "obrin_files/file_replacement.h"
 #include "shell/app_settings.h"
 #include "text/song_lyrics_tags.h"
 #include "text/standard_lrc.h"

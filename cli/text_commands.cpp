@@ -2,12 +2,11 @@
 #include <optional>
 #include <string>
 
-#include "base/atomic_file.h"
 #include "base/conversion_error.h"
-#include "base/file_identity.h"
 #include "base/sjis_codec.h"
 #include "cli_args.h"
 #include "cli_command.h"
+#include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
 #include "shell/app_settings.h"
 #include "shell/text_options.h"

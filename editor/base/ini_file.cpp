@@ -4,8 +4,8 @@
 
 #include <charconv>
 
-#include "base/atomic_file.h"
 #include "base/file_bytes.h"
+#include "obrin_files/file_replacement.h"
 
 namespace obrin {
 namespace {

@@ -7,8 +7,8 @@
 #include "base/dialogs.h"
 #include "export/batch_mark.h"
 #include "export/export_messages.h"
-#include "export/file_identity.h"
 #include "export/lyric_mp3_export.h"
+#include "obrin_files/same_file.h"
 
 namespace obrin {
 namespace {
@@ -46,7 +46,7 @@ bool BatchConversion::start(const std::filesystem::path& sourceFolder,
     if (running_) return false;
     // Written any way, one folder would have each song's output replace the
     // song itself.
-    if (SameFile(sourceFolder, destinationFolder)) {
+    if (IsSameFile(sourceFolder, destinationFolder)) {
         dialogs_.showError(kSameFolderMessage);
         return false;
     }

@@ -5,7 +5,7 @@
 #include "base/shared_library.h"
 #include "document/document.h"
 #include "export/export_table.h"
-#include "export/file_identity.h"
+#include "obrin_files/same_file.h"
 
 namespace obrin {
 namespace {
@@ -47,7 +47,7 @@ void RunExport(Exporter& exporter, const ExportContext& context) {
     }
     // Writing over the file being read would destroy it, under any of its
     // names.
-    if (description.source && SameFile(job.source, job.output)) {
+    if (description.source && IsSameFile(job.source, job.output)) {
         dialogs.showError(kSameExportFileMessage);
         return;
     }

@@ -3,11 +3,11 @@
 #include <memory>
 #include <vector>
 
-#include "base/atomic_file.h"
 #include "base/command_ids.h"
 #include "base/dialogs.h"
 #include "export/export_table.h"
 #include "export/exporter.h"
+#include "obrin_files/file_replacement.h"
 #include "text/song_lyrics_tags.h"
 #include "text/text_messages.h"
 

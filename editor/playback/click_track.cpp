@@ -5,7 +5,7 @@
 #include <numbers>
 #include <string>
 
-#include "base/atomic_file.h"
+#include "obrin_files/file_replacement.h"
 
 namespace obrin {
 

@@ -1,11 +1,9 @@
 #include "playback/music_file_decode.h"
 
-#include <unistd.h>
-
 #include <system_error>
 
-#include "base/atomic_file.h"
-#include "base/file_identity.h"
+#include "obrin_files/file_replacement.h"
+#include "obrin_files/same_file.h"
 #include "playback/music_file_names.h"
 #include "playback/plugin_registry.h"
 #include "text/text_messages.h"
@@ -26,28 +24,18 @@ int DecodeMusicFile(const std::filesystem::path& programFolder, const std::strin
     const PluginTable table = ReadPluginTable(programFolder);
     const std::string library = table.lookup(ExtensionKey(sourcePath));
 
-    // Beside the target, so the final rename never crosses file systems, and
-    // made new here, so nothing already at its name is followed or truncated.
-    const std::filesystem::path target(wavPath);
-    std::filesystem::path partial;
-    int fd = -1;
-    if (const std::error_code error = CreateFileBeside(target, "part", fd, partial))
+    // The plug-in fills the temporary file by name; nothing already at that
+    // name is followed or truncated, and the target changes only when the
+    // conversion succeeded.
+    FileReplacement replacement;
+    if (const std::error_code error = replacement.begin(wavPath, "part"))
         return fail(wavPath + ": " + error.message());
-    ::close(fd);
 
-    const int result =
-        CallInputPlugin(library, programFolder, sourcePath, partial.string(), progress, failure);
-    std::error_code error;
-    if (result != 0) {
-        std::filesystem::remove(partial, error);
-        return result;
-    }
-    std::filesystem::rename(partial, target, error);
-    if (error) {
-        const std::string why = wavPath + ": " + error.message();
-        std::filesystem::remove(partial, error);
-        return fail(why);
-    }
+    const int result = CallInputPlugin(library, programFolder, sourcePath,
+                                       replacement.temporary().string(), progress, failure);
+    if (result != 0) return result;
+    if (const std::error_code error = replacement.commit())
+        return fail(wavPath + ": " + error.message());
     return 0;
 }
 

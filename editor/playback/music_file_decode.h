@@ -11,7 +11,7 @@ namespace obrin {
 // decode): the plug-in that "filetype.ini" in the program's folder names for
 // the file's extension, called through the same host code as the editor's
 // open. The WAV is written beside `wavPath` into a file created new for it
-// (CreateFileBeside) and renamed over `wavPath` only when the conversion
+// (a FileReplacement) and renamed over `wavPath` only when the conversion
 // succeeded, so a failed or stopped run leaves an existing file as it was and
 // no partial file behind. A `wavPath` that is the source file itself is
 // refused before anything is written.

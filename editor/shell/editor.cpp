@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "base/atomic_file.h"
 #include "base/dialogs.h"
+#include "obrin_files/file_replacement.h"
 #include "shell/app_paths.h"
 #include "shell/autosave.h"
 #include "shell/recovery_file.h"

@@ -1,6 +1,6 @@
 #include "text/completed_text.h"
 
-#include "base/atomic_file.h"
+#include "obrin_files/file_replacement.h"
 #include "text/sjis_text.h"
 #include "text/text_lines.h"
 

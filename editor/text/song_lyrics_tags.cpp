@@ -1,10 +1,8 @@
 #include "text/song_lyrics_tags.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -28,6 +26,7 @@
 #pragma GCC diagnostic pop
 
 #include "base/sjis_codec.h"
+#include "obrin_files/file_replacement.h"
 #include "text/standard_lrc.h"
 
 namespace obrin {
@@ -209,54 +208,17 @@ SongTagResult Failure(const std::string& message, const std::filesystem::path& p
     return {false, Named(message, path)};
 }
 
-// The copy TagLib works on: beside the song, named with the song's extension
-// (TagLib picks the format by it), created exclusively, removed unless it
-// has been renamed over the song.
-class SongCopy {
-  public:
-    explicit SongCopy(const std::filesystem::path& song) {
-        const std::string ext = song.extension().string();
-        std::string name =
-            (song.parent_path() / ("." + song.stem().string() + ".obrin-XXXXXX")).string() + ext;
-        const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
-        if (fd < 0) return;
-        path_ = name;
-        struct stat status {};
-        if (::stat(song.c_str(), &status) == 0) fchmod(fd, status.st_mode & 07777);
-        ::close(fd);
+// The song's bytes into the replacement TagLib then works on.
+std::error_code CopyInto(const std::filesystem::path& song, FileReplacement& copy) {
+    std::ifstream in(song, std::ios::binary);
+    if (!in) return std::make_error_code(std::errc::io_error);
+    char block[64 * 1024];
+    while (in) {
+        in.read(block, sizeof block);
+        if (auto error = copy.write(std::string_view(block, static_cast<std::size_t>(in.gcount()))))
+            return error;
     }
-    ~SongCopy() {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(path_, ignored);
-        }
-    }
-    SongCopy(const SongCopy&) = delete;
-    SongCopy& operator=(const SongCopy&) = delete;
-
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-    [[nodiscard]] bool created() const { return !path_.empty(); }
-    // After a successful rename there is no copy left to remove.
-    void renamed() { path_.clear(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
-bool CopyBytes(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::ifstream in(from, std::ios::binary);
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (!in || !out) return false;
-    out << in.rdbuf();
-    out.flush();
-    return !in.bad() && out.good();
-}
-
-bool SyncToDisk(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
+    return in.bad() ? std::make_error_code(std::errc::io_error) : std::error_code();
 }
 
 bool IsReadOnly(const std::filesystem::path& song) {
@@ -283,9 +245,6 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
     if (!std::filesystem::is_regular_file(song, error))
         return Failure("曲のファイルではありません", song);
     if (IsReadOnly(song)) return Failure("曲のファイルが読み取り専用のため書き込めません", song);
-    const std::filesystem::path folder = song.has_parent_path() ? song.parent_path() : ".";
-    if (::access(folder.c_str(), W_OK) != 0) return Failure("曲のフォルダに書き込めません", folder);
-
     std::optional<AudioShape> before;
     {
         TagLib::FileRef original(song.c_str(), true, TagLib::AudioProperties::Accurate);
@@ -299,24 +258,33 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
         if (!before) return Failure("曲の音声を読めません", song);
     }
 
-    SongCopy copy(song);
-    if (!copy.created() || !CopyBytes(song, copy.path()))
-        return Failure("曲の一時コピーを作れません", folder);
+    // TagLib works on a copy beside the song (the file the song's links lead
+    // to), named with its extension, which TagLib picks the format by.
+    FileReplacement copy;
+    if (const std::error_code refused = copy.begin(song, "tag")) {
+        if (refused == std::errc::permission_denied ||
+            refused == std::errc::read_only_file_system) {
+            std::filesystem::path resolved = song;
+            (void)ResolveWriteTarget(song, resolved);
+            return Failure("曲のフォルダに書き込めません", resolved.parent_path());
+        }
+        return Failure("曲の一時コピーを作れません(" + refused.message() + ")", song);
+    }
+    if (CopyInto(song, copy))
+        return Failure("曲の一時コピーを作れません", copy.target().parent_path());
     {
-        TagLib::FileRef target(copy.path().c_str(), true, TagLib::AudioProperties::Accurate);
+        TagLib::FileRef target(copy.temporary().c_str(), true, TagLib::AudioProperties::Accurate);
         if (target.isNull() || !SetLyrics(target.file(), lyrics, withSylt))
             return Failure("曲のタグを書き込めませんでした。曲はそのままです", song);
     }
     {
-        TagLib::FileRef written(copy.path().c_str(), true, TagLib::AudioProperties::Accurate);
+        TagLib::FileRef written(copy.temporary().c_str(), true, TagLib::AudioProperties::Accurate);
         if (!IsSong(written) || ShapeOf(written) != before ||
             LyricsIn(written.file()) != lyrics.text)
             return Failure("書き込んだ曲を確かめられませんでした。曲はそのままです", song);
     }
-    if (!SyncToDisk(copy.path())) return Failure("曲の一時コピーを保存できません", folder);
-    std::filesystem::rename(copy.path(), song, error);
-    if (error) return Failure("曲を置き換えられません(" + error.message() + ")", song);
-    copy.renamed();
+    if (const std::error_code failed = copy.commit())
+        return Failure("曲を置き換えられません(" + failed.message() + ")", song);
     return {true, {}};
 }
 

@@ -42,7 +42,10 @@ struct SongTagResult {
 // (length, rate, channels and, where TagLib tells it, the size of the audio
 // stream) and the new lyrics. A missing, read-only or unsupported song is
 // refused before anything is written. On failure the song is byte for byte
-// as it was and no copy is left behind.
+// as it was and no copy is left behind. The copy replaces the song as every
+// saved file is replaced (obrin_files/file_replacement.h): a linked song
+// stays a link and the file it leads to gets the tags, the mode and owner
+// are kept.
 [[nodiscard]] SongTagResult WriteSongLyrics(const std::filesystem::path& song,
                                             const SongLyrics& lyrics, bool withSylt);
 

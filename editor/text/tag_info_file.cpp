@@ -2,8 +2,8 @@
 
 #include <unordered_map>
 
-#include "base/atomic_file.h"
 #include "base/time_text.h"
+#include "obrin_files/file_replacement.h"
 #include "text/comma_text.h"
 #include "text/text_lines.h"
 #include "text/text_messages.h"

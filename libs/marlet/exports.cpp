@@ -4,8 +4,8 @@
 #include <optional>
 #include <type_traits>
 
-#include "atomic_output.h"
 #include "obrin/marlet.h"
+#include "obrin_files/file_replacement.h"
 #include "snc_line.h"
 
 extern "C" {
@@ -24,7 +24,7 @@ static_assert(std::is_same_v<decltype(&Close), MarletCloseFunction>);
 namespace {
 
 struct OpenFile {
-    obrin::libs::AtomicOutput output;
+    obrin::FileReplacement output;
     // A refused record makes the file incomplete; it is then never saved.
     bool complete = true;
 };
@@ -39,7 +39,7 @@ std::string_view TextOf(const char* text) {
 
 std::int32_t FinishOpenFile() {
     if (!slot) return MARLET_CLOSED;
-    const bool saved = slot->complete && slot->output.commit();
+    const bool saved = slot->complete && !slot->output.commit();
     slot.reset();
     return saved ? MARLET_CLOSED : MARLET_NOT_SAVED;
 }
@@ -52,9 +52,9 @@ std::int32_t OBRIN_LIBRARY_CALL Init(const char* sncPath) {
     (void)FinishOpenFile();
     if (sncPath == nullptr) return MARLET_CANNOT_OPEN;
     try {
-        auto output = obrin::libs::AtomicOutput::Create(sncPath);
-        if (!output) return MARLET_CANNOT_OPEN;
-        slot.emplace(OpenFile{std::move(*output)});
+        obrin::FileReplacement output;
+        if (output.begin(sncPath)) return MARLET_CANNOT_OPEN;
+        slot.emplace(OpenFile{std::move(output)});
         return MARLET_OPENED;
     } catch (...) {
         return MARLET_CANNOT_OPEN;
@@ -68,7 +68,7 @@ std::int32_t OBRIN_LIBRARY_CALL Check(const char* text) {
 std::int32_t OBRIN_LIBRARY_CALL Add(std::int32_t milliseconds, const char* text) {
     if (!slot) return MARLET_NOT_OPEN;
     try {
-        if (slot->output.write(obrin::marlet::FormatSncLine(milliseconds, TextOf(text)))) {
+        if (!slot->output.write(obrin::marlet::FormatSncLine(milliseconds, TextOf(text)))) {
             return MARLET_ADDED;
         }
     } catch (const std::bad_alloc&) {

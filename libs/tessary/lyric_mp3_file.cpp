@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
-#include "atomic_output.h"
 #include "obrin/tessary.h"
+#include "obrin_files/file_replacement.h"
+#include "obrin_files/same_file.h"
 
 namespace obrin::tessary {
 namespace {
@@ -44,15 +47,6 @@ class ReadOnlyFile {
     int fd_;
 };
 
-// Whether `output` names the source file under any name: another spelling
-// of the path, a symbolic link or a hard link all lead to the same inode.
-// A missing output is a new file.
-bool IsSourceFile(const struct stat& source, const std::filesystem::path& output) {
-    struct stat info {};
-    return ::stat(output.c_str(), &info) == 0 && info.st_dev == source.st_dev &&
-           info.st_ino == source.st_ino;
-}
-
 }  // namespace
 
 std::int32_t WriteLyricMp3(const std::vector<LyricItem>& items, const std::filesystem::path& source,
@@ -60,23 +54,23 @@ std::int32_t WriteLyricMp3(const std::vector<LyricItem>& items, const std::files
     ReadOnlyFile in(source);
     struct stat sourceInfo {};
     if (!in.isPlainFile(sourceInfo)) return TESSARY_SOURCE_UNREADABLE;
-    if (IsSourceFile(sourceInfo, output)) return TESSARY_OUTPUT_UNWRITABLE;
+    if (IsSameFile(source, output)) return TESSARY_OUTPUT_UNWRITABLE;
 
     const std::optional<std::string> tag = BuildLyricTag(items);
     if (!tag) return TESSARY_BEYOND_LIMITS;
 
-    std::optional<libs::AtomicOutput> out = libs::AtomicOutput::Create(output);
-    if (!out || !out->write(*tag)) return TESSARY_OUTPUT_UNWRITABLE;
+    FileReplacement out;
+    if (out.begin(output) || out.write(*tag)) return TESSARY_OUTPUT_UNWRITABLE;
     char block[kCopyBlock];
     for (;;) {
         const ssize_t n = in.read(block, sizeof block);
         if (n == 0) break;
         if (n < 0) return TESSARY_SOURCE_UNREADABLE;
-        if (!out->write(std::string_view(block, static_cast<std::size_t>(n)))) {
+        if (out.write(std::string_view(block, static_cast<std::size_t>(n)))) {
             return TESSARY_OUTPUT_UNWRITABLE;
         }
     }
-    return out->commit() ? TESSARY_WRITTEN : TESSARY_OUTPUT_UNWRITABLE;
+    return out.commit() ? TESSARY_OUTPUT_UNWRITABLE : TESSARY_WRITTEN;
 }
 
 }  // namespace obrin::tessary
