@@ -1,5 +1,3 @@
-#include "base/atomic_file.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +5,7 @@
 
 #include <csignal>
 
+#include "obrin_files/file_replacement.h"
 #include "temp_folder.h"
 
 namespace obrin {

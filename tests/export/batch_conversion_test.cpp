@@ -7,7 +7,6 @@
 
 #include "document/document.h"
 #include "export/export_messages.h"
-#include "export/file_identity.h"
 #include "export_fixture.h"
 #include "recording_dialogs.h"
 #include "temp_folder.h"
@@ -92,8 +91,8 @@ class BatchConversionTest : public testing::Test {
     RecordingDialogs dialogs_;
     RecordingBatchView view_;
     BatchConversion::LyricsReader reader_ = [this](const std::filesystem::path& file) {
-        const bool read = static_cast<bool>(
-            ReadTaggedLyrics(document_, file, {}, [](const std::vector<char32_t>&) { return false; }));
+        const bool read = static_cast<bool>(ReadTaggedLyrics(
+            document_, file, {}, [](const std::vector<char32_t>&) { return false; }));
         if (!read) dialogs_.showError("unreadable");
         return read;
     };
@@ -236,24 +235,6 @@ TEST_F(BatchConversionTest, StopEndsTheRunWithTheSongsDoneSoFar) {
     EXPECT_EQ(FolderNamesOf(destination()), std::vector<std::string>{"a.mp3"});
     // The window may start another run.
     EXPECT_TRUE(batch.start(source(), destination(), {}));
-}
-
-TEST(SameFile, ComparesTheFileNotTheName) {
-    TempFolder folder;
-    WriteBytes(folder / "a.mp3", kAudio);
-    WriteBytes(folder / "b.mp3", kAudio);
-    std::filesystem::create_directory(folder / "dir");
-    std::filesystem::create_symlink(folder / "a.mp3", folder / "link.mp3");
-    std::filesystem::create_hard_link(folder / "a.mp3", folder / "hard.mp3");
-    const auto a = folder / "a.mp3";
-    EXPECT_TRUE(SameFile(a, folder / "." / "a.mp3"));
-    EXPECT_TRUE(SameFile(a, folder / "dir" / ".." / "a.mp3"));
-    EXPECT_TRUE(SameFile(a, folder / "link.mp3"));
-    EXPECT_TRUE(SameFile(a, folder / "hard.mp3"));
-    EXPECT_FALSE(SameFile(a, folder / "b.mp3"));
-    EXPECT_FALSE(SameFile(a, folder / "new.mp3"));
-    EXPECT_TRUE(SameFile(folder / "new.mp3", folder / "dir" / ".." / "new.mp3"));
-    EXPECT_TRUE(SameFile(folder / "dir", folder / "dir" / ""));
 }
 
 }  // namespace
