@@ -125,7 +125,7 @@ TEST(CliDecode, OutputNameNearTheLengthLimit) {
 
 bool HasPartialFile(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().filename().string().starts_with(".out.wav")) return true;
+        if (entry.path().filename().string().starts_with(".out.")) return true;
     }
     return false;
 }
