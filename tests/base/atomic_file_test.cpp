@@ -1,3 +1,5 @@
+#include "obrin_files/file_replacement.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -5,7 +7,6 @@
 
 #include <csignal>
 
-#include "obrin_files/file_replacement.h"
 #include "temp_folder.h"
 
 namespace obrin {
