@@ -11,6 +11,17 @@
 
 namespace obrin {
 
+namespace {
+
+// The tag keeps two minute digits, so a song's lines must start before 100
+// minutes; the user needs to know which line is beyond that.
+std::string LineTimeBeyondLimit(int index, const LyricLine& line) {
+    return std::to_string(index + 1) + "行目の時刻 " + line.timeText +
+           " は歌詞MP3に書けません(書ける時刻は 99:59:99 まで)";
+}
+
+}  // namespace
+
 LyricMp3Result LyricMp3Export(const LyricList& lyrics, const std::filesystem::path& programFolder,
                               const std::string& sourcePath, const std::string& outputPath) {
     std::string error;
@@ -33,7 +44,7 @@ LyricMp3Result LyricMp3Export(const LyricList& lyrics, const std::filesystem::pa
         try {
             milliseconds = ParseTimeText(line.timeText);
         } catch (const ConversionError& e) {
-            return {.errorMessage = e.what()};
+            return {.errorMessage = std::string(e.what()) + "\n" + LineTimeBeyondLimit(i, line)};
         }
         // A line the library could not keep must not pass for a written song.
         if (addItem(line.lyricText.c_str(), milliseconds) != TESSARY_ITEM_ADDED) {
