@@ -7,6 +7,7 @@
 #include "base/shared_library.h"
 #include "base/time_text.h"
 #include "export/export_messages.h"
+#include "export/mpeg_audio.h"
 #include "obrin/tessary.h"
 
 namespace obrin {
@@ -18,6 +19,10 @@ namespace {
 std::string LineTimeBeyondLimit(int index, const LyricLine& line) {
     return std::to_string(index + 1) + "行目の時刻 " + line.timeText +
            " は歌詞MP3に書けません(書ける時刻は 99:59:99 まで)";
+}
+
+std::string NotMpegAudioMessage(const std::string& sourcePath) {
+    return sourcePath + " はMP3ファイルではありません";
 }
 
 }  // namespace
@@ -34,6 +39,12 @@ LyricMp3Result LyricMp3Export(const LyricList& lyrics, const std::filesystem::pa
         reinterpret_cast<TessaryCreateFunction>(library->symbol(TESSARY_CREATE_SYMBOL, error));
     if (addItem == nullptr || create == nullptr) return {.errorMessage = kTessaryInvalidMessage};
     if (lyrics.count() == 0) return {.code = kLyricMp3NoLines};
+    // A source that cannot be opened is the library's to report; one that
+    // opens but holds no MPEG audio would give a file no player plays.
+    std::error_code statError;
+    if (std::filesystem::is_regular_file(sourcePath, statError) && !FileIsMpegAudio(sourcePath)) {
+        return {.code = TESSARY_SOURCE_UNREADABLE, .errorMessage = NotMpegAudioMessage(sourcePath)};
+    }
 
     std::size_t longest = 0;
     for (int i = 0; i < lyrics.count(); ++i) {

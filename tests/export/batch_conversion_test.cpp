@@ -198,6 +198,18 @@ TEST_F(BatchConversionTest, NamedPipesAreCrossedAndTheRunGoesOn) {
     EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"c.mp3"}));
 }
 
+TEST_F(BatchConversionTest, ATextFileNamedMp3IsCrossedAndNothingWritten) {
+    WriteBytes(source() / "a.mp3", "[00:01:00]not audio\r\n");
+    WriteBytes(source() / "a.txt", LyricsFile({"a"}));
+    song("b", ".txt", {"b"});
+    ASSERT_TRUE(run());
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("×(1) ", "a"), line("○ ", "b"), kBatchEndLine}));
+    EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"b.mp3"}));
+    EXPECT_EQ(dialogs_.errors(),
+              (std::vector<std::string>{(source() / "a.mp3").string() + " はMP3ファイルではありません"}));
+}
+
 TEST_F(BatchConversionTest, AMissingLibraryIsCrossedForEverySong) {
     song("a", ".txt", {"a"});
     song("b", ".txt", {"b"});

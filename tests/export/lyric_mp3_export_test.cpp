@@ -116,6 +116,20 @@ TEST(LyricMp3Export, AnUnreadableTimeStopsWithItsMessageAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out.mp3"));
 }
 
+// A text file named ".mp3" would become a tag in front of text, which no
+// player plays.
+TEST(LyricMp3Export, ASourceThatIsNoMpegAudioIsRefusedWithItsName) {
+    TempFolder folder;
+    const auto source = folder / "lyrics.mp3";
+    WriteBytes(source, "[00:01:00]歌詞\r\n");
+    const auto result = LyricMp3Export(LyricsOf({{"00:01:00", "a"}}), ProgramFolder(),
+                                       source.string(), (folder / "out.mp3").string());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.errorMessage, source.string() + " はMP3ファイルではありません");
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.mp3"));
+}
+
 TEST(LyricMp3Export, MissingOrForeignLibraryIsReportedAndWritesNothing) {
     TempFolder folder;
     WriteBytes(folder / "a.mp3", kAudio);
