@@ -26,6 +26,11 @@ bool IsFile(const std::filesystem::path& path) {
     return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
+bool IsPlainFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
 std::string FolderErrorMessage(const std::filesystem::path& folder, const std::error_code& error) {
     return "フォルダ " + folder.string() + " を開けません。\n" + error.message();
 }
@@ -113,7 +118,10 @@ void BatchConversion::scanEntry() {
         for (const char* extension : {".txt", ".lrc"}) {
             std::filesystem::path lyricsFile = entry.path();
             lyricsFile.replace_extension(extension);
-            if (IsFile(lyricsFile)) songs_.push_back({lyricsFile, entry.path()});
+            if (IsFile(lyricsFile)) {
+                songs_.push_back({lyricsFile, entry.path(),
+                                  IsPlainFile(entry.path()) && IsPlainFile(lyricsFile)});
+            }
         }
     }
     entries_.increment(error);
@@ -125,6 +133,11 @@ void BatchConversion::scanEntry() {
 
 void BatchConversion::convert(const Song& song) {
     const std::string mp3 = song.mp3File.string();
+    if (!song.plainFiles) {
+        view_.addResult(BatchResultLine(BatchMark::Failed, kLyricMp3NotWritten, mp3) + " " +
+                        kBatchNotPlainFile);
+        return;
+    }
     // The document keeps its earlier lyrics when a file cannot be read;
     // exporting them into this song would be wrong.
     if (!readLyrics_(song.lyricsFile)) {

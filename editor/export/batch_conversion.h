@@ -67,6 +67,9 @@ class BatchConversion {
     struct Song {
         std::filesystem::path lyricsFile;
         std::filesystem::path mp3File;
+        // Both are plain files; anything else (a named pipe, a device) might
+        // never end or never answer a read, so it is crossed, never opened.
+        bool plainFiles = true;
     };
     void scanEntry();
     void convert(const Song& song);
@@ -92,5 +95,7 @@ class BatchConversion {
 inline constexpr const char* kBatchScanningText = "ファイル検索中";
 inline constexpr const char* kBatchEndLine = "--- 終了 ---";
 inline constexpr const char* kBatchStoppedLine = "--- 中止 ---";
+// Follows the × of a song whose MP3 or lyrics file is no plain file.
+inline constexpr const char* kBatchNotPlainFile = "(通常のファイルではありません)";
 
 }  // namespace obrin

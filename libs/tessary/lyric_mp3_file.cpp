@@ -21,8 +21,10 @@ constexpr std::size_t kCopyBlock = 4096;
 
 class ReadOnlyFile {
   public:
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer that
+    // may never come; a plain file reads the same either way.
     explicit ReadOnlyFile(const std::filesystem::path& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     ~ReadOnlyFile() {
         if (fd_ >= 0) ::close(fd_);
     }

@@ -36,6 +36,9 @@ std::variant<std::unique_ptr<BlockDecoder>, AcmResult> OpenBlockDecoder(
     // A zero block alignment would make a zero-byte block and a conversion
     // that never advances.
     if (!DescribesAudio(source) || source.blockAlign == 0) return AcmResult::kInvalidParam;
+    // An extensible record too short for its sub-format names no coding at
+    // all; the tag 0xFFFE itself would be looked up as a codec of its own.
+    if (source.codingTag() == WaveFormat::kExtensible) return AcmResult::kNotPossible;
     if (source.codingTag() == WaveFormat::kPcm) {
         const unsigned bytes = PcmSampleBytes(source);
         if (bytes < 1 || bytes > 4) return AcmResult::kNotPossible;

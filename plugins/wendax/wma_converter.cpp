@@ -154,7 +154,9 @@ std::int32_t WmaConverter::decodeToWave(const char* wavPath) {
     const bool written = finishWave();
     reader_->Close();
     if (!written) return kUnexpected;
-    return stopped ? kNotDecoded : kConverted;
+    if (stopped) return kNotDecoded;
+    // A header with no sample behind it is no song; the host then drops it.
+    return decodedAny_ ? kConverted : kNoAudio;
 }
 
 bool WmaConverter::finishWave() {
@@ -204,6 +206,7 @@ void WmaConverter::OnSample(unsigned output, std::uint64_t, std::uint64_t,
     if (output != audioOutput_) return;
     const std::lock_guard lock(fileLock_);
     if (!dataOpen_) return;
+    decodedAny_ = decodedAny_ || !samples.empty();
     output_->write(samples);
     if (output_->ok()) return;
     {

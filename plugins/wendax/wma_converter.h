@@ -18,7 +18,7 @@ namespace obrin::wendax {
 // InputResult codes of wendax.
 inline constexpr std::int32_t kConverted = 0;
 inline constexpr std::int32_t kNoReader = 1;    // the reader could not be created
-inline constexpr std::int32_t kNoAudio = 2;     // not opened, or no audio output
+inline constexpr std::int32_t kNoAudio = 2;     // not opened, no audio output, or no sample
 inline constexpr std::int32_t kNotDecoded = 3;  // no WAV, no duration, no start, or stopped
 inline constexpr std::int32_t kUnexpected = 4;  // an error raised in a step, or the WAV
                                                 // could not be written whole
@@ -73,6 +73,9 @@ class WmaConverter final : private ReaderCallback {
     std::mutex fileLock_;
     std::optional<riff::RiffWriter> output_;
     bool dataOpen_ = false;
+    // Whether any sample reached the "data" chunk: a reader that reaches the
+    // end of a damaged file without decoding anything has made no audio.
+    bool decodedAny_ = false;
 
     // Last, so that it is destroyed first: no callback runs once it is gone.
     std::unique_ptr<MediaReader> reader_;

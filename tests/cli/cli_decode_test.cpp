@@ -63,6 +63,22 @@ TEST(CliDecode, TextNamedMp3IsNoMusicForWendax) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
 }
 
+// Headers that read over bytes that decode to nothing: no sample, no song.
+TEST(CliDecode, NothingDecodedIsCodeTwoAndLeavesNoOutput) {
+    test::TempFolder folder;
+    std::string file = test::ReadBytes(kWendaxFixtures / "flac_stereo.flac");
+    std::uint32_t noise = 12345;
+    for (std::size_t i = 512; i < file.size(); ++i) {
+        noise = noise * 1103515245 + 12345;
+        file[i] = static_cast<char>(noise >> 16);
+    }
+    test::WriteBytes(folder / "noise.flac", file);
+    const CliRun run = Decode(folder, {"noise.flac", "out.wav"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "ファイルのデコードに失敗しました(コード:2) noise.flac\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
+}
+
 struct FailureCase {
     const char* what;
     std::vector<std::string> args;
@@ -82,6 +98,10 @@ TEST_P(CliDecodeFailureTest, ExitsWithTheResultAndSaysWhy) {
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.xyz");
     test::WriteBytes(folder / "out.wav", "kept");
     std::filesystem::create_symlink("out.wav", folder / "alias.wav");
+    test::WriteBytes(folder / "extensible.wav",
+                     test::Riff(test::Chunk("fmt ", test::PcmFormat(2, 8000, 16, 0xFFFE) +
+                                                        test::Le16(0)) +
+                                test::Chunk("data", test::Bytes(8000, '\x11'))));
     const CliRun run = Decode(folder, GetParam().args);
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_THAT(run.err, HasSubstr(GetParam().message));
@@ -100,6 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
                     104,
                     "ファイルのデコードに失敗しました(コード:104) song.xyz"},
         FailureCase{"missing source", {"none.wav", "out.wav"}, 1, "(コード:1)"},
+        FailureCase{"extensible format without its sub-format",
+                    {"extensible.wav", "out.wav"},
+                    1,
+                    "ファイルのデコードに失敗しました(コード:1) extensible.wav"},
         FailureCase{"output is the input",
                     {"out.wav", "out.wav"},
                     1,

@@ -4,6 +4,7 @@
 #include "export/batch_conversion.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "document/document.h"
 #include "export/export_messages.h"
@@ -177,6 +178,35 @@ TEST_F(BatchConversionTest, FailedSongsAreCrossedAndLeaveEarlierOutputAlone) {
                                         line("○ ", "ok"), kBatchEndLine}));
     EXPECT_EQ(ReadBytes(destination() / "huge.mp3"), "earlier");
     EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"huge.mp3", "ok.mp3"}));
+}
+
+// A named pipe would hold the run forever at its open, so the songs after it
+// would never be converted.
+TEST_F(BatchConversionTest, NamedPipesAreCrossedAndTheRunGoesOn) {
+    ASSERT_EQ(::mkfifo((source() / "a.mp3").c_str(), 0600), 0);
+    WriteBytes(source() / "a.txt", LyricsFile({"a"}));
+    WriteBytes(source() / "b.mp3", kAudio);
+    ASSERT_EQ(::mkfifo((source() / "b.txt").c_str(), 0600), 0);
+    song("c", ".txt", {"c"});
+    ASSERT_TRUE(run());
+    const std::string notPlain = std::string(" ") + kBatchNotPlainFile;
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("×(0) ", "a") + notPlain,
+                                        line("×(0) ", "b") + notPlain, line("○ ", "c"),
+                                        kBatchEndLine}));
+    EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"c.mp3"}));
+}
+
+TEST_F(BatchConversionTest, ATextFileNamedMp3IsCrossedAndNothingWritten) {
+    WriteBytes(source() / "a.mp3", "[00:01:00]not audio\r\n");
+    WriteBytes(source() / "a.txt", LyricsFile({"a"}));
+    song("b", ".txt", {"b"});
+    ASSERT_TRUE(run());
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("×(1) ", "a"), line("○ ", "b"), kBatchEndLine}));
+    EXPECT_EQ(FolderNamesOf(destination()), (std::vector<std::string>{"b.mp3"}));
+    EXPECT_EQ(dialogs_.errors(),
+              (std::vector<std::string>{(source() / "a.mp3").string() + " はMP3ファイルではありません"}));
 }
 
 TEST_F(BatchConversionTest, AMissingLibraryIsCrossedForEverySong) {

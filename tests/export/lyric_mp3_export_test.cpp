@@ -110,7 +110,23 @@ TEST(LyricMp3Export, AnUnreadableTimeStopsWithItsMessageAndWritesNothing) {
                        (folder / "a.mp3").string(), (folder / "out.mp3").string());
     EXPECT_EQ(result.code, 0);
     EXPECT_FALSE(result.written);
-    EXPECT_NE(result.errorMessage, "");
+    EXPECT_EQ(result.errorMessage,
+              "':0' は有効な整数値ではありません\n"
+              "2行目の時刻 100:00:00 は歌詞MP3に書けません(書ける時刻は 99:59:99 まで)");
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.mp3"));
+}
+
+// A text file named ".mp3" would become a tag in front of text, which no
+// player plays.
+TEST(LyricMp3Export, ASourceThatIsNoMpegAudioIsRefusedWithItsName) {
+    TempFolder folder;
+    const auto source = folder / "lyrics.mp3";
+    WriteBytes(source, "[00:01:00]歌詞\r\n");
+    const auto result = LyricMp3Export(LyricsOf({{"00:01:00", "a"}}), ProgramFolder(),
+                                       source.string(), (folder / "out.mp3").string());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.errorMessage, source.string() + " はMP3ファイルではありません");
     EXPECT_FALSE(std::filesystem::exists(folder / "out.mp3"));
 }
 

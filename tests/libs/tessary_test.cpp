@@ -3,6 +3,7 @@
 #include "obrin/tessary.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <random>
@@ -250,6 +251,7 @@ TEST_P(TessaryPathTest, ReportsUnusablePathsAndKeepsTheEarlierOutput) {
     WriteBytes(output_, "earlier output");
     WriteBytes(folder_ / "empty.mp3", "");
     std::filesystem::create_directory(folder_ / "folder");
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.mp3").c_str(), 0600), 0);
     const auto names = FolderNames(folder_.path());
     add({{"abc", 1000}});
     const std::string source = (folder_ / GetParam().source).string();
@@ -268,6 +270,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PathCase{"MissingSource", "none.mp3", "out.mp3", TESSARY_SOURCE_UNREADABLE},
                     PathCase{"SourceIsAFolder", "folder", "out.mp3", TESSARY_SOURCE_UNREADABLE},
                     PathCase{"NullSource", "", "out.mp3", TESSARY_SOURCE_UNREADABLE},
+                    // Opening it must not wait for a writer that never comes.
+                    PathCase{"SourceIsANamedPipe", "pipe.mp3", "out.mp3",
+                             TESSARY_SOURCE_UNREADABLE},
                     PathCase{"OutputInAMissingFolder", "a.mp3", "none/out.mp3",
                              TESSARY_OUTPUT_UNWRITABLE},
                     PathCase{"OutputIsAFolder", "a.mp3", "folder", TESSARY_OUTPUT_UNWRITABLE},

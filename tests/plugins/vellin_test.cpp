@@ -243,6 +243,21 @@ INSTANTIATE_TEST_SUITE_P(
         CraftedCase{"unknown format tag",
                     Riff(Chunk("fmt ", PcmFormat(2, 8000, 16, 0x7A7A)) + Chunk("data", kSamples)),
                     1, 0},
+        CraftedCase{"extensible without its extra bytes",
+                    Riff(Chunk("fmt ", PcmFormat(2, 8000, 16, 0xFFFE) + Le16(0)) +
+                         Chunk("data", kSamples)),
+                    1, 0},
+        CraftedCase{"extensible cut before its sub-format",
+                    Riff(Chunk("fmt ", PcmFormat(2, 8000, 16, 0xFFFE) + Le16(6) + Le16(16) +
+                                           Le32(3)) +
+                         Chunk("data", kSamples)),
+                    1, 0},
+        CraftedCase{"extensible PCM",
+                    Riff(Chunk("fmt ", PcmFormat(2, 8000, 16, 0xFFFE) + Le16(22) + Le16(16) +
+                                           Le32(3) + Le16(1) +
+                                           Bytes("\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 14)) +
+                         Chunk("data", kSamples)),
+                    0, kSamples.size()},
         CraftedCase{"empty file", "", 1, 0}, CraftedCase{"four bytes", "RIFF", 1, 0},
         CraftedCase{"truncated header", Bytes("RIFF\x30\0\0\0WAVEfmt \x10\0", 18), 1, 0},
         CraftedCase{"truncated format chunk", Riff(kFmt).substr(0, 30), 1, 0},

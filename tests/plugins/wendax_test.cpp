@@ -255,6 +255,30 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"WAV on a full disk", [](auto&) { return Fixture("flac_stereo.flac"); },
                     [](auto&) { return std::filesystem::path("/dev/full"); }, 4}));
 
+// Readable headers over bytes that decode to nothing: the reader runs to the
+// end without one sample, which is no song, not an empty one.
+class WendaxNothingDecodedTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(WendaxNothingDecodedTest, IsCodeTwo) {
+    test::TempFolder folder;
+    Bytes file = test::ReadBytes(Fixture(GetParam()));
+    std::uint32_t noise = 12345;
+    for (std::size_t i = 512; i < file.size(); ++i) {
+        noise = noise * 1103515245 + 12345;
+        file[i] = static_cast<char>(noise >> 16);
+    }
+    const auto source = Written(folder, std::string("noise-") + GetParam(), file);
+    const std::size_t threadsBefore = ThreadCount();
+    testing::internal::CaptureStderr();
+    Conversion conversion;
+    EXPECT_EQ(conversion.run(source, folder / "out.wav"), 2);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Noise, WendaxNothingDecodedTest,
+                         testing::Values("flac_stereo.flac", "wma_stereo.wma"));
+
 TEST(WendaxFailures, PathThatIsNoUtf8IsReportedOnStandardOutput) {
     test::TempFolder folder;
     const auto source = folder / "caf\xE9.mp3";
