@@ -177,8 +177,8 @@ int RunBatch(const std::vector<std::string>& args) {
         PrintingDialogs dialogs;
         PrintingBatchView view(isatty(STDERR_FILENO) == 1);
         Document document;
-        // The batch writes through the editor's lyric MP3 export; the SP250
-        // warnings are not asked.
+        // The batch runs the editor's own lyric MP3 export; the table's SP250
+        // export, and so its warnings, go unused.
         ExportTable exports;
         AddPlayerExports(exports, [] { return Sp250Warnings{}; });
         BatchConversion batch(
