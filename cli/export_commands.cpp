@@ -10,7 +10,9 @@
 #include "export/batch_mark.h"
 #include "export/export_command.h"
 #include "export/export_messages.h"
+#include "export/export_table.h"
 #include "export/lyric_mp3_export.h"
+#include "export/player_exports.h"
 #include "export/sp250_export.h"
 #include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
@@ -175,8 +177,12 @@ int RunBatch(const std::vector<std::string>& args) {
         PrintingDialogs dialogs;
         PrintingBatchView view(isatty(STDERR_FILENO) == 1);
         Document document;
+        // The batch runs the editor's own lyric MP3 export; the table's SP250
+        // export, and so its warnings, go unused.
+        ExportTable exports;
+        AddPlayerExports(exports, [] { return Sp250Warnings{}; });
         BatchConversion batch(
-            document.lyrics,
+            document, exports,
             [&](const std::filesystem::path& file) {
                 // Unattended: a character without a Shift-JIS form is never
                 // replaced silently; the song is left out with the reason.

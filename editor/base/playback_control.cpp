@@ -38,6 +38,12 @@ std::int32_t RoundToMs(double ms) {
     return static_cast<std::int32_t>(rounded);
 }
 
+// The panel has one message for whatever the player refuses; the player's own
+// reason goes under it.
+void ShowPlayerError(Dialogs& dialogs, const PlayerError& error) {
+    dialogs.showError(std::string(PlaybackControl::kCannotPlayMessage) + "\n" + error.what());
+}
+
 }  // namespace
 
 PlaybackControl::PlaybackControl(Player& player, TimerFactory& timers, Dialogs& dialogs)
@@ -121,11 +127,14 @@ void PlaybackControl::playPause() {
 }
 
 void PlaybackControl::stopPlayback() {
+    // Without a song there is nothing to stop and no position to go back to.
+    if (!isLoaded()) return;
     try {
         player_.setCurrentPosition(0.0);
         player_.stop();
         refreshPositionDisplay();
-    } catch (const PlayerError&) {
+    } catch (const PlayerError& error) {
+        ShowPlayerError(dialogs_, error);
     }
 }
 
@@ -164,10 +173,12 @@ void PlaybackControl::positionBarMouseMoved(int x, int width) {
 }
 
 void PlaybackControl::positionBarLeftPressed() {
+    if (!isLoaded()) return;
     try {
         seekMs(ParseTimeText(seekPosText_));
         refreshPositionDisplay();
-    } catch (const PlayerError&) {
+    } catch (const PlayerError& error) {
+        ShowPlayerError(dialogs_, error);
     } catch (const ConversionError&) {
     }
 }
@@ -177,8 +188,10 @@ void PlaybackControl::pitchChanged(int percent) {
     rate_ = percent / 100.0;
     try {
         player_.setRate(rate_);
-    } catch (const PlayerError&) {
-        // The slider keeps its place; the rate is written again on its next move.
+    } catch (const PlayerError& error) {
+        // The slider keeps its place; the rate is written again on its next
+        // move and with the next song.
+        ShowPlayerError(dialogs_, error);
     }
 }
 
@@ -186,7 +199,8 @@ void PlaybackControl::volumeChanged(int hundredthsDb) {
     volume_ = hundredthsDb == kVolumeSliderMinimum ? kSilence : hundredthsDb;
     try {
         player_.setVolume(volume_);
-    } catch (const PlayerError&) {
+    } catch (const PlayerError& error) {
+        ShowPlayerError(dialogs_, error);
     }
 }
 

@@ -51,7 +51,8 @@ class PlaybackControl {
     // Without a music file it says so; a refusal names the player's reason
     // under the usual message.
     void playPause();
-    // Position 0, stop, refresh; failures are not reported.
+    // Position 0, stop, refresh; without a music file, nothing. A refusal
+    // names the player's reason under the usual message.
     void stopPlayback();
 
     // Loads the converted WAV; throws PlayerError when the player refuses it.
@@ -61,10 +62,13 @@ class PlaybackControl {
     void unloadPlayer();
 
     // The position bar: the mouse shows the time under it, a left press seeks
-    // to the time shown (so to the hundredth).
+    // to the time shown (so to the hundredth). Without a music file a press
+    // does nothing; a refused seek is reported as stopPlayback's.
     void positionBarMouseMoved(int x, int width);
     void positionBarLeftPressed();
 
+    // The sliders keep what they ask for even when the player refuses it,
+    // and report the refusal as stopPlayback does.
     void pitchChanged(int percent);
     // The slider's lowest position means silence rather than -30 dB.
     void volumeChanged(int hundredthsDb);

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <system_error>
 
+#include "base/command_ids.h"
 #include "base/dialogs.h"
 #include "export/batch_mark.h"
 #include "export/export_messages.h"
+#include "export/export_table.h"
 #include "export/lyric_mp3_export.h"
 #include "obrin_files/same_file.h"
 
@@ -37,9 +39,11 @@ std::string FolderErrorMessage(const std::filesystem::path& folder, const std::e
 
 }  // namespace
 
-BatchConversion::BatchConversion(const LyricList& lyrics, LyricsReader readLyrics, Dialogs& dialogs,
+BatchConversion::BatchConversion(const Document& document, const ExportTable& exports,
+                                 LyricsReader readLyrics, Dialogs& dialogs,
                                  std::filesystem::path programFolder, BatchView& view)
-    : lyrics_(lyrics),
+    : document_(document),
+      lyricMp3_(exports.at(command::kExportLyricMp3)),
       readLyrics_(std::move(readLyrics)),
       dialogs_(dialogs),
       programFolder_(std::move(programFolder)),
@@ -146,9 +150,12 @@ void BatchConversion::convert(const Song& song) {
     }
     std::filesystem::path output = destination_ / song.lyricsFile.filename();
     output.replace_extension(".mp3");
-    const LyricMp3Result result = LyricMp3Export(lyrics_, programFolder_, mp3, output.string());
+    const ExportResult result = lyricMp3_.run({.document = document_,
+                                               .programFolder = programFolder_,
+                                               .source = mp3,
+                                               .output = output.string()});
     if (!result.errorMessage.empty()) dialogs_.showError(result.errorMessage);
-    const BatchMark mark = GradeBatchResult(result);
+    const BatchMark mark = GradeBatchResult({.code = result.code, .written = result.written});
     view_.addResult(BatchResultLine(mark, result.code, mp3));
     // Only a file this export made is taken back; a failed export made none
     // and leaves an earlier file of that name alone.

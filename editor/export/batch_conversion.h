@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "document/lyric_list.h"
-
 namespace obrin {
 
 class Dialogs;
+class ExportTable;
+class Exporter;
+struct Document;
 
 // What the batch window shows while a run goes on.
 class BatchView {
@@ -36,7 +37,8 @@ struct BatchOptions {
 // lyrics file of the same name beside it (".txt", then ".lrc"; a song with
 // both is made twice, the ".lrc" last), reads the lyrics into the editor's
 // document, writes a lyric MP3 of the same name into the destination folder
-// and lists the song's BatchMark.
+// through the export table's lyric MP3 export, as its menu item does, and
+// lists the song's BatchMark.
 //
 // A run moves on only when step() is called, one folder entry or one song
 // at a time, so the caller keeps its window responsive between steps and
@@ -48,8 +50,10 @@ class BatchConversion {
     // the file could not be read.
     using LyricsReader = std::function<bool(const std::filesystem::path& lyricsFile)>;
 
-    BatchConversion(const LyricList& lyrics, LyricsReader readLyrics, Dialogs& dialogs,
-                    std::filesystem::path programFolder, BatchView& view);
+    // `exports` must hold the lyric MP3 export (std::logic_error otherwise)
+    // and outlive the batch.
+    BatchConversion(const Document& document, const ExportTable& exports, LyricsReader readLyrics,
+                    Dialogs& dialogs, std::filesystem::path programFolder, BatchView& view);
 
     // Begins a run. Refuses with a message, and starts nothing, when the two
     // folders are one folder however they are written, or when either is
@@ -75,7 +79,8 @@ class BatchConversion {
     void convert(const Song& song);
     void finish(const char* closingLine);
 
-    const LyricList& lyrics_;
+    const Document& document_;
+    Exporter& lyricMp3_;
     LyricsReader readLyrics_;
     Dialogs& dialogs_;
     std::filesystem::path programFolder_;

@@ -14,4 +14,11 @@ void ExportTable::add(std::unique_ptr<Exporter> exporter) {
     exporters_.push_back(std::move(exporter));
 }
 
+Exporter& ExportTable::at(CommandId id) const {
+    for (const auto& exporter : exporters_) {
+        if (exporter->description().command == id) return *exporter;
+    }
+    throw std::logic_error("no export " + std::string(id.objectName()));
+}
+
 }  // namespace obrin

@@ -15,6 +15,8 @@ class ExportTable {
     void add(std::unique_ptr<Exporter> exporter);
 
     const std::vector<std::unique_ptr<Exporter>>& exporters() const { return exporters_; }
+    // The export under `id`; throws std::logic_error when none was added.
+    [[nodiscard]] Exporter& at(CommandId id) const;
 
   private:
     std::vector<std::unique_ptr<Exporter>> exporters_;

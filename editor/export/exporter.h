@@ -50,7 +50,9 @@ struct ExportDescription {
 
 // One run, after the user chose the files.
 struct ExportJob {
-    const Document& document;  // never empty: an empty list is not exported
+    // The command never runs with an empty list; the batch may (a lyrics
+    // file without lines), and the export says what it made of it.
+    const Document& document;
     const std::filesystem::path& programFolder;
     std::string source{};  // empty when the export reads no file
     std::string output{};  // ExportTarget::Song: the song
@@ -68,6 +70,11 @@ struct ExportResult {
     // Shown in an information box when not empty: what a run that changes
     // nothing the user sees has done.
     std::string doneMessage{};
+    // True only when the run made its output.
+    bool written = false;
+    // The library's own answer where it grades the output (the lyric MP3's
+    // LyricMp3Result::code, which the batch marks); 0 for other exports.
+    int code = 0;
 };
 
 // An export of the document to a file through a library of its own. The

@@ -53,7 +53,7 @@ class StandardLrcExporter final : public Exporter {
         const std::string bytes = FormatStandardLrc(job.document, remembered_, Author(job));
         if (const std::error_code error = WriteFileAtomically(job.output, bytes))
             return {FileWriteErrorMessage(job.output, error)};
-        return {};
+        return {.written = true};
     }
 
   private:
@@ -77,7 +77,7 @@ class SongTagsExporter final : public Exporter {
         const SongTagResult result =
             WriteSongLyrics(job.output, SongLyricsFrom(job.document, Author(job)), true);
         if (!result) return {.errorMessage = result.message};
-        return {.doneMessage = kSongTagsWrittenMessage};
+        return {.doneMessage = kSongTagsWrittenMessage, .written = true};
     }
 
   private:

@@ -18,7 +18,10 @@ class Sp250Exporter final : public Exporter {
 
     const ExportDescription& description() const override { return description_; }
     ExportResult run(const ExportJob& job) override {
-        return {Sp250Export(job.document.lyrics, job.programFolder, job.output, warnings_())};
+        std::string message =
+            Sp250Export(job.document.lyrics, job.programFolder, job.output, warnings_());
+        const bool written = message.empty();
+        return {.errorMessage = std::move(message), .written = written};
     }
 
   private:
@@ -35,11 +38,14 @@ class Sp250Exporter final : public Exporter {
 class LyricMp3Exporter final : public Exporter {
   public:
     const ExportDescription& description() const override { return description_; }
-    // The command tells of a missing library only; a song the library
-    // refused is not reported, as the batch grades it instead.
+    // Tells of a missing library only; a song the library refused is not
+    // reported, as the batch grades it by the code instead.
     ExportResult run(const ExportJob& job) override {
-        return {LyricMp3Export(job.document.lyrics, job.programFolder, job.source, job.output)
-                    .errorMessage};
+        LyricMp3Result result =
+            LyricMp3Export(job.document.lyrics, job.programFolder, job.source, job.output);
+        return {.errorMessage = std::move(result.errorMessage),
+                .written = result.written,
+                .code = result.code};
     }
 
   private:

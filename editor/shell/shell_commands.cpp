@@ -4,7 +4,6 @@
 
 #include "base/command_ids.h"
 #include "base/command_table.h"
-#include "base/shared_library.h"
 #include "shell/editor.h"
 
 namespace obrin {
@@ -77,21 +76,6 @@ void AddFontItems(CommandTable& table, Editor& editor) {
     }
 }
 
-void AddAwaitedExportItems(CommandTable& table, const Editor& editor) {
-    const auto nothing = [] {};
-    if (!table.contains(kSaveSp250)) {
-        table.add({.id = kSaveSp250,
-                   .caption = "MarletSP250フォーマット(&R)",
-                   .enabled =
-                       [folder = editor.programFolder()] {
-                           return LibraryIsBesideProgram("marlet.dll", folder);
-                       },
-                   .run = nothing});
-    }
-    if (!table.contains(kExportLyricMp3))
-        table.add({.id = kExportLyricMp3, .caption = "Tessary出力(&Y)", .run = nothing});
-}
-
 }  // namespace
 
 void RegisterShellCommands(CommandTable& table, Editor& editor) {
@@ -99,7 +83,6 @@ void RegisterShellCommands(CommandTable& table, Editor& editor) {
     AddFontItems(table, editor);
     table.add(
         {.id = kShowHelp, .caption = "ヘルプの表示(&H)", .run = [&editor] { editor.showHelp(); }});
-    AddAwaitedExportItems(table, editor);
 }
 
 }  // namespace obrin

@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "base/command_ids.h"
 #include "document/document.h"
 #include "export/export_messages.h"
+#include "export/export_table.h"
+#include "export/player_exports.h"
 #include "export_fixture.h"
 #include "recording_dialogs.h"
 #include "temp_folder.h"
+#include "test_exporter.h"
 #include "text/tagged_lyrics_reader.h"
 
 namespace obrin {
@@ -71,7 +75,7 @@ class BatchConversionTest : public testing::Test {
     bool runBetween(const std::filesystem::path& from, const std::filesystem::path& to,
                     BatchOptions options = {},
                     const std::filesystem::path& programFolder = ProgramFolder()) {
-        BatchConversion batch(document_.lyrics, reader_, dialogs_, programFolder, view_);
+        BatchConversion batch(document_, exports_, reader_, dialogs_, programFolder, view_);
         if (!batch.start(from, to, options)) return false;
         int steps = 0;
         while (batch.step()) ++steps;
@@ -89,6 +93,11 @@ class BatchConversionTest : public testing::Test {
 
     TempFolder root_;
     Document document_;
+    ExportTable exports_ = [] {
+        ExportTable table;
+        AddPlayerExports(table, [] { return Sp250Warnings{}; });
+        return table;
+    }();
     RecordingDialogs dialogs_;
     RecordingBatchView view_;
     BatchConversion::LyricsReader reader_ = [this](const std::filesystem::path& file) {
@@ -224,7 +233,7 @@ TEST_F(BatchConversionTest, AMissingLibraryIsCrossedForEverySong) {
 TEST_F(BatchConversionTest, UnreadableLyricsAreNotExportedWithTheEarlierSongsLines) {
     song("a", ".txt", {"a"});
     song("b", ".txt", {"b"});
-    BatchConversion batch(document_.lyrics, reader_, dialogs_, ProgramFolder(), view_);
+    BatchConversion batch(document_, exports_, reader_, dialogs_, ProgramFolder(), view_);
     ASSERT_TRUE(batch.start(source(), destination(), {}));
     while (view_.results.empty()) ASSERT_TRUE(batch.step());
     // Gone between the scan and its turn.
@@ -235,6 +244,33 @@ TEST_F(BatchConversionTest, UnreadableLyricsAreNotExportedWithTheEarlierSongsLin
               (std::vector<std::string>{line("○ ", "a"), line("×(0) ", "b"), kBatchEndLine}));
     EXPECT_EQ(dialogs_.errors(), std::vector<std::string>{"unreadable"});
     EXPECT_EQ(FolderNamesOf(destination()), std::vector<std::string>{"a.mp3"});
+}
+
+// The songs go through the table's lyric MP3 export, whatever it is, as its
+// menu item does.
+TEST_F(BatchConversionTest, RunsTheTablesLyricMp3Export) {
+    song("a", ".txt", {"a"});
+    song("b", ".lrc", {"b"});
+    ExportTable exports;
+    auto owned = std::make_unique<test::TestExporter>(
+        ExportDescription{.command = command::kExportLyricMp3, .library = "testexport.dll"});
+    test::TestExporter& exporter = *owned;
+    exports.add(std::move(owned));
+    const test::ScratchProgramFolder program("base_test_library.so", "testexport.so");
+    BatchConversion batch(document_, exports, reader_, dialogs_, program.path(), view_);
+    ASSERT_TRUE(batch.start(source(), destination(), {}));
+    while (batch.step()) {
+    }
+    ASSERT_EQ(exporter.jobs.size(), 2u);
+    EXPECT_EQ(exporter.jobs[1].source, (source() / "b.mp3").string());
+    EXPECT_EQ(exporter.jobs[1].output, (destination() / "b.mp3").string());
+    EXPECT_EQ(ReadBytes(destination() / "b.mp3"), "00:01:00\tb\n");
+    EXPECT_EQ(view_.results,
+              (std::vector<std::string>{line("○ ", "a"), line("○ ", "b"), kBatchEndLine}));
+
+    EXPECT_THROW(
+        BatchConversion(document_, ExportTable(), reader_, dialogs_, program.path(), view_),
+        std::logic_error);
 }
 
 TEST_F(BatchConversionTest, TheSameFolderIsRefusedHoweverItIsWritten) {
@@ -255,7 +291,7 @@ TEST_F(BatchConversionTest, TheSameFolderIsRefusedHoweverItIsWritten) {
 TEST_F(BatchConversionTest, StopEndsTheRunWithTheSongsDoneSoFar) {
     song("a", ".txt", {"a"});
     song("b", ".txt", {"b"});
-    BatchConversion batch(document_.lyrics, reader_, dialogs_, ProgramFolder(), view_);
+    BatchConversion batch(document_, exports_, reader_, dialogs_, ProgramFolder(), view_);
     ASSERT_TRUE(batch.start(source(), destination(), {}));
     while (view_.results.empty()) ASSERT_TRUE(batch.step());
     batch.stop();

@@ -23,7 +23,6 @@
 #include "obrin_version.h"
 #include "playback/qt/waveform_strip.h"
 #include "shell/qt/timing_binding.h"
-#include "test_exporter.h"
 
 using namespace obrin;
 
@@ -255,49 +254,30 @@ void MainWindowTest::menuItemsRunTheirCommands() {
     QVERIFY(!f.windows.commands().trigger(command::kSaveTagInformation));
 }
 
-// An export added to the table is an item under ファイル that runs it.
+// Every export of the editor's table is an item under ファイル, with the
+// export's caption, that runs it.
 void MainWindowTest::exportsBecomeFileMenuItems() {
-    QTemporaryDir folder;
-    test::RecordingDialogs dialogs;
-    obrin::test::FakePlayer player;
-    QtTimerFactory timers;
-    obrin::test::ScriptedClipboard clipboard;
-    Editor editor{{.programFolder = folder.path().toStdString(), .settingsSection = "tester"},
-                  dialogs,
-                  player,
-                  timers,
-                  [](const std::string&) { return true; }};
-    ExportTable exports;
-    auto owned = std::make_unique<obrin::test::TestExporter>(
-        ExportDescription{.command = command::kExportLyricMp3,
-                          .caption = "テスト出力(&Y)",
-                          .library = "testexport.dll",
-                          .offeredOnlyWithLibrary = true,
-                          .output = {.filter = "テスト(*.tst)|*.tst", .defaultExt = "tst"}});
-    obrin::test::TestExporter& exporter = *owned;
-    exports.add(std::move(owned));
-    EditorWindows windows{editor, clipboard, exports};
-    windows.mainWindow().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&windows.mainWindow()));
+    Fixture f;
+    f.show();
+    QList<QAction*> file;
+    for (QList<QMenu*> menus{f.window.menuBar()->actions().first()->menu()}; !menus.empty();) {
+        for (QAction* action : menus.takeFirst()->actions()) {
+            file << action;
+            if (action->menu()) menus << action->menu();
+        }
+    }
+    QCOMPARE(f.windows.exports().exporters().size(), size_t{4});
+    for (const auto& exporter : f.windows.exports().exporters()) {
+        const ExportDescription& description = exporter->description();
+        QAction* item = f.window.action(description.command);
+        QVERIFY2(file.contains(item), std::string(description.command.objectName()).c_str());
+        QCOMPARE(item->text(), QString::fromStdString(description.caption));
+    }
 
-    QAction* item = windows.mainWindow().action(command::kExportLyricMp3);
-    QCOMPARE(item->text(), QStringLiteral("テスト出力(&Y)"));
-    QVERIFY(!item->isEnabled());  // its library is not beside the program
-    const QList<QAction*> file =
-        windows.mainWindow().menuBar()->actions().first()->menu()->actions();
-    QVERIFY(file.contains(item));
-
-    QVERIFY(QFile::copy(QStringLiteral("base_test_library.so"), folder.path() + "/testexport.so"));
-    windows.mainWindow().menuBar()->actions().first()->menu()->popup({});  // the menu looks again
-    QVERIFY(item->isEnabled());
-    windows.mainWindow().menuBar()->actions().first()->menu()->hide();
-    editor.document().lyrics.assign({"a"});
-    const std::string output = (folder.path() + "/out.tst").toStdString();
-    dialogs.fileAnswers = {output};
-    item->trigger();
-    QCOMPARE(exporter.jobs.size(), size_t{1});
-    QVERIFY(std::filesystem::exists(output));
-    QVERIFY(dialogs.errors().empty());
+    f.editor.document().lyrics.assign({"a"});
+    f.dialogs.fileAnswers = {f.path("song.mp3"), f.path("out.mp3")};
+    f.item("TessaryY1")->trigger();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"tessary.dllが見つかりません"});
 }
 
 void MainWindowTest::aboutShowsInertVersionItem() {

@@ -15,8 +15,6 @@
 #include <functional>
 
 #include "base/qt/qt_timer.h"
-#include "export/export_table.h"
-#include "export/player_exports.h"
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
 #include "fake_player.h"
@@ -65,15 +63,7 @@ struct Fixture {
                   player,
                   timers,
                   [](const std::string&) { return true; }};
-    ExportTable exports = [this] {
-        ExportTable table;
-        AddPlayerExports(table, [this] {
-            return Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
-                                 .bodyDisplay = editor.settings().warnBodyDisplay};
-        });
-        return table;
-    }();
-    EditorWindows windows{editor, clipboard, exports};
+    EditorWindows windows{editor, clipboard};
     MainWindow& window = windows.mainWindow();
 
     QAction* item(const char* name) const { return window.findChild<QAction*>(name); }

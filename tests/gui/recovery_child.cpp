@@ -13,7 +13,6 @@
 #include "base/command_ids.h"
 #include "base/qt/qt_timer.h"
 #include "document/qt/control_panel.h"
-#include "export/export_table.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
@@ -85,8 +84,7 @@ int main(int argc, char* argv[]) {
     Editor editor({.programFolder = argv[1], .settingsSection = "tester"}, dialogs, player, timers,
                   [](const std::string&) { return true; });
     if (instance->holdsLock()) editor.keepRecoveryFile();
-    ExportTable exports;
-    EditorWindows windows(editor, clipboard, exports);
+    EditorWindows windows(editor, clipboard);
     InstanceServer secondStarts(RuntimeFolder());
     secondStarts.onRequest = [&windows](const std::string& file) {
         windows.music().takeHandedOverFile(file);

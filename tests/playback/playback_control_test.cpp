@@ -158,14 +158,52 @@ TEST(PlaybackControl, PausedDisplayHoldsItsPosition) {
     EXPECT_EQ(rig.panel.currentPosText, shown);
 }
 
-TEST(PlaybackControl, StopFailureIsIgnored) {
+TEST(PlaybackControl, StopWithoutFileDoesNothing) {
     TimingRig rig;
-    rig.playback.stopPlayback();  // no file: the seek to 0 fails
-    rig.load();
-    rig.player.failStop = true;
     rig.playback.stopPlayback();
     EXPECT_TRUE(rig.dialogs.errors().empty());
+    EXPECT_TRUE(rig.player.seeks.empty());
 }
+
+// A panel operation the player refuses, with a song loaded.
+struct RefusalCase {
+    const char* name;
+    bool test::FakePlayer::*failure;
+    void (*operate)(PlaybackControl&);
+    const char* reason;
+
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PlayerRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(PlayerRefusalTest, ShowsThePlayersReasonUnderTheUsualMessage) {
+    TimingRig rig;
+    rig.load();
+    rig.playback.positionBarMouseMoved(250, 500);
+    rig.player.*GetParam().failure = true;
+    GetParam().operate(rig.playback);
+    EXPECT_EQ(
+        rig.dialogs.errors(),
+        std::vector<std::string>{std::string("再生・一時停止が出来ません\n") + GetParam().reason});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PanelOperations, PlayerRefusalTest,
+    ::testing::Values(
+        RefusalCase{"Seek", &test::FakePlayer::failSeek,
+                    [](PlaybackControl& p) { p.positionBarLeftPressed(); }, "no file to seek in"},
+        RefusalCase{"PositionAfterSeek", &test::FakePlayer::failPosition,
+                    [](PlaybackControl& p) { p.positionBarLeftPressed(); }, "position unavailable"},
+        RefusalCase{"Stop", &test::FakePlayer::failStop,
+                    [](PlaybackControl& p) { p.stopPlayback(); }, "cannot stop"},
+        RefusalCase{"SeekToStart", &test::FakePlayer::failSeek,
+                    [](PlaybackControl& p) { p.stopPlayback(); }, "no file to seek in"},
+        RefusalCase{"Pitch", &test::FakePlayer::failRate,
+                    [](PlaybackControl& p) { p.pitchChanged(50); }, "rate refused"},
+        RefusalCase{"Volume", &test::FakePlayer::failVolume,
+                    [](PlaybackControl& p) { p.volumeChanged(-3000); }, "volume refused"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 struct BarCase {
     int x;

@@ -7,8 +7,11 @@
 #include "base/command_ids.h"
 #include "base/command_table.h"
 #include "base/timer.h"
+#include "export/export_command.h"
+#include "export/export_table.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
+#include "shell/editor_exports.h"
 #include "shell/key_assignment.h"
 #include "shell/shell_commands.h"
 #include "temp_folder.h"
@@ -154,8 +157,13 @@ TEST_F(EditorTest, HelpOpensTheHelpFileOrReportsItMissing) {
 }
 
 TEST_F(EditorTest, Sp250ItemFollowsTheLibraryBesideTheProgram) {
+    ExportTable exports;
+    AddEditorExports(exports, editor_);
     CommandTable commands;
-    RegisterShellCommands(commands, editor_);
+    RegisterExportCommands(commands, exports,
+                           {.document = editor_.document(),
+                            .dialogs = dialogs_,
+                            .programFolder = editor_.programFolder()});
     EXPECT_FALSE(commands.isEnabled(command::kSaveSp250));
     EXPECT_TRUE(commands.isEnabled(command::kExportLyricMp3));
     touch(folder_ / "marlet.so");

@@ -22,6 +22,8 @@ class FakePlayer final : public Player {
     bool failStop = false;
     bool failSeek = false;
     bool failPosition = false;
+    bool failRate = false;
+    bool failVolume = false;
 
     // Every seek, in seconds, in the order asked.
     std::vector<double> seeks;
@@ -49,9 +51,15 @@ class FakePlayer final : public Player {
     double duration() const override { return duration_; }
 
     double rate() const override { return rate_; }
-    void setRate(double rate) override { rate_ = rate; }
+    void setRate(double rate) override {
+        if (failRate) throw PlayerError("rate refused");
+        rate_ = rate;
+    }
     int volume() const override { return volume_; }
-    void setVolume(int hundredthsDb) override { volume_ = hundredthsDb; }
+    void setVolume(int hundredthsDb) override {
+        if (failVolume) throw PlayerError("volume refused");
+        volume_ = hundredthsDb;
+    }
 
     void play() override {
         if (failPlay || fileName_.empty()) throw PlayerError("cannot play");

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "base/qt/qt_timer.h"
-#include "export/export_table.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
@@ -42,8 +41,7 @@ struct MainWindowRig {
     ScriptedClipboard clipboard;
     std::vector<std::string> opened;
     Editor editor;
-    ExportTable exports;
-    EditorWindows windows{editor, clipboard, exports};
+    EditorWindows windows{editor, clipboard};
     MainWindow& window = windows.mainWindow();
 
     const std::filesystem::path& programFolder() const { return editor.programFolder(); }

@@ -34,7 +34,7 @@ class TestExporter final : public Exporter {
             out << line.timeText << '\t' << line.lyricText << '\n';
         }
         if (!out) return {"ファイルが作成できません"};
-        return {};
+        return {.written = true};
     }
 
     struct Job {

@@ -25,7 +25,8 @@ class FolderChooser;
 class BatchWindow : public QDialog, private BatchView {
     Q_OBJECT
   public:
-    BatchWindow(const LyricList& lyrics, BatchConversion::LyricsReader readLyrics, Dialogs& dialogs,
+    BatchWindow(const Document& document, const ExportTable& exports,
+                BatchConversion::LyricsReader readLyrics, Dialogs& dialogs,
                 const std::filesystem::path& programFolder, std::vector<BrowsableDrive> drives,
                 QWidget* parent);
 

@@ -8,12 +8,12 @@
 #include "document/qt/lyric_list_widget.h"
 #include "document/unsaved_changes.h"
 #include "export/export_command.h"
-#include "export/lyrics_exports.h"
 #include "export/qt/batch_window.h"
 #include "playback/click_track.h"
 #include "playback/qt/audio_player.h"
 #include "playback/qt/latency_calibration_dialog.h"
 #include "shell/editor.h"
+#include "shell/editor_exports.h"
 #include "shell/key_assignment.h"
 #include "shell/qt/assigned_keys.h"
 #include "shell/qt/key_assignment_dialog.h"
@@ -26,7 +26,7 @@
 
 namespace obrin {
 
-EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports)
+EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     : editor_(editor),
       window_(editor,
               [this] {
@@ -43,9 +43,8 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& 
         .programFolder = editor.programFolder(),
         .song = [this] { return music_.musicFilePath(); },
         .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); }};
-    AddLyricsExports(lyricsExports_, editor.settings().standardLrc);
-    RegisterExportCommands(commands_, exports, exportContext);
-    RegisterExportCommands(commands_, lyricsExports_, exportContext);
+    AddEditorExports(exports_, editor);
+    RegisterExportCommands(commands_, exports_, exportContext);
     RegisterShellCommands(commands_, editor);
     registerWindowCommands();
 
@@ -152,7 +151,7 @@ void EditorWindows::openBatchWindow() {
     // whole run.
     const UndoHistory::Step step = editor_.document().history.beginStep("Marlet用歌詞一括変換");
     BatchWindow form(
-        editor_.document().lyrics,
+        editor_.document(), exports_,
         [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },
         editor_.dialogs(), editor_.programFolder(), SystemDrives(), &window_);
     CentreOn(&form, &window_);

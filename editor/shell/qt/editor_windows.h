@@ -24,14 +24,12 @@ class TimingBinding;
 // lyrics and music-file commands, the exports, the menu bar, the list's
 // context menu and the assigned keys. Every part registers its commands in
 // one CommandTable, and the menus are built from it once all are in. The
-// program and the window tests build the editor this way. The exports handed
-// in are those that depend on what is installed (libraries beside the
-// program); the editor's own lyrics exports (standard LRC, the song's tags)
-// are always there.
+// exports are one ExportTable (AddEditorExports), whose items the menu shows
+// and whose lyric MP3 export the batch runs. The program and the window tests
+// build the editor this way.
 class EditorWindows {
   public:
-    // The exports must outlive the windows.
-    EditorWindows(Editor& editor, Clipboard& clipboard, ExportTable& exports);
+    EditorWindows(Editor& editor, Clipboard& clipboard);
     ~EditorWindows();
     EditorWindows(const EditorWindows&) = delete;
     EditorWindows& operator=(const EditorWindows&) = delete;
@@ -41,6 +39,7 @@ class EditorWindows {
     LyricsCommands& lyrics() { return lyrics_; }
     MusicFileCommands& music() { return music_; }
     const CommandTable& commands() const { return commands_; }
+    const ExportTable& exports() const { return exports_; }
     TimingBinding& timingBinding() { return *timingBinding_; }
 
     // The last start-up steps: the command line's switches, the offer of the
@@ -60,7 +59,7 @@ class EditorWindows {
 
     Editor& editor_;
     CommandTable commands_;
-    ExportTable lyricsExports_;
+    ExportTable exports_;
     MainWindow window_;
     TimingParts timing_;
     LyricsCommands lyrics_;

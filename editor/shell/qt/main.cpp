@@ -4,8 +4,6 @@
 
 #include "base/qt/qt_dialogs.h"
 #include "base/qt/qt_timer.h"
-#include "export/export_table.h"
-#include "export/player_exports.h"
 #include "playback/qt/audio_player.h"
 #include "shell/app_paths.h"
 #include "shell/editor.h"
@@ -41,15 +39,10 @@ int main(int argc, char* argv[]) {
                           .settingsSection = obrin::LoginName(),
                           .stateFolder = obrin::StateFolder()},
                          dialogs, player, timers, OpenWithDesktop);
-    obrin::ExportTable exports;
-    obrin::AddPlayerExports(exports, [&editor] {
-        return obrin::Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
-                                    .bodyDisplay = editor.settings().warnBodyDisplay};
-    });
 
     // Only the editor that holds the lock keeps the recovery file.
     if (instance->holdsLock()) editor.keepRecoveryFile();
-    obrin::EditorWindows windows(editor, clipboard, exports);
+    obrin::EditorWindows windows(editor, clipboard);
     dialogs.setParent(&windows.mainWindow());
     dialogs.songFolder = [&windows] {
         return std::filesystem::path(windows.music().musicFilePath()).parent_path().string();

@@ -1,0 +1,17 @@
+#include "shell/editor_exports.h"
+
+#include "export/lyrics_exports.h"
+#include "export/player_exports.h"
+#include "shell/editor.h"
+
+namespace obrin {
+
+void AddEditorExports(ExportTable& exports, Editor& editor) {
+    AddPlayerExports(exports, [&editor] {
+        return Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
+                             .bodyDisplay = editor.settings().warnBodyDisplay};
+    });
+    AddLyricsExports(exports, editor.settings().standardLrc);
+}
+
+}  // namespace obrin
