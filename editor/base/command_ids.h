@@ -111,3 +111,17 @@ inline constexpr CommandId kPlayPause{"btnPlayStop"};
 inline constexpr CommandId kStop{"btnStop"};
 
 }  // namespace obrin::command
+
+// The paste window's items, in a table of its own: their names repeat some of
+// the main window's.
+namespace obrin::command::paste {
+
+inline constexpr CommandId kClose{"Exit1"};
+inline constexpr CommandId kPaste{"V1"};
+inline constexpr CommandId kPasteExpanded{"A1"};
+inline constexpr CommandId kPasteFile{"F1"};
+inline constexpr CommandId kPasteFileExpanded{"F2"};
+inline constexpr CommandId kVertical{"T1"};
+inline constexpr CommandId kHorizontal{"Y1"};
+
+}  // namespace obrin::command::paste

@@ -106,8 +106,7 @@ void PlaybackControl::followPlayState(PlayState state) {
 }
 
 void PlaybackControl::setPlayCaption(const char* caption) {
-    playCaption_ = caption;
-    view_->setPlayCaption(playCaption_);
+    view_->setPlayCaption(caption);
 }
 
 void PlaybackControl::playPause() {
@@ -116,10 +115,10 @@ void PlaybackControl::playPause() {
         return;
     }
     try {
-        if (playCaption_ == kPlayCaption) {
-            player_.play();
-        } else {
+        if (player_.playState() == PlayState::Playing) {
             player_.pause();
+        } else {
+            player_.play();
         }
     } catch (const PlayerError& error) {
         dialogs_.showError(std::string(kCannotPlayMessage) + "\n" + error.what());

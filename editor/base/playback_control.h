@@ -47,7 +47,7 @@ class PlaybackControl {
     double positionSeconds() const { return player_.currentPosition(); }
 
     void refreshPositionDisplay();
-    // The play button: plays when its caption is "再生", pauses otherwise.
+    // The play button: pauses while the player plays, plays otherwise.
     // Without a music file it says so; a refusal names the player's reason
     // under the usual message.
     void playPause();
@@ -94,7 +94,6 @@ class PlaybackControl {
     PlayerPanelView* view_;
     Connection playStateConnection_;
     std::int32_t tickCounter_ = 0;
-    std::string playCaption_ = kPlayCaption;
     std::string seekPosText_ = "00:00:00";
     // What the sliders ask for. A newly loaded file starts at normal speed and
     // full volume, so both are written again after every load.

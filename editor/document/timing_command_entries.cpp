@@ -21,8 +21,6 @@ void RegisterTimingCommands(CommandTable& table, TimingCommands& commands, Confi
                    .run = [&commands, step = nudge.stepMs] { commands.moveBy(step); }});
     }
 
-    // Each of these commands checks for its line itself; the check here only
-    // greys the menu item.
     const auto lineItem = [&lyrics] { return DecideLineMenuEnabling(lyrics).lineItems; };
     table.add({.id = command::kPlayFromLine,
                .caption = "この位置から再生(&P)",

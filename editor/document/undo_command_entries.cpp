@@ -30,10 +30,7 @@ void RegisterUndoCommands(CommandTable& table, UndoHistory& history, const Confi
          .shortcut = "Ctrl+Z",
          .enabled = [&history, &confirm] { return history.canUndo() && !confirm.isRunning(); },
          .currentCaption = [&history] { return UndoItemCaption(history); },
-         .run =
-             [&history, &confirm] {
-                 if (!confirm.isRunning()) history.undo();
-             }});
+         .run = [&history] { history.undo(); }});
     table.add(
         {.id = command::kRedo,
          .caption = "やり直し(&R)",
@@ -41,10 +38,7 @@ void RegisterUndoCommands(CommandTable& table, UndoHistory& history, const Confi
          .alternateShortcut = "Ctrl+Shift+Z",
          .enabled = [&history, &confirm] { return history.canRedo() && !confirm.isRunning(); },
          .currentCaption = [&history] { return RedoItemCaption(history); },
-         .run =
-             [&history, &confirm] {
-                 if (!confirm.isRunning()) history.redo();
-             }});
+         .run = [&history] { history.redo(); }});
 }
 
 }  // namespace obrin

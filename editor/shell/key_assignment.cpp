@@ -1,14 +1,14 @@
 #include "shell/key_assignment.h"
 
-#include "base/command_ids.h"
-
 namespace obrin {
 
 std::optional<CommandId> MatchAssignedKey(const AppSettings& settings, std::uint16_t virtualKey) {
     if (virtualKey == 0) return std::nullopt;
-    if (virtualKey == settings.keyMark) return command::kMark;
-    if (virtualKey == settings.keyPrevCheck) return command::kCheckPrevious;
-    if (virtualKey == settings.keyPlayPause) return command::kPlayPause;
+    const std::array<std::uint16_t, kAssignableCommands.size()> keys{
+        settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (virtualKey == keys[i]) return kAssignableCommands[i];
+    }
     return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 
+#include "base/command_ids.h"
 #include "base/sjis_codec.h"
 #include "main_window_rig.h"
 #include "text/clipboard_paste.h"
@@ -27,7 +28,7 @@ struct Fixture : test::MainWindowRig<> {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     QString shownText() const { return window.completedText()->toPlainText(); }
-    void showTab(int index) { window.pageControl()->setCurrentIndex(index); }
+    void showTab(int index) { window.pages()->setCurrentIndex(index); }
 };
 
 // Runs `action` on the paste window once it is up, then the window must close.
@@ -163,7 +164,7 @@ void LyricsTextGuiTest::saveFromListTabRebuildsAndShowsTheText() {
     f.window.titleField()->setText(QStringLiteral("曲"));
     f.dialogs.fileAnswers.push_back(f.path("b.txt"));
     f.item("P1")->trigger();
-    QCOMPARE(f.window.pageControl()->currentIndex(), 1);
+    QCOMPARE(f.window.pages()->currentIndex(), 1);
     QCOMPARE(f.read("b.txt"), Utf8ToSjis("@Title=曲\r\n[00:00:00]x\r\n\r\n@TimeRatio=1\r\n"));
     // The dialog remembers the name it had.
     f.dialogs.fileAnswers.push_back(std::nullopt);
@@ -175,14 +176,14 @@ void LyricsTextGuiTest::saveWithEmptyListDoesNothing() {
     Fixture f;
     f.item("P1")->trigger();
     QVERIFY(f.dialogs.calls.empty());
-    QCOMPARE(f.window.pageControl()->currentIndex(), 0);
+    QCOMPARE(f.window.pages()->currentIndex(), 0);
 }
 
 void LyricsTextGuiTest::ctrlURebuildsOnlyOnCompletedTab() {
     Fixture f;
     f.editor.document().lyrics.assign({"x"});
-    QAction* update = f.window.completedText()->findChild<QAction*>(QStringLiteral("U1"));
-    QVERIFY(update);
+    QAction* update = f.window.action(command::kRefreshCompletedText);
+    QVERIFY(f.window.completedText()->actions().contains(update));
     QCOMPARE(update->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
     update->trigger();
     QCOMPARE(f.shownText(), QString());

@@ -18,11 +18,17 @@
 
 #include "base/command_ids.h"
 #include "base/command_table.h"
+#include "base/qt/command_actions.h"
+#include "document/qt/control_panel.h"
+#include "document/qt/lyric_list_widget.h"
 #include "file_bytes.h"
 #include "main_window_rig.h"
 #include "obrin_version.h"
 #include "playback/qt/waveform_strip.h"
+#include "shell/qt/assigned_keys.h"
 #include "shell/qt/timing_binding.h"
+#include "shell/qt/undo_keys.h"
+#include "test_exporter.h"
 
 using namespace obrin;
 
@@ -34,7 +40,21 @@ struct Fixture : test::MainWindowRig<> {
         std::filesystem::create_directories(path.parent_path());
         test::WriteBytes(path, content);
     }
+    // A song in the player 12.5 s in and two untimed lines, the first
+    // selected.
+    void readyToMark() {
+        windows.timing().playback().loadIntoPlayer(path("song.wav"));
+        player.setPositionForTest(12.5);
+        editor.document().lyrics.assign({"a", "b"});
+        editor.document().lyrics.select(0);
+    }
+    bool marked() const { return editor.document().lyrics.line(0).timeText == "00:11:50"; }
 };
+
+bool HasItem(const QWidget& widget, const QString& name) {
+    return std::ranges::any_of(widget.actions(),
+                               [&name](const QAction* a) { return a->objectName() == name; });
+}
 
 }  // namespace
 
@@ -49,6 +69,8 @@ class MainWindowTest : public QObject {
     void topLevelMenu();
     void menuItemsAreTheirCommands();
     void menuItemsRunTheirCommands();
+    void oneItemPerCommand();
+    void itemsFollowTheDocumentWithoutAMenuOpening();
     void exportsBecomeFileMenuItems();
     void aboutShowsInertVersionItem();
     void singleSp250SaveNeedsItsLibrary_data();
@@ -61,6 +83,8 @@ class MainWindowTest : public QObject {
     void closingAnsweredOkCloses();
     void assignedKey_data();
     void assignedKey();
+    void assignedKeyTriggersItsCommand_data();
+    void assignedKeyTriggersItsCommand();
     void keyDialogRecordsVirtualKeys();
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
@@ -230,10 +254,9 @@ void MainWindowTest::menuItemsAreTheirCommands() {
     // context menus, or a button.
     for (const Command& command : f.windows.commands().commands()) {
         const QString name = QString::fromLatin1(command.id.objectName());
-        const bool reachable = placed.contains(name) ||
-                               f.windows.timingBinding().contextMenu()->findChild<QAction*>(name) ||
-                               f.window.completedText()->findChild<QAction*>(name) ||
-                               f.window.findChild<QAbstractButton*>(name);
+        const bool reachable =
+            placed.contains(name) || HasItem(*f.windows.timingBinding().contextMenu(), name) ||
+            HasItem(*f.window.completedText(), name) || f.window.findChild<QAbstractButton*>(name);
         QVERIFY2(reachable, qPrintable(name));
     }
 }
@@ -252,6 +275,61 @@ void MainWindowTest::menuItemsRunTheirCommands() {
     // A disabled item stays disabled whatever is clicked.
     QVERIFY(!f.item("T1")->isEnabled());
     QVERIFY(!f.windows.commands().trigger(command::kSaveTagInformation));
+}
+
+// The menu bar, the list's context menu, the list's keys and the completed
+// text all place the window's one item of a command.
+void MainWindowTest::oneItemPerCommand() {
+    Fixture f;
+    f.show();
+    QList<std::pair<QString, QAction*>> items;
+    CollectItems(f.window.menuBar()->actions(), QString(), items);
+    for (const QWidget* holder : {static_cast<QWidget*>(f.windows.timingBinding().contextMenu()),
+                                  static_cast<QWidget*>(f.window.lyricList()),
+                                  static_cast<QWidget*>(f.window.completedText())}) {
+        for (QAction* action : holder->actions()) items.push_back({QString(), action});
+    }
+    for (const Command& command : f.windows.commands().commands()) {
+        const QString name = QString::fromLatin1(command.id.objectName());
+        const QList<QAction*> made = f.window.findChildren<QAction*>(name);
+        QVERIFY2(made.size() <= 1, qPrintable(name));
+        for (const auto& [path, action] : items) {
+            if (action->objectName() == name)
+                QCOMPARE(action, f.windows.actions().action(command.id));
+        }
+    }
+    QVERIFY(HasItem(*f.windows.timingBinding().contextMenu(), "mnuShiftTimes"));
+    QCOMPARE(f.window.findChildren<QAction*>("mnuShiftTimes").size(), 1);
+}
+
+// A selection, an edit and its undo change what the items offer at once,
+// for their keys as much as for a menu that opens later.
+void MainWindowTest::itemsFollowTheDocumentWithoutAMenuOpening() {
+    Fixture f;
+    f.show();
+    LyricList& lyrics = f.editor.document().lyrics;
+    QAction* remove = f.window.action(command::kDeleteLines);
+    QAction* merge = f.window.action(command::kMergeWithNext);
+    QAction* undo = f.window.action(command::kUndo);
+    QAction* shift = f.window.action(command::kShiftTimes);
+    QVERIFY(!shift->isEnabled());
+    lyrics.assign({"a", "b"});
+    QVERIFY(shift->isEnabled());
+    QVERIFY(!remove->isEnabled());
+    lyrics.select(0);
+    QVERIFY(remove->isEnabled());
+    QVERIFY(merge->isEnabled());
+    lyrics.clearSelection();
+    lyrics.select(1);
+    QVERIFY(!merge->isEnabled());
+    QVERIFY(!undo->isEnabled());
+    remove->trigger();
+    QCOMPARE(lyrics.count(), 1);
+    QVERIFY(undo->isEnabled());
+    QVERIFY(!remove->isEnabled());  // the deleted line took the selection with it
+    undo->trigger();
+    QCOMPARE(lyrics.count(), 2);
+    QVERIFY(!undo->isEnabled());
 }
 
 // Every export of the editor's table is an item under ファイル, with the
@@ -414,16 +492,15 @@ void MainWindowTest::assignedKey_data() {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("markKey");
     QTest::addColumn<int>("playKey");
-    QTest::addColumn<QString>("clicked");  // the button the key pressed, or empty
+    QTest::addColumn<QString>("done");  // "mark", "play" or nothing
     const int none = Qt::NoModifier;
-    QTest::newRow("mark") << "Button3" << int(Qt::Key_M) << none << int('M') << 0 << "Button2";
+    QTest::newRow("mark") << "Button3" << int(Qt::Key_M) << none << int('M') << 0 << "mark";
     QTest::newRow("shift plays no part")
-        << "Button3" << int(Qt::Key_M) << int(Qt::ShiftModifier) << int('M') << 0 << "Button2";
-    QTest::newRow("play") << "Button3" << int(Qt::Key_Space) << none << int('M') << 0x20
-                          << "btnPlayStop";
-    QTest::newRow("function key") << "btnStop" << int(Qt::Key_F5) << none << 0x74 << 0 << "Button2";
+        << "Button3" << int(Qt::Key_M) << int(Qt::ShiftModifier) << int('M') << 0 << "mark";
+    QTest::newRow("play") << "Button3" << int(Qt::Key_Space) << none << int('M') << 0x20 << "play";
+    QTest::newRow("function key") << "btnStop" << int(Qt::Key_F5) << none << 0x74 << 0 << "mark";
     QTest::newRow("same key marks, never plays")
-        << "Button3" << int(Qt::Key_M) << none << int('M') << int('M') << "Button2";
+        << "Button3" << int(Qt::Key_M) << none << int('M') << int('M') << "mark";
     QTest::newRow("unassigned key") << "Button3" << int(Qt::Key_X) << none << int('M') << 0 << "";
     QTest::newRow("no keys assigned") << "Button3" << int(Qt::Key_M) << none << 0 << 0 << "";
     QTest::newRow("in the list") << "List" << int(Qt::Key_M) << none << int('M') << 0 << "";
@@ -438,22 +515,64 @@ void MainWindowTest::assignedKey() {
     QFETCH(int, modifiers);
     QFETCH(int, markKey);
     QFETCH(int, playKey);
-    QFETCH(QString, clicked);
+    QFETCH(QString, done);
     Fixture f;
     f.show();
     f.window.activateWindow();
+    f.readyToMark();
     f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
     f.editor.settings().keyPlayPause = static_cast<std::uint16_t>(playKey);
-    QStringList pressed;
-    for (const char* name : {"Button2", "Button1", "btnPlayStop"}) {
-        connect(f.window.widget<QPushButton>(name), &QPushButton::clicked, this,
-                [&pressed, name] { pressed << QString::fromLatin1(name); });
-    }
     QWidget* target = f.window.findChild<QWidget*>(focus);
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(pressed, clicked.isEmpty() ? QStringList() : QStringList{clicked});
+    QCOMPARE(f.marked(), done == "mark");
+    QCOMPARE(f.player.playState() == PlayState::Playing, done == "play");
+}
+
+// Keys over a table of their own, seen before the window's own keys: a
+// disabled command uses its key up and does nothing; a command nobody
+// registered is reported when the keys are set up and its key goes on.
+void MainWindowTest::assignedKeyTriggersItsCommand_data() {
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<bool>("passedOn");
+    QTest::newRow("enabled") << true << true << 1 << false;
+    QTest::newRow("disabled") << true << false << 0 << false;
+    QTest::newRow("not registered") << false << true << 0 << true;
+}
+
+void MainWindowTest::assignedKeyTriggersItsCommand() {
+    QFETCH(bool, registered);
+    QFETCH(bool, enabled);
+    QFETCH(int, runs);
+    QFETCH(bool, passedOn);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    f.editor.settings().keyMark = 'M';
+    CommandTable table;
+    int ran = 0;
+    for (CommandId id : {command::kMark, command::kCheckPrevious, command::kPlayPause}) {
+        if (registered) {
+            table.add({.id = id, .enabled = [&] { return enabled; }, .run = [&] { ++ran; }});
+        } else {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("No command %1 is registered for its "
+                                                           "assigned key")
+                                                .arg(QString::fromLatin1(id.objectName()))));
+        }
+    }
+    const UndoKeys undoKeys(f.window, f.windows.commands());
+    const AssignedKeys keys(f.window, f.editor, f.windows.timing().confirm(), undoKeys, table);
+    QWidget* target = f.window.controlPanel()->button(command::kCheckSelected);
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QTest::keyClick(target, Qt::Key_M);
+    QCOMPARE(ran, runs);
+    QCOMPARE(f.marked(), passedOn);  // the window's own keys mark
 }
 
 void MainWindowTest::keyDialogRecordsVirtualKeys() {

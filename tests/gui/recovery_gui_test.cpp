@@ -59,7 +59,7 @@ void RecoveryGuiTest::typedTextComesBackIntoTheTab() {
     first.start(workFolder);
     first.editor.document().lyrics.assign({"a"});
     first.editor.changes().markSaved();
-    first.window.pageControl()->setCurrentIndex(kCompletedTab);
+    first.window.pages()->setCurrentIndex(kCompletedTab);
     first.text().moveCursor(QTextCursor::End);
     QTest::keyClicks(&first.text(), QStringLiteral("typed "));
     first.text().insertPlainText(typed);  // as a paste would
@@ -74,7 +74,7 @@ void RecoveryGuiTest::typedTextComesBackIntoTheTab() {
     second.start(workFolder);
     QCOMPARE(second.dialogs.questions(), std::vector<std::string>{kRecoverQuestion});
     QCOMPARE(second.editor.document().lyrics.line(0).lyricText, std::string("a"));
-    QCOMPARE(second.window.pageControl()->currentIndex(), kCompletedTab);
+    QCOMPARE(second.window.pages()->currentIndex(), kCompletedTab);
     QCOMPARE(second.text().toPlainText(), shown);
     QVERIFY(second.editor.changes().modified());
 

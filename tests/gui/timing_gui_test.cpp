@@ -47,8 +47,10 @@ struct Fixture : test::MainWindowRig<test::FakeTimerFactory> {
     }
     QPushButton* button(const char* name) const { return window.widget<QPushButton>(name); }
     QAction* menuItem(const char* name) {
-        return windows.timingBinding().contextMenu()->findChild<QAction*>(
-            QString::fromLatin1(name));
+        for (QAction* item : windows.timingBinding().contextMenu()->actions()) {
+            if (item->objectName() == QLatin1String(name)) return item;
+        }
+        return nullptr;
     }
     // Hidden menus count as disabled and are left out.
     bool menusEnabled() const {
@@ -286,7 +288,7 @@ void TimingGuiTest::confirmAllLocksEditingUntilTheDialogCloses() {
     f.button("Button5")->click();
     QVERIFY(dialog.isVisible());
     QVERIFY(!f.window.controlPanel()->isEnabled());
-    QVERIFY(!f.window.pageControl()->isEnabled());
+    QVERIFY(!f.window.pages()->isEnabled());
     QVERIFY(!f.menusEnabled());
     QVERIFY(f.window.playerPanel()->isEnabled());
     QVERIFY(f.window.titleField()->isEnabled());
@@ -296,7 +298,7 @@ void TimingGuiTest::confirmAllLocksEditingUntilTheDialogCloses() {
     QVERIFY(f.editor.document().lyrics.line(0).checked());
     dialog.close();
     QVERIFY(f.window.controlPanel()->isEnabled());
-    QVERIFY(f.window.pageControl()->isEnabled());
+    QVERIFY(f.window.pages()->isEnabled());
     QVERIFY(f.menusEnabled());
     QVERIFY(!f.timing.confirm().isRunning());
 }

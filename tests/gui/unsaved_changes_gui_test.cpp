@@ -214,7 +214,7 @@ void UnsavedChangesGuiTest::marksMadeOnTheCompletedTabAreSaved() {
     f.editor.document().lyrics.assign({"a" + duplicates, "b"});
     f.editor.document().lyrics.select(0);
     f.editor.document().setMarkOffset("0.0");
-    f.window.pageControl()->setCurrentIndex(1);  // the tab "完成型"
+    f.window.pages()->setCurrentIndex(1);  // the tab "完成型"
 
     f.player.setPositionForTest(12.5);
     f.window.controlPanel()->markButton()->click();
@@ -236,7 +236,7 @@ void UnsavedChangesGuiTest::typedCompletedTextIsAChangeAndKeepsItsBytes() {
     const std::string duplicates = "\xED\x40\x87\x90";
     f.editor.document().lyrics.assign({"a" + duplicates});
     f.editor.changes().markSaved();
-    f.window.pageControl()->setCurrentIndex(1);
+    f.window.pages()->setCurrentIndex(1);
     QPlainTextEdit* text = f.window.completedText();
     text->moveCursor(QTextCursor::End);
     QTest::keyClicks(text, QStringLiteral("typed"));

@@ -75,6 +75,23 @@ TEST(PlaybackControl, CaptionAndTimerFollowThePlayStateEvents) {
     EXPECT_TRUE(rig.dialogs.errors().empty());
 }
 
+// The song ended but the player's notice is still on its way, so the button
+// still reads "一時停止": a press plays the song again, as the player stands.
+TEST(PlaybackControl, PlayPauseFollowsThePlayerBeforeItsNoticeArrives) {
+    TimingRig rig;
+    rig.load(2.0);
+    rig.playback.playPause();
+    rig.player.holdStateEvents = true;
+    rig.player.advance(2000);
+    ASSERT_EQ(rig.player.playState(), PlayState::Stopped);
+    ASSERT_EQ(rig.panel.playCaption, "一時停止");
+    rig.playback.playPause();
+    EXPECT_EQ(rig.player.playState(), PlayState::Playing);
+    rig.player.deliverStateEvents();
+    EXPECT_EQ(rig.panel.playCaption, "一時停止");
+    EXPECT_TRUE(rig.dialogs.errors().empty());
+}
+
 TEST(PlaybackControl, SharesThePlayStateEventsWithOtherListeners) {
     TimingRig rig;
     std::vector<PlayState> heard;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/player.h"
@@ -27,6 +28,9 @@ class FakePlayer final : public Player {
 
     // Every seek, in seconds, in the order asked.
     std::vector<double> seeks;
+    // Set: play-state events wait for deliverStateEvents(), as the real
+    // engine's end of the file waits in the user-interface thread's queue.
+    bool holdStateEvents = false;
 
     std::string fileName() const override { return fileName_; }
     void setFileName(const std::string& path) override {
@@ -86,10 +90,18 @@ class FakePlayer final : public Player {
     // Sets the position without a seek, as the sound card's clock would.
     void setPositionForTest(double seconds) { position_ = seconds; }
 
+    void deliverStateEvents() {
+        for (PlayState state : std::exchange(heldStates_, {})) playStateChanged(state);
+    }
+
   private:
     void changeState(PlayState state) {
         state_ = state;
-        playStateChanged(state);
+        if (holdStateEvents) {
+            heldStates_.push_back(state);
+        } else {
+            playStateChanged(state);
+        }
     }
 
     std::string fileName_;
@@ -98,6 +110,7 @@ class FakePlayer final : public Player {
     double rate_ = 1.0;
     int volume_ = 0;
     PlayState state_ = PlayState::Stopped;
+    std::vector<PlayState> heldStates_;
 };
 
 }  // namespace obrin::test

@@ -24,28 +24,30 @@ QAction* CommandActions::action(CommandId id) {
     }
     action->setShortcuts(keys);
     action->setCheckable(static_cast<bool>(command.checked));
-    connect(action, &QAction::triggered, this, [this, id] {
-        table_.at(id).run();
-        // Qt has already flipped the mark; the command's state decides it.
-        refreshCheckMarks();
-    });
+    connect(action, &QAction::triggered, this, [this, id] { trigger(id); });
     actions_.emplace_back(id, action);
-    refresh();
+    show(id, *action);
     return action;
 }
 
 void CommandActions::bindButton(QAbstractButton& button, CommandId id) {
     static_cast<void>(table_.at(id));  // a wiring fault shows now, not at the click
-    connect(&button, &QAbstractButton::clicked, this, [this, id] { table_.at(id).run(); });
+    connect(&button, &QAbstractButton::clicked, this, [this, id] { trigger(id); });
+    buttons_.emplace_back(id, &button);
+    button.setEnabled(table_.isEnabled(id));
+}
+
+bool CommandActions::trigger(CommandId id) {
+    const bool ran = table_.trigger(id);
+    // Qt has already flipped a check mark; the command's state decides it.
+    refresh();
+    return ran;
 }
 
 void CommandActions::refresh() {
     for (const auto& [id, action] : actions_) show(id, *action);
-}
-
-void CommandActions::refreshItem(CommandId id) {
-    for (const auto& [known, action] : actions_) {
-        if (known == id) show(id, *action);
+    for (const auto& [id, button] : buttons_) {
+        if (button) button->setEnabled(table_.isEnabled(id));
     }
 }
 
@@ -54,17 +56,6 @@ void CommandActions::show(CommandId id, QAction& action) {
     action.setEnabled(table_.isEnabled(id));
     if (command.checked) action.setChecked(command.checked());
     if (command.currentCaption) action.setText(QString::fromStdString(command.currentCaption()));
-}
-
-void CommandActions::refreshCheckMarks() {
-    for (const auto& [id, action] : actions_) {
-        const Command& command = table_.at(id);
-        if (command.checked) action->setChecked(command.checked());
-    }
-}
-
-void CommandActions::enableAll() {
-    for (const auto& [id, action] : actions_) action->setEnabled(true);
 }
 
 }  // namespace obrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <utility>
 #include <vector>
 
@@ -11,37 +12,36 @@ class QAction;
 
 namespace obrin {
 
-// The Qt face of commands: the QAction of each command placed in a menu
-// (object name, caption, shortcut, check mark from its entry) and the buttons
-// that run one. Triggering an item or clicking a button runs the command
-// through the table.
+// The Qt face of one window's commands: the one QAction of each command
+// (object name, caption, shortcut, check mark from its entry), placed in as
+// many menus as show it, and the buttons that run one. Every item, button and
+// key of the window runs its command through `trigger`, so a command that is
+// disabled now does nothing, whatever the item still shows.
 class CommandActions final : public QObject {
     Q_OBJECT
   public:
     CommandActions(const CommandTable& table, QObject* parent);
 
-    // The item of a command, made on first use. Throws std::logic_error
-    // for an id nobody registered.
+    // The item of a command, made on first use and the same ever after.
+    // Throws std::logic_error for an id nobody registered.
     QAction* action(CommandId id);
-    // A button that runs the command when clicked. The button keeps its own
-    // caption and enabled state.
+    // A button that runs the command when clicked; it keeps its own caption,
+    // and its enabled state follows the command's.
     void bindButton(QAbstractButton& button, CommandId id);
 
-    // Shows every item's enabled-check, check mark and current caption as
-    // they are now.
+    // Runs the command if it is enabled now, then shows what it changed (a
+    // setting behind a check mark); true when it ran.
+    bool trigger(CommandId id);
+    // Shows every item's and button's enabled-check, check mark and current
+    // caption as they are now.
     void refresh();
-    // The same for one command's item, if it has one.
-    void refreshItem(CommandId id);
-    // Shows the check marks only; the enabled states stay as they are.
-    void refreshCheckMarks();
-    // Enables every item, whatever its check says.
-    void enableAll();
 
   private:
     void show(CommandId id, QAction& action);
 
     const CommandTable& table_;
     std::vector<std::pair<CommandId, QAction*>> actions_;
+    std::vector<std::pair<CommandId, QPointer<QAbstractButton>>> buttons_;
 };
 
 }  // namespace obrin

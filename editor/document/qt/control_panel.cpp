@@ -73,14 +73,14 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
 
     auto* offsetGroup = new QGroupBox(QStringLiteral("マーク位置"), this);
     offsetGroup->setObjectName(QStringLiteral("GroupBoxMark"));
-    panMark_ = new QLabel(offsetGroup);
-    panMark_->setObjectName(QStringLiteral("panMark"));
-    panMark_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panMark_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    panMark_->setMinimumWidth(40);
+    markOffset_ = new QLabel(offsetGroup);
+    markOffset_->setObjectName(QStringLiteral("panMark"));
+    markOffset_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    markOffset_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    markOffset_->setMinimumWidth(40);
     auto* spin = new SpinButton(offsetGroup);
     auto* offsetLayout = new QHBoxLayout(offsetGroup);
-    offsetLayout->addWidget(panMark_);
+    offsetLayout->addWidget(markOffset_);
     offsetLayout->addWidget(spin);
     offsetLayout->addWidget(new QLabel(QStringLiteral("秒"), offsetGroup));
 
@@ -97,9 +97,9 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
             button->hide();
         }
     }
-    chkHosei_ = new QCheckBox(QStringLiteral("ﾘｽﾄ編集"), nudgeGroup);
-    chkHosei_->setObjectName(QStringLiteral("chkHosei"));
-    nudgeLayout->addWidget(chkHosei_);
+    listEditBox_ = new QCheckBox(QStringLiteral("ﾘｽﾄ編集"), nudgeGroup);
+    listEditBox_->setObjectName(QStringLiteral("chkHosei"));
+    nudgeLayout->addWidget(listEditBox_);
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(offsetGroup);
@@ -113,7 +113,7 @@ ControlPanel::ControlPanel(Document& document, Dialogs& dialogs, QWidget* parent
 
     connect(spin, &SpinButton::upClicked, this, &ControlPanel::stepMarkOffsetUp);
     connect(spin, &SpinButton::downClicked, this, &ControlPanel::stepMarkOffsetDown);
-    connect(chkHosei_, &QCheckBox::toggled, this,
+    connect(listEditBox_, &QCheckBox::toggled, this,
             [this](bool checked) { document_.setListEditMode(checked); });
     documentChanged_ = document_.fieldChanged.connect([this](DocumentField field) {
         if (field == DocumentField::MarkOffset || field == DocumentField::ListEditMode)
@@ -127,8 +127,8 @@ QPushButton* ControlPanel::button(CommandId command) const {
 }
 
 void ControlPanel::showDocument() {
-    panMark_->setText(QString::fromStdString(document_.markOffset().text()));
-    chkHosei_->setChecked(document_.listEditMode());
+    markOffset_->setText(QString::fromStdString(document_.markOffset().text()));
+    listEditBox_->setChecked(document_.listEditMode());
 }
 
 void ControlPanel::stepMarkOffsetUp() {

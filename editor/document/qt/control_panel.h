@@ -27,8 +27,6 @@ class ControlPanel : public QWidget {
 
     QPushButton* markButton() const { return button(command::kMark); }
     QPushButton* button(CommandId command) const;
-    QLabel* markOffsetPanel() const { return panMark_; }
-    QCheckBox* listEditBox() const { return chkHosei_; }
 
     void stepMarkOffsetUp();
     void stepMarkOffsetDown();
@@ -39,8 +37,8 @@ class ControlPanel : public QWidget {
 
     Document& document_;
     Dialogs& dialogs_;
-    QLabel* panMark_;
-    QCheckBox* chkHosei_;
+    QLabel* markOffset_;
+    QCheckBox* listEditBox_;
     Connection documentChanged_;
 };
 
@@ -49,9 +47,6 @@ class SpinButton : public QWidget {
     Q_OBJECT
   public:
     explicit SpinButton(QWidget* parent = nullptr);
-    QAbstractButton* upButton() const { return up_; }
-    QAbstractButton* downButton() const { return down_; }
-
   signals:
     void upClicked();
     void downClicked();

@@ -64,7 +64,6 @@ class LyricListWidget : public QTableView {
     void restoreColumnWidths(int lyricWidth, int timeWidth);
     // The width that shows "00:00:00" and the column's title whole.
     [[nodiscard]] int fittedTimeColumnWidth() const;
-    LyricListModel* lyricModel() const { return model_; }
 
     // Asks the lyrics column to fit its contents.
     void fitLyricsColumn();

@@ -26,7 +26,6 @@ class FolderChooser : public QWidget {
     // Moves the list to `folder`; false, with the list where it was, when
     // the folder cannot be listed.
     bool moveTo(const std::filesystem::path& folder);
-    QListWidget* folderList() const { return folders_; }
 
   signals:
     void folderChanged();

@@ -36,50 +36,50 @@ QSlider* Slider(const char* name, int minimum, int maximum, int value, QWidget* 
 PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Panel2"));
 
-    panCurrentPos_ = TimePanel("panCurrentPos", QStringLiteral("再生位置"), this);
-    panTotalPos_ = TimePanel("panTotalPos", QStringLiteral("総時間"), this);
-    panSeekPos_ = TimePanel("panSeekPos", QStringLiteral("カーソル位置"), this);
+    currentPosition_ = TimePanel("panCurrentPos", QStringLiteral("再生位置"), this);
+    totalPosition_ = TimePanel("panTotalPos", QStringLiteral("総時間"), this);
+    seekPosition_ = TimePanel("panSeekPos", QStringLiteral("カーソル位置"), this);
 
-    pbrPosition_ = new QProgressBar(this);
-    pbrPosition_->setObjectName(QStringLiteral("pbrPosition"));
-    pbrPosition_->setRange(0, 100);
-    pbrPosition_->setValue(0);
-    pbrPosition_->setTextVisible(false);
-    pbrPosition_->setCursor(Qt::CrossCursor);
+    positionBar_ = new QProgressBar(this);
+    positionBar_->setObjectName(QStringLiteral("pbrPosition"));
+    positionBar_->setRange(0, 100);
+    positionBar_->setValue(0);
+    positionBar_->setTextVisible(false);
+    positionBar_->setCursor(Qt::CrossCursor);
     // The cursor time follows the mouse without a pressed button.
-    pbrPosition_->setMouseTracking(true);
+    positionBar_->setMouseTracking(true);
 
-    btnPlayStop_ = new QPushButton(QStringLiteral("再生"), this);
-    btnPlayStop_->setObjectName(QString::fromLatin1(command::kPlayPause.objectName()));
-    btnStop_ = new QPushButton(QStringLiteral("停止"), this);
-    btnStop_->setObjectName(QString::fromLatin1(command::kStop.objectName()));
+    playButton_ = new QPushButton(QStringLiteral("再生"), this);
+    playButton_->setObjectName(QString::fromLatin1(command::kPlayPause.objectName()));
+    stopButton_ = new QPushButton(QStringLiteral("停止"), this);
+    stopButton_->setObjectName(QString::fromLatin1(command::kStop.objectName()));
 
-    lblPitch_ = new QLabel(QStringLiteral("ピッチ（100%)"), this);
-    lblPitch_->setObjectName(QStringLiteral("lblPitch"));
-    tbrPitch_ = Slider("tbrPitch", 20, 300, 100, this);
+    pitchLabel_ = new QLabel(QStringLiteral("ピッチ（100%)"), this);
+    pitchLabel_->setObjectName(QStringLiteral("lblPitch"));
+    pitchSlider_ = Slider("tbrPitch", 20, 300, 100, this);
     auto* volumeLabel = new QLabel(QStringLiteral("ボリューム"), this);
     volumeLabel->setObjectName(QStringLiteral("Label2"));
-    tbrVolume_ = Slider("tbrVolume", -3000, 0, 0, this);
+    volumeSlider_ = Slider("tbrVolume", -3000, 0, 0, this);
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
-    layout->addWidget(panCurrentPos_, 0, 0);
-    layout->addWidget(pbrPosition_, 0, 1, 1, 4);
-    layout->addWidget(panTotalPos_, 0, 5);
-    layout->addWidget(panSeekPos_, 1, 0);
-    layout->addWidget(btnPlayStop_, 1, 1);
-    layout->addWidget(btnStop_, 1, 2);
-    layout->addWidget(lblPitch_, 1, 3);
-    layout->addWidget(tbrPitch_, 1, 4);
+    layout->addWidget(currentPosition_, 0, 0);
+    layout->addWidget(positionBar_, 0, 1, 1, 4);
+    layout->addWidget(totalPosition_, 0, 5);
+    layout->addWidget(seekPosition_, 1, 0);
+    layout->addWidget(playButton_, 1, 1);
+    layout->addWidget(stopButton_, 1, 2);
+    layout->addWidget(pitchLabel_, 1, 3);
+    layout->addWidget(pitchSlider_, 1, 4);
     layout->addWidget(volumeLabel, 2, 3);
-    layout->addWidget(tbrVolume_, 2, 4);
+    layout->addWidget(volumeSlider_, 2, 4);
     layout->setColumnStretch(4, 1);
 }
 
 void PlayerPanel::setBarColour(const QColor& colour) {
-    QPalette palette = pbrPosition_->palette();
+    QPalette palette = positionBar_->palette();
     palette.setColor(QPalette::Highlight, colour);
-    pbrPosition_->setPalette(palette);
+    positionBar_->setPalette(palette);
 }
 
 }  // namespace obrin

@@ -17,28 +17,28 @@ class PlayerPanel : public QWidget {
   public:
     explicit PlayerPanel(QWidget* parent = nullptr);
 
-    QLabel* currentPosition() const { return panCurrentPos_; }
-    QLabel* totalPosition() const { return panTotalPos_; }
-    QLabel* seekPosition() const { return panSeekPos_; }
-    QProgressBar* positionBar() const { return pbrPosition_; }
-    QPushButton* playButton() const { return btnPlayStop_; }
-    QPushButton* stopButton() const { return btnStop_; }
-    QLabel* pitchLabel() const { return lblPitch_; }
-    QSlider* pitchSlider() const { return tbrPitch_; }
-    QSlider* volumeSlider() const { return tbrVolume_; }
+    QLabel* currentPosition() const { return currentPosition_; }
+    QLabel* totalPosition() const { return totalPosition_; }
+    QLabel* seekPosition() const { return seekPosition_; }
+    QProgressBar* positionBar() const { return positionBar_; }
+    QPushButton* playButton() const { return playButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QLabel* pitchLabel() const { return pitchLabel_; }
+    QSlider* pitchSlider() const { return pitchSlider_; }
+    QSlider* volumeSlider() const { return volumeSlider_; }
 
     void setBarColour(const QColor& colour);
 
   private:
-    QLabel* panCurrentPos_;
-    QLabel* panTotalPos_;
-    QLabel* panSeekPos_;
-    QProgressBar* pbrPosition_;
-    QPushButton* btnPlayStop_;
-    QPushButton* btnStop_;
-    QLabel* lblPitch_;
-    QSlider* tbrPitch_;
-    QSlider* tbrVolume_;
+    QLabel* currentPosition_;
+    QLabel* totalPosition_;
+    QLabel* seekPosition_;
+    QProgressBar* positionBar_;
+    QPushButton* playButton_;
+    QPushButton* stopButton_;
+    QLabel* pitchLabel_;
+    QSlider* pitchSlider_;
+    QSlider* volumeSlider_;
 };
 
 }  // namespace obrin

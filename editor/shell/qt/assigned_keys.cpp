@@ -1,12 +1,13 @@
 #include "shell/qt/assigned_keys.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <stdexcept>
+#include <algorithm>
+#include <string>
 
+#include "base/command_table.h"
 #include "document/confirm_runs.h"
 #include "document/qt/lyric_list_widget.h"
 #include "shell/editor.h"
@@ -18,8 +19,21 @@
 namespace obrin {
 
 AssignedKeys::AssignedKeys(MainWindow& window, const Editor& editor, const ConfirmRuns& confirm,
-                           const UndoKeys& undoKeys)
-    : QObject(&window), window_(window), editor_(editor), confirm_(confirm), undoKeys_(undoKeys) {
+                           const UndoKeys& undoKeys, const CommandTable& commands)
+    : QObject(&window),
+      window_(window),
+      editor_(editor),
+      confirm_(confirm),
+      undoKeys_(undoKeys),
+      commands_(commands) {
+    for (CommandId id : kAssignableCommands) {
+        if (commands_.contains(id)) {
+            registered_.push_back(id);
+        } else {
+            qWarning("No command %s is registered for its assigned key",
+                     std::string(id.objectName()).c_str());
+        }
+    }
     qApp->installEventFilter(this);
 }
 
@@ -37,11 +51,8 @@ bool AssignedKeys::dispatch(const QKeyEvent& event) {
     if (confirm_.isRunning() || undoKeys_.matches(event)) return false;
     const std::optional<CommandId> command =
         MatchAssignedKey(editor_.settings(), VirtualKeyOf(event));
-    if (!command) return false;
-    // The button of the command, found by the command's object name.
-    auto* button = window_.findChild<QAbstractButton*>(QString::fromLatin1(command->objectName()));
-    if (button == nullptr) throw std::logic_error("no button for an assigned key");
-    button->click();
+    if (!command || std::ranges::find(registered_, *command) == registered_.end()) return false;
+    commands_.trigger(*command);
     return true;
 }
 
@@ -50,7 +61,7 @@ bool AssignedKeys::eventFilter(QObject* watched, QEvent* event) {
     // only the first stop, the focused control of the window, counts.
     if (event->type() == QEvent::KeyPress) {
         auto* target = qobject_cast<QWidget*>(watched);
-        if (target && target->window() == &window_ &&
+        if (target && target->window() == &window_ && window_.isEnabled() &&
             (target == QApplication::focusWidget() || target == &window_) &&
             dispatch(static_cast<const QKeyEvent&>(*event))) {
             return true;

@@ -5,6 +5,7 @@
 
 #include "base/command_ids.h"
 #include "base/qt/centre_on.h"
+#include "base/qt/command_actions.h"
 #include "document/qt/lyric_list_widget.h"
 #include "document/unsaved_changes.h"
 #include "export/export_command.h"
@@ -33,8 +34,9 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
                   return editor_.close([this] { timing_.confirm().endRuns(); },
                                        [this] { return lyrics_.saveChanges(); });
               }),
+      actions_(*new CommandActions(commands_, &window_)),
       timing_(window_, editor, commands_),
-      lyrics_(window_, editor, clipboard, commands_),
+      lyrics_(window_, editor, clipboard, commands_, actions_),
       music_(window_, editor, timing_.playback(), timing_.progress(), timing_.waitDialog(), lyrics_,
              timing_.confirm(), commands_) {
     const ExportContext exportContext{
@@ -48,14 +50,11 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     RegisterShellCommands(commands_, editor);
     registerWindowCommands();
 
-    menu_ = new MainMenu(*window_.menuBar(), commands_);
-    QObject::connect(&window_, &MainWindow::settingsLoaded, menu_, &MainMenu::refresh);
-    historyChanged_ = editor.document().history.changed.connect([this] {
-        menu_->refreshItem(command::kUndo);
-        menu_->refreshItem(command::kRedo);
-    });
-    timingBinding_ = new TimingBinding(window_, commands_);
-    new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_));
+    BuildMainMenu(*window_.menuBar(), actions_);
+    timingBinding_ = new TimingBinding(window_, actions_);
+    new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_),
+                     commands_);
+    followCommandStates();
     music_.loadPluginTable();
     editor_.songPath = [this] { return music_.musicFilePath(); };
     editor_.typedText = [this] { return lyrics_.typedText(); };
@@ -64,6 +63,20 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
 EditorWindows::~EditorWindows() {
     editor_.songPath = nullptr;
     editor_.typedText = nullptr;
+}
+
+void EditorWindows::followCommandStates() {
+    const auto refresh = [this](auto&&...) { actions_.refresh(); };
+    Document& document = editor_.document();
+    stateNotices_.push_back(document.history.changed.connect(refresh));
+    stateNotices_.push_back(document.lyrics.currentLineChanged.connect(refresh));
+    stateNotices_.push_back(document.lyrics.linesInserted.connect(refresh));
+    stateNotices_.push_back(document.lyrics.linesRemoved.connect(refresh));
+    stateNotices_.push_back(document.lyrics.wasReset.connect(refresh));
+    stateNotices_.push_back(editor_.player().playStateChanged.connect(refresh));
+    stateNotices_.push_back(timing_.playback().songLoaded.connect(refresh));
+    stateNotices_.push_back(timing_.playback().songUnloaded.connect(refresh));
+    QObject::connect(&window_, &MainWindow::settingsLoaded, &actions_, &CommandActions::refresh);
 }
 
 void EditorWindows::registerWindowCommands() {

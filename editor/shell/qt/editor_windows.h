@@ -15,18 +15,20 @@
 namespace obrin {
 
 class Clipboard;
+class CommandActions;
 class Editor;
-class MainMenu;
 class TimingBinding;
 
 // The running editor's windows and their commands, wired in one place: the
 // main window, playback and timing with the confirm and wait dialogs, the
 // lyrics and music-file commands, the exports, the menu bar, the list's
 // context menu and the assigned keys. Every part registers its commands in
-// one CommandTable, and the menus are built from it once all are in. The
-// exports are one ExportTable (AddEditorExports), whose items the menu shows
-// and whose lyric MP3 export the batch runs. The program and the window tests
-// build the editor this way.
+// one CommandTable; the window has one item per command (CommandActions),
+// which the menus place once all are in, and whose enabled states follow the
+// document's, the selection's and the player's notices. The exports are one
+// ExportTable (AddEditorExports), whose items the menu shows and whose lyric
+// MP3 export the batch runs. The program and the window tests build the
+// editor this way.
 class EditorWindows {
   public:
     EditorWindows(Editor& editor, Clipboard& clipboard);
@@ -40,6 +42,7 @@ class EditorWindows {
     MusicFileCommands& music() { return music_; }
     const CommandTable& commands() const { return commands_; }
     const ExportTable& exports() const { return exports_; }
+    CommandActions& actions() { return actions_; }
     TimingBinding& timingBinding() { return *timingBinding_; }
 
     // The last start-up steps: the command line's switches, the offer of the
@@ -56,17 +59,20 @@ class EditorWindows {
     // Measures the user's lag on a click track and offers it as the mark
     // offset.
     void calibrateTiming();
+    // Shows the commands' states again on every notice that may change them.
+    void followCommandStates();
 
     Editor& editor_;
     CommandTable commands_;
     ExportTable exports_;
     MainWindow window_;
+    CommandActions& actions_;
     TimingParts timing_;
     LyricsCommands lyrics_;
     MusicFileCommands music_;
-    MainMenu* menu_ = nullptr;
     TimingBinding* timingBinding_ = nullptr;
-    Connection historyChanged_;
+    // Last, so they end first: the states they show read the parts above.
+    std::vector<Connection> stateNotices_;
 };
 
 }  // namespace obrin

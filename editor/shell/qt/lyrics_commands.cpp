@@ -61,7 +61,7 @@ class EditorCombineHost final : public CombineHost {
 }  // namespace
 
 LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard,
-                               CommandTable& commands)
+                               CommandTable& commands, CommandActions& actions)
     : QObject(&window),
       window_(window),
       editor_(editor),
@@ -77,12 +77,11 @@ LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& cl
         tab_.markEdited();
         editor_.changes().markModified();
     });
-    QAction* update = (new CommandActions(commands, text))->action(command::kRefreshCompletedText);
+    QAction* update = actions.action(command::kRefreshCompletedText);
     update->setShortcutContext(Qt::WidgetShortcut);
     text->addAction(update);
     text->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(window_.pageControl(), &QTabWidget::currentChanged, this,
-            &LyricsCommands::rebuildIfShown);
+    connect(window_.pages(), &QTabWidget::currentChanged, this, &LyricsCommands::rebuildIfShown);
 }
 
 void LyricsCommands::registerCommands(CommandTable& commands) {
@@ -112,11 +111,11 @@ void LyricsCommands::registerCommands(CommandTable& commands) {
 LyricsCommands::~LyricsCommands() = default;
 
 bool LyricsCommands::isActive() const {
-    return window_.pageControl()->currentIndex() == kCompletedTab;
+    return window_.pages()->currentIndex() == kCompletedTab;
 }
 
 void LyricsCommands::activate() {
-    window_.pageControl()->setCurrentIndex(kCompletedTab);
+    window_.pages()->setCurrentIndex(kCompletedTab);
 }
 
 void LyricsCommands::showLines(const std::vector<std::string>& lines, bool keepPosition) {

@@ -16,6 +16,7 @@ class QPlainTextEdit;
 namespace obrin {
 
 class Clipboard;
+class CommandActions;
 class CommandTable;
 class Editor;
 class MainWindow;
@@ -29,8 +30,10 @@ class MainWindow;
 class LyricsCommands final : public QObject, private CompletedTextPage {
     Q_OBJECT
   public:
-    LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard,
-                   CommandTable& commands);
+    // Registers its commands in `commands` and places the rebuild item of
+    // `actions` on the completed text.
+    LyricsCommands(MainWindow& window, Editor& editor, Clipboard& clipboard, CommandTable& commands,
+                   CommandActions& actions);
     ~LyricsCommands() override;
 
     // Reads a tagged lyrics file into the document, reporting a failure (and

@@ -19,6 +19,7 @@ using namespace command;
 class MenuLayout {
   public:
     MenuLayout(QMenu* menu, CommandActions& actions) : menu_(menu), actions_(actions) {
+        // An export's library may have come or gone since the last notice.
         QObject::connect(menu_, &QMenu::aboutToShow, &actions_, &CommandActions::refresh);
     }
 
@@ -188,25 +189,16 @@ void BuildHelpMenu(QMenuBar& bar, CommandActions& actions) {
 
 }  // namespace
 
-MainMenu::MainMenu(QMenuBar& bar, const CommandTable& table)
-    : QObject(&bar), actions_(new CommandActions(table, &bar)) {
-    BuildFileMenu(bar, *actions_);
-    BuildEditMenu(bar, *actions_);
-    BuildPasteMenu(bar, *actions_);
-    BuildCorrectionMenu(bar, *actions_);
-    BuildOptionMenu(bar, *actions_);
-    BuildToolMenu(bar, *actions_);
-    BuildCommandMenu(bar, *actions_);
-    BuildViewMenu(bar, *actions_);
-    BuildHelpMenu(bar, *actions_);
-}
-
-void MainMenu::refresh() {
-    actions_->refresh();
-}
-
-void MainMenu::refreshItem(CommandId id) {
-    actions_->refreshItem(id);
+void BuildMainMenu(QMenuBar& bar, CommandActions& actions) {
+    BuildFileMenu(bar, actions);
+    BuildEditMenu(bar, actions);
+    BuildPasteMenu(bar, actions);
+    BuildCorrectionMenu(bar, actions);
+    BuildOptionMenu(bar, actions);
+    BuildToolMenu(bar, actions);
+    BuildCommandMenu(bar, actions);
+    BuildViewMenu(bar, actions);
+    BuildHelpMenu(bar, actions);
 }
 
 }  // namespace obrin

@@ -85,35 +85,36 @@ QWidget* MainWindow::buildSongFields() {
         layout->addWidget(group);
         return edit;
     };
-    edtTitle_ = field("edtTitle", QStringLiteral("曲名"));
-    edtArtist_ = field("edtArtist", QStringLiteral("歌手"));
-    new SongFieldBinding(*edtTitle_, editor_.document(), DocumentField::Title, editor_.dialogs());
-    new SongFieldBinding(*edtArtist_, editor_.document(), DocumentField::Artist, editor_.dialogs());
+    titleField_ = field("edtTitle", QStringLiteral("曲名"));
+    artistField_ = field("edtArtist", QStringLiteral("歌手"));
+    new SongFieldBinding(*titleField_, editor_.document(), DocumentField::Title, editor_.dialogs());
+    new SongFieldBinding(*artistField_, editor_.document(), DocumentField::Artist,
+                         editor_.dialogs());
     return fields;
 }
 
 QWidget* MainWindow::buildPages() {
-    pageControl_ = new QTabWidget(this);
-    pageControl_->setObjectName(QStringLiteral("PageControl"));
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl"));
 
-    splitter_ = new QSplitter(Qt::Vertical, pageControl_);
+    splitter_ = new QSplitter(Qt::Vertical, pages_);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
     splitter_->setChildrenCollapsible(false);
     list_ = new LyricListWidget(editor_.document(), editor_.dialogs(), splitter_);
-    memo_ = new QPlainTextEdit(splitter_);
-    memo_->setObjectName(QStringLiteral("Memo"));
-    new SongFieldBinding(*memo_, editor_.document(), editor_.dialogs());
+    infoPane_ = new QPlainTextEdit(splitter_);
+    infoPane_->setObjectName(QStringLiteral("Memo"));
+    new SongFieldBinding(*infoPane_, editor_.document(), editor_.dialogs());
     splitter_->addWidget(list_);
-    splitter_->addWidget(memo_);
+    splitter_->addWidget(infoPane_);
     splitter_->setStretchFactor(0, 1);
     splitter_->setSizes({260, 60});
-    pageControl_->addTab(splitter_, QStringLiteral("リスト"));
+    pages_->addTab(splitter_, QStringLiteral("リスト"));
 
-    text_ = new QPlainTextEdit(pageControl_);
+    text_ = new QPlainTextEdit(pages_);
     text_->setObjectName(QStringLiteral("Text"));
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    pageControl_->addTab(text_, QStringLiteral("完成型"));
-    return pageControl_;
+    pages_->addTab(text_, QStringLiteral("完成型"));
+    return pages_;
 }
 
 void MainWindow::showWorkFolder() {
@@ -137,11 +138,11 @@ void MainWindow::applySettings() {
 
 void MainWindow::applyFonts() {
     list_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::List)));
-    memo_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::Info)));
+    infoPane_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::Info)));
     text_->setFont(ToQFont(FontOf(editor_.fonts(), FontSlot::Text)));
 }
 
-void MainWindow::formShow() {
+void MainWindow::showFirstTime() {
     list_->fitLyricsColumn();
     playerPanel_->setBarColour(kPositionBarColour);
     editor_.loadSettings();
@@ -166,7 +167,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     centreOnScreen();
-    formShow();
+    showFirstTime();
 }
 
 void MainWindow::showCaption() {

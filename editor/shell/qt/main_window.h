@@ -47,14 +47,14 @@ class MainWindow : public QMainWindow {
     WaveformStrip* waveformStrip() const { return waveform_; }
     ControlPanel* controlPanel() const { return controlPanel_; }
     LyricListWidget* lyricList() const { return list_; }
-    QLineEdit* titleField() const { return edtTitle_; }
-    QLineEdit* artistField() const { return edtArtist_; }
-    QPlainTextEdit* infoPane() const { return memo_; }
+    QLineEdit* titleField() const { return titleField_; }
+    QLineEdit* artistField() const { return artistField_; }
+    QPlainTextEdit* infoPane() const { return infoPane_; }
     QPlainTextEdit* completedText() const { return text_; }
-    QTabWidget* pageControl() const { return pageControl_; }
+    QTabWidget* pages() const { return pages_; }
 
     // The first display's steps, in order. Runs once, from the first show.
-    void formShow();
+    void showFirstTime();
     // Shows the work folder as the caption of its menu item.
     void showWorkFolder();
     // Shows or hides the waveform strip. The other controls keep their
@@ -82,15 +82,15 @@ class MainWindow : public QMainWindow {
 
     Editor& editor_;
     CloseRequest closeRequest_;
-    QLineEdit* edtTitle_ = nullptr;
-    QLineEdit* edtArtist_ = nullptr;
+    QLineEdit* titleField_ = nullptr;
+    QLineEdit* artistField_ = nullptr;
     PlayerPanel* playerPanel_ = nullptr;
     WaveformStrip* waveform_ = nullptr;
     ControlPanel* controlPanel_ = nullptr;
-    QTabWidget* pageControl_ = nullptr;
+    QTabWidget* pages_ = nullptr;
     QSplitter* splitter_ = nullptr;
     LyricListWidget* list_ = nullptr;
-    QPlainTextEdit* memo_ = nullptr;
+    QPlainTextEdit* infoPane_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
     bool shown_ = false;
     // The caption as the commands set it, without the change marker.

@@ -15,7 +15,7 @@ void MainWindowLock::setMainWindowEnabled(bool enabled) {
 
 void MainWindowLock::setEditingEnabled(bool enabled) {
     window_.controlPanel()->setEnabled(enabled);
-    window_.pageControl()->setEnabled(enabled);
+    window_.pages()->setEnabled(enabled);
     for (QAction* menu : window_.menuBar()->actions()) menu->setEnabled(enabled);
 }
 

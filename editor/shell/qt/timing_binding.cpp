@@ -28,12 +28,8 @@ const std::optional<CommandId> kContextMenu[] = {
 
 }  // namespace
 
-TimingBinding::TimingBinding(MainWindow& window, const CommandTable& table)
-    : QObject(&window),
-      window_(window),
-      buttons_(new CommandActions(table, this)),
-      menu_(new QMenu(window.lyricList())),
-      menuItems_(new CommandActions(table, menu_)) {
+TimingBinding::TimingBinding(MainWindow& window, CommandActions& actions)
+    : QObject(&window), window_(window), actions_(actions), menu_(new QMenu(window.lyricList())) {
     bindButtons();
     buildContextMenu();
 }
@@ -41,11 +37,11 @@ TimingBinding::TimingBinding(MainWindow& window, const CommandTable& table)
 void TimingBinding::bindButtons() {
     ControlPanel& panel = *window_.controlPanel();
     for (CommandId id : {kMark, kCheckPrevious, kCheckSelected, kConfirmAround, kConfirmAll})
-        buttons_->bindButton(*panel.button(id), id);
+        actions_.bindButton(*panel.button(id), id);
     for (const NudgeButton& nudge : kNudgeButtons)
-        buttons_->bindButton(*panel.button(nudge.command), nudge.command);
-    buttons_->bindButton(*window_.playerPanel()->playButton(), kPlayPause);
-    buttons_->bindButton(*window_.playerPanel()->stopButton(), kStop);
+        actions_.bindButton(*panel.button(nudge.command), nudge.command);
+    actions_.bindButton(*window_.playerPanel()->playButton(), kPlayPause);
+    actions_.bindButton(*window_.playerPanel()->stopButton(), kStop);
 }
 
 void TimingBinding::buildContextMenu() {
@@ -56,7 +52,7 @@ void TimingBinding::buildContextMenu() {
             menu_->addSeparator();
             continue;
         }
-        QAction* action = menuItems_->action(*id);
+        QAction* action = actions_.action(*id);
         menu_->addAction(action);
         if (!action->shortcut().isEmpty()) {
             // Keys like Del and Ins belong to the list only: in the title
@@ -65,15 +61,10 @@ void TimingBinding::buildContextMenu() {
             list->addAction(action);
         }
     }
-    menuItems_->enableAll();
 
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this,
             [this, list](const QPoint& at) { menu_->popup(list->viewport()->mapToGlobal(at)); });
-    connect(menu_, &QMenu::aboutToShow, menuItems_, &CommandActions::refresh);
-    // The enabling is the menu's only: every command checks for its line
-    // itself, so the shortcuts stay live after the menu closes.
-    connect(menu_, &QMenu::aboutToHide, menuItems_, &CommandActions::enableAll);
 }
 
 }  // namespace obrin

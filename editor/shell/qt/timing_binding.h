@@ -7,17 +7,16 @@ class QMenu;
 namespace obrin {
 
 class CommandActions;
-class CommandTable;
 class MainWindow;
 
 // Binds the control panel's and the player panel's buttons to their
-// commands, and gives the list its context menu `PopupMenu1`, built from the
-// command table, whose shortcuts act while the list has the focus. Lives no
+// commands, and gives the list its context menu `PopupMenu1` of the window's
+// command items, whose shortcuts act while the list has the focus. Lives no
 // longer than the window.
 class TimingBinding final : public QObject {
     Q_OBJECT
   public:
-    TimingBinding(MainWindow& window, const CommandTable& table);
+    TimingBinding(MainWindow& window, CommandActions& actions);
 
     QMenu* contextMenu() const { return menu_; }
 
@@ -26,9 +25,8 @@ class TimingBinding final : public QObject {
     void buildContextMenu();
 
     MainWindow& window_;
-    CommandActions* buttons_;
+    CommandActions& actions_;
     QMenu* menu_;
-    CommandActions* menuItems_;  // the menu's items, children of the menu
 };
 
 }  // namespace obrin

@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 #include <new>
 
+#include "base/command_ids.h"
 #include "base/dialogs.h"
+#include "base/qt/command_actions.h"
 #include "base/sjis_codec.h"
 #include "text/clipboard_paste.h"
 #include "text/qt/sjis_qt.h"
@@ -21,12 +23,6 @@ namespace obrin {
 namespace {
 
 constexpr const char* kTextFileFilter = "テキストファイル(*.txt)|*.txt|全てのファイル(*.*)|*.*";
-
-QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
 
 }  // namespace
 
@@ -42,54 +38,69 @@ PasteWindow::PasteWindow(Document& document, Clipboard& clipboard, Dialogs& dial
     setObjectName(QStringLiteral("PasteForm"));
     setWindowTitle(QStringLiteral("貼り付け"));
 
-    auto* bar = new QMenuBar(this);
-    QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
-    connect(AddItem(file, "Exit1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
-            &QDialog::close);
-    QMenu* paste = bar->addMenu(QStringLiteral("貼り付け(&V)"));
-    connect(AddItem(paste, "V1", QStringLiteral("貼り付け(&V)")), &QAction::triggered, this,
-            [this] { pasteClipboard(false); });
-    connect(AddItem(paste, "A1", QStringLiteral("自動展開をして貼り付け(&A)")), &QAction::triggered,
-            this, [this] { pasteClipboard(true); });
-    connect(AddItem(paste, "F1", QStringLiteral("ファイルから貼り付け(&F)")), &QAction::triggered,
-            this, [this] { pasteFile(false); });
-    connect(AddItem(paste, "F2", QStringLiteral("自動展開してファイルから貼り付け(&U)")),
-            &QAction::triggered, this, [this] { pasteFile(true); });
-    QMenu* view = bar->addMenu(QStringLiteral("表示(&I)"));
-    layoutGroup_ = new QActionGroup(this);
-    for (const auto& [name, caption] :
-         {std::pair{"T1", QStringLiteral("縦(&T)")}, std::pair{"Y1", QStringLiteral("横(&Y)")}}) {
-        QAction* item = AddItem(view, name, caption);
-        item->setCheckable(true);
-        layoutGroup_->addAction(item);
-    }
-    findChild<QAction*>(QStringLiteral("T1"))->setChecked(true);
-    connect(findChild<QAction*>(QStringLiteral("T1")), &QAction::triggered, this,
-            [this] { setVertical(true); });
-    connect(findChild<QAction*>(QStringLiteral("Y1")), &QAction::triggered, this,
-            [this] { setVertical(false); });
-
     splitter_ = new QSplitter(Qt::Vertical, this);
     splitter_->setObjectName(QStringLiteral("Splitter1"));
     splitter_->setChildrenCollapsible(false);
-    memo_ = new QPlainTextEdit(splitter_);
-    memo_->setObjectName(QStringLiteral("Memo"));
-    memo_->setReadOnly(true);
-    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QPalette grey = memo_->palette();
+    sourcePane_ = new QPlainTextEdit(splitter_);
+    sourcePane_->setObjectName(QStringLiteral("Memo"));
+    sourcePane_->setReadOnly(true);
+    sourcePane_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette grey = sourcePane_->palette();
     grey.setColor(QPalette::Base, QColor(Qt::lightGray));
-    memo_->setPalette(grey);
-    richEdit_ = new QPlainTextEdit(splitter_);
-    richEdit_->setObjectName(QStringLiteral("RichEdit"));
-    richEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    splitter_->addWidget(memo_);
-    splitter_->addWidget(richEdit_);
+    sourcePane_->setPalette(grey);
+    editPane_ = new QPlainTextEdit(splitter_);
+    editPane_->setObjectName(QStringLiteral("RichEdit"));
+    editPane_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    splitter_->addWidget(sourcePane_);
+    splitter_->addWidget(editPane_);
     splitter_->setStretchFactor(1, 1);
+
+    // The layout items show the splitter's orientation.
+    registerCommands();
+    auto* bar = new QMenuBar(this);
+    buildMenuBar(*bar);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setMenuBar(bar);
     layout->addWidget(splitter_);
+}
+
+void PasteWindow::registerCommands() {
+    using namespace command::paste;
+    commands_.add({.id = kClose, .caption = "終了(&X)", .run = [this] { close(); }});
+    commands_.add(
+        {.id = kPaste, .caption = "貼り付け(&V)", .run = [this] { pasteClipboard(false); }});
+    commands_.add({.id = kPasteExpanded, .caption = "自動展開をして貼り付け(&A)", .run = [this] {
+                       pasteClipboard(true);
+                   }});
+    commands_.add({.id = kPasteFile, .caption = "ファイルから貼り付け(&F)", .run = [this] {
+                       pasteFile(false);
+                   }});
+    commands_.add({.id = kPasteFileExpanded,
+                   .caption = "自動展開してファイルから貼り付け(&U)",
+                   .run = [this] { pasteFile(true); }});
+    commands_.add({.id = kVertical,
+                   .caption = "縦(&T)",
+                   .checked = [this] { return isVertical(); },
+                   .run = [this] { setVertical(true); }});
+    commands_.add({.id = kHorizontal,
+                   .caption = "横(&Y)",
+                   .checked = [this] { return !isVertical(); },
+                   .run = [this] { setVertical(false); }});
+}
+
+void PasteWindow::buildMenuBar(QMenuBar& bar) {
+    using namespace command::paste;
+    actions_ = new CommandActions(commands_, this);
+    bar.addMenu(QStringLiteral("ファイル(&F)"))->addAction(actions_->action(kClose));
+    QMenu* paste = bar.addMenu(QStringLiteral("貼り付け(&V)"));
+    for (CommandId id : {kPaste, kPasteExpanded, kPasteFile, kPasteFileExpanded})
+        paste->addAction(actions_->action(id));
+    QMenu* view = bar.addMenu(QStringLiteral("表示(&I)"));
+    auto* layouts = new QActionGroup(this);
+    for (CommandId id : {kVertical, kHorizontal})
+        view->addAction(layouts->addAction(actions_->action(id)));
 }
 
 bool PasteWindow::isVertical() const {
@@ -100,8 +111,8 @@ void PasteWindow::setVertical(bool vertical) {
     const int sourceSize = splitter_->sizes().value(isVertical() ? 0 : 1);
     splitter_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
     // Vertical: source above the edit pane; horizontal: source at the right.
-    splitter_->insertWidget(vertical ? 0 : 1, memo_);
-    findChild<QAction*>(QString::fromLatin1(vertical ? "T1" : "Y1"))->setChecked(true);
+    splitter_->insertWidget(vertical ? 0 : 1, sourcePane_);
+    actions_->refresh();
     const int total = vertical ? splitter_->height() : splitter_->width();
     const int source = vertical ? sourceSize : PaneWidthForWindow(width());
     splitter_->setSizes(vertical ? QList<int>{source, std::max(0, total - source)}
@@ -120,7 +131,7 @@ void PasteWindow::applyLayout(const PasteLayout& layout) {
 PasteLayout PasteWindow::layout(const PasteLayout& previous) const {
     PasteLayout layout = previous;
     layout.vertical = isVertical();
-    layout.sourceSize = isVertical() ? memo_->height() : memo_->width();
+    layout.sourceSize = isVertical() ? sourcePane_->height() : sourcePane_->width();
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
         layout.width = width();
         layout.height = height();
@@ -138,8 +149,8 @@ void PasteWindow::resizeEvent(QResizeEvent* event) {
 
 void PasteWindow::showPanes(const std::vector<std::string>& source,
                             const std::vector<std::string>& edit) {
-    memo_->setPlainText(LinesToText(source));
-    richEdit_->setPlainText(LinesToText(edit));
+    sourcePane_->setPlainText(LinesToText(source));
+    editPane_->setPlainText(LinesToText(edit));
 }
 
 void PasteWindow::pasteClipboard(bool expand) {
@@ -178,7 +189,7 @@ void PasteWindow::showPasted(const std::vector<std::string>& lines, bool expand)
 
 void PasteWindow::finish() {
     try {
-        editLines_ = TextToLines(richEdit_->toPlainText());
+        editLines_ = TextToLines(editPane_->toPlainText());
     } catch (const SjisError& e) {
         // The window stays open so the user can change the character; closing
         // must never drop or alter what was typed.

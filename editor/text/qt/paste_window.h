@@ -5,17 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "base/command_table.h"
 #include "text/edited_paste.h"
 #include "text/lyrics_expansion.h"
 #include "text/text_encoding.h"
 
-class QActionGroup;
+class QMenuBar;
 class QPlainTextEdit;
 class QSplitter;
 
 namespace obrin {
 
 class Clipboard;
+class CommandActions;
 class Dialogs;
 class Document;
 
@@ -42,8 +44,8 @@ class PasteWindow final : public QDialog {
     // The edit pane's lines once the window has closed.
     [[nodiscard]] const std::vector<std::string>& editLines() const { return editLines_; }
 
-    QPlainTextEdit* sourcePane() const { return memo_; }
-    QPlainTextEdit* editPane() const { return richEdit_; }
+    QPlainTextEdit* sourcePane() const { return sourcePane_; }
+    QPlainTextEdit* editPane() const { return editPane_; }
     bool isVertical() const;
     void setVertical(bool vertical);
 
@@ -55,8 +57,10 @@ class PasteWindow final : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void pasteClipboard(bool expand);  // V1, A1
-    void pasteFile(bool expand);       // F1, F2
+    void registerCommands();
+    void buildMenuBar(QMenuBar& bar);
+    void pasteClipboard(bool expand);
+    void pasteFile(bool expand);
     void showPanes(const std::vector<std::string>& source, const std::vector<std::string>& edit);
     // Shows `lines` beside their expansion (or themselves); an expansion too
     // large for memory is reported and the panes stay as they were.
@@ -69,9 +73,10 @@ class PasteWindow final : public QDialog {
     std::function<ExpansionOptions()> options_;
     TextEncoding& encoding_;
     QSplitter* splitter_ = nullptr;
-    QPlainTextEdit* memo_ = nullptr;
-    QPlainTextEdit* richEdit_ = nullptr;
-    QActionGroup* layoutGroup_ = nullptr;
+    QPlainTextEdit* sourcePane_ = nullptr;
+    QPlainTextEdit* editPane_ = nullptr;
+    CommandTable commands_;
+    CommandActions* actions_ = nullptr;
     std::vector<std::string> editLines_;
 };
 
