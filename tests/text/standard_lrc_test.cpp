@@ -69,7 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"OffsetNegativeIsLater", "[offset:-500]\n[00:10.00]歌\n", {"00:10:50|歌"}},
         DialectCase{
             "OffsetWithAtOffset", "[offset:500]\n@Offset=200\n[00:10.00]歌\n", {"00:09:70|歌"}},
-        DialectCase{"OffsetClampsAtZero", "[offset:5000]\n[00:01.00]歌\n", {"00:00:00|歌"}}),
+        DialectCase{"OffsetClampsAtZero", "[offset:5000]\n[00:01.00]歌\n", {"00:00:00|歌"}},
+        // After the times, brackets are text in standard LRC and markup in the
+        // editor's own files.
+        DialectCase{"BracketsAreTextInStandardLrc",
+                    "[00:01.00]歌詞 [Chorus] 続き\n[00:02][00:03]ラ[ラ]\n",
+                    {"00:01:00|歌詞 [Chorus] 続き", "00:02:00|ラ[ラ]", "00:03:00|ラ[ラ]"}},
+        DialectCase{"BracketsAreMarkupInTheEditorsFiles",
+                    "[00:01:00]歌詞 [Chorus] 続き\n[00:02]ラ[ラ]\n",
+                    {"00:01:00|歌詞  続き", "00:02:00|ラ"}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(StandardLrcReader, HeaderTagsGoIntoTitleArtistAndInformationLines) {
@@ -149,6 +157,70 @@ TEST(StandardLrcWriter, OptionsChangeTimesLineEndsEncodingAndUntimedLines) {
                   {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true}, ""),
               "[00:12.340]" + Sj("こんにちは") + "\r\n" + Sj("さようなら") +
                   "\r\n[00:20.000]\r\n[123:04.560]x\r\n");
+}
+
+struct WriterCase {
+    const char* name;
+    std::string title;  // Shift-JIS
+    std::vector<LyricLine> lines;
+    bool keepUntimed;
+    std::string file;
+};
+
+class StandardLrcWriterTest : public testing::TestWithParam<WriterCase> {};
+
+TEST_P(StandardLrcWriterTest, Writes) {
+    Document document;
+    document.setTitle(GetParam().title);
+    document.lyrics.assignLines(GetParam().lines);
+    EXPECT_EQ(FormatStandardLrc(document, {.keepUntimed = GetParam().keepUntimed}, ""),
+              GetParam().file);
+}
+
+// Lines at 0 ahead of the first later line open the song; other untimed lines
+// are left out or kept as the option says.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StandardLrcWriterTest,
+    testing::Values(
+        WriterCase{"LinesAtZeroOpenTheSong",
+                   "",
+                   {{.lyricText = "Title", .timeText = "00:00:00"},
+                    {.lyricText = Sj("歌"), .timeText = "00:00:00"},
+                    {.lyricText = "a", .timeText = "00:01:00"},
+                    {.lyricText = "later", .timeText = "00:00:00"}},
+                   false,
+                   "[00:00.00]Title\n[00:00.00]歌\n[00:01.00]a\n"},
+        WriterCase{"LaterLinesAtZeroKeptUntimed",
+                   "",
+                   {{.lyricText = "Title", .timeText = "00:00:00"},
+                    {.lyricText = "a", .timeText = "00:01:00"},
+                    {.lyricText = "later", .timeText = "00:00:00"}},
+                   true,
+                   "[00:00.00]Title\n[00:01.00]a\nlater\n"},
+        WriterCase{
+            "NothingTimedLeftOut", "", {{.lyricText = "a", .timeText = "00:00:00"}}, false, ""},
+        WriterCase{"NothingTimedKeptUntimed",
+                   "",
+                   {{.lyricText = "a", .timeText = "00:00:00"}},
+                   true,
+                   "a\n"},
+        // "ゾ" ends in the byte of "]" and stays.
+        WriterCase{"CloseBracketInTheTitle",
+                   Sj("[A]ゾ]"),
+                   {{.lyricText = "a", .timeText = "00:01:00"}},
+                   false,
+                   "[ti:[A］ゾ］]\n[00:01.00]a\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(StandardLrcWriter, TitleAndArtistWithBracketsReadBackWhole) {
+    Document written;
+    written.setTitle("[Live] A");
+    written.setArtist("B]");
+    written.lyrics.assignLines({{.lyricText = "a", .timeText = "00:01:00"}});
+    Document document;
+    ReadUtf8(FormatStandardLrc(written, {}, ""), document);
+    EXPECT_EQ(document.title(), Sj("[Live］ A"));
+    EXPECT_EQ(document.artist(), Sj("B］"));
 }
 
 TEST(StandardLrcWriter, AppliesTheDocumentsOffset) {
