@@ -71,6 +71,25 @@ INSTANTIATE_TEST_SUITE_P(
                                "a0",
                                22),
                    "[00:01.00]ち\n"},
+        StdLrcCase{"DetectedUtf16WithoutBom",
+                   {"std-lrc", "in.lrc"},
+                   std::string("[\0"
+                               "0\0"
+                               "0\0"
+                               ":\0"
+                               "0\0"
+                               "1\0"
+                               ".\0"
+                               "0\0"
+                               "0\0"
+                               "]\0"
+                               "a0",
+                               22),
+                   "[00:01.00]ち\n"},
+        StdLrcCase{"OpeningLineAtZero",
+                   {"std-lrc", "in.lrc"},
+                   "[00:00:00]Title\r\n[00:01:00]a\r\n[00:00:00]b\r\n",
+                   "[00:00.00]Title\n[00:01.00]a\n"},
         StdLrcCase{"ReplaceUnmappable",
                    {"std-lrc", "--replace", "in.lrc"},
                    "[00:01.00]café ♡\n",
@@ -152,6 +171,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "[00:01.00]a\n[0x:12]b\n",
                   0,
                   "タイムタグとして読めない行が1行あります(最初は2行目)"},
+        ErrorCase{"NoLyricLinesWarn",
+                  {"std-lrc", "in.lrc"},
+                  "just words\n",
+                  0,
+                  "歌詞の行(タイムタグの付いた行)がありません"},
         ErrorCase{"TagNeedsLyrics", {"tag", "song.mp3"}, "", 2, "missing argument"},
         ErrorCase{"TagReadTakesSongAlone", {"tag", "--read", "a", "b"}, "", 2, "--read"},
         ErrorCase{"TagMissingSong",
