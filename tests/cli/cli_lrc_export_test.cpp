@@ -71,25 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "a0",
                                22),
                    "[00:01.00]ち\n"},
-        StdLrcCase{"DetectedUtf16WithoutBom",
-                   {"std-lrc", "in.lrc"},
-                   std::string("[\0"
-                               "0\0"
-                               "0\0"
-                               ":\0"
-                               "0\0"
-                               "1\0"
-                               ".\0"
-                               "0\0"
-                               "0\0"
-                               "]\0"
-                               "a0",
-                               22),
-                   "[00:01.00]ち\n"},
-        StdLrcCase{"OpeningLineAtZero",
-                   {"std-lrc", "in.lrc"},
-                   "[00:00:00]Title\r\n[00:01:00]a\r\n[00:00:00]b\r\n",
-                   "[00:00.00]Title\n[00:01.00]a\n"},
         StdLrcCase{"ReplaceUnmappable",
                    {"std-lrc", "--replace", "in.lrc"},
                    "[00:01.00]café ♡\n",
