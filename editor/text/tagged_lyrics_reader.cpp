@@ -18,7 +18,7 @@ constexpr std::string_view kOffset = "@Offset=";
 constexpr std::string_view kArtist = "@Artist=";
 constexpr std::string_view kTitle = "@Title=";
 constexpr const char* kNoLyricLinesMessage =
-    "歌詞の行(タイムタグの付いた行)がありません。文字コードが違うか、歌詞ファイルではありません";
+    "タイムタグの付いた歌詞の行がありません(文字コードが違うか、時刻のない歌詞です)";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
 

@@ -101,7 +101,7 @@ bool LooksBigEndian(std::string_view bytes) {
 
 // UTF-16 without a byte order mark: the characters of the ASCII range that
 // every lyrics file holds (digits, brackets, line ends) put a NUL in every
-// other byte, and all at the same side. Text in the other encodings holds no
+// other byte, nearly all on the same side. Text in the other encodings holds no
 // NUL, or only a stray one.
 bool LooksLikeUtf16(std::string_view bytes) {
     if (bytes.size() < 4 || bytes.size() % 2 != 0) return false;

@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"std-lrc", "in.lrc"},
                   "just words\n",
                   0,
-                  "歌詞の行(タイムタグの付いた行)がありません"},
+                  "タイムタグの付いた歌詞の行がありません"},
         ErrorCase{"TagNeedsLyrics", {"tag", "song.mp3"}, "", 2, "missing argument"},
         ErrorCase{"TagReadTakesSongAlone", {"tag", "--read", "a", "b"}, "", 2, "--read"},
         ErrorCase{"TagMissingSong",
