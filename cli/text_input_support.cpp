@@ -57,8 +57,8 @@ void ReadLyricsFile(Document& document, const std::string& path, const AppSettin
     options.encoding = input.encoding();
     const LyricsFileRead read = ReadTaggedLyrics(document, path, options, input.consent());
     if (!read) throw CommandError{read.message + ": " + path};
-    if (read.report.unreadableTags > 0)
-        PrintMessage(UnreadableTagsMessage(read.report) + ": " + path);
+    if (const std::string warning = ReadReportMessage(read.report); !warning.empty())
+        PrintMessage(warning + ": " + path);
 }
 
 }  // namespace obrin::cli

@@ -3,9 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <tuple>
 
 // TagLib's headers are not -Wextra clean; they are a boundary, not our code.
 #pragma GCC diagnostic push
@@ -17,6 +23,7 @@
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
 #include <taglib/opusfile.h>
 #include <taglib/synchronizedlyricsframe.h>
 #include <taglib/tpropertymap.h>
@@ -28,6 +35,7 @@
 #include "base/sjis_codec.h"
 #include "obrin_files/file_replacement.h"
 #include "text/standard_lrc.h"
+#include "text/tagged_lyrics_reader.h"
 
 namespace obrin {
 namespace {
@@ -36,6 +44,7 @@ using TagLib::ID3v2::SynchronizedLyricsFrame;
 using TagLib::ID3v2::UnsynchronizedLyricsFrame;
 
 constexpr const char* kLyricsField = "LYRICS";
+constexpr const char* kUnsyncedLyricsField = "UNSYNCEDLYRICS";
 constexpr const char* kMp4LyricsItem = "\251lyr";  // ©lyr, a Latin-1 key
 constexpr const char* kLyricsLanguage = "jpn";
 
@@ -89,52 +98,210 @@ std::optional<AudioShape> ShapeOf(TagLib::FileRef& ref) {
     return shape;
 }
 
-std::string Mp3Lyrics(TagLib::MPEG::File& mp3) {
-    TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag();
-    if (!tag) return {};
-    for (auto* frame : tag->frameList("USLT")) {
-        if (auto* uslt = dynamic_cast<UnsynchronizedLyricsFrame*>(frame))
-            if (!uslt->text().isEmpty()) return ToUtf8(uslt->text());
+// One set of lyrics a song's tags hold, with what decides between several.
+struct LyricsCandidate {
+    std::string text;
+    bool timed = false;      // SYLT, or text with time tags
+    bool described = false;  // an ID3 description (a translation, say)
+    bool japanese = false;   // ID3 language "jpn"
+    bool synced = false;     // rebuilt from SYLT: no header tags
+    bool own = false;        // the frame or field obrin writes
+
+    // Timed lyrics first, then the main lyrics (no description), then
+    // Japanese ones; among equals the text as written beats one rebuilt from
+    // SYLT.
+    [[nodiscard]] auto rank() const { return std::tuple(!timed, described, !japanese, synced); }
+};
+
+bool HasTimeTag(const std::string& text) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = std::string_view(text).substr(start, end - start);
+        if (line.starts_with('[')) {
+            const std::size_t close = line.find(']');
+            if (close != std::string_view::npos &&
+                ParseStandardTimeTag(line.substr(1, close - 1)) >= 0)
+                return true;
+        }
+        start = end + 1;
     }
-    // Only synchronised lyrics: their lines as standard LRC.
-    for (auto* frame : tag->frameList("SYLT")) {
-        auto* sylt = dynamic_cast<SynchronizedLyricsFrame*>(frame);
-        if (!sylt || sylt->timestampFormat() != SynchronizedLyricsFrame::AbsoluteMilliseconds)
-            continue;
-        std::string text;
-        for (const auto& entry : sylt->synchedText())
-            text += StandardTimeTag(static_cast<std::int32_t>(entry.time), false) +
-                    ToUtf8(entry.text) + "\n";
-        if (!text.empty()) return text;
-    }
-    return {};
+    return false;
 }
 
-std::string LyricsIn(TagLib::File* file) {
+bool IsOwnLanguageAndDescription(const TagLib::ByteVector& language,
+                                 const TagLib::String& description) {
+    return language == TagLib::ByteVector(kLyricsLanguage) && description.isEmpty();
+}
+
+bool IsOwnFrame(const UnsynchronizedLyricsFrame& uslt) {
+    return IsOwnLanguageAndDescription(uslt.language(), uslt.description());
+}
+
+bool IsOwnFrame(const SynchronizedLyricsFrame& sylt) {
+    return IsOwnLanguageAndDescription(sylt.language(), sylt.description()) &&
+           sylt.type() == SynchronizedLyricsFrame::Lyrics;
+}
+
+// Chords, events and links are timed text too, but no lyrics.
+bool HoldsLyrics(const SynchronizedLyricsFrame& sylt) {
+    switch (sylt.type()) {
+        case SynchronizedLyricsFrame::Other:
+        case SynchronizedLyricsFrame::Lyrics:
+        case SynchronizedLyricsFrame::TextTranscription:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Milliseconds per MPEG audio frame of the song, 0 when unknown.
+double MpegFrameMs(TagLib::MPEG::File& mp3) {
+    const TagLib::MPEG::Properties* properties = mp3.audioProperties();
+    if (!properties || properties->sampleRate() <= 0) return 0;
+    const int samples =
+        properties->layer() == 1 ? 384
+        : properties->layer() == 3 && properties->version() != TagLib::MPEG::Header::Version1
+            ? 576
+            : 1152;
+    return samples * 1000.0 / properties->sampleRate();
+}
+
+// SYLT entries as standard LRC lines. An entry that starts with "\n" (the ID3
+// new line) opens a line; in a frame that marks its lines so, an entry
+// without it carries on the line before (a word or syllable of it).
+std::string SyncedText(const SynchronizedLyricsFrame& sylt, double msPerUnit) {
+    const auto entries = sylt.synchedText();
+    const bool marksLines = std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
+        return entry.text.startsWith("\n");
+    });
+    struct Line {
+        std::int32_t ms;
+        std::string text;
+    };
+    std::vector<Line> lines;
+    for (const auto& entry : entries) {
+        std::string text = ToUtf8(entry.text);
+        const bool opens = text.starts_with('\n');
+        if (opens) text.erase(0, 1);
+        if (marksLines && !opens && !lines.empty()) {
+            lines.back().text += text;
+            continue;
+        }
+        const double ms = std::round(entry.time * msPerUnit);
+        lines.push_back({static_cast<std::int32_t>(
+                             std::min<double>(ms, std::numeric_limits<std::int32_t>::max())),
+                         std::move(text)});
+    }
+    std::string text;
+    for (const auto& line : lines) text += StandardTimeTag(line.ms, false) + line.text + "\n";
+    return text;
+}
+
+std::vector<LyricsCandidate> Mp3Lyrics(TagLib::MPEG::File& mp3) {
+    std::vector<LyricsCandidate> candidates;
+    TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag();
+    if (!tag) return candidates;
+    for (auto* frame : tag->frameList("USLT")) {
+        auto* uslt = dynamic_cast<UnsynchronizedLyricsFrame*>(frame);
+        if (!uslt || uslt->text().isEmpty()) continue;
+        std::string text = ToUtf8(uslt->text());
+        const bool timed = HasTimeTag(text);
+        candidates.push_back({.text = std::move(text),
+                              .timed = timed,
+                              .described = !uslt->description().isEmpty(),
+                              .japanese = uslt->language() == TagLib::ByteVector(kLyricsLanguage),
+                              .own = IsOwnFrame(*uslt)});
+    }
+    for (auto* frame : tag->frameList("SYLT")) {
+        auto* sylt = dynamic_cast<SynchronizedLyricsFrame*>(frame);
+        if (!sylt || !HoldsLyrics(*sylt)) continue;
+        double msPerUnit = 0;
+        if (sylt->timestampFormat() == SynchronizedLyricsFrame::AbsoluteMilliseconds) {
+            msPerUnit = 1;
+        } else if (sylt->timestampFormat() == SynchronizedLyricsFrame::AbsoluteMpegFrames) {
+            msPerUnit = MpegFrameMs(mp3);
+        }
+        if (msPerUnit <= 0) continue;
+        std::string text = SyncedText(*sylt, msPerUnit);
+        if (text.empty()) continue;
+        candidates.push_back({.text = std::move(text),
+                              .timed = true,
+                              .described = !sylt->description().isEmpty(),
+                              .japanese = sylt->language() == TagLib::ByteVector(kLyricsLanguage),
+                              .synced = true});
+    }
+    return candidates;
+}
+
+// Vorbis comments: obrin's LYRICS, and UNSYNCEDLYRICS as other taggers write.
+std::vector<LyricsCandidate> XiphLyrics(TagLib::Ogg::XiphComment* xiph) {
+    std::vector<LyricsCandidate> candidates;
+    if (!xiph) return candidates;
+    const auto fields = xiph->fieldListMap();
+    for (const char* name : {kLyricsField, kUnsyncedLyricsField}) {
+        const auto it = fields.find(name);
+        if (it == fields.end() || it->second.isEmpty() || it->second.front().isEmpty()) continue;
+        std::string text = ToUtf8(it->second.front());
+        const bool timed = HasTimeTag(text);
+        candidates.push_back({.text = std::move(text),
+                              .timed = timed,
+                              .own = std::string_view(name) == kLyricsField});
+    }
+    return candidates;
+}
+
+std::vector<LyricsCandidate> LyricsCandidates(TagLib::File* file) {
     switch (KindOf(file)) {
         case SongKind::Mp3:
             return Mp3Lyrics(*dynamic_cast<TagLib::MPEG::File*>(file));
         case SongKind::Flac:
         case SongKind::OggVorbis:
-        case SongKind::Opus: {
-            TagLib::Ogg::XiphComment* xiph = XiphOf(file, false);
-            if (!xiph) return {};
-            const auto fields = xiph->fieldListMap();
-            const auto it = fields.find(kLyricsField);
-            return it == fields.end() || it->second.isEmpty() ? std::string()
-                                                              : ToUtf8(it->second.front());
-        }
+        case SongKind::Opus:
+            return XiphLyrics(XiphOf(file, false));
         case SongKind::Mp4: {
             TagLib::MP4::Tag* tag = dynamic_cast<TagLib::MP4::File*>(file)->tag();
             if (!tag || !tag->contains(kMp4LyricsItem)) return {};
             const TagLib::StringList list = tag->item(kMp4LyricsItem).toStringList();
-            return list.isEmpty() ? std::string() : ToUtf8(list.front());
+            if (list.isEmpty()) return {};
+            return {{.text = ToUtf8(list.front()), .own = true}};
         }
         case SongKind::Other:
             break;
     }
     const TagLib::StringList list = file->properties()[kLyricsField];
-    return list.isEmpty() ? std::string() : ToUtf8(list.front());
+    if (list.isEmpty()) return {};
+    return {{.text = ToUtf8(list.front())}};
+}
+
+// The lyrics a user means when a song holds several.
+std::string LyricsIn(TagLib::File* file) {
+    const auto candidates = LyricsCandidates(file);
+    const auto best = std::min_element(
+        candidates.begin(), candidates.end(),
+        [](const LyricsCandidate& a, const LyricsCandidate& b) { return a.rank() < b.rank(); });
+    return best == candidates.end() ? std::string() : best->text;
+}
+
+// The lyrics in the frame or field obrin writes.
+std::string OwnLyricsIn(TagLib::File* file) {
+    for (const auto& candidate : LyricsCandidates(file))
+        if (candidate.own) return candidate.text;
+    return {};
+}
+
+// Only the frames obrin writes are replaced; lyrics in other languages or
+// with a description (a translation, chords) belong to the user.
+void RemoveOwnFrames(TagLib::ID3v2::Tag& tag) {
+    const TagLib::ID3v2::FrameList uslt = tag.frameList("USLT");
+    for (auto* frame : uslt) {
+        const auto* lyrics = dynamic_cast<UnsynchronizedLyricsFrame*>(frame);
+        if (lyrics && IsOwnFrame(*lyrics)) tag.removeFrame(frame);
+    }
+    const TagLib::ID3v2::FrameList sylt = tag.frameList("SYLT");
+    for (auto* frame : sylt) {
+        const auto* lyrics = dynamic_cast<SynchronizedLyricsFrame*>(frame);
+        if (lyrics && IsOwnFrame(*lyrics)) tag.removeFrame(frame);
+    }
 }
 
 bool SetMp3Lyrics(TagLib::MPEG::File& mp3, const SongLyrics& lyrics, bool withSylt) {
@@ -144,8 +311,7 @@ bool SetMp3Lyrics(TagLib::MPEG::File& mp3, const SongLyrics& lyrics, bool withSy
     TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag(true);
     const auto version =
         hadTag && tag->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
-    tag->removeFrames("USLT");
-    tag->removeFrames("SYLT");
+    RemoveOwnFrames(*tag);
     auto uslt = std::make_unique<UnsynchronizedLyricsFrame>(TagLib::String::UTF16);
     uslt->setLanguage(kLyricsLanguage);
     uslt->setText(FromUtf8(lyrics.text));
@@ -155,8 +321,12 @@ bool SetMp3Lyrics(TagLib::MPEG::File& mp3, const SongLyrics& lyrics, bool withSy
         sylt->setLanguage(kLyricsLanguage);
         sylt->setTimestampFormat(SynchronizedLyricsFrame::AbsoluteMilliseconds);
         sylt->setType(SynchronizedLyricsFrame::Lyrics);
+        // ID3 keeps SYLT entries in time order.
+        std::vector<SongLyrics::Timed> lines = lyrics.synced;
+        std::stable_sort(lines.begin(), lines.end(),
+                         [](const auto& a, const auto& b) { return a.ms < b.ms; });
         SynchronizedLyricsFrame::SynchedTextList entries;
-        for (const auto& line : lyrics.synced)
+        for (const auto& line : lines)
             entries.append(SynchronizedLyricsFrame::SynchedText(static_cast<unsigned>(line.ms),
                                                                 FromUtf8(line.text)));
         sylt->setSynchedText(entries);
@@ -280,7 +450,7 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
     {
         TagLib::FileRef written(copy.temporary().c_str(), true, TagLib::AudioProperties::Accurate);
         if (!IsSong(written) || ShapeOf(written) != before ||
-            LyricsIn(written.file()) != lyrics.text)
+            OwnLyricsIn(written.file()) != lyrics.text)
             return Failure("書き込んだ曲を確かめられませんでした。曲はそのままです", song);
     }
     if (const std::error_code failed = copy.commit())

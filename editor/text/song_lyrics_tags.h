@@ -35,17 +35,19 @@ struct SongTagResult {
     explicit operator bool() const { return ok; }
 };
 
-// Writes the lyrics into the song's tags (MP3: SYLT too when `withSylt`),
-// replacing lyrics already there. The song itself is never at risk: TagLib
-// works on a copy in the same folder, which is renamed over the song only
-// after TagLib reports success and the copy reads back with the same audio
-// (length, rate, channels and, where TagLib tells it, the size of the audio
-// stream) and the new lyrics. A missing, read-only or unsupported song is
-// refused before anything is written. On failure the song is byte for byte
-// as it was and no copy is left behind. The copy replaces the song as every
-// saved file is replaced (obrin_files/file_replacement.h): a linked song
-// stays a link and the file it leads to gets the tags, the mode and owner
-// are kept.
+// Writes the lyrics into the song's tags (MP3: SYLT too when `withSylt`, its
+// entries in time order), replacing the lyrics obrin wrote before: MP3 the
+// USLT and the lyrics SYLT in language "jpn" without a description (frames in
+// other languages or with a description stay), the others their one field.
+// The song itself is never at risk: TagLib works on a copy in the same folder,
+// which is renamed over the song only after TagLib reports success and the
+// copy reads back with the same audio (length, rate, channels and, where
+// TagLib tells it, the size of the audio stream) and the new lyrics. A
+// missing, read-only or unsupported song is refused before anything is
+// written. On failure the song is byte for byte as it was and no copy is left
+// behind. The copy replaces the song as every saved file is replaced
+// (obrin_files/file_replacement.h): a linked song stays a link and the file it
+// leads to gets the tags, the mode and owner are kept.
 [[nodiscard]] SongTagResult WriteSongLyrics(const std::filesystem::path& song,
                                             const SongLyrics& lyrics, bool withSylt);
 
@@ -61,6 +63,11 @@ struct SongLyricsRead {
     std::string message;  // Failed
 };
 
+// When a song holds several lyrics (MP3 USLT and SYLT frames, Vorbis LYRICS
+// and UNSYNCEDLYRICS), timed ones win, then those without a description, then
+// Japanese ones, then the first found. SYLT times in MPEG frames are converted
+// with the song's frame duration; a SYLT whose entries start with "\n" has one
+// line per such entry, the entries after it carrying on its words.
 [[nodiscard]] SongLyricsRead ReadSongLyrics(const std::filesystem::path& song);
 
 inline constexpr const char* kNoLyricsTagMessage = "歌詞タグがありません";

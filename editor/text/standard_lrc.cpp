@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::string_view kOffset = "@Offset=";
 constexpr std::string_view kTaggingBy = "@TaggingBy=";
+constexpr std::string_view kFullWidthClose = "\x81\x6E";  // "］"
 
 std::int32_t DocumentOffset(const Document& document) {
     std::int32_t offset = 0;
@@ -26,21 +27,47 @@ std::int32_t DocumentOffset(const Document& document) {
     return offset;
 }
 
+// Every reader ends a [ti:] tag at its first "]"; a full-width "］" in its
+// place keeps the rest of the title.
+std::string HeaderValue(std::string_view sjis) {
+    std::string value;
+    value.reserve(sjis.size());
+    for (std::size_t pos = 0; pos < sjis.size();) {
+        const std::size_t len = SjisCharLength(sjis, pos);
+        if (len == 1 && sjis[pos] == ']') {
+            value += kFullWidthClose;
+        } else {
+            value.append(sjis.substr(pos, len));
+        }
+        pos += len;
+    }
+    return value;
+}
+
 }  // namespace
 
 std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document) {
     const std::int64_t offset = DocumentOffset(document);
+    std::vector<std::int32_t> marks;
+    marks.reserve(static_cast<std::size_t>(document.lyrics.count()));
+    // ParseTimeTag reads TimeTexts of any number of minute digits.
+    for (int i = 0; i < document.lyrics.count(); ++i)
+        marks.push_back(ParseTimeTag(document.lyrics.line(i).timeText));
+    // A title line or words sung at once stand at 0 ahead of the first later
+    // line; other players drop a line without a time.
+    bool opening = std::any_of(marks.begin(), marks.end(), [](std::int32_t ms) { return ms > 0; });
     std::vector<std::optional<std::int32_t>> times;
-    times.reserve(static_cast<std::size_t>(document.lyrics.count()));
-    for (int i = 0; i < document.lyrics.count(); ++i) {
-        // ParseTimeTag reads TimeTexts of any number of minute digits.
-        const std::int32_t ms = ParseTimeTag(document.lyrics.line(i).timeText);
-        if (ms <= 0) {
+    times.reserve(marks.size());
+    for (const std::int32_t ms : marks) {
+        if (ms > 0) {
+            opening = false;
+            times.emplace_back(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                ms + offset, 0, std::numeric_limits<std::int32_t>::max())));
+        } else if (ms == 0 && opening) {
+            times.emplace_back(0);
+        } else {
             times.emplace_back();
-            continue;
         }
-        times.emplace_back(static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(ms + offset, 0, std::numeric_limits<std::int32_t>::max())));
     }
     return times;
 }
@@ -84,9 +111,9 @@ std::string FormatStandardLrc(const Document& document, const StandardLrcOptions
         sjis += line;
         sjis += end;
     };
-    if (!document.title().empty()) addLine("[ti:" + document.title() + "]");
-    if (!document.artist().empty()) addLine("[ar:" + document.artist() + "]");
-    if (!by.empty()) addLine("[by:" + by + "]");
+    if (!document.title().empty()) addLine("[ti:" + HeaderValue(document.title()) + "]");
+    if (!document.artist().empty()) addLine("[ar:" + HeaderValue(document.artist()) + "]");
+    if (!by.empty()) addLine("[by:" + HeaderValue(by) + "]");
     const auto times = PlayerTimes(document);
     for (std::size_t i = 0; i < times.size(); ++i) {
         const std::string& text = document.lyrics.line(static_cast<int>(i)).lyricText;

@@ -29,7 +29,8 @@ struct SyncedLine {
 // the mark offset of its Mark) plus an "@Offset=" among the HeaderLines or
 // InfoLines, which would shift them when the editor's own file is read again
 // (the last such line counts, as in the reader). A line at 0 is untimed and
-// gives std::nullopt.
+// gives std::nullopt, except the lines at 0 ahead of the first line with a
+// later time: they open the song at 0 (a title line, words sung at once).
 [[nodiscard]] std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document);
 
 // The timed lines, in list order.
@@ -43,7 +44,8 @@ struct SyncedLine {
 [[nodiscard]] std::string LrcAuthor(const Document& document, bool taggingBy,
                                     const std::string& author);
 
-// The whole file: [ti:], [ar:], [by:] where set, then one line per timed lyric
+// The whole file: [ti:], [ar:], [by:] where set (a "]" in them written as the
+// full-width "］", which no reader takes for the tag's end), then one line per timed lyric
 // line in list order (untimed ones as plain lines with keepUntimed), each line
 // ended as the options say, in the chosen encoding.
 [[nodiscard]] std::string FormatStandardLrc(const Document& document,

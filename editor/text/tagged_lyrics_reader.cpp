@@ -17,6 +17,8 @@ namespace {
 constexpr std::string_view kOffset = "@Offset=";
 constexpr std::string_view kArtist = "@Artist=";
 constexpr std::string_view kTitle = "@Title=";
+constexpr const char* kNoLyricLinesMessage =
+    "タイムタグの付いた歌詞の行がありません(文字コードが違うか、時刻のない歌詞です)";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
 
@@ -157,6 +159,20 @@ struct TimedLine {
     std::string text;
 };
 
+// Standard LRC writes its times with a decimal fraction ("[00:12.34]"); the
+// editor's own files never do.
+bool IsStandardLrc(const std::vector<std::string>& lines) {
+    for (const auto& line : lines) {
+        const std::size_t close = TaggedLineClose(line);
+        if (close == std::string_view::npos) continue;
+        const std::string_view tag = std::string_view(line).substr(1, close - 1);
+        if (tag.find('.') != std::string_view::npos && !IsWrittenTimeText(tag) &&
+            ParseStandardTimeTag(tag) >= 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::int32_t ParseStandardTimeTag(std::string_view tag) {
@@ -195,6 +211,11 @@ std::string UnreadableTagsMessage(const LyricsReadReport& report) {
            "行あります(最初は" + std::to_string(report.firstUnreadableLine) + "行目)";
 }
 
+std::string ReadReportMessage(const LyricsReadReport& report) {
+    if (report.noLyricLines) return kNoLyricLinesMessage;
+    return report.unreadableTags > 0 ? UnreadableTagsMessage(report) : std::string();
+}
+
 std::size_t TaggedLineClose(std::string_view line) {
     if (!StartsWith(line, "[")) return std::string_view::npos;
     return FindSjis(line, "]");
@@ -225,6 +246,9 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     std::vector<std::string> infoLines;
 
     const std::int64_t offset = FileOffsets(lines).total();
+    // In standard LRC a bracket after the times is text ("[Chorus]"); the
+    // editor's own files leave out every bracketed part.
+    const bool standard = IsStandardLrc(lines);
     LyricsReadReport report;
     std::vector<TimedLine> lyrics;
     bool severalTimes = false;
@@ -262,8 +286,9 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                 lyrics.push_back(
                     {ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1))});
             } else {
+                const std::string_view rest = view.substr(restStart);
                 const std::string text =
-                    StripWordTimes(StripBracketedParts(view.substr(restStart)));
+                    StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
                 for (const std::int32_t ms : times)
                     lyrics.push_back({ClampedTime(ms, offset), text});
                 severalTimes = severalTimes || times.size() > 1;
@@ -288,6 +313,7 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     if (options.editedBy) infoLines.push_back("@EditedBy=" + options.author);
     document.setInfoLines(std::move(infoLines));
     document.setLoadedFromFile(true);
+    report.noLyricLines = document.lyrics.count() == 0;
     return report;
 }
 

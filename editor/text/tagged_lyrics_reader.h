@@ -32,7 +32,10 @@ struct ReaderOptions {
 // - [ti:], [ar:] set the title and artist, [al:], [by:], [length:] become the
 //   information lines "@Album=", "@TaggingBy=", "@Length=" (all only with the
 //   "@" import on); other such tags are left out;
-// - enhanced-LRC word times <mm:ss.xx>, removed from the text.
+// - enhanced-LRC word times <mm:ss.xx>, removed from the text;
+// - in a file whose times have a decimal fraction, the text after a line's
+//   leading time tags keeps its brackets ("歌詞 [Chorus] 続き"); in the editor's
+//   own files every bracketed part is left out, as it always has been.
 
 // The time of a standard LRC tag in milliseconds, or -1.
 [[nodiscard]] std::int32_t ParseStandardTimeTag(std::string_view tag);
@@ -43,10 +46,16 @@ struct LyricsReadReport {
     // offset, as they always have.
     int unreadableTags = 0;
     int firstUnreadableLine = 0;  // counted from 1
+    // Nothing in the text read as a lyric line (the text in another encoding
+    // than the one it was read in, or no lyrics at all).
+    bool noLyricLines = false;
 };
 
 // The message for a report with unreadable tags.
 [[nodiscard]] std::string UnreadableTagsMessage(const LyricsReadReport& report);
+// What the user should hear about a read that went through: no lyric line at
+// all, or the unreadable tags; empty when the read needs no word.
+[[nodiscard]] std::string ReadReportMessage(const LyricsReadReport& report);
 
 // A line that begins with "[" and holds a single-byte "]" carries a time tag.
 // Returns the position of that "]", or npos for any other line.

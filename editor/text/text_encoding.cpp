@@ -99,6 +99,21 @@ bool LooksBigEndian(std::string_view bytes) {
     return evenZeros > oddZeros;
 }
 
+// UTF-16 without a byte order mark: the characters of the ASCII range that
+// every lyrics file holds (digits, brackets, line ends) put a NUL in every
+// other byte, nearly all on the same side. Text in the other encodings holds no
+// NUL, or only a stray one.
+bool LooksLikeUtf16(std::string_view bytes) {
+    if (bytes.size() < 4 || bytes.size() % 2 != 0) return false;
+    std::size_t evenZeros = 0, oddZeros = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0') ++(i % 2 == 0 ? evenZeros : oddZeros);
+    const std::size_t more = std::max(evenZeros, oddZeros);
+    const std::size_t fewer = std::min(evenZeros, oddZeros);
+    const std::size_t units = bytes.size() / 2;
+    return more >= 4 && more * 8 >= units && fewer * 4 <= more;
+}
+
 struct IconvCloser {
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
@@ -212,6 +227,7 @@ TextEncoding DetectEncoding(std::string_view bytes) {
     if (StartsWith(bytes, kUtf8Bom)) return TextEncoding::Utf8;
     if (StartsWith(bytes, kUtf16LeBom) || StartsWith(bytes, kUtf16BeBom))
         return TextEncoding::Utf16;
+    if (LooksLikeUtf16(bytes)) return TextEncoding::Utf16;
     if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return TextEncoding::Utf8;
     if (IsWellFormedSjis(bytes)) return TextEncoding::ShiftJis;
     if (IsWellFormedEucJp(bytes)) return TextEncoding::EucJp;

@@ -20,12 +20,17 @@ enum class TextEncoding { Auto, ShiftJis, Utf8, Utf16, EucJp };
 // The detection rules, in order, deterministic so that a file the editor wrote
 // is never taken for another encoding:
 //   1. a byte order mark decides (UTF-8, UTF-16 LE or BE);
-//   2. valid UTF-8 holding a byte above 0x7F is UTF-8;
-//   3. well-formed Shift-JIS (every lead byte followed by a trail byte) is
+//   2. an even number of bytes whose NULs fall in every other byte is UTF-16
+//      (at least four NULs and one two-byte unit in eight with one on the same
+//      side, and four times as many there as on the other side, where
+//      characters such as "一" put theirs), its byte order as DecodeText
+//      guesses it;
+//   3. valid UTF-8 holding a byte above 0x7F is UTF-8;
+//   4. well-formed Shift-JIS (every lead byte followed by a trail byte) is
 //      Shift-JIS;
-//   4. well-formed EUC-JP is EUC-JP;
-//   5. anything else is kept as Shift-JIS.
-// Plain ASCII falls to rule 3. Never returns Auto.
+//   5. well-formed EUC-JP is EUC-JP;
+//   6. anything else is kept as Shift-JIS.
+// Plain ASCII falls to rule 4. Never returns Auto.
 [[nodiscard]] TextEncoding DetectEncoding(std::string_view bytes);
 
 [[nodiscard]] bool IsWellFormedSjis(std::string_view bytes);

@@ -3,12 +3,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/synchronizedlyricsframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/xiphcomment.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "sjis_lines.h"
 #include "temp_folder.h"
@@ -16,6 +22,8 @@
 namespace obrin {
 namespace {
 
+using TagLib::ID3v2::SynchronizedLyricsFrame;
+using TagLib::ID3v2::UnsynchronizedLyricsFrame;
 using test::Sj;
 using test::TempFolder;
 using testing::HasSubstr;
@@ -113,6 +121,130 @@ TEST(SongLyricsTags, Mp3HoldsSyltWithMillisecondsUnlessTurnedOff) {
     TagLib::MPEG::File mp3(song.c_str());
     EXPECT_TRUE(mp3.ID3v2Tag()->frameList("SYLT").isEmpty());
     EXPECT_EQ(mp3.ID3v2Tag()->frameList("USLT").size(), 1U);
+}
+
+using Entries = std::vector<std::pair<unsigned, std::string>>;
+
+// A lyrics frame as another tagger leaves it; a USLT holds the first entry's
+// text.
+struct Frame {
+    const char* id;
+    const char* language;
+    const char* description;
+    Entries entries;
+    SynchronizedLyricsFrame::Type type = SynchronizedLyricsFrame::Lyrics;
+    SynchronizedLyricsFrame::TimestampFormat format = SynchronizedLyricsFrame::AbsoluteMilliseconds;
+};
+
+void PutFrames(const std::filesystem::path& song, const std::vector<Frame>& frames) {
+    TagLib::MPEG::File mp3(song.c_str());
+    for (const auto& f : frames) {
+        const auto u = [](const std::string& text) {
+            return TagLib::String(text, TagLib::String::UTF8);
+        };
+        if (std::string_view(f.id) == "USLT") {
+            auto* uslt = new UnsynchronizedLyricsFrame(TagLib::String::UTF8);
+            uslt->setLanguage(f.language);
+            uslt->setDescription(u(f.description));
+            uslt->setText(u(f.entries.front().second));
+            mp3.ID3v2Tag(true)->addFrame(uslt);
+            continue;
+        }
+        auto* sylt = new SynchronizedLyricsFrame(TagLib::String::UTF8);
+        sylt->setLanguage(f.language);
+        sylt->setDescription(u(f.description));
+        sylt->setType(f.type);
+        sylt->setTimestampFormat(f.format);
+        SynchronizedLyricsFrame::SynchedTextList list;
+        for (const auto& [time, text] : f.entries) list.append({time, u(text)});
+        sylt->setSynchedText(list);
+        mp3.ID3v2Tag(true)->addFrame(sylt);
+    }
+    ASSERT_TRUE(mp3.save());
+}
+
+// obrin replaces the USLT and lyrics SYLT it wrote ("jpn", no description)
+// and nothing else; its SYLT entries go in time order.
+TEST(SongLyricsTags, ReplacesOnlyItsOwnFramesAndSortsSylt) {
+    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder folder;
+    ASSERT_TRUE(MakeSong(folder, "a.mp3", "-c:a libmp3lame"));
+    const auto song = folder / "a.mp3";
+    PutFrames(song, {{"USLT", "eng", "", {{0, "English"}}},
+                     {"USLT", "jpn", "translation", {{0, "訳"}}},
+                     {"USLT", "jpn", "", {{0, "old"}}},
+                     {"SYLT", "jpn", "", {{100, "old"}}},
+                     {"SYLT", "jpn", "", {{0, "Am"}}, SynchronizedLyricsFrame::Chord}});
+    // Untimed text, so that the timed SYLT is what reads back.
+    ASSERT_TRUE(WriteSongLyrics(song, {.text = "x", .synced = {{1250, "b"}, {500, "a"}}}, true));
+    EXPECT_EQ(ReadSongLyrics(song).text, "[00:00.50]a\n[00:01.25]b\n");
+    TagLib::MPEG::File mp3(song.c_str());
+    EXPECT_EQ(mp3.ID3v2Tag()->frameList("USLT").size(), 3U);
+    EXPECT_EQ(mp3.ID3v2Tag()->frameList("SYLT").size(), 2U);
+}
+
+struct ChoiceCase {
+    const char* name;
+    std::vector<Frame> frames;
+    std::string text;  // what ReadSongLyrics finds
+};
+
+class SongLyricsChoiceTest : public testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(SongLyricsChoiceTest, ReadsTheLyricsAUserMeans) {
+    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder folder;
+    ASSERT_TRUE(MakeSong(folder, "a.mp3", "-c:a libmp3lame"));
+    PutFrames(folder / "a.mp3", GetParam().frames);
+    const SongLyricsRead read = ReadSongLyrics(folder / "a.mp3");
+    ASSERT_EQ(read.status, SongLyricsStatus::Found) << read.message;
+    EXPECT_EQ(read.text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SongLyricsChoiceTest,
+    testing::Values(
+        ChoiceCase{
+            "MainBeforeATranslation",
+            {{"USLT", "jpn", "translation", {{0, "訳"}}}, {"USLT", "eng", "", {{0, "main"}}}},
+            "main"},
+        ChoiceCase{"JapaneseFirst",
+                   {{"USLT", "eng", "", {{0, "English"}}}, {"USLT", "jpn", "", {{0, "日本語"}}}},
+                   "日本語"},
+        ChoiceCase{"TimedSyltBeforePlainUslt",
+                   {{"USLT", "jpn", "", {{0, "plain"}}}, {"SYLT", "eng", "", {{500, "a"}}}},
+                   "[00:00.50]a\n"},
+        ChoiceCase{"ChordsAreNoLyrics",
+                   {{"SYLT", "jpn", "", {{0, "Am"}}, SynchronizedLyricsFrame::Chord},
+                    {"USLT", "jpn", "", {{0, "歌"}}}},
+                   "歌"},
+        // 100 frames of 1152 samples at 44.1 kHz.
+        ChoiceCase{"MpegFrameTimes",
+                   {{"SYLT",
+                     "jpn",
+                     "",
+                     {{100, "b"}},
+                     SynchronizedLyricsFrame::Lyrics,
+                     SynchronizedLyricsFrame::AbsoluteMpegFrames}},
+                   "[00:02.61]b\n"},
+        // kid3 opens each line with the ID3 new line; entries without it carry
+        // on the line before.
+        ChoiceCase{"NewLineOpensALine",
+                   {{"SYLT", "jpn", "", {{500, "\n夜明け"}, {900, "の"}, {1500, "\n街"}}}},
+                   "[00:00.50]夜明けの\n[00:01.50]街\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SongLyricsTags, ReadsVorbisUnsyncedLyrics) {
+    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder folder;
+    ASSERT_TRUE(MakeSong(folder, "a.flac", "-c:a flac"));
+    {
+        TagLib::FLAC::File flac((folder / "a.flac").c_str());
+        flac.xiphComment(true)->addField("UNSYNCEDLYRICS",
+                                         TagLib::String("歌", TagLib::String::UTF8));
+        ASSERT_TRUE(flac.save());
+    }
+    EXPECT_EQ(ReadSongLyrics(folder / "a.flac").text, "歌");
 }
 
 struct RefusalCase {

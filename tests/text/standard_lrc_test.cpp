@@ -69,7 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"OffsetNegativeIsLater", "[offset:-500]\n[00:10.00]歌\n", {"00:10:50|歌"}},
         DialectCase{
             "OffsetWithAtOffset", "[offset:500]\n@Offset=200\n[00:10.00]歌\n", {"00:09:70|歌"}},
-        DialectCase{"OffsetClampsAtZero", "[offset:5000]\n[00:01.00]歌\n", {"00:00:00|歌"}}),
+        DialectCase{"OffsetClampsAtZero", "[offset:5000]\n[00:01.00]歌\n", {"00:00:00|歌"}},
+        // After the times, brackets are text in standard LRC and markup in the
+        // editor's own files.
+        DialectCase{"BracketsAreTextInStandardLrc",
+                    "[00:01.00]歌詞 [Chorus] 続き\n[00:02][00:03]ラ[ラ]\n",
+                    {"00:01:00|歌詞 [Chorus] 続き", "00:02:00|ラ[ラ]", "00:03:00|ラ[ラ]"}},
+        DialectCase{"BracketsAreMarkupInTheEditorsFiles",
+                    "[00:01:00]歌詞 [Chorus] 続き\n[00:02]ラ[ラ]\n",
+                    {"00:01:00|歌詞  続き", "00:02:00|ラ"}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(StandardLrcReader, HeaderTagsGoIntoTitleArtistAndInformationLines) {
@@ -149,6 +157,35 @@ TEST(StandardLrcWriter, OptionsChangeTimesLineEndsEncodingAndUntimedLines) {
                   {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true}, ""),
               "[00:12.340]" + Sj("こんにちは") + "\r\n" + Sj("さようなら") +
                   "\r\n[00:20.000]\r\n[123:04.560]x\r\n");
+}
+
+// Lines at 0 ahead of the first later line open the song; later ones are
+// untimed, and so are all when no line is later.
+TEST(StandardLrcWriter, LinesAtZeroAheadOfTheFirstTimeOpenTheSong) {
+    Document document;
+    document.lyrics.assignLines({{.lyricText = "Title", .timeText = "00:00:00"},
+                                 {.lyricText = "a", .timeText = "00:01:00"},
+                                 {.lyricText = "later", .timeText = "00:00:00"}});
+    EXPECT_EQ(FormatStandardLrc(document, {}, ""), "[00:00.00]Title\n[00:01.00]a\n");
+    EXPECT_EQ(FormatStandardLrc(document, {.keepUntimed = true}, ""),
+              "[00:00.00]Title\n[00:01.00]a\nlater\n");
+    document.lyrics.assignLines({{.lyricText = "a", .timeText = "00:00:00"}});
+    EXPECT_EQ(FormatStandardLrc(document, {}, ""), "");
+    EXPECT_EQ(FormatStandardLrc(document, {.keepUntimed = true}, ""), "a\n");
+}
+
+// Every reader ends [ti:] at its first "]"; "ゾ" ends in the byte of "]".
+TEST(StandardLrcWriter, BracketsInTitleAndArtistSurviveARead) {
+    Document written;
+    written.setTitle(Sj("[Live] ゾ"));
+    written.setArtist("B]");
+    written.lyrics.assignLines({{.lyricText = "a", .timeText = "00:01:00"}});
+    const std::string file = FormatStandardLrc(written, {}, "");
+    EXPECT_EQ(file, "[ti:[Live］ ゾ]\n[ar:B］]\n[00:01.00]a\n");
+    Document document;
+    ReadUtf8(file, document);
+    EXPECT_EQ(document.title(), Sj("[Live］ ゾ"));
+    EXPECT_EQ(document.artist(), Sj("B］"));
 }
 
 TEST(StandardLrcWriter, AppliesTheDocumentsOffset) {

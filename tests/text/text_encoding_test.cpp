@@ -80,7 +80,17 @@ INSTANTIATE_TEST_SUITE_P(
                     DetectionCase{"NeitherKeptAsShiftJis", "a\x81\r\n\x80", TextEncoding::ShiftJis,
                                   "a\x81\r\n\x80"},
                     DetectionCase{"NulKeptInShiftJis", std::string("ab\0cd", 5),
-                                  TextEncoding::ShiftJis, std::string("ab\0cd", 5)}),
+                                  TextEncoding::ShiftJis, std::string("ab\0cd", 5)},
+                    // Without a byte order mark the NULs of every other byte tell UTF-16,
+                    // even when most characters are Japanese ("一" puts its NUL on the
+                    // other side).
+                    DetectionCase{"Utf16LeWithoutBom", Utf16(u"[00:01.00]歌\r\n", false, false),
+                                  TextEncoding::Utf16, Sj("[00:01.00]歌\r\n")},
+                    DetectionCase{"Utf16BeWithoutBom",
+                                  Utf16(u"[00:01.00]一人　歩く\n", true, false),
+                                  TextEncoding::Utf16, Sj("[00:01.00]一人　歩く\n")},
+                    DetectionCase{"StrayNulsKeptInShiftJis", std::string("[00:01:00]a\0b\0", 14),
+                                  TextEncoding::ShiftJis, std::string("[00:01:00]a\0b\0", 14)}),
     [](const auto& info) { return info.param.name; });
 
 struct ForcedCase {

@@ -234,8 +234,8 @@ void LyricsCommands::editAndPaste() {
 bool LyricsCommands::reportRead(const LyricsFileRead& read) {
     if (read.status == LyricsReadStatus::Declined) return false;
     if (!read) editor_.dialogs().showError(read.message);
-    if (read.report.unreadableTags > 0)
-        editor_.dialogs().showInformation(UnreadableTagsMessage(read.report));
+    if (const std::string warning = ReadReportMessage(read.report); !warning.empty())
+        editor_.dialogs().showInformation(warning);
     // The document is now what the file holds.
     if (read) editor_.changes().markSaved();
     return static_cast<bool>(read);
