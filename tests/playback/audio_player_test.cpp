@@ -28,8 +28,8 @@ class AudioPlayerTest : public QObject {
     void loadStartsStoppedAtNormalRateAndFullVolume();
     void aFileThatIsNotAWavIsRefused();
     void unloadClearsTheFileName();
-    void positionAdvancesWithWallTime_data();
-    void positionAdvancesWithWallTime();
+    void positionAdvancesAtTheRate_data();
+    void positionAdvancesAtTheRate();
     void filesTheOutputMayNotTakePlay_data();
     void filesTheOutputMayNotTakePlay();
     void everyReaderSeesTheSamePosition();
@@ -48,8 +48,8 @@ class AudioPlayerTest : public QObject {
     // Lets events run for `ms` milliseconds.
     static void runFor(int ms);
     // Lets events run until the device has played `seconds` of audio since
-    // playback last started or seeked.
-    void playFor(double seconds);
+    // playback last started or seeked; false when it stopped playing.
+    bool playFor(double seconds);
     // The position is at or after `from`, and ahead of it by no more than the
     // device has played since playback last started or seeked, at the rate.
     // The device's own clock is the measure, so how busy the machine is
@@ -97,10 +97,10 @@ void AudioPlayerTest::runFor(int ms) {
     while (timer.elapsed() < ms) QTest::qWait(5);
 }
 
-void AudioPlayerTest::playFor(double seconds) {
+bool AudioPlayerTest::playFor(double seconds) {
     const auto micros = static_cast<std::int64_t>(seconds * 1e6);
     // The timeout only bounds a device that stopped.
-    QTRY_VERIFY_WITH_TIMEOUT(player_->deviceMicroseconds() >= micros, 10'000);
+    return QTest::qWaitFor([&] { return player_->deviceMicroseconds() >= micros; }, 10'000);
 }
 
 bool AudioPlayerTest::followsTheDevice(double from, QString& why) const {
@@ -161,13 +161,13 @@ void AudioPlayerTest::unloadClearsTheFileName() {
     QVERIFY_THROWS_EXCEPTION(PlayerError, player_->play());
 }
 
-void AudioPlayerTest::positionAdvancesWithWallTime_data() {
+void AudioPlayerTest::positionAdvancesAtTheRate_data() {
     QTest::addColumn<double>("rate");
     QTest::newRow("normal") << 1.0;
     QTest::newRow("half") << 0.5;
 }
 
-void AudioPlayerTest::positionAdvancesWithWallTime() {
+void AudioPlayerTest::positionAdvancesAtTheRate() {
     QFETCH(double, rate);
     player_->setRate(rate);
     playUntilSteady();
@@ -268,7 +268,7 @@ void AudioPlayerTest::pauseHoldsThePositionAndPlayResumesThere() {
     // only forwards and only by what the device played since.
     QString why;
     QVERIFY2(followsTheDevice(held, why), qPrintable(why));
-    playFor(0.05);
+    QVERIFY2(playFor(0.05), "the device stopped playing");
     QVERIFY2(followsTheDevice(held, why), qPrintable(why));
 }
 
@@ -305,7 +305,7 @@ void AudioPlayerTest::seekWhilePlayingGoesOnFromThere() {
     // The device may already have started on the new audio.
     QString why;
     QVERIFY2(followsTheDevice(3.0, why), qPrintable(why));
-    playFor(0.1);
+    QVERIFY2(playFor(0.1), "the device stopped playing");
     QVERIFY2(followsTheDevice(3.0, why), qPrintable(why));
     QCOMPARE(events_, std::vector{PlayState::Playing});
 }
