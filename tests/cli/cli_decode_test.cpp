@@ -1,14 +1,15 @@
 // Runs the built obrin-cli decode on the RIFF WAVE fixtures.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
+#include <string_view>
 
 #include "../plugins/wave_bytes.h"
 #include "cli_run.h"
@@ -147,6 +148,41 @@ TEST(CliDecode, OutputNameNearTheLengthLimit) {
     EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(folder / name), why)) << why;
 }
 
+// Hears the decode make its partial file in a folder, the moment it is made.
+class PartialFileWatch {
+  public:
+    explicit PartialFileWatch(const std::filesystem::path& folder)
+        : fd_(::inotify_init1(IN_CLOEXEC)) {
+        if (fd_ >= 0) ::inotify_add_watch(fd_, folder.c_str(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~PartialFileWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    PartialFileWatch(const PartialFileWatch&) = delete;
+    PartialFileWatch& operator=(const PartialFileWatch&) = delete;
+
+    // False when the folder stays quiet for 20 s, which only bounds a hang.
+    bool wait() const {
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (::poll(&ready, 1, 20'000) <= 0) return false;
+            const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+            if (got <= 0) return false;
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && std::string_view(event->name).starts_with(".out.wav")) {
+                    return true;
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+  private:
+    int fd_;
+};
+
 bool HasPartialFile(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().filename().string().starts_with(".out.")) return true;
@@ -171,16 +207,16 @@ TEST(CliDecode, TerminationStopsAndRemovesThePartialFile) {
         const std::string in = (folder / "long.rmp").string();
         const std::string out = (folder / "out.wav").string();
         const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
+        const PartialFileWatch watch(folder.path());
         pid_t child = 0;
         ASSERT_EQ(posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr,
                               const_cast<char* const*>(argv), environ),
                   0);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!HasPartialFile(folder.path()) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const bool started = watch.wait();
         ::kill(child, signal);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(started) << "the decode made no partial file";
         ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " killed the decode";
         EXPECT_EQ(WEXITSTATUS(status), 1) << signal;
         EXPECT_FALSE(HasPartialFile(folder.path())) << signal;

@@ -31,17 +31,6 @@ void PrintTo(const HardCase& c, std::ostream* os) {
 
 const std::string kKept = "[00:01:00]a\r\n";
 
-// Nested repeat blocks that expand to millions of lines: within the rules,
-// but more than a small address space holds.
-std::string RunawayExpansion() {
-    const std::string mark = Utf8ToSjis("※");
-    std::string text = mark + "a\r\n";
-    for (int i = 0; i < 2998; ++i) text += "a\r\n";
-    text += "a" + mark + "\r\n";
-    for (int i = 0; i < 3000; ++i) text += mark + "\r\n";
-    return text;
-}
-
 class CliHardeningTest : public testing::TestWithParam<HardCase> {};
 
 TEST_P(CliHardeningTest, ExitsOneWithItsMessageAndChangesNothing) {
@@ -86,16 +75,21 @@ INSTANTIATE_TEST_SUITE_P(
         HardCase{"UsageToFullDisk", "$CLI lrc --help >/dev/full", 1, "標準出力に書けません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// An address-space limit is meaningless under AddressSanitizer, which
-// reserves terabytes for its shadow memory.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
+// An address-space limit is meaningless under the sanitizers, which reserve
+// terabytes for their shadow memory; there the case is not built at all.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Nested repeat blocks that expand to millions of lines: within the rules,
+// but more than a small address space holds.
+std::string RunawayExpansion() {
+    const std::string mark = Utf8ToSjis("※");
+    std::string text = mark + "a\r\n";
+    for (int i = 0; i < 2998; ++i) text += "a\r\n";
+    text += "a" + mark + "\r\n";
+    for (int i = 0; i < 3000; ++i) text += mark + "\r\n";
+    return text;
+}
 
 TEST(CliHardening, ExpansionBeyondMemoryIsAMessageNotACrash) {
-    if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under sanitizers";
     TempFolder folder;
     folder.write("runaway.txt", RunawayExpansion());
     folder.write("keep.txt", kKept);
@@ -110,6 +104,8 @@ TEST(CliHardening, ExpansionBeyondMemoryIsAMessageNotACrash) {
         EXPECT_EQ(folder.read("keep.txt"), kKept);
     }
 }
+
+#endif
 
 }  // namespace
 }  // namespace obrin

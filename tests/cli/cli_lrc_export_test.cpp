@@ -174,7 +174,6 @@ bool MakeMp3(const TempFolder& folder, const char* name) {
 }
 
 TEST(CliTag, WritesAndReadsBack) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
     TempFolder folder;
     ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
     folder.write("in.lrc", kEditorFile);
@@ -192,7 +191,6 @@ TEST(CliTag, WritesAndReadsBack) {
 // A write that fails half-way (here: the copy may not grow past the song's own
 // size) leaves the song byte for byte as it was, and no copy behind.
 TEST(CliTag, FailedWriteLeavesTheSongByteIdentical) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
     TempFolder folder;
     ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
     std::string lyrics;
@@ -214,7 +212,6 @@ TEST(CliTag, FailedWriteLeavesTheSongByteIdentical) {
 }
 
 TEST(CliTag, ReadOnlySongIsRefused) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
     TempFolder folder;
     ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
     folder.write("in.lrc", kUtf8Lrc);

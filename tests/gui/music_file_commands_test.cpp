@@ -58,6 +58,14 @@ struct Fixture : test::MainWindowRig<> {
     std::string temporaryWav() const { return editor.temporaryWavPath().string(); }
 };
 
+// Runs what the event loop holds so far: a zero-delay single shot queued now
+// comes after every one queued before it.
+bool RunWhatIsQueued() {
+    bool reached = false;
+    QTimer::singleShot(0, [&reached] { reached = true; });
+    return QTest::qWaitFor([&reached] { return reached; }, 5000);
+}
+
 }  // namespace
 
 class MusicFileCommandsTest : public QObject {
@@ -140,11 +148,11 @@ void MusicFileCommandsTest::handedOverFileOpensAsADropWould() {
     const std::string second = f.song(QStringLiteral("second.wav"));
     f.window.setEnabled(false);
     f.commands.takeHandedOverFile(second);
-    QTest::qWait(50);
+    QVERIFY(RunWhatIsQueued());
     QCOMPARE(f.commands.musicFilePath(), first);
     f.window.setEnabled(true);
     f.commands.takeHandedOverFile("");
-    QTest::qWait(50);
+    QVERIFY(RunWhatIsQueued());
     QCOMPARE(f.commands.musicFilePath(), first);
     QVERIFY(f.dialogs.errors().empty());
 }

@@ -255,6 +255,13 @@ class PostedTasks {
         }
         return true;
     }
+    // Waits, running nothing, until `count` tasks are waiting; false after
+    // 10 s without.
+    bool waitForPosts(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return ready_.wait_for(lock, std::chrono::seconds(10),
+                               [&] { return tasks_.size() >= count; });
+    }
     void runAll() {
         std::vector<std::function<void()>> tasks;
         {
@@ -296,8 +303,8 @@ TEST(WaveformAnalysis, DropsTheResultsOfAClearedSong) {
     PostedTasks posted;
     WaveformAnalysis analysis(posted.post());
     analysis.start(folder / "sine.wav");
-    // Let the worker finish and post, then clear before the posts run.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The peaks and the onsets both posted, then cleared before they run.
+    ASSERT_TRUE(posted.waitForPosts(2));
     analysis.clear();
     posted.runAll();
     EXPECT_EQ(analysis.peaks(), nullptr);

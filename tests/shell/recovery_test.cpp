@@ -3,6 +3,7 @@
 #include "document/unsaved_changes.h"
 #include "fake_player.h"
 #include "fake_timers.h"
+#include "read_only_folder.h"
 #include "recording_dialogs.h"
 #include "shell/app_paths.h"
 #include "shell/autosave.h"
@@ -378,12 +379,10 @@ TEST_P(RecoveryPlaceTest, GoesWhereTheUserMayWrite) {
     test::TempFolder work;
     std::filesystem::path workFolder = work.path();
     if (c.work == WorkFolder::Missing) workFolder /= "gone";
+    std::optional<test::ReadOnlyFolder> readOnly;
     if (c.work == WorkFolder::ReadOnly) {
-        std::filesystem::permissions(
-            work.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec,
-            std::filesystem::perm_options::replace);
-        if (IsWritableFolder(work.path()))
-            GTEST_SKIP() << "this user may write into a read-only folder (root)";
+        readOnly.emplace(work.path());
+        ASSERT_TRUE(*readOnly) << readOnly->why();
     }
     const std::filesystem::path state = folder_ / "state/obrin";  // not there yet
     const std::filesystem::path expected =

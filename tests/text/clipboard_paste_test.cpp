@@ -39,16 +39,12 @@ class AddressSpaceLimit {
     rlimit saved_{};
 };
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
+// An address-space limit is meaningless under the sanitizers, which reserve
+// terabytes for their shadow memory; there the case is not built at all.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Nested repeat blocks expand to nine million lines, within the rules but
 // beyond a small address space.
 TEST(ClipboardPaste, ExpansionBeyondMemoryIsAMessageAndChangesNothing) {
-    if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under sanitizers";
     const std::string mark = "※";
     std::string text = mark + "a\r\n";
     for (int i = 0; i < 2998; ++i) text += "a\r\n";
@@ -72,6 +68,8 @@ TEST(ClipboardPaste, ExpansionBeyondMemoryIsAMessageAndChangesNothing) {
     EXPECT_EQ(document.lyrics.line(0).lyricText, "kept");
     EXPECT_EQ(document.infoLines(), std::vector<std::string>{"@Title=kept"});
 }
+
+#endif
 
 }  // namespace
 }  // namespace obrin

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "read_only_folder.h"
 #include "sjis_lines.h"
 #include "temp_folder.h"
 #include "text/text_lines.h"
@@ -166,11 +167,9 @@ TEST(WriteTextFile, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     TempFolder folder;
     folder.write("song.txt", "old\r\n");
     // A folder that cannot take a temporary file: the existing target survives.
-    std::filesystem::permissions(
-        folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const std::error_code error = WriteTextFile(folder.path() / "song.txt", {"new"});
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
-    if (!error) GTEST_SKIP() << "running with rights that ignore folder permissions";
+    const test::ReadOnlyFolder readOnly(folder.path());
+    ASSERT_TRUE(readOnly) << readOnly.why();
+    EXPECT_EQ(WriteTextFile(folder.path() / "song.txt", {"new"}), readOnly.refusal());
     EXPECT_EQ(folder.read("song.txt"), "old\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
