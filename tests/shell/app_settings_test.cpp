@@ -145,6 +145,94 @@ TEST(AppSettings, SaveWritesEveryKeyButTheSp250WarningsInOrder) {
               std::string::npos);
 }
 
+// A user's section as the editor has always written it, key for key, in
+// the order it writes them.
+const std::string kWrittenSection =
+    "[user]\r\n"
+    "tempPath=/home/user/obrin-work/\r\n"
+    "panMark.Caption=-0.8\r\n"
+    "chkHosei.Checked=1\r\n"
+    "mnuStar.Checked=1\r\n"
+    "mnuNullLine.Checked=0\r\n"
+    "mnuInfo.Checked=1\r\n"
+    "mnuInfoAtMark.Checked=0\r\n"
+    "mnuInfoFirst.Checked=1\r\n"
+    "mnuInfoNone.Checked=0\r\n"
+    "mnuKeyValue.Checked=0\r\n"
+    "lastLine=1\r\n"
+    "mnuGrid=0\r\n"
+    "mnuWaveform.Checked=1\r\n"
+    "mnuSnapOnset.Checked=1\r\n"
+    "Tate=0\r\n"
+    "PasteForm.Width=640\r\n"
+    "PasteForm.Height=480\r\n"
+    "TateWidth=180\r\n"
+    "mnuChkTerminate.Checked=0\r\n"
+    "ly1=1\r\n"
+    "ly2=0\r\n"
+    "ly3=0\r\n"
+    "N15.Checked=1\r\n"
+    "I2.Checked=0\r\n"
+    "author=\x8E\x52\x93\x63\x83\x5C\r\n"
+    "Key-Mark=32\r\n"
+    "Key-PrevCheck=66\r\n"
+    "Key-PlayPause=0\r\n"
+    "mnuPlainURLEnabled.Checked=1\r\n"
+    "plainURL=http://example.com/lyrics?id=1;a=b\r\n"
+    "ListLyric.Width=420\r\n"
+    "ListTime.Width=80\r\n"
+    "TextEncoding=utf-8\r\n"
+    "StdLrc.ShiftJis=0\r\n"
+    "StdLrc.Milliseconds=1\r\n"
+    "StdLrc.KeepUntimed=0\r\n"
+    "StdLrc.CrLf=1\r\n";
+
+AppSettings WrittenSettings() {
+    AppSettings s = DefaultAppSettings(kProgramFolder);
+    s.workFolder = "/home/user/obrin-work/";
+    s.markOffsetText = "-0.8";
+    s.listEditMode = true;
+    s.dropRepeatedBlankLines = false;
+    s.songInfo = SongInfoMode::First;
+    s.gridLines = false;
+    s.snapMarksToOnsets = true;
+    s.pasteVertical = false;
+    s.pasteWindowWidth = 640;
+    s.pasteWindowHeight = 480;
+    s.pasteSourceSize = 180;
+    s.confirmExit = false;
+    s.existingLyrics = ExistingLyrics::OpenAutomatically;
+    s.addEditedBy = true;
+    s.author = "\x8E\x52\x93\x63\x83\x5C";  // 山田ソ: trail byte 5C
+    s.keyMark = 32;
+    s.keyPrevCheck = 66;
+    s.plainLyricsSourceEnabled = true;
+    s.plainLyricsSource = "http://example.com/lyrics?id=1;a=b";
+    s.listLyricWidth = 420;
+    s.listTimeWidth = 80;
+    s.textEncoding = TextEncoding::Utf8;
+    s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
+    return s;
+}
+
+TEST(AppSettings, AWrittenFileReadsBackAndSavesByteForByte) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveAppSettings(folder / "fresh.ini", "user", WrittenSettings()));
+    EXPECT_EQ(ReadBytes(folder / "fresh.ini"), kWrittenSection);
+
+    // Another user's section and keys the editor does not know stay as they
+    // were, in their places; sections stand two blank lines apart.
+    const std::string file = "[alice]\r\nKey-Mark=13\r\n\r\n\r\n" + kWrittenSection +
+                             "mnuRioViewBody.Checked=1\r\nhandWritten=yes\r\n";
+    WriteBytes(folder / "obrin.ini", file);
+    const AppSettings read = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+    AppSettings expected = WrittenSettings();
+    expected.warnBodyDisplay = true;
+    EXPECT_EQ(read, expected);
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", read));
+    EXPECT_EQ(ReadBytes(folder / "obrin.ini"), file);
+}
+
 TEST(AppSettings, Sp250WarningsComeFromTheFileAndSurviveASave) {
     TempFolder folder;
     AppSettings s = LoadFrom(folder, "mnuRioViewBody.Checked=1\r\nmnuRioViewRemote.Checked=0\r\n");
