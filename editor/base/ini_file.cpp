@@ -94,10 +94,6 @@ std::error_code IniFile::save(const std::filesystem::path& path) const {
     return WriteFileAtomically(path, WithCrLf(text));
 }
 
-bool IniFile::hasKey(const std::string& section, const std::string& key) const {
-    return impl_->ini.GetValue(section.c_str(), key.c_str()) != nullptr;
-}
-
 std::string IniFile::readString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {
     const char* value = impl_->ini.GetValue(section.c_str(), key.c_str());

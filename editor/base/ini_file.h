@@ -32,7 +32,6 @@ class IniFile {
     // on disk is what it was.
     [[nodiscard]] std::error_code save(const std::filesystem::path& path) const;
 
-    [[nodiscard]] bool hasKey(const std::string& section, const std::string& key) const;
     [[nodiscard]] std::string readString(const std::string& section, const std::string& key,
                                          const std::string& defaultValue = {}) const;
     // A decimal integer (optional sign, nothing else); a missing key, or a

@@ -1,48 +1,16 @@
 #include "base/sjis_codec.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <system_error>
+
+#include "base/iconv_converter.h"
 
 namespace obrin {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-class Iconv {
-  public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::system_error(errno, std::generic_category(),
-                                    std::string("iconv_open ") + from + " -> " + to);
-        }
-    }
-    ~Iconv() { iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts as far as it can; on return `in` has advanced past what was
-    // converted. Returns 0 on success or the errno that stopped it.
-    int convert(std::string_view& in, std::string& out, std::size_t& used) {
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char* outPtr = out.data() + used;
-        std::size_t outLeft = out.size() - used;
-        const std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-        const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
-        in.remove_prefix(in.size() - inLeft);
-        used = out.size() - outLeft;
-        if (error != 0) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        return error;
-    }
-
-  private:
-    iconv_t cd_;
-};
 
 struct DecodedChar {
     char32_t codePoint;
@@ -100,19 +68,13 @@ std::string CodePointText(char32_t cp) {
     throw SjisError(std::string("UTF-8として不正なバイト ") + hex + " があります", b);
 }
 
-bool IsLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool IsTrailByte(unsigned char b) {
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
 // How many bytes one undecodable sequence covers: a lead byte takes a
 // following trail byte with it, so a pair the table lacks is one U+FFFD, while
 // a lead byte before ASCII does not swallow that character.
 std::size_t BadSequenceLength(std::string_view rest) {
     const auto b0 = static_cast<unsigned char>(rest[0]);
-    if (rest.size() >= 2 && IsLeadByte(b0) && IsTrailByte(static_cast<unsigned char>(rest[1]))) {
+    if (rest.size() >= 2 && IsSjisLeadByte(b0) &&
+        IsSjisTrailByte(static_cast<unsigned char>(rest[1]))) {
         return 2;
     }
     return 1;
@@ -123,18 +85,13 @@ std::size_t BadSequenceLength(std::string_view rest) {
 // stand for it, or throws.
 template <typename OnUnmappable>
 std::string ConvertUtf8ToSjis(std::string_view utf8, OnUnmappable onUnmappable) {
-    Iconv cd("CP932", "UTF-8");
+    IconvConverter cd("CP932", "UTF-8");
     // No character takes more bytes in CP932 than in UTF-8.
     std::string out(utf8.size(), '\0');
     std::size_t used = 0;
     std::string_view rest = utf8;
     while (!rest.empty()) {
-        const int error = cd.convert(rest, out, used);
-        if (error == 0) break;
-        if (error == E2BIG) {
-            out.resize(out.size() * 2 + 16);
-            continue;
-        }
+        if (cd.convert(rest, out, used) == 0) break;
         const auto c = DecodeUtf8(rest);
         if (!c) ThrowAt(rest);
         const std::string_view stand = onUnmappable(rest, c->codePoint);
@@ -178,7 +135,7 @@ std::string SjisToUtf8(std::string_view sjis) {
     // (sanitizers check the whole range), so a long text full of bad bytes
     // must not cost a pass over the rest of the text per bad byte.
     constexpr std::size_t kSlice = 4096;
-    Iconv cd("UTF-8", "CP932");
+    IconvConverter cd("UTF-8", "CP932");
     // Every input byte yields at most three output bytes (half-width katakana,
     // or U+FFFD for a bad byte), so the buffer normally never grows.
     std::string out(sjis.size() * 3, '\0');
@@ -191,10 +148,6 @@ std::string SjisToUtf8(std::string_view sjis) {
         const int error = cd.convert(slice, out, used);
         rest.remove_prefix(sliceSize - slice.size());
         if (error == 0) continue;
-        if (error == E2BIG) {
-            out.resize(out.size() * 2 + 16);
-            continue;
-        }
         // A character cut by the slice's end goes whole into the next slice.
         if (error == EINVAL && !lastSlice) continue;
         if (out.size() - used < kReplacement.size()) out.resize(used + kReplacement.size());

@@ -17,6 +17,15 @@ namespace obrin {
 // converts. NEC-selected IBM extensions (rows ED/EE) decode like their IBM
 // twins (FA-FC), which is where they are encoded back to.
 
+// The first byte of a two-byte character: 0x81-0x9F or 0xE0-0xFC.
+[[nodiscard]] constexpr bool IsSjisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+// A byte that may follow a lead byte: 0x40-0xFC except 0x7F.
+[[nodiscard]] constexpr bool IsSjisTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
 // A character that code page 932 cannot hold, or input that is not UTF-8.
 // The message (UTF-8) names the character and its code point, for the user.
 class SjisError : public std::runtime_error {

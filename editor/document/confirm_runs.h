@@ -49,7 +49,7 @@ class ConfirmRuns final {
     void abortConfirm();
     // The dialog was closed by the user.
     void confirmDialogClosed();
-    // Shutdown: ends whichever run is going.
+    // Ends whichever run is going, as the editor closes.
     void endRuns();
     // Opening a music file drops a following "all" run.
     void musicFileOpened() { confirmAllActive_ = false; }

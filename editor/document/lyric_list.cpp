@@ -104,7 +104,6 @@ void LyricList::setTimeText(int index, std::string text) {
 void LyricList::setStateIndex(int index, int stateIndex) {
     LyricLine& line = lines_.at(index);
     line.stateIndex = stateIndex;
-    line.imageIndex = stateIndex;
     lineChanged(index, LinePart::Check);
 }
 

@@ -15,9 +15,8 @@ struct LyricLine {
     std::string lyricText;
     std::string timeText = "00:00:00";
     // The check mark is the row's state image: 0 shows the tick, any other
-    // value shows nothing. The ordinary image index always follows it.
+    // value shows nothing.
     int stateIndex = -1;
-    int imageIndex = -1;
     bool selected = false;
 
     bool checked() const { return stateIndex == 0; }

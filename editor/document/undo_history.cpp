@@ -10,8 +10,7 @@ namespace obrin {
 namespace {
 
 bool SameLine(const LyricLine& a, const LyricLine& b) {
-    return a.lyricText == b.lyricText && a.timeText == b.timeText && a.stateIndex == b.stateIndex &&
-           a.imageIndex == b.imageIndex;
+    return a.lyricText == b.lyricText && a.timeText == b.timeText && a.stateIndex == b.stateIndex;
 }
 
 // The first line that differs, or LyricList::kNone.
@@ -121,8 +120,7 @@ void UndoHistory::restore(const DocumentContent& content) {
             const LyricLine& have = lyrics.line(i);
             if (have.lyricText != want.lyricText) lyrics.setLyricText(i, want.lyricText);
             if (have.timeText != want.timeText) lyrics.setTimeText(i, want.timeText);
-            if (have.stateIndex != want.stateIndex || have.imageIndex != want.imageIndex)
-                lyrics.setStateIndex(i, want.stateIndex);
+            if (have.stateIndex != want.stateIndex) lyrics.setStateIndex(i, want.stateIndex);
         }
         for (int i = 0; i < lyrics.count(); ++i) {
             if (lyrics.line(i).selected == content.lines[i].selected) continue;

@@ -18,7 +18,6 @@ class ConversionProgress {
     void clearAbort() { conversionAbort_ = 0; }
     // The wait dialog's "強制終了(&X)" button.
     void forceQuit() { conversionAbort_ = 1; }
-    std::int32_t conversionAbort() const { return conversionAbort_; }
 
     // Shows done of total in the caption and the gauge, lets events run, and
     // returns 0 to go on or 1 to stop.

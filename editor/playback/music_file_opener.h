@@ -40,9 +40,10 @@ struct MusicOpenHooks {
     std::function<void()> unloadPlayer;
     // Loads the converted WAV and shows its length; throws when refused.
     std::function<void(const std::string& wavPath)> loadIntoPlayer;
-    // ConversionAbort := 0.
+    // Forgets a stop the user asked for during the previous conversion.
     std::function<void()> clearConversionAbort;
-    // ReportProgress: the caption and gauge, pending events, the abort flag.
+    // Shows the progress in the wait dialog's caption and gauge, lets pending
+    // events run, and returns whether the user asked to stop.
     InputProgress reportProgress;
     // Reads a tagged lyrics file into the document, reporting its own failure.
     std::function<void(const std::string& lyricsPath)> readLyrics;
@@ -68,7 +69,7 @@ inline constexpr const char* kCannotOpenMessage = "ファイルを開けませ�
                                             const std::string& library,
                                             const std::string& hostReason);
 
-// OpenMusicFile: converts a music file through the plug-in its extension
+// Converts a music file through the plug-in its extension
 // names into the temporary WAV, loads that into the player, and offers a
 // lyrics file lying beside it or, without one, the lyrics in the song's own
 // tags. Everything runs on the user-interface thread;

@@ -13,52 +13,55 @@
 
 namespace obrin {
 
-// The per-user options kept in "obrin.ini", one field per key. Menu options
-// are the check marks of their items. Defaults are the designed states; the
-// work folder's default depends on where the program lies (DefaultAppSettings).
+// The per-user options kept in "obrin.ini". Menu options are the check
+// marks of their items. Each field's key and designed value stand in one
+// table, VisitAppSettings (shell/app_settings_table.h), which the load and
+// the save follow; a new setting is a field here and a line there.
 struct AppSettings {
-    std::string workFolder;               // "tempPath": ends in '/'
-    std::string markOffsetText = "-1.0";  // "panMark.Caption": MarkOffset text
-    std::string author;                   // "author": Shift-JIS bytes
-    std::string plainLyricsSource;        // "plainURL": bytes as stored
-    bool listEditMode = false;            // "chkHosei.Checked"
-    bool expandRepeats = true;            // "mnuStar.Checked"
-    bool dropRepeatedBlankLines = true;   // "mnuNullLine.Checked"
-    bool importInfoLines = true;          // "mnuInfo.Checked"
-    // "mnuInfoAtMark/mnuInfoFirst/mnuKeyValue/mnuInfoNone.Checked", a radio
-    // group; empty when the file checks none of the four.
-    std::optional<SongInfoMode> songInfo = SongInfoMode::AtMark;
+    // The designed values, with an empty work folder (DefaultAppSettings
+    // puts the program folder there).
+    AppSettings();
+
+    std::string workFolder;         // ends in '/'
+    std::string markOffsetText;     // MarkOffset text
+    std::string author;             // Shift-JIS bytes
+    std::string plainLyricsSource;  // bytes as stored
+    bool listEditMode{};
+    bool expandRepeats{};
+    bool dropRepeatedBlankLines{};
+    bool importInfoLines{};
+    // A radio group; empty when the file checks none of its items.
+    std::optional<SongInfoMode> songInfo{};
     // SP250 warnings: read at start, never saved, so a toggle lasts one run.
-    bool warnBodyDisplay = false;    // "mnuRioViewBody.Checked"
-    bool warnRemoteDisplay = true;   // "mnuRioViewRemote.Checked"
-    bool appendBlankLastLine = true;  // "lastLine"
-    bool gridLines = true;            // "mnuGrid"
-    bool showWaveform = true;         // "mnuWaveform.Checked"
-    bool snapMarksToOnsets = false;   // "mnuSnapOnset.Checked"
-    bool pasteVertical = true;        // "Tate"
-    bool confirmExit = true;          // "mnuChkTerminate.Checked"
-    // "ly1/ly2/ly3", a radio group; empty when the file checks none.
-    std::optional<ExistingLyrics> existingLyrics = ExistingLyrics::Ask;
-    bool addEditedBy = false;               // "N15.Checked"
-    bool addTaggingBy = false;              // "I2.Checked"
-    bool plainLyricsSourceEnabled = false;  // "mnuPlainURLEnabled.Checked"
-    int pasteWindowWidth = 570;   // "PasteForm.Width"
-    int pasteWindowHeight = 516;  // "PasteForm.Height"
-    int pasteSourceSize = 213;    // "TateWidth"
+    bool warnBodyDisplay{};
+    bool warnRemoteDisplay{};
+    bool appendBlankLastLine{};
+    bool gridLines{};
+    bool showWaveform{};
+    bool snapMarksToOnsets{};
+    bool pasteVertical{};
+    bool confirmExit{};
+    // A radio group; empty when the file checks none of its items.
+    std::optional<ExistingLyrics> existingLyrics{};
+    bool addEditedBy{};
+    bool addTaggingBy{};
+    bool plainLyricsSourceEnabled{};
+    int pasteWindowWidth{};
+    int pasteWindowHeight{};
+    int pasteSourceSize{};
     // The lyric list's column widths in pixels; 0 until the user has closed
     // the editor once, when the list's own widths hold.
-    int listLyricWidth = 0;  // "ListLyric.Width"
-    int listTimeWidth = 0;   // "ListTime.Width"
-    // KeyAssignment: virtual-key codes, 0 = not assigned.
-    std::uint16_t keyMark = 0;       // "Key-Mark"
-    std::uint16_t keyPrevCheck = 0;  // "Key-PrevCheck"
-    std::uint16_t keyPlayPause = 0;  // "Key-PlayPause"
-    // The encoding last picked in an open dialog for lyrics text:
-    // "TextEncoding", by EncodingName ("auto", "utf-8", ...).
-    TextEncoding textEncoding = TextEncoding::Auto;
-    // The choices of "標準LRC形式で保存": "StdLrc.ShiftJis", "StdLrc.Milliseconds",
-    // "StdLrc.KeepUntimed", "StdLrc.CrLf".
-    StandardLrcOptions standardLrc{};
+    int listLyricWidth{};
+    int listTimeWidth{};
+    // The keys assigned to the mark, check-previous and play/pause buttons:
+    // virtual-key codes, 0 = not assigned.
+    std::uint16_t keyMark{};
+    std::uint16_t keyPrevCheck{};
+    std::uint16_t keyPlayPause{};
+    // The encoding last picked in an open dialog for lyrics text.
+    TextEncoding textEncoding{};
+    // The choices of "標準LRC形式で保存".
+    StandardLrcOptions standardLrc;
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
@@ -77,10 +80,10 @@ AppSettings DefaultAppSettings(const std::filesystem::path& programFolder);
 AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::string& section,
                             const std::filesystem::path& programFolder);
 
-// Writes every key except the two SP250 warnings into `section`, keeping the
-// other users' sections and any other keys. If the existing file cannot be
-// read it is left alone and the error returned, rather than replaced by one
-// that holds only this user's section.
+// Writes every setting that is saved into `section`, keeping the other
+// users' sections and any other keys. If the existing file cannot be read it
+// is left alone and the error returned, rather than replaced by one that
+// holds only this user's section.
 [[nodiscard]] std::error_code SaveAppSettings(const std::filesystem::path& iniPath,
                                               const std::string& section,
                                               const AppSettings& settings);

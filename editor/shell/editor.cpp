@@ -104,10 +104,17 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
     }
     endConfirmRuns();
     // The user asked to quit: a settings file that cannot be written (a
-    // read-only folder, a full disk) must not keep the editor open.
+    // read-only folder, a full disk) is told, but does not keep the editor
+    // open.
+    std::string failure;
     try {
-        static_cast<void>(saveSettings());
-    } catch (const std::exception&) {
+        if (const std::error_code error = saveSettings()) failure = error.message();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    if (!failure.empty()) {
+        dialogs_.showError(std::string(kSettingsNotSavedMessage) + "(" + settingsPath().string() +
+                           ": " + failure + ")");
     }
     std::error_code ignored;  // a missing file is the usual case, not an error
     std::filesystem::remove(temporaryWavPath(), ignored);

@@ -69,7 +69,7 @@ class Editor {
     // and ListEditMode. Missing files, sections and keys leave the defaults.
     void loadSettings();
     // Writes the settings with the document's current MarkOffset and
-    // ListEditMode. The result is for callers that care; the close does not.
+    // ListEditMode.
     [[nodiscard]] std::error_code saveSettings();
 
     // Lets the user pick another work folder, starting at the current one.
@@ -87,7 +87,8 @@ class Editor {
     // Returns false when the user declined or the save did not happen, and
     // then nothing has changed. On true the window may close:
     // `endConfirmRuns` has ended any confirm run, the settings are saved (a
-    // failure does not stop the close), and the temporary WAV and the
+    // failure is shown with kSettingsNotSavedMessage, the file and the
+    // reason, and does not stop the close), and the temporary WAV and the
     // recovery file are gone.
     [[nodiscard]] bool close(const std::function<void()>& endConfirmRuns,
                              const std::function<bool()>& saveChanges);
@@ -155,6 +156,7 @@ inline constexpr const char* kTemporaryWavName = "obrin_temp.wav";
 inline constexpr const char* kHelpFile = "help/help.html";
 
 inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
+inline constexpr const char* kSettingsNotSavedMessage = "設定を保存できません";
 // The recovery file in the work folder; each user of one installation (one
 // section of "obrin.ini") keeps their own.
 [[nodiscard]] std::string RecoveryFileName(const std::string& settingsSection);

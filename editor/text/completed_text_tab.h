@@ -61,8 +61,8 @@ class CompletedTextTab {
     CompletedTextTab(const CompletedTextTab&) = delete;
     CompletedTextTab& operator=(const CompletedTextTab&) = delete;
 
-    // BuildCompletedText: rebuilds the text from the document, dropping the
-    // user's edits, but only while the tab is the active one (its
+    // Builds the text from the document again (BuildCompletedText), dropping
+    // the user's edits, but only while the tab is the active one (its
     // activation, Ctrl+U).
     void rebuild();
     // The user changed the text in the view; it stays as typed until the
@@ -80,9 +80,9 @@ class CompletedTextTab {
     // save writes it.
     void restoreTypedText(const std::string& utf8);
 
-    // SaveCompletedText: from the other tab, switches to this one and saves
-    // the document's text. Throws SjisError (nothing written) when a typed
-    // character has no Shift-JIS form.
+    // Saves the text. Called while the other tab is the active one, it
+    // switches to this one and saves the document's text. Throws SjisError
+    // (nothing written) when a typed character has no Shift-JIS form.
     [[nodiscard]] TextSave save(const std::filesystem::path& path);
 
   private:

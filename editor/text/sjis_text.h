@@ -4,16 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/sjis_codec.h"
+
 namespace obrin {
 
 // Byte-level helpers for Shift-JIS (code page 932) lyric text. A search that
 // knows about two-byte characters never reports a match that starts on the
 // second byte of one: the second byte of 81 5B is "[", and 83 5D holds "]".
-
-// The first byte of a two-byte character: 0x81-0x9F or 0xE0-0xFC.
-[[nodiscard]] constexpr bool IsSjisLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // Length of the character that starts at `pos`: 2 for a lead byte followed by
 // another byte, else 1.

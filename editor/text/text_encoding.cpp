@@ -1,12 +1,11 @@
 #include "text/text_encoding.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <memory>
+#include <optional>
+#include <system_error>
 
+#include "base/iconv_converter.h"
 #include "base/sjis_codec.h"
 #include "text/sjis_text.h"
 
@@ -27,10 +26,6 @@ constexpr EncodingNameEntry kEncodingNames[] = {
     {TextEncoding::Utf8, "utf-8"},   {TextEncoding::Utf16, "utf-16"},
     {TextEncoding::EucJp, "euc-jp"},
 };
-
-bool IsSjisTrailByte(unsigned char b) {
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
 
 bool IsEucByte(unsigned char b) {
     return b >= 0xA1 && b <= 0xFE;
@@ -114,34 +109,21 @@ bool LooksLikeUtf16(std::string_view bytes) {
     return more >= 4 && more * 8 >= units && fewer * 4 <= more;
 }
 
-struct IconvCloser {
-    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-
 // EUC-JP through the table with the Microsoft extensions (NEC and IBM rows),
 // which is what Japanese Windows tools write. A code the table lacks becomes
 // U+FFFD, which then counts as a character without a CP932 form.
 std::string EucJpToUtf8(std::string_view bytes) {
-    const std::unique_ptr<void, IconvCloser> cd(iconv_open("UTF-8", "EUC-JP-MS"));
-    if (cd.get() == reinterpret_cast<void*>(-1))
+    std::optional<IconvConverter> cd;
+    try {
+        cd.emplace("UTF-8", "EUC-JP-MS");
+    } catch (const std::system_error&) {
         throw TextDecodeError("EUC-JPの変換表が使えません");
+    }
     std::string out(bytes.size() * 2 + 16, '\0');
     std::size_t used = 0;
     std::string_view rest = bytes;
     while (!rest.empty()) {
-        char* in = const_cast<char*>(rest.data());
-        std::size_t inLeft = rest.size();
-        char* outPtr = out.data() + used;
-        std::size_t outLeft = out.size() - used;
-        const std::size_t rc =
-            iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft);
-        const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
-        rest.remove_prefix(rest.size() - inLeft);
-        used = out.size() - outLeft;
-        if (error == 0) break;
-        if (out.size() - used < 16) out.resize(out.size() * 2 + 16);
-        if (error == E2BIG) continue;
-        iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
+        if (cd->convert(rest, out, used) == 0) break;
         out.replace(used, kReplacementChar.size(), kReplacementChar);
         used += kReplacementChar.size();
         // Skip the whole bad character, but never an ASCII byte after it.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace obrin {
@@ -121,6 +122,29 @@ TEST(SjisCodec, EveryDecodableCodeEncodesBackToTheSameCharacter) {
     }
     // JIS X 0208 with the NEC and IBM rows and the user-defined area.
     EXPECT_GT(decodable, 9000);
+}
+
+// The byte classes are the table's own: a byte that decodes by itself never
+// leads, every two-byte code the table knows starts with a lead byte, and
+// the trail bytes are exactly those that end one.
+TEST(SjisCodec, ByteClassesMatchTheTable) {
+    const auto decodes = [](const std::string& sjis) {
+        return SjisToUtf8(sjis).find("\xEF\xBF\xBD") == std::string::npos;
+    };
+    std::array<bool, 256> endsACode{};
+    for (int lead = 0; lead < 256; ++lead) {
+        if (decodes(std::string(1, static_cast<char>(lead)))) {
+            EXPECT_FALSE(IsSjisLeadByte(lead)) << std::hex << lead;
+            continue;
+        }
+        for (int trail = 0; trail < 256; ++trail) {
+            if (!decodes({static_cast<char>(lead), static_cast<char>(trail)})) continue;
+            EXPECT_TRUE(IsSjisLeadByte(lead)) << std::hex << lead << ' ' << trail;
+            endsACode[trail] = true;
+        }
+    }
+    for (int trail = 0; trail < 256; ++trail)
+        EXPECT_EQ(IsSjisTrailByte(trail), endsACode[trail]) << std::hex << trail;
 }
 
 // ---- no CP932 form: an error that names the character ----

@@ -54,11 +54,10 @@ TEST(LyricList, CheckedIsTheStateImageIndexZeroOnly) {
     ListOf list(1);
     list.toggleCheck(0);
     EXPECT_TRUE(list.line(0).checked());
-    EXPECT_EQ(list.line(0).imageIndex, 0);
+    EXPECT_EQ(list.line(0).stateIndex, 0);
     list.toggleCheck(0);
     EXPECT_FALSE(list.line(0).checked());
     EXPECT_EQ(list.line(0).stateIndex, -1);
-    EXPECT_EQ(list.line(0).imageIndex, -1);
     for (int other : {1, 2, -2, 7}) {
         list.setStateIndex(0, other);
         EXPECT_FALSE(list.line(0).checked()) << other;

@@ -127,7 +127,7 @@ TEST(Checks, CheckSelectedInvertsEachLineByItsOwnState) {
     EXPECT_FALSE(lyrics.line(1).checked());
     EXPECT_TRUE(lyrics.line(2).checked());
     EXPECT_TRUE(lyrics.line(3).checked());
-    EXPECT_EQ(lyrics.line(3).imageIndex, 0);
+    EXPECT_EQ(lyrics.line(3).stateIndex, 0);
     EXPECT_FALSE(lyrics.line(0).checked());
 }
 

@@ -21,8 +21,8 @@ using test::TimingRig;
 std::string StateOf(const Document& document) {
     std::ostringstream out;
     for (const LyricLine& line : document.lyrics.lines()) {
-        out << line.lyricText << '|' << line.timeText << '|' << line.stateIndex << '|'
-            << line.imageIndex << (line.selected ? "|sel" : "") << '\n';
+        out << line.lyricText << '|' << line.timeText << '|' << line.stateIndex
+            << (line.selected ? "|sel" : "") << '\n';
     }
     out << "current " << document.lyrics.currentLine() << "\ntitle " << document.title()
         << "\nartist " << document.artist() << "\nheader " << document.headerLines().size()

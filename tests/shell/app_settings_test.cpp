@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "base/ini_file.h"
+#include "shell/app_settings_table.h"
 #include "temp_folder.h"
 
 namespace obrin {
@@ -15,45 +18,6 @@ using test::TempFolder;
 using test::WriteBytes;
 
 const std::filesystem::path kProgramFolder = "/opt/obrin";
-
-// The keys a save writes, in the order it writes them.
-const std::vector<std::string> kSavedKeys = {"tempPath",
-                                             "panMark.Caption",
-                                             "chkHosei.Checked",
-                                             "mnuStar.Checked",
-                                             "mnuNullLine.Checked",
-                                             "mnuInfo.Checked",
-                                             "mnuInfoAtMark.Checked",
-                                             "mnuInfoFirst.Checked",
-                                             "mnuInfoNone.Checked",
-                                             "mnuKeyValue.Checked",
-                                             "lastLine",
-                                             "mnuGrid",
-                                             "mnuWaveform.Checked",
-                                             "mnuSnapOnset.Checked",
-                                             "Tate",
-                                             "PasteForm.Width",
-                                             "PasteForm.Height",
-                                             "TateWidth",
-                                             "mnuChkTerminate.Checked",
-                                             "ly1",
-                                             "ly2",
-                                             "ly3",
-                                             "N15.Checked",
-                                             "I2.Checked",
-                                             "author",
-                                             "Key-Mark",
-                                             "Key-PrevCheck",
-                                             "Key-PlayPause",
-                                             "mnuPlainURLEnabled.Checked",
-                                             "plainURL",
-                                             "ListLyric.Width",
-                                             "ListTime.Width",
-                                             "TextEncoding",
-                                             "StdLrc.ShiftJis",
-                                             "StdLrc.Milliseconds",
-                                             "StdLrc.KeepUntimed",
-                                             "StdLrc.CrLf"};
 
 AppSettings LoadFrom(const TempFolder& folder, const std::string& userSection) {
     WriteBytes(folder / "obrin.ini", "[user]\r\n" + userSection);
@@ -127,22 +91,177 @@ TEST(AppSettings, EverySavedFieldComesBack) {
     EXPECT_EQ(LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder), Changed());
 }
 
-TEST(AppSettings, SaveWritesEveryKeyButTheSp250WarningsInOrder) {
-    TempFolder folder;
-    AppSettings s = Changed();
-    s.warnBodyDisplay = true;
-    s.warnRemoteDisplay = false;
-    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", s));
+// A user's section as the editor has always written it, key for key, in
+// the order it writes them.
+const std::string kWrittenSection =
+    "[user]\r\n"
+    "tempPath=/home/user/obrin-work/\r\n"
+    "panMark.Caption=-0.8\r\n"
+    "chkHosei.Checked=1\r\n"
+    "mnuStar.Checked=1\r\n"
+    "mnuNullLine.Checked=0\r\n"
+    "mnuInfo.Checked=1\r\n"
+    "mnuInfoAtMark.Checked=0\r\n"
+    "mnuInfoFirst.Checked=1\r\n"
+    "mnuInfoNone.Checked=0\r\n"
+    "mnuKeyValue.Checked=0\r\n"
+    "lastLine=1\r\n"
+    "mnuGrid=0\r\n"
+    "mnuWaveform.Checked=1\r\n"
+    "mnuSnapOnset.Checked=1\r\n"
+    "Tate=0\r\n"
+    "PasteForm.Width=640\r\n"
+    "PasteForm.Height=480\r\n"
+    "TateWidth=180\r\n"
+    "mnuChkTerminate.Checked=0\r\n"
+    "ly1=1\r\n"
+    "ly2=0\r\n"
+    "ly3=0\r\n"
+    "N15.Checked=1\r\n"
+    "I2.Checked=0\r\n"
+    "author=\x8E\x52\x93\x63\x83\x5C\r\n"
+    "Key-Mark=32\r\n"
+    "Key-PrevCheck=66\r\n"
+    "Key-PlayPause=0\r\n"
+    "mnuPlainURLEnabled.Checked=1\r\n"
+    "plainURL=http://example.com/lyrics?id=1;a=b\r\n"
+    "ListLyric.Width=420\r\n"
+    "ListTime.Width=80\r\n"
+    "TextEncoding=utf-8\r\n"
+    "StdLrc.ShiftJis=0\r\n"
+    "StdLrc.Milliseconds=1\r\n"
+    "StdLrc.KeepUntimed=0\r\n"
+    "StdLrc.CrLf=1\r\n";
 
-    IniFile ini;
-    ASSERT_FALSE(ini.load(folder / "obrin.ini"));
-    EXPECT_EQ(ini.keys("user"), kSavedKeys);
-    const std::string bytes = ReadBytes(folder / "obrin.ini");
-    EXPECT_EQ(bytes.rfind("[user]\r\ntempPath=/var/tmp/work/\r\npanMark.Caption=+0.5\r\n", 0), 0u)
-        << bytes;
-    EXPECT_NE(bytes.find("\r\nauthor=\x83\x5C\x83\x74\x83\x67\r\n"), std::string::npos);
-    EXPECT_NE(bytes.find("\r\nKey-PlayPause=65535\r\nmnuPlainURLEnabled.Checked=1\r\n"),
-              std::string::npos);
+AppSettings WrittenSettings() {
+    AppSettings s = DefaultAppSettings(kProgramFolder);
+    s.workFolder = "/home/user/obrin-work/";
+    s.markOffsetText = "-0.8";
+    s.listEditMode = true;
+    s.dropRepeatedBlankLines = false;
+    s.songInfo = SongInfoMode::First;
+    s.gridLines = false;
+    s.snapMarksToOnsets = true;
+    s.pasteVertical = false;
+    s.pasteWindowWidth = 640;
+    s.pasteWindowHeight = 480;
+    s.pasteSourceSize = 180;
+    s.confirmExit = false;
+    s.existingLyrics = ExistingLyrics::OpenAutomatically;
+    s.addEditedBy = true;
+    s.author = "\x8E\x52\x93\x63\x83\x5C";  // 山田ソ: trail byte 5C
+    s.keyMark = 32;
+    s.keyPrevCheck = 66;
+    s.plainLyricsSourceEnabled = true;
+    s.plainLyricsSource = "http://example.com/lyrics?id=1;a=b";
+    s.listLyricWidth = 420;
+    s.listTimeWidth = 80;
+    s.textEncoding = TextEncoding::Utf8;
+    s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
+    return s;
+}
+
+TEST(AppSettings, AWrittenFileReadsBackAndSavesByteForByte) {
+    TempFolder folder;
+    AppSettings withWarnings = WrittenSettings();
+    withWarnings.warnBodyDisplay = true;
+    withWarnings.warnRemoteDisplay = false;
+    ASSERT_FALSE(SaveAppSettings(folder / "fresh.ini", "user", withWarnings));
+    EXPECT_EQ(ReadBytes(folder / "fresh.ini"), kWrittenSection);
+
+    // Another user's section and keys the editor does not know stay as they
+    // were, in their places; sections stand two blank lines apart.
+    const std::string file = "[alice]\r\nKey-Mark=13\r\n\r\n\r\n" + kWrittenSection +
+                             "mnuRioViewBody.Checked=1\r\nhandWritten=yes\r\n";
+    WriteBytes(folder / "obrin.ini", file);
+    const AppSettings read = LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder);
+    AppSettings expected = WrittenSettings();
+    expected.warnBodyDisplay = true;
+    EXPECT_EQ(read, expected);
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", read));
+    EXPECT_EQ(ReadBytes(folder / "obrin.ini"), file);
+}
+
+// ---- every setting of the table, changed, comes back ----
+
+bool OtherThan(bool value) {
+    return !value;
+}
+int OtherThan(int value) {
+    return value + 7;
+}
+std::uint16_t OtherThan(std::uint16_t value) {
+    return static_cast<std::uint16_t>(value + 7);
+}
+std::string OtherThan(const std::string& value) {
+    return value + "\x83\x5C/";  // ソ: trail byte 5C
+}
+TextEncoding OtherThan(TextEncoding value) {
+    return value == TextEncoding::EucJp ? TextEncoding::Utf16 : TextEncoding::EucJp;
+}
+
+template <auto... Path>
+void Change(const Setting<Path...>&, AppSettings& settings, bool /*radioNone*/) {
+    auto& field = Setting<Path...>::Field::in(settings);
+    field = OtherThan(field);
+}
+// Another item of the group, or none.
+template <auto Member, std::size_t Items>
+void Change(const RadioSetting<Member, Items>& setting, AppSettings& settings, bool none) {
+    auto& field = RadioSetting<Member, Items>::Field::in(settings);
+    if (none) {
+        field = std::nullopt;
+        return;
+    }
+    for (const auto& item : setting.items) {
+        if (field != item.second) {
+            field = item.second;
+            return;
+        }
+    }
+}
+template <auto... Path>
+void Unsaved(const Setting<Path...>& setting, AppSettings& settings) {
+    if (!setting.saved) Setting<Path...>::Field::in(settings) = setting.designed;
+}
+template <auto Member, std::size_t Items>
+void Unsaved(const RadioSetting<Member, Items>&, AppSettings&) {}
+
+class AppSettingsTableTest : public testing::TestWithParam<bool> {};
+
+TEST_P(AppSettingsTableTest, EverySettingChangedComesBack) {
+    const bool radioNone = GetParam();
+    AppSettings changed = DefaultAppSettings(kProgramFolder);
+    VisitAppSettings([&](const auto& setting) { Change(setting, changed, radioNone); });
+    // What is not saved returns to its designed value.
+    AppSettings expected = changed;
+    VisitAppSettings([&](const auto& setting) { Unsaved(setting, expected); });
+
+    TempFolder folder;
+    ASSERT_FALSE(SaveAppSettings(folder / "obrin.ini", "user", changed));
+    EXPECT_EQ(LoadAppSettings(folder / "obrin.ini", "user", kProgramFolder), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Radio, AppSettingsTableTest, testing::Values(false, true),
+                         [](const auto& info) {
+                             return std::string(info.param ? "NoneChecked" : "OtherItem");
+                         });
+
+TEST(AppSettingsTable, KeysAreDistinctWithoutRegardToCase) {
+    std::vector<std::string> keys;
+    const auto add = [&](std::string key) {
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        keys.push_back(key);
+    };
+    VisitAppSettings([&](const auto& setting) {
+        if constexpr (requires { setting.items; }) {
+            for (const auto& item : setting.items) add(item.first);
+        } else {
+            add(setting.key);
+        }
+    });
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
 }
 
 TEST(AppSettings, Sp250WarningsComeFromTheFileAndSurviveASave) {
@@ -251,10 +370,10 @@ class SongInfoRadioTest : public testing::TestWithParam<RadioCase> {};
 TEST_P(SongInfoRadioTest, LastTrueItemWins) {
     TempFolder folder;
     const AppSettings s = LoadFrom(folder, SectionOf(GetParam().stored));
-    EXPECT_EQ((std::vector<bool>{s.songInfo == SongInfoMode::AtMark, s.songInfo == SongInfoMode::First,
-                                 s.songInfo == SongInfoMode::None,
-                                 s.songInfo == SongInfoMode::KeyValue}),
-              GetParam().checked);
+    EXPECT_EQ(
+        (std::vector<bool>{s.songInfo == SongInfoMode::AtMark, s.songInfo == SongInfoMode::First,
+                           s.songInfo == SongInfoMode::None, s.songInfo == SongInfoMode::KeyValue}),
+        GetParam().checked);
 }
 
 const std::string kAtMark = "mnuInfoAtMark.Checked";

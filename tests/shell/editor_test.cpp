@@ -97,14 +97,54 @@ TEST_F(EditorTest, CloseWithoutTemporaryWavIsNoError) {
     EXPECT_TRUE(dialogs_.calls.empty());
 }
 
-TEST_F(EditorTest, CloseGoesOnWhenSettingsCannotBeSaved) {
-    std::filesystem::create_directories(folder_ / "obrin.ini");  // not writable as a file
-    editor_.settings().confirmExit = false;
-    touch(editor_.temporaryWavPath());
-    EXPECT_TRUE(editor_.close(kNoConfirmRuns, kNoSave));
-    EXPECT_FALSE(std::filesystem::exists(editor_.temporaryWavPath()));
-    EXPECT_TRUE(dialogs_.calls.empty());
+// Settings files that cannot be written even by root.
+struct UnsavableCase {
+    const char* name;
+    std::function<std::filesystem::path(const std::filesystem::path& scratch)> programFolder;
+    std::errc reason;
+};
+
+class UnsavableSettingsTest : public EditorTest,
+                              public ::testing::WithParamInterface<UnsavableCase> {};
+
+TEST_P(UnsavableSettingsTest, CloseTellsWhyAndGoesOn) {
+    const std::filesystem::path programFolder = GetParam().programFolder(folder_);
+    Editor editor({.programFolder = programFolder, .settingsSection = "tester"}, dialogs_, player_,
+                  timers_, nullptr);
+    editor.settings().confirmExit = false;
+    editor.settings().workFolder = (folder_ / "work" / "").string();
+    touch(editor.temporaryWavPath());
+
+    EXPECT_TRUE(editor.close(kNoConfirmRuns, kNoSave));
+
+    EXPECT_FALSE(std::filesystem::exists(editor.temporaryWavPath()));
+    EXPECT_EQ(
+        dialogs_.errors(),
+        std::vector<std::string>{"設定を保存できません(" + editor.settingsPath().string() + ": " +
+                                 std::make_error_code(GetParam().reason).message() + ")"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Close, UnsavableSettingsTest,
+                         ::testing::Values(UnsavableCase{"SettingsFileIsAFolder",
+                                                         [](const std::filesystem::path& scratch) {
+                                                             std::filesystem::create_directories(
+                                                                 scratch / "obrin.ini");
+                                                             return scratch;
+                                                         },
+                                                         std::errc::is_a_directory},
+                                           UnsavableCase{"ProgramFolderIsAFile",
+                                                         [](const std::filesystem::path& scratch) {
+                                                             std::ofstream(scratch / "program")
+                                                                 << "x";
+                                                             return scratch / "program";
+                                                         },
+                                                         std::errc::not_a_directory},
+                                           UnsavableCase{"ProgramFolderIsGone",
+                                                         [](const std::filesystem::path& scratch) {
+                                                             return scratch / "gone";
+                                                         },
+                                                         std::errc::no_such_file_or_directory}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, SettingsCarryTheDocumentsMarkOffsetAndListEditMode) {
     editor_.loadSettings();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 namespace obrin::riff {
 
@@ -10,10 +9,6 @@ using FourCC = std::array<char, 4>;
 
 constexpr FourCC MakeFourCC(const char (&text)[5]) {
     return {text[0], text[1], text[2], text[3]};
-}
-
-inline std::string_view ToStringView(const FourCC& id) {
-    return {id.data(), id.size()};
 }
 
 inline constexpr FourCC kRiff = MakeFourCC("RIFF");
