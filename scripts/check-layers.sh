@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# Checks that the folders of editor/ include each other in one direction only:
-# base < document < text < playback < export < shell, each qt/ folder beside
-# its own folder. Prints every include that goes the wrong way.
+# The build holds each folder of editor/ to its layer (cmake/ObrinLayers.cmake):
+# "shell/editor.h" is simply not on the include path of a lower layer. A quoted
+# include is first looked for beside the including file, though, so one
+# written relative to that folder ("../shell/editor.h", "qt/qt_dialogs.h")
+# compiles wherever it is. Prints every such include; headers are named by
+# their layer ("base/x.h"), or by their bare name when they lie beside.
 set -euo pipefail
 cd "$(dirname "$0")/../editor"
-rank() {
-    case $1 in
-        base) echo 0 ;; document) echo 1 ;; text) echo 2 ;; playback) echo 3 ;;
-        export) echo 4 ;; shell) echo 5 ;; *) echo 9 ;;
-    esac
-}
 status=0
-while IFS=: read -r file _ include; do
-    from=${file%%/*}
-    target=$(sed -E 's/.*#include "([a-z_]+)\/.*/\1/' <<<"$include")
-    [ "$(rank "$target")" = 9 ] && continue
-    from_qt=0; [[ $file == */qt/* ]] && from_qt=1
-    to_qt=0; [[ $include == *\"$target/qt/* ]] && to_qt=1
-    if [ "$(rank "$target")" -gt "$(rank "$from")" ] || { [ $to_qt = 1 ] && [ $from_qt = 0 ]; }; then
-        echo "$file includes ${include#*#include }"
+while IFS=: read -r file line directive; do
+    name=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]*)".*/\1/' <<<"$directive")
+    if [ -e "$(dirname "$file")/$name" ]; then
+        echo "editor/$file:$line includes \"$name\" relative to its folder"
         status=1
     fi
-done < <(grep -rnE '#include "[a-z_]+/' --include=*.h --include=*.cpp .)
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*/' \
+    --include=*.h --include=*.cpp -- */)
 exit $status

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "shell/qt/qt_fonts.h"
+#include "base/qt/qt_fonts.h"
 
 namespace obrin {
 

@@ -14,12 +14,12 @@
 #include <QVBoxLayout>
 
 #include "base/command_ids.h"
+#include "base/qt/qt_fonts.h"
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
 #include "playback/qt/waveform_strip.h"
 #include "shell/editor.h"
-#include "shell/qt/qt_fonts.h"
 #include "text/qt/song_fields.h"
 
 namespace obrin {

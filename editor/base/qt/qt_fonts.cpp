@@ -1,4 +1,4 @@
-#include "shell/qt/qt_fonts.h"
+#include "base/qt/qt_fonts.h"
 
 #include <QStringList>
 
