@@ -160,7 +160,6 @@ void PutFrames(const std::filesystem::path& song, const std::vector<Frame>& fram
 // obrin replaces the USLT and lyrics SYLT it wrote ("jpn", no description)
 // and nothing else; its SYLT entries go in time order.
 TEST(SongLyricsTags, ReplacesOnlyItsOwnFramesAndSortsSylt) {
-    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder;
     ASSERT_TRUE(MakeSong(folder, "a.mp3", "-c:a libmp3lame"));
     const auto song = folder / "a.mp3";
@@ -186,7 +185,6 @@ struct ChoiceCase {
 class SongLyricsChoiceTest : public testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(SongLyricsChoiceTest, ReadsTheLyricsAUserMeans) {
-    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder;
     ASSERT_TRUE(MakeSong(folder, "a.mp3", "-c:a libmp3lame"));
     PutFrames(folder / "a.mp3", GetParam().frames);
@@ -229,7 +227,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(SongLyricsTags, ReadsVorbisUnsyncedLyrics) {
-    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder;
     ASSERT_TRUE(MakeSong(folder, "a.flac", "-c:a flac"));
     {
