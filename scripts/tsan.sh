@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Builds the threaded code and its tests alone with ThreadSanitizer into
 # build-tsan/ (or $OBRIN_TSAN_BUILD_DIR) and runs them: wendax's reader
-# thread (wendax_race_test), the audio engine's core, which the device pulls
-# from its own thread (audio_engine_test), and the waveform's analysis worker
-# (waveform_test). Any data race fails. The batch conversion and the rest of
+# thread (wendax_race_test), the audio engine's core (audio_engine_test),
+# including the feed that writes the positions on its own thread while others
+# read them, and the waveform's analysis worker (waveform_test). Any data race
+# fails. The batch conversion and the rest of
 # obrin-cli start no thread of their own; decode reaches wendax's reader,
 # which wendax_race_test covers.
-# FFmpeg is not instrumented; only our own code is checked. The Qt feed
-# (audio_player_test) is left out: Qt 6 hands work between threads through
-# futexes ThreadSanitizer cannot see, so every queued call there reads as a
-# race unless Qt itself is built with ThreadSanitizer.
+# FFmpeg is not instrumented; only our own code is checked. The Qt side of
+# the feed, a thin adapter around QAudioSink (audio_player_test), is left out:
+# Qt 6 hands work between threads through futexes ThreadSanitizer cannot see,
+# so every queued call there reads as a race unless Qt itself is built with
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OBRIN_TSAN_BUILD_DIR:-build-tsan}

@@ -58,6 +58,9 @@ PlaybackControl::PlaybackControl(Player& player, TimerFactory& timers, Dialogs& 
     };
     playStateConnection_ =
         player_.playStateChanged.connect([this](PlayState state) { followPlayState(state); });
+    failureConnection_ = player_.playbackFailed.connect([this](const std::string& why) {
+        dialogs_.showError(std::string(kCannotPlayMessage) + "\n" + why);
+    });
 }
 
 void PlaybackControl::setView(PlayerPanelView* view) {

@@ -16,7 +16,8 @@ namespace obrin {
 // 50 ms refresh while playing, and the position operations that marking and
 // opening files use. The caption of the play button and the refresh timer
 // follow the player's play-state events, never the commands, so a command the
-// player refuses leaves both as they were.
+// player refuses leaves both as they were. Playing that fails by itself is
+// reported as a refused play is.
 class PlaybackControl {
   public:
     static constexpr int kRefreshIntervalMs = 50;
@@ -93,6 +94,7 @@ class PlaybackControl {
     std::unique_ptr<Timer> refreshTimer_;
     PlayerPanelView* view_;
     Connection playStateConnection_;
+    Connection failureConnection_;
     std::int32_t tickCounter_ = 0;
     std::string seekPosText_ = "00:00:00";
     // What the sliders ask for. A newly loaded file starts at normal speed and

@@ -54,6 +54,9 @@ public:
     // Tells the new state whenever it changes, including Stopped at the end
     // of the file.
     Signal<PlayState> playStateChanged;
+    // Playing stopped by itself because something failed (the output, the
+    // file); says why. Follows the Stopped it caused.
+    Signal<std::string> playbackFailed;
 };
 
 }  // namespace obrin

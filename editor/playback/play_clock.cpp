@@ -43,10 +43,15 @@ void PlayClock::reset() {
 
 void PlayClock::sample(double now, double frames) {
     if (frames <= 0 && !started_) return;  // the device has not started playing
+    // No report came for longer than the clock may run ahead on its own (the
+    // caller was held up), so it ran on unchecked; a device that stalled
+    // meanwhile, as one whose audio ran out does, is where it says.
+    const bool unchecked = started_ && now - latest_.time > kLead;
     (void)playedAt(now);
-    if (!started_) {
+    if (!started_ || (unchecked && frames_ - frames > kLead * rate_)) {
+        if (!started_) startTime_ = now;
         started_ = true;
-        startTime_ = now;
+        recent_.clear();
         time_ = now;
         frames_ = frames;
     } else {

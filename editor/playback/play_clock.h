@@ -13,7 +13,10 @@ namespace obrin {
 // three seconds of reports. It steers towards that line, at most a tenth
 // faster, or slower down to a halt, and never runs more than a few
 // milliseconds ahead of the device, so a stall stops it at once; a device
-// that falls behind the line or skips far ahead starts a new trend.
+// that falls behind the line or skips far ahead starts a new trend. Only a
+// stall that no report showed while it lasted (the caller was held up, and
+// the device ran out of audio meanwhile) sets it back, to where the device
+// says it is.
 //
 // Times are seconds on a monotonic clock; counts are frames of the device.
 class PlayClock {

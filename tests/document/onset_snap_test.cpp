@@ -99,6 +99,19 @@ TEST(MarkSnapping, OnMovesTheMarkAfterTheOffsetToTheNearestOnset) {
     EXPECT_EQ(rig.markAt(2, 11.0), "00:10:00");
 }
 
+// The onset nearest the sample heard, not the one nearest the even position.
+TEST(MarkSnapping, SnapsFromTheSampleBeingHeard) {
+    SnappingRig rig;
+    rig.enabled = true;
+    rig.lines({"00:00:00"});
+    rig.document.lyrics.select(0);
+    // Less the offset: heard 4960 ms lies by the onset at 4950, the even
+    // position's 5100 by the one at 5080.
+    rig.player.setPositionsForTest(6.10, 5.96);
+    rig.commands.mark();
+    EXPECT_EQ(rig.timeText(0), "00:04:95");
+}
+
 TEST(MarkSnapping, NeverMovesBeforeThePreviousLine) {
     SnappingRig rig;
     rig.enabled = true;

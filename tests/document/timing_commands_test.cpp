@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
+#include <string>
 
 #include "base/time_text.h"
 #include "timing_rig.h"
@@ -24,6 +26,37 @@ TEST(Mark, StampsPositionPlusOffsetAndMovesOn) {
     EXPECT_EQ(rig.selected(), std::vector<int>{1});
     EXPECT_EQ(rig.listView.madeVisible, std::vector<int>{1});
 }
+
+// Away from normal speed the sample being heard runs ahead of the even
+// position or behind it; a mark stamps the sample heard.
+struct HeardCase {
+    const char* name;
+    double evenSeconds;
+    double heardSeconds;
+    const char* stamped;
+};
+
+void PrintTo(const HeardCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MarkHeardTest : public testing::TestWithParam<HeardCase> {};
+
+TEST_P(MarkHeardTest, StampsTheSampleBeingHeard) {
+    TimingRig rig;
+    rig.load();
+    rig.lines({"00:00:00"});
+    rig.document.lyrics.select(0);
+    rig.player.setPositionsForTest(GetParam().evenSeconds, GetParam().heardSeconds);
+    rig.commands.mark();
+    EXPECT_EQ(rig.timeText(0), GetParam().stamped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, MarkHeardTest,
+    testing::Values(HeardCase{"HeardAheadAtDoubleSpeed", 20.0, 20.04, "00:20:04"},
+                    HeardCase{"HeardBehindAtHalfSpeed", 20.0, 19.97, "00:19:97"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Mark, WithNothingSelectedStampsTheTopmostVisibleRow) {
     TimingRig rig;

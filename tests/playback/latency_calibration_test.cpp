@@ -95,8 +95,9 @@ TEST(LatencyCalibrationTest, ARunPressesAtTheHeardPositionAndEndsWithTheTrack) {
     calibration.start();
     EXPECT_EQ(player.playState(), PlayState::Playing);
     EXPECT_EQ(player.currentPosition(), 0.0);
+    // The heard sample, not the even position beside it, is what was pressed.
     for (double t : kTrack.times) {
-        player.setPositionForTest(t + 0.180);
+        player.setPositionsForTest(t + 0.240, t + 0.180);
         calibration.press();
     }
     EXPECT_EQ(calibration.clicksHeard(), 24);

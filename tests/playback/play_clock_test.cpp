@@ -197,6 +197,18 @@ TEST(PlayClock, KeepsUpWithTheDeviceOnceAStallIsOver) {
     EXPECT_LT(run.largestAhead, 1.0);
 }
 
+// The caller held up for 120 ms, and the device ran out of audio 50 ms into
+// that and stood still: the next report finds it where it stopped.
+TEST(PlayClock, StartsAgainFromTheDeviceAfterAStallNoReportShowed) {
+    PlayClock clock(kRate);
+    (void)Drive(
+        clock, [](double t) { return t * kRate; }, 1.0);
+    clock.sample(1.12, 1050);
+    EXPECT_NEAR(clock.playedAt(1.12), 1050, 1e-9);
+    clock.sample(1.13, 1060);
+    EXPECT_NEAR(clock.playedAt(1.13), 1060, 0.5);
+}
+
 TEST(PlayClock, JumpsWhenTheDeviceSkipsFarAhead) {
     PlayClock clock(kRate);
     (void)Drive(

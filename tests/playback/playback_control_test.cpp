@@ -163,6 +163,19 @@ TEST(PlaybackControl, EndOfSongStopsTheTimerAndEndsTheFollowing) {
     EXPECT_TRUE(rig.timers.activeTimers().empty());
 }
 
+TEST(PlaybackControl, PlayingThatFailsByItselfStopsWithTheReason) {
+    TimingRig rig;
+    RecordingFollower follower(rig.playback);
+    rig.load();
+    rig.playback.playPause();
+    rig.player.failWhilePlaying("the audio output stopped");
+    EXPECT_EQ(rig.dialogs.errors(),
+              std::vector<std::string>{"再生・一時停止が出来ません\nthe audio output stopped"});
+    EXPECT_EQ(rig.panel.playCaption, "再生");
+    EXPECT_EQ(follower.calls.back(), -1);
+    EXPECT_TRUE(rig.timers.activeTimers().empty());
+}
+
 TEST(PlaybackControl, PausedDisplayHoldsItsPosition) {
     TimingRig rig;
     rig.load();

@@ -14,6 +14,10 @@ namespace obrin::test {
 // are raised at once, on every change, as the real engine raises them on the
 // user-interface thread. Each failXxx flag makes that call throw PlayerError
 // until it is cleared.
+//
+// Like the real player it has two positions: the even one, and the sample
+// being heard, which away from normal speed runs ahead of it or behind in the
+// stretcher's runs. They are the same until a test sets them apart.
 class FakePlayer final : public Player {
   public:
     double nextDuration = 200.0;
@@ -38,6 +42,7 @@ class FakePlayer final : public Player {
         if (state_ != PlayState::Stopped) changeState(PlayState::Stopped);
         fileName_ = path;
         position_ = 0.0;
+        heard_ = 0.0;
         duration_ = path.empty() ? 0.0 : nextDuration;
         rate_ = 1.0;
         volume_ = 0;
@@ -51,6 +56,11 @@ class FakePlayer final : public Player {
         if (failSeek || fileName_.empty()) throw PlayerError("no file to seek in");
         seeks.push_back(seconds);
         position_ = std::clamp(seconds, 0.0, duration_);
+        heard_ = position_;
+    }
+    double heardPosition() const override {
+        if (failPosition) throw PlayerError("position unavailable");
+        return heard_;
     }
     double duration() const override { return duration_; }
 
@@ -83,12 +93,26 @@ class FakePlayer final : public Player {
     // rate; reaching the end stops the player with the stopped event.
     void advance(int ms) {
         if (state_ != PlayState::Playing) return;
-        position_ = std::min(position_ + ms / 1000.0 * rate_, duration_);
+        const double step = ms / 1000.0 * rate_;
+        position_ = std::min(position_ + step, duration_);
+        heard_ = std::min(heard_ + step, duration_);
         if (position_ >= duration_) changeState(PlayState::Stopped);
     }
 
-    // Sets the position without a seek, as the sound card's clock would.
-    void setPositionForTest(double seconds) { position_ = seconds; }
+    // Sets both positions without a seek, as the sound card's clock would.
+    void setPositionForTest(double seconds) { position_ = heard_ = seconds; }
+    // Sets them apart: `even` as the position moves evenly, `heard` the
+    // sample being heard.
+    void setPositionsForTest(double even, double heard) {
+        position_ = even;
+        heard_ = heard;
+    }
+
+    // Playing stops by itself, as when the output fails, and says why.
+    void failWhilePlaying(const std::string& why) {
+        changeState(PlayState::Stopped);
+        playbackFailed(why);
+    }
 
     void deliverStateEvents() {
         for (PlayState state : std::exchange(heldStates_, {})) playStateChanged(state);
@@ -106,6 +130,7 @@ class FakePlayer final : public Player {
 
     std::string fileName_;
     double position_ = 0.0;
+    double heard_ = 0.0;
     double duration_ = 0.0;
     double rate_ = 1.0;
     int volume_ = 0;

@@ -4,25 +4,22 @@
 #include <QAudioFormat>
 #include <QObject>
 #include <QTimer>
-#include <chrono>
-#include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "playback/output_format.h"
-#include "playback/play_clock.h"
+#include "playback/playback_feed.h"
 #include "playback/position_line.h"
 
 class QAudioSink;
-class QIODevice;
 
 namespace obrin {
 
 class PlaybackStream;
 
-// Feeds the audio output from a thread of its own. AudioPlayer moves it to
-// that thread, calls open() and close() there with blocking calls and the
-// setters with queued ones, and hears of the end of the file or a failed
+// Feeds the audio output from a thread of its own: a QAudioSink driven by a
+// PlaybackFeed, which holds everything the sink does not. AudioPlayer moves
+// it to that thread, calls open() and close() there with blocking calls and
+// the setters with queued ones, and hears of the end of the file or a failed
 // output through the queued signals; every member runs on the feed thread.
 //
 // Why a thread with its own event loop, writing to the sink, rather than a
@@ -32,16 +29,7 @@ class PlaybackStream;
 // threads adds its own latency to what the position must account for. Here
 // the sink, its timers and everything that reads, stretches and writes the
 // audio live on one thread that nothing else blocks, and that runs at a
-// real-time priority where the system allows it. The device buffer stays
-// small, which keeps the sound server's played-audio clock close to the
-// truth: with PulseAudio its reports stray 4-8 ms at 50 ms of buffer, 15-20 ms
-// at 150 ms and more beyond, so a larger buffer would trade exact positions
-// for safety against stalls.
-//
-// While the output is open the feed holds the stream and is the only writer of
-// the positions: each tick it reads the device's clock, smooths it and
-// publishes where the listener is and how fast that moves, so readers on any
-// thread need nothing from this one.
+// real-time priority where the system allows it.
 class AudioFeed final : public QObject {
     Q_OBJECT
   public:
@@ -74,47 +62,23 @@ class AudioFeed final : public QObject {
   signals:
     // The file has been played out.
     void endReached(int run);
-    // The output stopped by itself, or the file could no longer be read.
-    void failed(int run);
+    // The output stopped by itself, or feeding it failed; `why` says how.
+    void failed(int run, const QString& why);
 
   private:
-    void tick();
-    void write();
-    void publishPosition(double now);
-    void publishHeard(double now, double heard, double pace, double handed);
-    void fail();
+    class SinkOutput;
 
-    PositionLine& position_;
-    PositionLine& heard_;
-    PositionLine& deviceClock_;
+    void tick();
+    void tell(PlaybackFeed::Event event);
+
+    PlaybackFeed feed_;
     QTimer timer_;
     std::unique_ptr<QAudioSink> sink_;
     QAudioDevice sinkDevice_;
-    QIODevice* device_ = nullptr;
-    PlaybackStream* stream_ = nullptr;
-    SampleType sampleType_ = SampleType::Float;
+    std::unique_ptr<SinkOutput> output_;
     int run_ = 0;
     // The thread's priority has been raised, or could not be.
     bool runsAhead_ = false;
-    double outputRate_ = 0;
-
-    // Output frames of this run written to the device, and encoded frames it
-    // has not taken yet.
-    std::uint64_t handedFrames_ = 0;
-    std::vector<float> rendered_;
-    std::vector<unsigned char> pending_;
-    std::size_t pendingOffset_ = 0;
-    bool streamEnded_ = false;
-    // endReached or failed has been emitted for this run.
-    bool told_ = false;
-    // Once the file is played out: when its last frame is due at the speaker
-    // at the latest.
-    std::chrono::steady_clock::time_point endDue_;
-
-    // The device's played frames, smoothed, and where that stood last tick.
-    PlayClock clock_{1.0};
-    double lastTick_ = 0;
-    double lastHeard_ = 0;
 };
 
 }  // namespace obrin

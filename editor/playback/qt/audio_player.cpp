@@ -226,10 +226,11 @@ void AudioPlayer::onEndReached(int run) {
     changeState(PlayState::Stopped);
 }
 
-void AudioPlayer::onFeedFailed(int run) {
+void AudioPlayer::onFeedFailed(int run, const QString& why) {
     if (run != run_ || !open_) return;
     closeDevice();
     changeState(PlayState::Stopped);
+    playbackFailed(why.toStdString());
 }
 
 void AudioPlayer::changeState(PlayState state) {

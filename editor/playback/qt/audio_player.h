@@ -65,7 +65,7 @@ class AudioPlayer final : public QObject, public Player {
     // Both positions stand still at source frame `frame`.
     void holdPosition(double frame);
     void onEndReached(int run);
-    void onFeedFailed(int run);
+    void onFeedFailed(int run, const QString& why);
     void changeState(PlayState state);
 
     std::string fileName_;
