@@ -1,0 +1,117 @@
+// obrin-cli's saves of a song under a full disk: the song is either replaced
+// whole or left byte for byte, and no hidden copy of it stays.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli_run.h"
+#include "temp_folder.h"
+
+namespace obrin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Quote;
+using test::TempFolder;
+using testing::HasSubstr;
+
+bool Succeeds(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+bool HaveFfmpeg() {
+    static const bool have = Succeeds("ffmpeg -version >/dev/null 2>&1");
+    return have;
+}
+
+// Lyrics long enough that their tag outgrows any padding the song has.
+std::string ManyTimedLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const int cs = i * 10;
+        char time[16];
+        std::snprintf(time, sizeof time, "[%02d:%02d:%02d]", cs / 6000, cs / 100 % 60, cs % 100);
+        text += std::string(time) + "line " + std::to_string(i) + " of the song\r\n";
+    }
+    return text;
+}
+
+// How the room runs out while TagLib rewrites the copy of the song.
+enum class Room {
+    // A file system holding the song, its temporary copy and four pages more.
+    FourPages,
+    // A file-size limit 64 bytes short of the tagged song: only its last bytes
+    // (an ID3v1 tag, the end of the last Ogg page) are lost.
+    CutShortOfTheEnd,
+};
+
+struct FullDiskCase {
+    const char* name;
+    const char* file;
+    const char* encode;  // ffmpeg's output options
+    Room room;
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliFullDiskTest : public testing::TestWithParam<FullDiskCase> {};
+
+TEST_P(CliFullDiskTest, TagRefusesACopyThatLostAudioOrTags) {
+    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    const FullDiskCase& c = GetParam();
+    if (c.room == Room::FourPages && (::geteuid() != 0 || !Succeeds("unshare -m true 2>/dev/null")))
+        GTEST_SKIP() << "a small file system needs root and a mount namespace of its own";
+    TempFolder folder;
+    const std::string song = c.file;
+    ASSERT_TRUE(Succeeds("ffmpeg -v error -nostdin -f lavfi -i sine=frequency=440:duration=20 " +
+                         std::string(c.encode) + " " + Quote((folder / song).string())));
+    folder.write("in.lrc", ManyTimedLines(3000));
+    const std::string original = folder.read(song);
+
+    const std::string cli = Quote(OBRIN_CLI_PATH) + " tag " + song + " ../in.lrc 2>../stderr";
+    std::string run;
+    if (c.room == Room::FourPages) {
+        constexpr std::size_t kPage = 4096;
+        const std::size_t pages = (original.size() + kPage - 1) / kPage;
+        run = "unshare -m sh -c " +
+              Quote("mount -t tmpfs -o size=" + std::to_string((2 * pages + 4) * kPage) +
+                    " tmpfs disk && cp " + song + " disk/ && cd disk && " + cli +
+                    "; echo $? >../status; cp " + song + " ../after; ls -A >../listing");
+    } else {
+        fs::create_directory(folder / "whole");
+        fs::copy_file(folder / song, folder / "whole" / song);
+        ASSERT_TRUE(Succeeds("cd " + Quote((folder / "whole").string()) + " && " + cli));
+        const auto tagged = fs::file_size(folder / "whole" / song);
+        run = "cp " + song +
+              " disk/ && cd disk && trap '' XFSZ; prlimit --fsize=" + std::to_string(tagged - 64) +
+              " " + cli + "; echo $? >../status; cp " + song + " ../after; ls -A >../listing";
+    }
+    fs::create_directory(folder / "disk");
+    ASSERT_TRUE(Succeeds("cd " + Quote(folder.path().string()) + " && " + run));
+
+    EXPECT_EQ(folder.read("status"), "1\n");
+    EXPECT_THAT(folder.read("stderr"), HasSubstr("書き込んだ曲を確かめられませんでした"));
+    EXPECT_TRUE(folder.read("after") == original) << "the song changed";
+    EXPECT_EQ(folder.read("listing"), song + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Songs, CliFullDiskTest,
+    testing::Values(FullDiskCase{"Flac", "song.flac", "-c:a flac", Room::FourPages},
+                    FullDiskCase{"M4aIndexInFront", "song.m4a", "-c:a aac -movflags +faststart",
+                                 Room::FourPages},
+                    FullDiskCase{"OggVorbis", "song.ogg", "-c:a libvorbis", Room::CutShortOfTheEnd},
+                    FullDiskCase{"Mp3WithId3v1", "song.mp3", "-c:a libmp3lame -write_id3v1 1",
+                                 Room::CutShortOfTheEnd}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace obrin
