@@ -1,17 +1,25 @@
-// obrin-cli's saves of a song under a full disk: the song is either replaced
-// whole or left byte for byte, and no hidden copy of it stays.
+// obrin-cli's saves of a song under a full disk and a kill: the song is
+// either replaced whole or left byte for byte, and no hidden copy of it stays.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_run.h"
 #include "temp_folder.h"
+
+extern char** environ;
 
 namespace obrin {
 namespace {
@@ -40,6 +48,14 @@ std::string ManyTimedLines(int count) {
         text += std::string(time) + "line " + std::to_string(i) + " of the song\r\n";
     }
     return text;
+}
+
+std::vector<std::string> Entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // How the room runs out while TagLib rewrites the copy of the song.
@@ -111,6 +127,84 @@ INSTANTIATE_TEST_SUITE_P(
                     FullDiskCase{"OggVorbis", "song.ogg", "-c:a libvorbis", Room::CutShortOfTheEnd},
                     FullDiskCase{"Mp3WithId3v1", "song.mp3", "-c:a libmp3lame -write_id3v1 1",
                                  Room::CutShortOfTheEnd}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A song big enough that a save is still under way when the signal comes:
+// bare MPEG frames, repeated.
+const std::string& BigSong() {
+    static const std::string bytes = [] {
+        TempFolder folder;
+        if (!Succeeds("ffmpeg -v error -nostdin -f lavfi -i sine=frequency=440:duration=1 -c:a "
+                      "libmp3lame -write_xing 0 -id3v2_version 0 " +
+                      Quote((folder / "one.mp3").string())))
+            return std::string();
+        const std::string second = folder.read("one.mp3");
+        std::string song;
+        while (song.size() < 48u << 20) song += second;
+        return song;
+    }();
+    return bytes;
+}
+
+struct SignalCase {
+    const char* name;
+    int signal;
+    std::vector<std::string> args;  // in a folder holding big.mp3 and in.lrc
+};
+
+void PrintTo(const SignalCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliSignalTest : public testing::TestWithParam<SignalCase> {};
+
+TEST_P(CliSignalTest, StoppedSaveLeavesNoTemporaryCopy) {
+    if (!HaveFfmpeg() || BigSong().empty()) GTEST_SKIP() << "ffmpeg is not installed";
+    const SignalCase& c = GetParam();
+    TempFolder folder;
+    folder.write("big.mp3", BigSong());
+    folder.write("in.lrc", ManyTimedLines(20));
+    const std::vector<std::string> before = Entries(folder.path());
+
+    std::vector<std::string> args = {OBRIN_CLI_PATH};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // The signal comes once the hidden temporary file is there.
+    int status = 0;
+    bool ended = false;
+    while (Entries(folder.path()).size() == before.size()) {
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            ended = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(ended) << "the save ended before any temporary file was seen";
+    ASSERT_EQ(::kill(child, c.signal), 0);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exited with " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), c.signal);
+    EXPECT_EQ(Entries(folder.path()), before);
+    EXPECT_TRUE(folder.read("big.mp3") == BigSong()) << "the song changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, CliSignalTest,
+    testing::Values(SignalCase{"TagOnTerm", SIGTERM, {"tag", "big.mp3", "in.lrc"}},
+                    SignalCase{"TagOnInterrupt", SIGINT, {"tag", "big.mp3", "in.lrc"}},
+                    SignalCase{
+                        "LyricMp3OnHangUp", SIGHUP, {"mp3", "in.lrc", "big.mp3", "out.mp3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
