@@ -44,7 +44,7 @@ std::string ManyTimedLines(int count) {
 // How the room runs out while TagLib rewrites the copy of the song.
 enum class Room {
     FourPages,         // a file system holding the song, its copy and four pages more
-    CutShortOfTheEnd,  // a file-size limit 64 bytes short of the tagged song
+    CutShortOfTheEnd,  // a file-size limit `cut` bytes short of the tagged song
 };
 
 struct FullDiskCase {
@@ -52,6 +52,7 @@ struct FullDiskCase {
     const char* file;
     const char* encode;  // ffmpeg's output options
     Room room;
+    int cut = 0;
 };
 
 void PrintTo(const FullDiskCase& c, std::ostream* os) {
@@ -87,7 +88,7 @@ TEST_P(CliFullDiskTest, TagRefusesACopyThatLostAudioOrTags) {
         ASSERT_TRUE(Succeeds("cd " + Quote((folder / "disk").string()) + " && " + tag));
         const auto tagged = fs::file_size(folder / "disk" / song);
         fs::copy_file(folder / song, folder / "disk" / song, fs::copy_options::overwrite_existing);
-        run = "cd disk && trap '' XFSZ; prlimit --fsize=" + std::to_string(tagged - 64) + " " +
+        run = "cd disk && trap '' XFSZ; prlimit --fsize=" + std::to_string(tagged - c.cut) + " " +
               tag + report;
     }
     ASSERT_TRUE(Succeeds("cd " + Quote(folder.path().string()) + " && " + run));
@@ -103,9 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FullDiskCase{"Flac", "song.flac", "-c:a flac", Room::FourPages},
                     FullDiskCase{"M4aIndexInFront", "song.m4a", "-c:a aac -movflags +faststart",
                                  Room::FourPages},
-                    FullDiskCase{"OggVorbis", "song.ogg", "-c:a libvorbis", Room::CutShortOfTheEnd},
-                    FullDiskCase{"Mp3WithId3v1", "song.mp3", "-c:a libmp3lame -write_id3v1 1",
-                                 Room::CutShortOfTheEnd}),
+                    FullDiskCase{"OggVorbis", "song.ogg", "-c:a libvorbis", Room::CutShortOfTheEnd,
+                                 64},
+                    FullDiskCase{"Mp3WithId3v1", "song.mp3",
+                                 "-c:a libmp3lame -write_id3v1 1 -metadata title=Dawn",
+                                 Room::CutShortOfTheEnd, 128}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SignalCase {
