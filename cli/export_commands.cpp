@@ -135,6 +135,7 @@ int RunSnc(const std::vector<std::string>& args) {
                                     .flag("--warn-body", warnings.bodyDisplay)
                                     .flag("--settings", useSettings)
                                     .parse(args, 2, 2);
+        RefuseOutputOverInput(positional[0], positional[1]);
         Document document;
         ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
         const std::string message =
@@ -151,6 +152,7 @@ int RunMp3(const std::vector<std::string>& args) {
         const std::string& source = positional[1];
         const std::string& output = positional[2];
         if (IsSameFile(source, output)) throw CommandError{kSameExportFileMessage};
+        RefuseOutputOverInput(positional[0], output);
         Document document;
         ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
         const LyricMp3Result result =

@@ -70,6 +70,7 @@ int RunStdLrc(const std::vector<std::string>& args) {
             .flag("--keep-untimed", options.keepUntimed)
             .flag("--settings", useSettings);
         const auto positional = parser.parse(args, 1, 1);
+        if (out) RefuseOutputOverInput(positional[0], *out);
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
         ReadLyricsFile(document, positional[0], settings, input);
@@ -96,6 +97,7 @@ int RunTag(const std::vector<std::string>& args) {
             return;
         }
         if (positional.size() != 2) throw UsageError("missing argument");
+        RefuseOutputOverInput(positional[1], positional[0]);
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
         ReadLyricsFile(document, positional[1], settings, input);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "obrin_files/temporary_files.h"
 
 namespace obrin::cli {
 namespace {
@@ -35,6 +36,8 @@ int FlushedStdout() {
 
 int main(int argc, char** argv) {
     using namespace obrin::cli;
+    // A save stopped by a signal leaves no hidden copy of its target behind.
+    obrin::RemoveTemporaryFilesOnSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(stderr);

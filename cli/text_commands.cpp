@@ -6,7 +6,6 @@
 #include "base/sjis_codec.h"
 #include "cli_args.h"
 #include "cli_command.h"
-#include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
 #include "shell/app_settings.h"
 #include "shell/text_options.h"
@@ -245,8 +244,7 @@ int RunObtSave(const std::vector<std::string>& args) {
         expansion.applyTo(settings);
         if (noImport) settings.importInfoLines = false;
         // The lyrics would be replaced by their own tag information.
-        if (IsSameFile(positional[0], positional[1]))
-            throw CommandError{std::string(kSameFileMessage) + ": " + positional[1]};
+        RefuseOutputOverInput(positional[0], positional[1]);
         Document document;
         ReadLyricsFile(document, positional[0], settings, input);
         if (const std::error_code error =

@@ -3,12 +3,18 @@
 #include <unistd.h>
 
 #include "base/file_bytes.h"
+#include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
 #include "shell/text_options.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_input.h"
 
 namespace obrin::cli {
+
+void RefuseOutputOverInput(const std::string& input, const std::string& output) {
+    if (IsSameFile(input, output))
+        throw CommandError{std::string(kSameFileMessage) + ": " + output};
+}
 
 AppSettings StartingSettings(bool fromFile) {
     const std::filesystem::path folder = ProgramFolder();

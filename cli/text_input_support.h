@@ -46,6 +46,11 @@ struct InputFlags {
 void ReadLyricsFile(Document& document, const std::string& path, const AppSettings& settings,
                     const InputFlags& input);
 
+// Refuses, before anything is read or written, an output that names the
+// input under any of its names: the input would be replaced by what was made
+// from it.
+void RefuseOutputOverInput(const std::string& input, const std::string& output);
+
 // Runs a command body with the shared handling of usage and command errors.
 template <typename Body>
 int Guarded(std::string_view usage, Body body) {

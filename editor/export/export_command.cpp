@@ -46,8 +46,10 @@ void RunExport(Exporter& exporter, const ExportContext& context) {
         job.output = *output;
     }
     // Writing over the file being read would destroy it, under any of its
-    // names.
-    if (description.source && IsSameFile(job.source, job.output)) {
+    // names; so would writing over the song open in the editor.
+    const bool overSong = description.target == ExportTarget::ChosenFile && !job.song.empty() &&
+                          IsSameFile(job.song, job.output);
+    if (overSong || (description.source && IsSameFile(job.source, job.output))) {
         dialogs.showError(kSameExportFileMessage);
         return;
     }

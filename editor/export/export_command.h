@@ -28,7 +28,8 @@ struct ExportContext {
 // The command of one export: with lyrics in the list, lets the export ask its
 // own choices, then asks for the source file (if the export reads one) and
 // the output file (if it writes a chosen one); Cancel in any ends the
-// command. The same path for both is refused before anything runs. Then runs
+// command. The same path for both, or an output that is the open song, is
+// refused before anything runs. Then runs
 // the export and shows its error or done message, if any.
 void RunExport(Exporter& exporter, const ExportContext& context);
 

@@ -16,9 +16,12 @@
 // TagLib's headers are not -Wextra clean; they are a boundary, not our code.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <taglib/apetag.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
 #include <taglib/flacproperties.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
@@ -34,6 +37,7 @@
 
 #include "base/sjis_codec.h"
 #include "obrin_files/file_replacement.h"
+#include "text/song_audio.h"
 #include "text/standard_lrc.h"
 #include "text/tagged_lyrics_reader.h"
 
@@ -97,6 +101,95 @@ std::optional<AudioShape> ShapeOf(TagLib::FileRef& ref) {
     }
     return shape;
 }
+
+// Everything in a song's tags but the lyrics, as bytes to compare: a save
+// that drops or changes any of it (an ID3v1 tag cut off the end, a field or
+// picture lost) is not a lyrics write.
+class KeptTags {
+  public:
+    explicit KeptTags(TagLib::File* file) {
+        switch (KindOf(file)) {
+            case SongKind::Mp3:
+                addMp3(*dynamic_cast<TagLib::MPEG::File*>(file));
+                break;
+            case SongKind::Flac: {
+                auto* flac = dynamic_cast<TagLib::FLAC::File*>(file);
+                for (auto* picture : flac->pictureList()) add(picture->render());
+                addId3v1(flac->hasID3v1Tag() ? flac->ID3v1Tag() : nullptr);
+                addXiph(XiphOf(file, false));
+                break;
+            }
+            case SongKind::OggVorbis:
+            case SongKind::Opus:
+                addXiph(XiphOf(file, false));
+                break;
+            case SongKind::Mp4:
+                addMp4(dynamic_cast<TagLib::MP4::File*>(file)->tag());
+                break;
+            case SongKind::Other:
+                break;
+        }
+    }
+
+    bool operator==(const KeptTags&) const = default;
+
+  private:
+    // Each part with its length, so no two lists of parts read alike.
+    void add(std::string_view part) {
+        bytes_ += std::to_string(part.size());
+        bytes_ += ':';
+        bytes_ += part;
+    }
+    void add(const TagLib::ByteVector& part) { add(std::string_view(part.data(), part.size())); }
+    void add(const TagLib::String& part) { add(std::string_view(ToUtf8(part))); }
+
+    void addId3v1(TagLib::ID3v1::Tag* tag) {
+        if (tag)
+            add(tag->render());
+        else
+            add(std::string_view("no ID3v1"));
+    }
+
+    void addMp3(TagLib::MPEG::File& mp3) {
+        if (TagLib::ID3v2::Tag* tag = mp3.ID3v2Tag()) {
+            for (auto* frame : tag->frameList()) {
+                if (frame->frameID() == "USLT" || frame->frameID() == "SYLT") continue;
+                add(frame->frameID());
+                add(frame->render());
+            }
+        }
+        addId3v1(mp3.hasID3v1Tag() ? mp3.ID3v1Tag() : nullptr);
+        if (mp3.hasAPETag()) add(mp3.APETag()->render());
+    }
+
+    void addXiph(TagLib::Ogg::XiphComment* xiph) {
+        if (!xiph) return;
+        for (const auto& [key, values] : xiph->fieldListMap()) {
+            if (key == kLyricsField) continue;
+            add(key);
+            for (const auto& value : values) add(value);
+        }
+        for (auto* picture : xiph->pictureList()) add(picture->render());
+    }
+
+    void addMp4(TagLib::MP4::Tag* tag) {
+        if (!tag) return;
+        for (const auto& [key, item] : tag->itemMap()) {
+            if (key == kMp4LyricsItem) continue;
+            add(key);
+            for (const auto& text : item.toStringList()) add(text);
+            for (const auto& bytes : item.toByteVectorList()) add(bytes);
+            for (const auto& cover : item.toCoverArtList()) add(cover.data());
+        }
+        // An item's number is read only where it has one (TagLib leaves it
+        // unset on a text item): the properties name the numbers it knows.
+        TagLib::PropertyMap properties = tag->properties();
+        properties.erase(kLyricsField);
+        add(properties.toString());
+    }
+
+    std::string bytes_;
+};
 
 // One set of lyrics a song's tags hold, with what decides between several.
 struct LyricsCandidate {
@@ -370,6 +463,12 @@ bool IsSong(TagLib::FileRef& ref) {
     return properties && properties->sampleRate() > 0 && properties->channels() > 0;
 }
 
+constexpr const char* kUnverifiedMessage = "書き込んだ曲を確かめられませんでした。曲はそのままです";
+
+std::string Unverified(const std::string& why) {
+    return "書き込んだ曲を確かめられませんでした(" + why + ")。曲はそのままです";
+}
+
 std::string Named(const std::string& message, const std::filesystem::path& path) {
     return message + ": " + path.string();
 }
@@ -416,6 +515,7 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
         return Failure("曲のファイルではありません", song);
     if (IsReadOnly(song)) return Failure("曲のファイルが読み取り専用のため書き込めません", song);
     std::optional<AudioShape> before;
+    std::optional<KeptTags> keptBefore;
     {
         TagLib::FileRef original(song.c_str(), true, TagLib::AudioProperties::Accurate);
         if (!IsSong(original)) return Failure(kNotASongMessage, song);
@@ -426,6 +526,7 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
                 song);
         before = ShapeOf(original);
         if (!before) return Failure("曲の音声を読めません", song);
+        keptBefore.emplace(original.file());
     }
 
     // TagLib works on a copy beside the song (the file the song's links lead
@@ -447,12 +548,19 @@ SongTagResult WriteSongLyrics(const std::filesystem::path& song, const SongLyric
         if (target.isNull() || !SetLyrics(target.file(), lyrics, withSylt))
             return Failure("曲のタグを書き込めませんでした。曲はそのままです", song);
     }
+    // TagLib reports success even when its writes failed (a full disk), so
+    // the copy is judged by what it holds: the new lyrics, every other tag,
+    // and the song's audio packet for packet.
     {
         TagLib::FileRef written(copy.temporary().c_str(), true, TagLib::AudioProperties::Accurate);
         if (!IsSong(written) || ShapeOf(written) != before ||
             OwnLyricsIn(written.file()) != lyrics.text)
-            return Failure("書き込んだ曲を確かめられませんでした。曲はそのままです", song);
+            return Failure(kUnverifiedMessage, song);
+        if (KeptTags(written.file()) != *keptBefore)
+            return Failure(Unverified("ほかのタグが変わりました"), song);
     }
+    if (std::string why; !HoldsSameAudio(song, copy.temporary(), why))
+        return Failure(Unverified(why), song);
     if (const std::error_code failed = copy.commit())
         return Failure("曲を置き換えられません(" + failed.message() + ")", song);
     return {true, {}};

@@ -41,9 +41,9 @@ struct SongTagResult {
 // other languages or with a description stay), the others their one field.
 // The song itself is never at risk: TagLib works on a copy in the same folder,
 // which is renamed over the song only after TagLib reports success and the
-// copy reads back with the same audio (length, rate, channels and, where
-// TagLib tells it, the size of the audio stream) and the new lyrics. A
-// missing, read-only or unsupported song is refused before anything is
+// copy reads back with the new lyrics, every other tag as it was, and the
+// song's audio packets byte for byte (song_audio.h): TagLib's own success says
+// nothing of writes that failed for want of space. A missing, read-only or unsupported song is refused before anything is
 // written. On failure the song is byte for byte as it was and no copy is left
 // behind. The copy replaces the song as every saved file is replaced
 // (obrin_files/file_replacement.h): a linked song stays a link and the file it

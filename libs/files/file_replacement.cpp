@@ -1,6 +1,8 @@
 #include "obrin_files/file_replacement.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,8 @@
 #include <cerrno>
 #include <string>
 #include <utility>
+
+#include "obrin_files/temporary_files.h"
 
 namespace obrin {
 namespace {
@@ -85,6 +89,24 @@ void SyncFolderOf(const fs::path& file) {
     ::close(fd);
 }
 
+// Holds back the signals that remove temporary files while one is created
+// and not yet registered, so none is left between the two.
+class CleanupSignalsHeld {
+  public:
+    CleanupSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~CleanupSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    CleanupSignalsHeld(const CleanupSignalsHeld&) = delete;
+    CleanupSignalsHeld& operator=(const CleanupSignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
 }  // namespace
 
 std::error_code ResolveWriteTarget(const fs::path& target, fs::path& resolved) {
@@ -122,6 +144,7 @@ std::error_code FileReplacement::begin(const fs::path& target, std::string_view 
         const fs::path path = folder / TemporaryName(resolved, tag, counter++);
         // A replaced file's content is never more readable than the file was,
         // not even in its temporary file.
+        const CleanupSignalsHeld held;
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                               exists ? 0600 : 0666);
         if (fd < 0) {
@@ -130,6 +153,7 @@ std::error_code FileReplacement::begin(const fs::path& target, std::string_view 
         }
         fd_ = fd;
         temporary_ = path;
+        slot_ = RegisterTemporaryFile(path);
         target_ = std::move(resolved);
         if (exists) {
             if (auto error = TakeOverAttributes(fd_, existing)) {
@@ -166,6 +190,7 @@ std::error_code FileReplacement::commit() {
         return error;
     }
     temporary_.clear();
+    UnregisterTemporaryFile(std::exchange(slot_, -1));
     SyncFolderOf(target_);
     return {};
 }
@@ -174,10 +199,12 @@ void FileReplacement::discard() {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
+    UnregisterTemporaryFile(std::exchange(slot_, -1));
 }
 
 FileReplacement::FileReplacement(FileReplacement&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      slot_(std::exchange(other.slot_, -1)),
       temporary_(std::exchange(other.temporary_, {})),
       target_(std::move(other.target_)) {}
 
@@ -185,6 +212,7 @@ FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
     if (this != &other) {
         discard();
         fd_ = std::exchange(other.fd_, -1);
+        slot_ = std::exchange(other.slot_, -1);
         temporary_ = std::exchange(other.temporary_, {});
         target_ = std::move(other.target_);
     }

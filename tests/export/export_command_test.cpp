@@ -41,9 +41,11 @@ class ExportCommandTest : public ::testing::Test {
     ExportCommandTest() {
         exports.add(std::make_unique<test::TestExporter>(OneFileExport()));
         exports.add(std::make_unique<test::TestExporter>(TwoFileExport()));
-        RegisterExportCommands(
-            commands, exports,
-            {.document = document, .dialogs = dialogs, .programFolder = folder.path()});
+        RegisterExportCommands(commands, exports,
+                               {.document = document,
+                                .dialogs = dialogs,
+                                .programFolder = folder.path(),
+                                .song = [this] { return song; }});
         document.lyrics.assign({"one", "two"});
     }
     void putLibraryBesideProgram() {
@@ -59,6 +61,7 @@ class ExportCommandTest : public ::testing::Test {
     }
 
     test::TempFolder folder;
+    std::string song;  // the song open in the editor
     test::RecordingDialogs dialogs;
     Document document;
     ExportTable exports;
@@ -154,6 +157,29 @@ TEST_F(ExportCommandTest, TheSourceIsRefusedAsOutputThroughALink) {
     commands.trigger(kTwoFiles);
     EXPECT_EQ(dialogs.errors(), std::vector<std::string>{"同じファイル名は指定できません"});
     EXPECT_TRUE(exporter(1).jobs.empty());
+}
+
+// An export written over the open song, under any of its names, would
+// replace the song with lyrics.
+TEST_F(ExportCommandTest, TheOpenSongIsRefusedAsOutput) {
+    putLibraryBesideProgram();
+    song = (folder / "song.mp3").string();
+    std::ofstream(song) << "audio";
+    std::filesystem::create_symlink(song, folder / "link.mp3");
+    const struct {
+        CommandId command;
+        std::deque<std::optional<std::string>> answers;
+        int index;
+    } cases[] = {{kOneFile, {(folder / "." / "song.mp3").string()}, 0},
+                 {kTwoFiles, {(folder / "other.mp3").string(), (folder / "link.mp3").string()}, 1}};
+    for (const auto& c : cases) {
+        dialogs.calls.clear();
+        dialogs.fileAnswers = c.answers;
+        commands.trigger(c.command);
+        EXPECT_EQ(dialogs.errors(), std::vector<std::string>{"同じファイル名は指定できません"});
+        EXPECT_TRUE(exporter(c.index).jobs.empty());
+    }
+    EXPECT_EQ(read(song), "audio");
 }
 
 TEST_F(ExportCommandTest, RunsMessageIsShown) {

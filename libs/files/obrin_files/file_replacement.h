@@ -14,7 +14,8 @@ namespace obrin {
 //   file being replaced (a rename is atomic only within one file system), is
 //   flushed to disk and renamed over it. A reader sees the old file or the
 //   whole new one; a failure at any step leaves the old file as it was and
-//   removes the temporary file.
+//   removes the temporary file. So does SIGINT, SIGTERM or SIGHUP in a
+//   program that asks for it (obrin_files/temporary_files.h).
 // - A symbolic link stays a link: the file it leads to, through any chain of
 //   links, is the one replaced. A link that leads nowhere yet gets its file
 //   created where it points.
@@ -64,6 +65,7 @@ class FileReplacement {
 
   private:
     int fd_ = -1;
+    int slot_ = -1;  // the temporary file's place in the signal handler's table
     std::filesystem::path temporary_;
     std::filesystem::path target_;
 };
