@@ -171,7 +171,7 @@ class PartialFileWatch {
             if (got <= 0) return false;
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->len > 0 && std::string_view(event->name).starts_with(".out.wav")) {
+                if (event->len > 0 && std::string_view(event->name).starts_with(".out.")) {
                     return true;
                 }
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
