@@ -16,6 +16,10 @@ constexpr double kEndGrace = 1.0;
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the output.
 constexpr double kMaxCatchUp = 1.1;
+// A tick later than this (seconds) says nothing of the pace now: the output
+// may have run dry meanwhile and just been given audio again, so it plays at
+// its own rate from here, however little it played since the last tick.
+constexpr double kLateTick = 0.02;
 // How many ticks' worth the heard position may run on while a tick is late,
 // as far as the stream's mapping stays within kBendSeconds of its runs, and
 // the output frames between two looks at that mapping.
@@ -107,14 +111,14 @@ PlaybackFeed::Event PlaybackFeed::tick() {
 }
 
 // The even position runs at the pace the smoothed clock has kept since the
-// last tick, so a reader between ticks sees where the next tick will put it;
-// it cannot pass the last frame handed to the output.
+// last tick (the output's own rate after a late one), so a reader between ticks sees where the next
+// tick will put it; it cannot pass the last frame handed to the output.
 void PlaybackFeed::publishPosition(double now) {
     const auto handed = static_cast<double>(handedFrames_);
     const double heard = std::min(played_.playedAt(now), handed);
     const double elapsed = now - lastTick_;
     double pace = outputRate_;
-    if (lastHeard_ > 0 && elapsed > 0) {
+    if (lastHeard_ > 0 && elapsed > 0 && elapsed <= kLateTick) {
         pace = std::clamp((heard - lastHeard_) / elapsed, 0.0, outputRate_ * kMaxCatchUp);
     }
     lastTick_ = now;

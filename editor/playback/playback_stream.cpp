@@ -303,8 +303,7 @@ double PlaybackStream::loudnessAt(double sourceFrame) const {
     const auto reach = static_cast<std::uint64_t>(
         std::ceil(kLoudnessReach * format().sampleRate / static_cast<double>(kEnvelopeStep)));
     float loudest = 0;
-    for (std::uint64_t step = middle > reach ? middle - reach : 0; step <= middle + reach;
-         ++step) {
+    for (std::uint64_t step = middle > reach ? middle - reach : 0; step <= middle + reach; ++step) {
         if (step < firstStep_ || step > lastStep_ || lastStep_ - step >= kEnvelopeSteps) continue;
         loudest = std::max(loudest, envelope_[step % kEnvelopeSteps]);
     }

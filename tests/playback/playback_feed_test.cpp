@@ -318,25 +318,20 @@ TEST_P(HeardPositionFeedTest, NamesTheSampleBeingHeard) {
 INSTANTIATE_TEST_SUITE_P(
     Outputs, HeardPositionFeedTest,
     testing::Values(
-        FeedCase{.name = "HalfSpeed", .rate = 0.5},
-        FeedCase{.name = "NormalSpeed", .rate = 1.0},
+        FeedCase{.name = "HalfSpeed", .rate = 0.5}, FeedCase{.name = "NormalSpeed", .rate = 1.0},
         FeedCase{.name = "DoubleSpeed", .rate = 2.0},
         // The feed thread held up for less than the buffer lasts,
         // and for longer, so that the output runs dry and starts
         // again where it stopped.
         FeedCase{.name = "LateTicksHalfSpeed", .rate = 0.5, .stalls = {{4.0, 0.03}}},
         FeedCase{.name = "LateTicksDoubleSpeed", .rate = 2.0, .stalls = {{4.0, 0.03}}},
-        FeedCase{
-            .name = "UnderrunNormalSpeed", .rate = 1.0, .stalls = {{4.0, 0.12}}, .boundMs = 3.0},
+        FeedCase{.name = "UnderrunNormalSpeed", .rate = 1.0, .stalls = {{4.0, 0.12}}},
         FeedCase{.name = "UnderrunsDoubleSpeed",
                  .rate = 2.0,
                  .stalls = {{4.0, 0.12}, {5.5, 0.3}},
                  .boundMs = 9.0},
         FeedCase{.name = "FromNormalToDoubleSpeed", .rate = 1.0, .changeAt = 4.0, .laterRate = 2.0},
-        FeedCase{.name = "FromDoubleToHalfSpeed",
-                 .rate = 2.0,
-                 .changeAt = 4.0,
-                 .laterRate = 0.5}),
+        FeedCase{.name = "FromDoubleToHalfSpeed", .rate = 2.0, .changeAt = 4.0, .laterRate = 0.5}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The end of the file is told once, after the output has played it, and the
