@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <limits>
 
 #include "playback/playback_stream.h"
 
@@ -16,6 +15,10 @@ constexpr double kEndGrace = 1.0;
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the output.
 constexpr double kMaxCatchUp = 1.1;
+// A tick later than this (seconds) says nothing of the pace now: the output
+// may have run dry meanwhile and just been given audio again, so it plays at
+// its own rate from here, however little it played since the last tick.
+constexpr double kLateTick = 0.02;
 // How many ticks' worth the heard position may run on while a tick is late,
 // as far as the stream's mapping stays within kBendSeconds of its runs, and
 // the output frames between two looks at that mapping.
@@ -107,14 +110,14 @@ PlaybackFeed::Event PlaybackFeed::tick() {
 }
 
 // The even position runs at the pace the smoothed clock has kept since the
-// last tick, so a reader between ticks sees where the next tick will put it;
-// it cannot pass the last frame handed to the output.
+// last tick (the output's own rate after a late one), so a reader between ticks sees where the next
+// tick will put it; it cannot pass the last frame handed to the output.
 void PlaybackFeed::publishPosition(double now) {
     const auto handed = static_cast<double>(handedFrames_);
     const double heard = std::min(played_.playedAt(now), handed);
     const double elapsed = now - lastTick_;
     double pace = outputRate_;
-    if (lastHeard_ > 0 && elapsed > 0) {
+    if (lastHeard_ > 0 && elapsed > 0 && elapsed <= kLateTick) {
         pace = std::clamp((heard - lastHeard_) / elapsed, 0.0, outputRate_ * kMaxCatchUp);
     }
     lastTick_ = now;
@@ -130,53 +133,47 @@ void PlaybackFeed::publishPosition(double now) {
 // The heard line runs from where the listener is now along the run of the
 // source being played, at the pace the smoothed clock has kept since the last
 // tick. The stretcher plays the source in straight runs joined by splices, so
-// the line takes the first splice ahead at its moment too: forwards at once,
-// or standing still where a splice back repeats what was heard. It goes on as
-// far as the latest moment heard keeps to that shape: a cross-fade that
-// wavers between its two runs changes nothing of it, while a second splice
-// that does, which the line cannot place, ends it there. It never passes the
-// last frame handed to the output, nor where the next tick is late by
-// kTicksAhead ticks.
+// the line takes the splices ahead at their moments too: forwards at once, or
+// standing still where a splice back repeats what was heard. It goes on as
+// far as the splices it can carry; a further one, which the line cannot
+// place, ends it there. It never passes the last frame handed to the output,
+// nor where the next tick is late by kTicksAhead ticks.
 void PlaybackFeed::publishHeard(double now, double heard, double pace, double handed) {
     const double tick = kTickMs / 1000.0;
     const double perOutputFrame = stream_->format().sampleRate / outputRate_;
     const double perSecond = pace * perOutputFrame;
     const double bend = stream_->format().sampleRate * kBendSeconds;
     const double value = stream_->sourceFrameAt(heard);
-    constexpr double kNone = std::numeric_limits<double>::infinity();
-    PositionLine::Splice splice{kNone, 0, perSecond};
-    double spliceFrom = kNone;
-    // Where the line puts the latest moment heard at output frame `o`.
-    const auto shape = [&](double o) {
-        const double run = value + (std::min(o, spliceFrom) - heard) * perOutputFrame;
-        if (o < spliceFrom) return run;
-        return std::max(run, splice.value + (o - spliceFrom) * perOutputFrame);
+    PositionLine::Splices splices{};
+    std::size_t count = 0;
+    // The run being played at output frame `o`, as the line has it so far:
+    // from `runValue` at output frame `runFrom`.
+    double runFrom = heard;
+    double runValue = value;
+    const auto offRun = [&](double o) {
+        return std::abs(stream_->sourceFrameAt(o) - (runValue + (o - runFrom) * perOutputFrame)) >
+               bend;
     };
     double limit = value;
     const double end = std::min(heard + pace * tick * kTicksAhead, handed);
     for (double o = heard + kLookStep; o <= end; o += kLookStep) {
-        const double at = stream_->sourceFrameAt(o);
-        if (spliceFrom == kNone) {
-            if (std::abs(at - shape(o)) > bend) {
-                // The splice lies on the first frame off the run since the
-                // last look.
-                double from = o - kLookStep;
-                double to = o;
-                while (to - from > 1) {
-                    const double middle = (from + to) / 2;
-                    const bool off =
-                        std::abs(stream_->sourceFrameAt(middle) - shape(middle)) > bend;
-                    (off ? to : from) = middle;
-                }
-                spliceFrom = to;
-                splice = {now + (to - heard) / pace, stream_->sourceFrameAt(to), perSecond};
+        if (offRun(o)) {
+            if (count == splices.size()) break;
+            // The splice lies on the first frame off the run since the last
+            // look.
+            double from = o - kLookStep;
+            double to = o;
+            while (to - from > 1) {
+                const double middle = (from + to) / 2;
+                (offRun(middle) ? to : from) = middle;
             }
-        } else if (std::abs(std::max(limit, at) - shape(o)) > bend) {
-            break;
+            runFrom = to;
+            runValue = stream_->sourceFrameAt(to);
+            splices[count++] = {now + (to - heard) / pace, runValue, perSecond};
         }
-        limit = std::max(limit, at);
+        limit = std::max(limit, stream_->sourceFrameAt(o));
     }
-    heard_.follow(now, value, perSecond, limit, splice);
+    heard_.follow(now, value, perSecond, limit, splices);
 }
 
 void PlaybackFeed::write() {

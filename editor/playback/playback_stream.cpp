@@ -43,6 +43,14 @@ constexpr double kMarkSlack = 0.5;
 // the stretcher's runs lie within a second or so of what was read last.
 constexpr std::uint64_t kEnvelopeStep = 32;
 constexpr std::size_t kEnvelopeSteps = 8192;
+// How far (seconds) either side of a frame its loudness is taken from. The
+// loudest sample of a shorter stretch follows the peaks and troughs of the
+// waveform, not its loudness: a low voice or tone, or two tones beating, are
+// loud over a whole period of theirs (12 ms at 80 Hz) yet faint for
+// milliseconds within it, so a cross-fade would seem to swing from run to run
+// and back. The reach also covers the few frames the incoming run's place is
+// off by while it is still faint.
+constexpr double kLoudnessReach = 0.006;
 // Marks at least this long, relative to kMarkLevel, come from one run alone
 // (the stretcher takes a few parts in ten thousand off their level), or from
 // a cross-fade between runs less than 5 ms apart, read as their mean.
@@ -291,11 +299,11 @@ void PlaybackStream::noteLoudness(std::uint64_t first, const float* frames, std:
 
 double PlaybackStream::loudnessAt(double sourceFrame) const {
     if (sourceFrame < 0) return 0;
-    // The frame read out of a cross-fade's marks may be off by a few frames
-    // while its run is still faint, so the steps beside it count too.
     const auto middle = static_cast<std::uint64_t>(sourceFrame) / kEnvelopeStep;
+    const auto reach = static_cast<std::uint64_t>(
+        std::ceil(kLoudnessReach * format().sampleRate / static_cast<double>(kEnvelopeStep)));
     float loudest = 0;
-    for (std::uint64_t step = middle > 0 ? middle - 1 : 0; step <= middle + 1; ++step) {
+    for (std::uint64_t step = middle > reach ? middle - reach : 0; step <= middle + reach; ++step) {
         if (step < firstStep_ || step > lastStep_ || lastStep_ - step >= kEnvelopeSteps) continue;
         loudest = std::max(loudest, envelope_[step % kEnvelopeSteps]);
     }

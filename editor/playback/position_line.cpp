@@ -6,11 +6,19 @@
 
 namespace obrin {
 
-PositionLine::PositionLine(Clock clock) : clock_(clock) {}
+PositionLine::PositionLine(Clock clock) : clock_(clock) {
+    store({0, 0, 0, 0});
+}
 
+// Each run goes on until the next splice; the position is the furthest any
+// run has got to.
 double PositionLine::Line::at(double now) const {
-    double at = value + perSecond * std::max(0.0, std::min(now, splice.time) - time);
-    if (now >= splice.time) at = std::max(at, splice.value + splice.perSecond * (now - splice.time));
+    double at = value + perSecond * std::max(0.0, std::min(now, splices[0].time) - time);
+    for (std::size_t i = 0; i < kMaxSplices && now >= splices[i].time; ++i) {
+        const double end = i + 1 < kMaxSplices ? splices[i + 1].time : kNever;
+        const Splice& s = splices[i];
+        at = std::max(at, s.value + s.perSecond * (std::min(now, end) - s.time));
+    }
     return std::min(std::max(at, floor), limit);
 }
 
@@ -35,10 +43,10 @@ void PositionLine::advance(double since, double value, double perSecond, double 
 }
 
 void PositionLine::follow(double since, double value, double perSecond, double limit,
-                          Splice splice) {
+                          const Splices& splices) {
     sequence_.fetch_add(1);
     const double floor = load().at(clock_());
-    store({since, value, perSecond, std::max(limit, floor), splice, floor});
+    store({since, value, perSecond, std::max(limit, floor), splices, floor});
     sequence_.fetch_add(1, std::memory_order_release);
 }
 
@@ -69,21 +77,24 @@ void PositionLine::store(const Line& line) {
     value_.store(line.value, std::memory_order_relaxed);
     perSecond_.store(line.perSecond, std::memory_order_relaxed);
     limit_.store(line.limit, std::memory_order_relaxed);
-    spliceTime_.store(line.splice.time, std::memory_order_relaxed);
-    spliceValue_.store(line.splice.value, std::memory_order_relaxed);
-    splicePerSecond_.store(line.splice.perSecond, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kMaxSplices; ++i) {
+        spliceTime_[i].store(line.splices[i].time, std::memory_order_relaxed);
+        spliceValue_[i].store(line.splices[i].value, std::memory_order_relaxed);
+        splicePerSecond_[i].store(line.splices[i].perSecond, std::memory_order_relaxed);
+    }
     floor_.store(line.floor, std::memory_order_relaxed);
 }
 
 PositionLine::Line PositionLine::load() const {
-    return {time_.load(std::memory_order_relaxed),
-            value_.load(std::memory_order_relaxed),
-            perSecond_.load(std::memory_order_relaxed),
-            limit_.load(std::memory_order_relaxed),
-            {spliceTime_.load(std::memory_order_relaxed),
-             spliceValue_.load(std::memory_order_relaxed),
-             splicePerSecond_.load(std::memory_order_relaxed)},
-            floor_.load(std::memory_order_relaxed)};
+    Line line{time_.load(std::memory_order_relaxed), value_.load(std::memory_order_relaxed),
+              perSecond_.load(std::memory_order_relaxed), limit_.load(std::memory_order_relaxed)};
+    for (std::size_t i = 0; i < kMaxSplices; ++i) {
+        line.splices[i] = {spliceTime_[i].load(std::memory_order_relaxed),
+                           spliceValue_[i].load(std::memory_order_relaxed),
+                           splicePerSecond_[i].load(std::memory_order_relaxed)};
+    }
+    line.floor = floor_.load(std::memory_order_relaxed);
+    return line;
 }
 
 double SteadySeconds() {

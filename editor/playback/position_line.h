@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <limits>
 
 namespace obrin {
@@ -21,6 +23,7 @@ namespace obrin {
 // blocking calls). Times are seconds of the clock given to the constructor.
 class PositionLine {
   public:
+    static constexpr double kNever = std::numeric_limits<double>::infinity();
     using Clock = double (*)();
     explicit PositionLine(Clock clock);
 
@@ -36,28 +39,32 @@ class PositionLine {
     void advance(double since, double value, double perSecond, double limit);
 
     // Where a position that plays a source in runs goes on at a splice: from
-    // `value` at `time`, at `perSecond`.
+    // `value` at `time`, at `perSecond`. One that never comes is at kNever.
     struct Splice {
-        double time;
-        double value;
-        double perSecond;
+        double time = kNever;
+        double value = 0;
+        double perSecond = 0;
     };
+    // The splices a line can take, in time order: as many as the audio feed
+    // finds ahead of the listener while its thread may be held up.
+    static constexpr std::size_t kMaxSplices = 3;
+    using Splices = std::array<Splice, kMaxSplices>;
     // Moves exactly as told, from `value` at `since` at `perSecond`, and from
-    // `splice.time` on along the splice, up to `limit`; but never below where
-    // the current line has got to, standing still there until the new line
-    // passes it (a splice back repeats what was heard).
-    void follow(double since, double value, double perSecond, double limit, Splice splice);
+    // each splice's time on along that splice, up to `limit`; but never below
+    // where it got to already, standing still there until a run passes it (a
+    // splice back repeats what was heard), nor below where the current line
+    // has got to.
+    void follow(double since, double value, double perSecond, double limit, const Splices& splices);
     // Where the position stands now.
     [[nodiscard]] double read() const;
 
   private:
-    static constexpr double kNever = std::numeric_limits<double>::infinity();
     struct Line {
         double time;
         double value;
         double perSecond;
         double limit;
-        Splice splice{kNever, 0, 0};
+        Splices splices{};
         double floor = -kNever;
         [[nodiscard]] double at(double now) const;
     };
@@ -68,7 +75,7 @@ class PositionLine {
     // Odd while the writer changes the line.
     std::atomic<unsigned> sequence_{0};
     std::atomic<double> time_{0}, value_{0}, perSecond_{0}, limit_{0};
-    std::atomic<double> spliceTime_{kNever}, spliceValue_{0}, splicePerSecond_{0};
+    std::array<std::atomic<double>, kMaxSplices> spliceTime_, spliceValue_, splicePerSecond_;
     std::atomic<double> floor_{-kNever};
 };
 

@@ -179,6 +179,50 @@ TEST_P(StretchedBurstTest, ARateChangeMidwayKeepsTheMapping) {
     EXPECT_LT(LargestError(heard, 0, GetParam().shareHeard), GetParam().toleranceMs / 1000);
 }
 
+// Over a steady sound each cross-fade hands the moment heard from one run to
+// the next once. A low voice is faint for milliseconds within each of its
+// periods, which must not read as the sound moving between the runs.
+TEST(PlaybackStream, ACrossFadeOverASteadySoundSwitchesRunsOnce) {
+    test::TempFolder folder;
+    std::string data;
+    for (int f = 0; f < 3 * kRate; ++f) {
+        const double t = static_cast<double>(f) / kRate;
+        test::PutSample(data,
+                        0.3 * (std::sin(2 * std::numbers::pi * 110 * t) +
+                               std::sin(2 * std::numbers::pi * 220 * t) +
+                               std::sin(2 * std::numbers::pi * 330 * t)),
+                        false, 16);
+    }
+    test::WriteFile(folder / "tones.wav",
+                    test::RiffWave({{"fmt ", test::FmtBody(test::Tag::Pcm, 1, kRate, 16)},
+                                    {"data", data}}));
+    // A jump off the run, and how soon one the other way would undo it.
+    constexpr double kJump = kRate * 0.001;
+    constexpr double kUndone = kRate * 0.010;
+    for (const double rate : {0.5, 2.0}) {
+        PlaybackStream stream(folder / "tones.wav");
+        stream.setRate(rate);
+        std::vector<float> block(1000);
+        while (stream.render(block.data(), 1000) > 0) {
+        }
+        double lastJump = 0;
+        double lastAt = -kUndone;
+        int jumps = 0;
+        int undone = 0;
+        const auto end = static_cast<double>(stream.renderedFrames()) - kRate / 10.0;
+        for (double k = kRate / 10.0; k < end; k += 8) {
+            const double jump = stream.sourceFrameAt(k) - stream.sourceFrameAt(k - 8) - 8;
+            if (std::abs(jump) < kJump) continue;
+            ++jumps;
+            if (k - lastAt < kUndone && jump * lastJump < 0) ++undone;
+            lastJump = jump;
+            lastAt = k;
+        }
+        EXPECT_GT(jumps, 30) << "at " << rate;
+        EXPECT_EQ(undone, 0) << "at " << rate << ", of " << jumps << " jumps";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Rates, StretchedBurstTest,
                          testing::Values(StretchCase{0.2, kExactMs, 1, 1},
                                          StretchCase{0.35, kExactMs, 1, 1},

@@ -67,13 +67,13 @@ TEST(PositionLine, FollowTakesSplicesAtTheirMoment) {
     fakeNow = 1.0;
     PositionLine line(FakeClock);
     line.hold(1000);
-    line.follow(1.0, 1000, 1000, 1e9, {1.01, 1100, 1000});
+    line.follow(1.0, 1000, 1000, 1e9, {{{1.01, 1100, 1000}}});
     fakeNow = 1.009;
     EXPECT_DOUBLE_EQ(line.read(), 1009.0);
     fakeNow = 1.012;
     EXPECT_DOUBLE_EQ(line.read(), 1102.0);
 
-    line.follow(1.012, 1102, 1000, 1e9, {1.02, 1090, 1000});
+    line.follow(1.012, 1102, 1000, 1e9, {{{1.02, 1090, 1000}}});
     fakeNow = 1.025;
     EXPECT_DOUBLE_EQ(line.read(), 1110.0);  // stands where the run before got to
     fakeNow = 1.04;
@@ -81,12 +81,33 @@ TEST(PositionLine, FollowTakesSplicesAtTheirMoment) {
     fakeNow = 1.05;
     EXPECT_DOUBLE_EQ(line.read(), 1120.0);  // the new run has passed it
 
-    line.follow(1.05, 1115, 1000, 1130, {1e9, 0, 0});
+    line.follow(1.05, 1115, 1000, 1130, {});
     EXPECT_DOUBLE_EQ(line.read(), 1120.0);
     fakeNow = 1.06;
     EXPECT_DOUBLE_EQ(line.read(), 1125.0);
     fakeNow = 2.0;
     EXPECT_DOUBLE_EQ(line.read(), 1130.0);
+}
+
+// A feed held up for a while leaves a line to run across several splices:
+// each run ends where the next begins, whether it jumps ahead or back.
+TEST(PositionLine, FollowTakesEverySpliceInTurn) {
+    fakeNow = 3.0;
+    PositionLine line(FakeClock);
+    line.hold(3000);
+    line.follow(3.0, 3000, 1000, 1e9,
+                {{{3.01, 3100, 1000}, {3.02, 3080, 1000}, {3.04, 3200, 1000}}});
+    struct Expected {
+        double now;
+        double value;
+    };
+    for (const Expected& e : {Expected{3.005, 3005}, Expected{3.015, 3105},
+                              // the run after the splice back has not passed 3110
+                              Expected{3.025, 3110}, Expected{3.035, 3110}, Expected{3.039, 3110},
+                              Expected{3.045, 3205}}) {
+        fakeNow = e.now;
+        EXPECT_DOUBLE_EQ(line.read(), e.value) << "at " << e.now;
+    }
 }
 
 // One thread publishes lines of changing pace, as the audio feed does; the
