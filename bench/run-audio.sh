@@ -11,6 +11,9 @@ start_null_sink
 
 echo "== position accuracy"
 "$build_dir/bin/audio_position_bench"
+echo "== the heard position against the clicks heard (target: every click within 5 ms)"
+OBRIN_HEARD_STRICT=1 QT_QPA_PLATFORM=offscreen "$build_dir/bin/heard_position_test" 2>&1 |
+    grep -E 'rate [0-9.]+:|^(PASS|FAIL)' || true
 echo "== gaps while every core is busy and the user-interface thread stalls"
 "$build_dir/bin/audio_stress_bench"
 echo "== latency calibration with a scripted presser"

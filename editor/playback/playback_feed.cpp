@@ -15,10 +15,14 @@ constexpr double kEndGrace = 1.0;
 // The position may move this much faster than normal between ticks while the
 // clock catches up with the output.
 constexpr double kMaxCatchUp = 1.1;
-// A tick later than this (seconds) says nothing of the pace now: the output
-// may have run dry meanwhile and just been given audio again, so it plays at
-// its own rate from here, however little it played since the last tick.
+// A tick later than this (seconds), after which the output is found to have
+// played all it had been handed, says nothing of the pace now: the output ran
+// dry meanwhile and has just been given audio again, so it plays at its own
+// rate from here, however little it played since the last tick. A late tick
+// with audio still queued keeps the clock's pace, which follows the output.
 constexpr double kLateTick = 0.02;
+// Played frames this close to all that was handed count as an output run dry.
+constexpr double kDryFrames = 64;
 // How many ticks' worth the heard position may run on while a tick is late,
 // as far as the stream's mapping stays within kBendSeconds of its runs, and
 // the output frames between two looks at that mapping.
@@ -49,6 +53,7 @@ PlaybackFeed::Event PlaybackFeed::start(AudioOutput& output, const Start& s) {
     failure_.clear();
     played_ = PlayClock(outputRate_);
     lastHeard_ = 0;
+    lastHanded_ = 0;
     // The stream starts on a whole frame; the positions do not go back to it,
     // and the even one, which may have stopped a little ahead of the heard
     // one, waits there.
@@ -110,17 +115,20 @@ PlaybackFeed::Event PlaybackFeed::tick() {
 }
 
 // The even position runs at the pace the smoothed clock has kept since the
-// last tick (the output's own rate after a late one), so a reader between ticks sees where the next
-// tick will put it; it cannot pass the last frame handed to the output.
+// last tick (the output's own rate once it ran dry), so a reader between
+// ticks sees where the next tick will put it; it cannot pass the last frame
+// handed to the output.
 void PlaybackFeed::publishPosition(double now) {
     const auto handed = static_cast<double>(handedFrames_);
     const double heard = std::min(played_.playedAt(now), handed);
     const double elapsed = now - lastTick_;
+    const bool ranDry = elapsed > kLateTick && heard + kDryFrames >= lastHanded_;
     double pace = outputRate_;
-    if (lastHeard_ > 0 && elapsed > 0 && elapsed <= kLateTick) {
+    if (lastHeard_ > 0 && elapsed > 0 && !ranDry) {
         pace = std::clamp((heard - lastHeard_) / elapsed, 0.0, outputRate_ * kMaxCatchUp);
     }
     lastTick_ = now;
+    lastHanded_ = handed;
     if (heard <= 0) return;  // the output has not started playing
     lastHeard_ = heard;
     const double tick = kTickMs / 1000.0;

@@ -119,6 +119,8 @@ class PlaybackFeed {
     PlayClock played_{1.0};
     double lastTick_ = 0;
     double lastHeard_ = 0;
+    // The frames handed to the output when the last tick published.
+    double lastHanded_ = 0;
 };
 
 }  // namespace obrin
