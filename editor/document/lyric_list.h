@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/signal.h"
+#include "document/timing_units.h"
 
 namespace obrin {
 
@@ -18,6 +19,8 @@ struct LyricLine {
     // value shows nothing.
     int stateIndex = -1;
     bool selected = false;
+    // Per-character (karaoke) timing; empty for a line timed as a whole.
+    LineUnits units{};
 
     bool checked() const { return stateIndex == 0; }
 };
