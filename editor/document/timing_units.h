@@ -12,7 +12,7 @@ inline constexpr int kNoUnitTime = -1;
 // One piece of a lyric line that is sung as one (a mora, a Latin word),
 // timed on its own for karaoke. Text is Shift-JIS (CP932) bytes.
 struct TimingUnit {
-    std::string text;
+    std::string text{};
     int start = kNoUnitTime;
 
     bool operator==(const TimingUnit&) const = default;
@@ -22,7 +22,7 @@ struct TimingUnit {
 // text; an empty split means the line has none of its own (the default split
 // applies when one is needed). `end` is where the last unit's wipe ends.
 struct LineUnits {
-    std::vector<TimingUnit> units;
+    std::vector<TimingUnit> units{};
     int end = kNoUnitTime;
 
     bool empty() const { return units.empty() && end == kNoUnitTime; }
