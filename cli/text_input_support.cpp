@@ -5,6 +5,7 @@
 #include "base/file_bytes.h"
 #include "obrin_files/same_file.h"
 #include "shell/app_paths.h"
+#include "shell/editor.h"
 #include "shell/text_options.h"
 #include "text/tagged_lyrics_reader.h"
 #include "text/text_input.h"
@@ -19,7 +20,8 @@ void RefuseOutputOverInput(const std::string& input, const std::string& output) 
 AppSettings StartingSettings(bool fromFile) {
     const std::filesystem::path folder = ProgramFolder();
     if (!fromFile) return DefaultAppSettings(folder);
-    return LoadAppSettings(folder / "obrin.ini", LoginName(), folder);
+    return LoadAppSettings(SettingsFileToRead(ChooseEditorPaths(folder, LoginName())), LoginName(),
+                           folder);
 }
 
 void InputFlags::addTo(ArgParser& parser) {

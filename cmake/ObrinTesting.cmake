@@ -24,9 +24,13 @@ function(obrin_test_properties name)
         set(ARG_TIMEOUT ${OBRIN_TEST_TIMEOUT})
     endif()
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
-    if(ARG_ENVIRONMENT)
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
-    endif()
+    # A program a test starts keeps its settings, decoded song and recovery
+    # file in the user's folders: these stand in for them, so no test reads
+    # or writes the real user's.
+    set(home ${CMAKE_BINARY_DIR}/test-home)
+    list(APPEND ARG_ENVIRONMENT XDG_CONFIG_HOME=${home}/config XDG_CACHE_HOME=${home}/cache
+         XDG_STATE_HOME=${home}/state)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
     if(OBRIN_FAIL_ON_SKIP)
         # GoogleTest's and Qt Test's lines for a skipped case.
         set_tests_properties(${name} PROPERTIES

@@ -31,6 +31,7 @@ bool CommandTable::isEnabled(CommandId id) const {
 bool CommandTable::trigger(CommandId id) const {
     if (!isEnabled(id)) return false;
     at(id).run();
+    ran(id);
     return true;
 }
 

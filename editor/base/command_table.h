@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/command_id.h"
+#include "base/signal.h"
 
 namespace obrin {
 
@@ -47,6 +48,9 @@ class CommandTable {
     [[nodiscard]] bool isEnabled(CommandId id) const;
     // Runs the command if it is enabled now; true when it ran.
     bool trigger(CommandId id) const;
+    // After each command that ran, whatever way it came in: what a command
+    // may have changed (a setting) is looked at here once.
+    Signal<CommandId> ran;
 
     const std::vector<Command>& commands() const { return commands_; }
 

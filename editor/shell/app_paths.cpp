@@ -39,13 +39,30 @@ std::filesystem::path RuntimeFolder() {
     return "/tmp/obrin-" + std::to_string(::getuid());
 }
 
-std::filesystem::path StateFolder() {
-    const char* xdg = std::getenv("XDG_STATE_HOME");
+namespace {
+
+// A relative value would scatter the user's files over whatever folders obrin
+// was started from, so it counts as unset.
+std::filesystem::path UserFolder(const char* variable, const std::filesystem::path& belowHome) {
+    const char* xdg = std::getenv(variable);
     if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "obrin";
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/')
-        return std::filesystem::path(home) / ".local" / "state" / "obrin";
+    if (home != nullptr && home[0] == '/') return std::filesystem::path(home) / belowHome / "obrin";
     return {};
+}
+
+}  // namespace
+
+std::filesystem::path ConfigFolder() {
+    return UserFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::filesystem::path CacheFolder() {
+    return UserFolder("XDG_CACHE_HOME", ".cache");
+}
+
+std::filesystem::path StateFolder() {
+    return UserFolder("XDG_STATE_HOME", std::filesystem::path(".local") / "state");
 }
 
 bool IsWritableFolder(const std::filesystem::path& folder) {

@@ -17,10 +17,16 @@ std::string LoginName();
 // is an absolute path, else /tmp/obrin-<uid>. Not created here.
 std::filesystem::path RuntimeFolder();
 
-// The per-user folder for what obrin keeps between runs when its work folder
-// is read-only: $XDG_STATE_HOME/obrin when XDG_STATE_HOME is an absolute
-// path, else $HOME/.local/state/obrin; empty when HOME is not absolute
-// either. Not created here.
+// The user's own folders of an installed copy, after the XDG base directory
+// rules: the variable's folder when it is an absolute path, else the one
+// below $HOME; empty when HOME is not absolute either. None is created here.
+// Settings ("obrin.ini", "font.ini"): $XDG_CONFIG_HOME/obrin, ~/.config/obrin.
+std::filesystem::path ConfigFolder();
+// The decoded song while no work folder is chosen: $XDG_CACHE_HOME/obrin,
+// ~/.cache/obrin.
+std::filesystem::path CacheFolder();
+// What obrin keeps between runs when its work folder is read-only:
+// $XDG_STATE_HOME/obrin, ~/.local/state/obrin.
 std::filesystem::path StateFolder();
 
 // Whether this process may create files in `folder` (the system's own

@@ -97,10 +97,15 @@ AppSettings DefaultAppSettings(const std::filesystem::path& programFolder) {
 }
 
 AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::string& section,
-                            const std::filesystem::path& programFolder) {
+                            const std::filesystem::path& programFolder, std::error_code* error) {
     AppSettings settings = DefaultAppSettings(programFolder);
     IniFile ini;
-    if (ini.load(iniPath)) return settings;
+    if (const std::error_code ec = ini.load(iniPath)) {
+        // A folder on the way that is a file leaves no file to read either.
+        if (error && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+            *error = ec;
+        return settings;
+    }
     VisitAppSettings([&](const auto& setting) { Read(ini, section, setting, settings); });
     // A blank work folder would put the temporary WAV in whatever folder the
     // editor was started from; a folder without the separator would glue the

@@ -74,11 +74,13 @@ AppSettings DefaultAppSettings(const std::filesystem::path& programFolder);
 
 // Reads `section` (the login name) of the INI file. A missing file, section
 // or key, or a value that is not a number where one is expected, keeps the
-// default; nothing is reported. Radio groups come out with the last item
+// default; only a file that is there but cannot be read is reported, in
+// `error` when given. Radio groups come out with the last item
 // that the file marks true (in the order the keys are read) checked, or none
 // if the file marks none. An empty work folder is taken as the default one.
 AppSettings LoadAppSettings(const std::filesystem::path& iniPath, const std::string& section,
-                            const std::filesystem::path& programFolder);
+                            const std::filesystem::path& programFolder,
+                            std::error_code* error = nullptr);
 
 // Writes every setting that is saved into `section`, keeping the other
 // users' sections and any other keys. If the existing file cannot be read it

@@ -1,6 +1,9 @@
 #include "shell/editor.h"
 
+#include <sys/statvfs.h>
+
 #include <exception>
+#include <stdexcept>
 
 #include "base/dialogs.h"
 #include "obrin_files/file_replacement.h"
@@ -19,7 +22,11 @@ Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory
       player_(player),
       timers_(timers),
       openUrl_(std::move(openUrl)),
-      settings_(DefaultAppSettings(paths_.programFolder)),
+      settings_(DefaultAppSettings(defaultWorkFolder())),
+      documentSettings_(document_.fieldChanged.connect([this](DocumentField field) {
+          if (field == DocumentField::MarkOffset || field == DocumentField::ListEditMode)
+              saveChangedSettings();
+      })),
       fonts_(DesignedFonts()) {}
 
 Editor::~Editor() = default;
@@ -43,13 +50,57 @@ FontSlotFonts DesignedFonts() {
     return fonts;
 }
 
+namespace {
+
+bool IsThere(const std::filesystem::path& path) {
+    std::error_code ec;
+    // A link is the user's own arrangement, even one that leads nowhere yet.
+    return std::filesystem::symlink_status(path, ec).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+}  // namespace
+
+EditorPaths ChooseEditorPaths(std::filesystem::path programFolder, std::string settingsSection) {
+    EditorPaths paths{.programFolder = std::move(programFolder),
+                      .settingsSection = std::move(settingsSection),
+                      .stateFolder = StateFolder()};
+    const bool portable =
+        IsThere(paths.programFolder / kSettingsFileName) && IsWritableFolder(paths.programFolder);
+    if (!portable) {
+        paths.configFolder = ConfigFolder();
+        if (!paths.configFolder.empty()) paths.cacheFolder = CacheFolder();
+    }
+    return paths;
+}
+
+std::filesystem::path SettingsFileToRead(const EditorPaths& paths) {
+    const std::filesystem::path beside = paths.programFolder / kSettingsFileName;
+    if (paths.configFolder.empty()) return beside;
+    const std::filesystem::path own = paths.configFolder / kSettingsFileName;
+    return IsThere(own) || !IsThere(beside) ? own : beside;
+}
+
+std::filesystem::path Editor::settingsFolder() const {
+    return paths_.configFolder.empty() ? paths_.programFolder : paths_.configFolder;
+}
+
+std::filesystem::path Editor::defaultWorkFolder() const {
+    return paths_.cacheFolder.empty() ? paths_.programFolder : paths_.cacheFolder;
+}
+
+bool Editor::workFolderIsCache() const {
+    return !paths_.cacheFolder.empty() &&
+           FolderWithSeparator(workFolder()) == FolderWithSeparator(paths_.cacheFolder);
+}
+
 std::filesystem::path Editor::workFolder() const {
-    if (settings_.workFolder.empty()) return paths_.programFolder;
+    if (settings_.workFolder.empty()) return defaultWorkFolder();
     return std::filesystem::path(settings_.workFolder);
 }
 
 std::filesystem::path Editor::fontSettingsPath() const {
-    return paths_.programFolder / kFontSettingsFileName;
+    return settingsFolder() / kFontSettingsFileName;
 }
 
 std::filesystem::path Editor::temporaryWavPath() const {
@@ -57,24 +108,114 @@ std::filesystem::path Editor::temporaryWavPath() const {
 }
 
 std::filesystem::path Editor::settingsPath() const {
-    return paths_.programFolder / kSettingsFileName;
+    return settingsFolder() / kSettingsFileName;
+}
+
+void Editor::prepareWorkFolder() const {
+    const std::filesystem::path folder = workFolder();
+    std::error_code error;
+    // Only the user's own cache folder is made; a chosen work folder that is
+    // gone is the user's to put right.
+    if (workFolderIsCache()) std::filesystem::create_directories(folder, error);
+    if (error)
+        throw std::runtime_error("作業フォルダを作れません(" + folder.string() + ": " +
+                                 error.message() + ")");
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) == 0 && disk.f_bavail == 0)
+        throw std::runtime_error("作業フォルダのディスクがいっぱいです(" + folder.string() + ")");
+}
+
+std::filesystem::path Editor::adoptSettingsBesideProgram(const char* fileName) {
+    const std::filesystem::path own = settingsFolder() / fileName;
+    const std::filesystem::path beside = paths_.programFolder / fileName;
+    if (paths_.configFolder.empty() || IsThere(own) || !IsThere(beside)) return own;
+    std::error_code error;
+    std::filesystem::create_directories(paths_.configFolder, error);
+    if (!error) {
+        if (const std::optional<std::string> bytes = ReadFileBytes(beside, error))
+            error = WriteFileAtomically(own, *bytes);
+    }
+    if (!error) return own;
+    dialogs_.showError("設定を" + paths_.configFolder.string() + "へ移せません(" + error.message() +
+                       ")\n" + beside.string() + "のまま使います");
+    settingsFailureShown_ = true;
+    // Read where they are: starting on the defaults would have the next
+    // change written over them into the user's folder.
+    return beside;
 }
 
 void Editor::loadSettings() {
-    settings_ = LoadAppSettings(settingsPath(), paths_.settingsSection, paths_.programFolder);
+    savedSettings_.reset();
+    settingsUnreadable_.clear();
+    fontsUnreadable_.clear();
+    const std::filesystem::path settingsFile = adoptSettingsBesideProgram(kSettingsFileName);
+    const std::filesystem::path fontFile = adoptSettingsBesideProgram(kFontSettingsFileName);
+    settings_ = LoadAppSettings(settingsFile, paths_.settingsSection, defaultWorkFolder(),
+                                &settingsUnreadable_);
+    // Settings taken over from beside a read-only program name its folder as
+    // the work folder, the default of the copy that wrote them.
+    if (!paths_.cacheFolder.empty() &&
+        settings_.workFolder == FolderWithSeparator(paths_.programFolder)) {
+        settings_.workFolder = FolderWithSeparator(paths_.cacheFolder);
+    }
     document_.setMarkOffset(settings_.markOffsetText);
     document_.setListEditMode(settings_.listEditMode);
-    LoadFontSettings(fontSettingsPath(), fonts_);
+    fontsUnreadable_ = LoadFontSettings(fontFile, fonts_);
+    for (const auto& [file, error] :
+         {std::pair{settingsFile, settingsUnreadable_}, std::pair{fontFile, fontsUnreadable_}}) {
+        if (!error) continue;
+        dialogs_.showError(std::string(kSettingsNotReadMessage) + "(" + file.string() + ": " +
+                           error.message() +
+                           ")\n既定の設定で起動します。このファイルは書き換えません");
+        settingsFailureShown_ = true;
+    }
+    savedSettings_ = settingsWithDocument();
 }
 
-std::error_code Editor::saveSettings() {
+AppSettings Editor::settingsWithDocument() const {
+    AppSettings settings = settings_;
     // The placeholder only shows before the settings are read; writing it
     // would leave every later start without a usable MarkOffset.
     if (document_.markOffset().text() != MarkOffset::kPlaceholder) {
-        settings_.markOffsetText = document_.markOffset().text();
+        settings.markOffsetText = document_.markOffset().text();
     }
-    settings_.listEditMode = document_.listEditMode();
-    return SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
+    settings.listEditMode = document_.listEditMode();
+    return settings;
+}
+
+std::error_code Editor::saveSettings() {
+    settings_ = settingsWithDocument();
+    if (settingsUnreadable_) return settingsUnreadable_;
+    std::error_code error;
+    if (!paths_.configFolder.empty())
+        std::filesystem::create_directories(paths_.configFolder, error);
+    if (!error) error = SaveAppSettings(settingsPath(), paths_.settingsSection, settings_);
+    if (!error) savedSettings_ = settings_;
+    return error;
+}
+
+std::string Editor::trySavingSettings() {
+    try {
+        if (const std::error_code error = saveSettings()) return error.message();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+void Editor::showSettingsNotSaved(const std::string& reason) {
+    dialogs_.showError(std::string(kSettingsNotSavedMessage) + "(" + settingsPath().string() +
+                       ": " + reason + ")");
+}
+
+void Editor::saveChangedSettings() {
+    if (!savedSettings_ || settingsWithDocument() == *savedSettings_) return;
+    const std::string failure = trySavingSettings();
+    if (failure.empty()) {
+        settingsFailureShown_ = false;
+    } else if (!std::exchange(settingsFailureShown_, true)) {
+        showSettingsNotSaved(failure);
+    }
 }
 
 bool Editor::chooseWorkFolder() {
@@ -87,9 +228,14 @@ bool Editor::chooseWorkFolder() {
 void Editor::chooseFont(FontSlot slot) {
     const std::optional<FontChoice> chosen = dialogs_.chooseFont(FontOf(fonts_, slot));
     if (!chosen) return;
-    if (SaveFontSlot(fontSettingsPath(), slot, *chosen)) {
+    std::error_code error = fontsUnreadable_;
+    if (!error && !paths_.configFolder.empty())
+        std::filesystem::create_directories(paths_.configFolder, error);
+    if (!error) error = SaveFontSlot(fontSettingsPath(), slot, *chosen);
+    if (error) {
         // Promising the change after a restart would be untrue.
-        dialogs_.showError("フォントの設定を保存できません(" + fontSettingsPath().string() + ")");
+        dialogs_.showError("フォントの設定を保存できません(" + fontSettingsPath().string() + ": " +
+                           error.message() + ")");
         return;
     }
     dialogs_.showInformation("変更はobrinの再起動後に有効になります");
@@ -106,16 +252,8 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
     // The user asked to quit: a settings file that cannot be written (a
     // read-only folder, a full disk) is told, but does not keep the editor
     // open.
-    std::string failure;
-    try {
-        if (const std::error_code error = saveSettings()) failure = error.message();
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
-    if (!failure.empty()) {
-        dialogs_.showError(std::string(kSettingsNotSavedMessage) + "(" + settingsPath().string() +
-                           ": " + failure + ")");
-    }
+    if (const std::string failure = trySavingSettings(); !failure.empty())
+        showSettingsNotSaved(failure);
     std::error_code ignored;  // a missing file is the usual case, not an error
     std::filesystem::remove(temporaryWavPath(), ignored);
     // Closed as the user asked, with or without saving: nothing to recover.
@@ -126,7 +264,10 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
 
 std::filesystem::path Editor::recoveryFolder() const {
     std::filesystem::path work = workFolder();
-    if (paths_.stateFolder.empty() || IsWritableFolder(work)) return work;
+    // The cache folder may be emptied by the system and is made only by a
+    // decode, so whether it is there must not decide where the next start
+    // looks.
+    if (paths_.stateFolder.empty() || (!workFolderIsCache() && IsWritableFolder(work))) return work;
     return paths_.stateFolder;
 }
 

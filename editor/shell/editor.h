@@ -19,15 +19,34 @@ class Player;
 class TimerFactory;
 
 // Where the editor lives on disk. The settings section is the login name, so
-// two users of one installation keep their own options in one "obrin.ini".
+// two users of one portable copy keep their own options in one "obrin.ini".
 struct EditorPaths {
     std::filesystem::path programFolder;
     std::string settingsSection;
+    // Where "obrin.ini" and "font.ini" are kept; made when first written.
+    // Empty: the program folder, as a portable copy keeps them.
+    std::filesystem::path configFolder = {};
+    // The work folder until the user chooses one; made when a song is
+    // decoded into it. Empty: the program folder.
+    std::filesystem::path cacheFolder = {};
     // The user's own folder for the recovery file when the work folder
-    // cannot be written (an installed copy's program folder); made when
-    // first needed. Empty: the recovery file stays in the work folder.
+    // cannot be written; made when first needed. Empty: the recovery file
+    // stays in the work folder.
     std::filesystem::path stateFolder = {};
 };
+
+// Where this user's editor keeps its files. A portable copy (an "obrin.ini"
+// beside the program, in a folder this user may write) keeps everything in
+// the program folder as it always has; any other copy keeps the settings,
+// the decoded song and the recovery file in the user's own folders
+// (ConfigFolder, CacheFolder, StateFolder), and so does an installed one
+// under a read-only prefix. Without a home folder to put them in, the
+// program folder stays the place.
+[[nodiscard]] EditorPaths ChooseEditorPaths(std::filesystem::path programFolder,
+                                            std::string settingsSection);
+// The "obrin.ini" that holds the settings for those paths: the user's, or
+// the one beside the program until the editor's first start takes it over.
+[[nodiscard]] std::filesystem::path SettingsFileToRead(const EditorPaths& paths);
 
 // The editor without its windows: the document, the user's settings, the
 // folders, and the outside world it reaches through injected boundaries.
@@ -58,19 +77,33 @@ class Editor {
     const FontSlotFonts& fonts() const { return fonts_; }
 
     const std::filesystem::path& programFolder() const { return paths_.programFolder; }
-    // The folder that holds the temporary WAV; the program folder until the
-    // settings name another one.
+    // The folder that holds the temporary WAV; the cache folder (or, in a
+    // portable copy, the program folder) until the settings name another one.
     std::filesystem::path workFolder() const;
     std::filesystem::path temporaryWavPath() const;
     std::filesystem::path settingsPath() const;
     std::filesystem::path fontSettingsPath() const;
+    // Makes the work folder when it is the user's cache folder, and refuses
+    // a work folder whose disk is full, so that a decode is not started only
+    // to fail. Throws std::runtime_error with the folder and the reason.
+    void prepareWorkFolder() const;
 
     // Reads "obrin.ini" and "font.ini" and hands the document its MarkOffset
     // and ListEditMode. Missing files, sections and keys leave the defaults.
+    // The first start of a copy that keeps its settings in the user's folder
+    // takes the files left beside the program, once. A file that is there
+    // but cannot be read is reported; the editor then runs on the defaults
+    // and never writes that file, so what it holds is not replaced by them.
     void loadSettings();
     // Writes the settings with the document's current MarkOffset and
-    // ListEditMode.
+    // ListEditMode, making the settings folder when it is missing.
     [[nodiscard]] std::error_code saveSettings();
+    // Writes the settings when they differ from the ones last read or
+    // written, so that a crash loses no option. Commands, the mark offset and
+    // the list-edit mode call it on their own; code that changes a setting
+    // anywhere else calls it after. A failure is told once, until a save
+    // succeeds again.
+    void saveChangedSettings();
 
     // Lets the user pick another work folder, starting at the current one.
     // Returns true when the folder changed; Cancel changes nothing.
@@ -115,7 +148,8 @@ class Editor {
     void startRecovery(const std::function<void(const std::string& songPath)>& reopenSong,
                        const std::function<void(const std::string& typedText)>& restoreTypedText);
     // Where the recovery file goes: the work folder when this user may
-    // write there, else the paths' state folder (when there is one).
+    // write there and it is not the user's cache folder, else the paths'
+    // state folder (when there is one).
     [[nodiscard]] std::filesystem::path recoveryFolder() const;
     // Where the work is kept until it is saved; empty before startRecovery
     // and without keepRecoveryFile.
@@ -126,6 +160,16 @@ class Editor {
     void showHelp();
 
   private:
+    std::filesystem::path settingsFolder() const;
+    std::filesystem::path defaultWorkFolder() const;
+    bool workFolderIsCache() const;
+    [[nodiscard]] AppSettings settingsWithDocument() const;
+    // Why the settings could not be written; empty when they were.
+    [[nodiscard]] std::string trySavingSettings();
+    void showSettingsNotSaved(const std::string& reason);
+    // The settings file to read: the user's, or the one beside the program
+    // while it cannot be taken over.
+    std::filesystem::path adoptSettingsBesideProgram(const char* fileName);
     void writeRecoveryFile();
     void removeRecoveryFile();
 
@@ -137,6 +181,15 @@ class Editor {
     Document document_;
     UnsavedChanges changes_{document_};
     AppSettings settings_;
+    // What "obrin.ini" holds for this user as last read or written; empty
+    // until the settings are read.
+    std::optional<AppSettings> savedSettings_;
+    // Why "obrin.ini" or "font.ini" could not be read; such a file is never
+    // written.
+    std::error_code settingsUnreadable_;
+    std::error_code fontsUnreadable_;
+    bool settingsFailureShown_ = false;
+    Connection documentSettings_;
     FontSlotFonts fonts_;
     bool keepsRecovery_ = false;
     std::filesystem::path recoveryPath_;
@@ -157,6 +210,7 @@ inline constexpr const char* kHelpFile = "help/help.html";
 
 inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
 inline constexpr const char* kSettingsNotSavedMessage = "設定を保存できません";
+inline constexpr const char* kSettingsNotReadMessage = "設定を読み込めません";
 // The recovery file in the work folder; each user of one installation (one
 // section of "obrin.ini") keeps their own.
 [[nodiscard]] std::string RecoveryFileName(const std::string& settingsSection);

@@ -33,11 +33,16 @@ const char* FontSlotSection(FontSlot slot) {
     return "List";
 }
 
-void LoadFontSettings(const std::filesystem::path& fontIniPath, FontSlotFonts& fonts) {
+std::error_code LoadFontSettings(const std::filesystem::path& fontIniPath, FontSlotFonts& fonts) {
     IniFile ini;
-    if (ini.load(fontIniPath)) return;
+    if (const std::error_code ec = ini.load(fontIniPath)) {
+        if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+            return {};
+        return ec;
+    }
     for (const FontSlot slot : kFontSlots)
         ApplySlot(ini, FontSlotSection(slot), FontOf(fonts, slot));
+    return {};
 }
 
 std::error_code SaveFontSlot(const std::filesystem::path& fontIniPath, FontSlot slot,

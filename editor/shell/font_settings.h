@@ -31,8 +31,9 @@ using FontSlotFonts = std::array<FontChoice, 4>;
 // "size" is applied only if above 0; "style" (bold 1, italic 2, underline 4,
 // strike-out 8) replaces the style only if above 0, so a stored 0 keeps a
 // bold design bold. Face names are written as UTF-8; a name that is not
-// UTF-8 is read as Shift-JIS, as older files hold them.
-void LoadFontSettings(const std::filesystem::path& fontIniPath, FontSlotFonts& fonts);
+// UTF-8 is read as Shift-JIS, as older files hold them. Returns why a file
+// that is there could not be read; a missing file is no error.
+std::error_code LoadFontSettings(const std::filesystem::path& fontIniPath, FontSlotFonts& fonts);
 
 // Writes one slot's face, size and style, keeping the other slots.
 [[nodiscard]] std::error_code SaveFontSlot(const std::filesystem::path& fontIniPath, FontSlot slot,

@@ -79,6 +79,7 @@ class MainWindowTest : public QObject {
     void restoresOptionsFromSettingsFile();
     void closingWithoutQuestionRemovesTemporaryWav();
     void closingSavesWhatTheUserChanged();
+    void settingsAreSavedAsTheyChange();
     void closingAnsweredCancelKeepsEverything();
     void closingAnsweredOkCloses();
     void assignedKey_data();
@@ -451,6 +452,32 @@ void MainWindowTest::closingSavesWhatTheUserChanged() {
     QCOMPARE(saved.markOffsetText, std::string("-0.9"));
     QCOMPARE(saved.listEditMode, true);
     QCOMPARE(saved.dropRepeatedBlankLines, true);
+}
+
+// Nothing is lost to a crash: each change is in the file before the next.
+void MainWindowTest::settingsAreSavedAsTheyChange() {
+    Fixture f;
+    f.show();
+    const auto saved = [&f] {
+        return LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder());
+    };
+    f.item("T6")->trigger();
+    QCOMPARE(saved().confirmExit, false);
+    f.item("A3")->trigger();
+    QVERIFY(saved().existingLyrics == ExistingLyrics::OpenAutomatically);
+    qobject_cast<QAbstractButton*>(f.window.widget<QWidget>("SpinButtonUp"))->click();
+    QCOMPARE(saved().markOffsetText, std::string("-0.9"));
+    f.window.widget<QCheckBox>("chkHosei")->click();
+    QCOMPARE(saved().listEditMode, true);
+    QTimer::singleShot(0, this, [] {
+        QWidget* form = QApplication::activeModalWidget();
+        QVERIFY(form);
+        QTest::keyClick(form->findChild<QLineEdit*>(QStringLiteral("Edit1")), Qt::Key_Shift);
+        form->close();
+    });
+    f.item("K1")->trigger();
+    QCOMPARE(saved().keyMark, 16);
+    QVERIFY(f.dialogs.errors().empty());
 }
 
 void MainWindowTest::closingWithoutQuestionRemovesTemporaryWav() {

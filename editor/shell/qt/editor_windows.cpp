@@ -1,7 +1,7 @@
 #include "shell/qt/editor_windows.h"
 
-#include <utility>
 #include <QTemporaryDir>
+#include <utility>
 
 #include "base/command_ids.h"
 #include "base/qt/centre_on.h"
@@ -55,6 +55,9 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_),
                      commands_);
     followCommandStates();
+    // Options, keys and dialog choices are settings changed by commands.
+    stateNotices_.push_back(
+        commands_.ran.connect([this](CommandId) { editor_.saveChangedSettings(); }));
     music_.loadPluginTable();
     editor_.songPath = [this] { return music_.musicFilePath(); };
     editor_.typedText = [this] { return lyrics_.typedText(); };

@@ -35,9 +35,7 @@ int main(int argc, char* argv[]) {
     obrin::QtTimerFactory timers;
     obrin::AudioPlayer player;
     obrin::QtClipboard clipboard;
-    obrin::Editor editor({.programFolder = obrin::ProgramFolder(),
-                          .settingsSection = obrin::LoginName(),
-                          .stateFolder = obrin::StateFolder()},
+    obrin::Editor editor(obrin::ChooseEditorPaths(obrin::ProgramFolder(), obrin::LoginName()),
                          dialogs, player, timers, OpenWithDesktop);
 
     // Only the editor that holds the lock keeps the recovery file.

@@ -69,7 +69,10 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
     MusicOpenView& view = *this;
     opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),
                                                 view, std::move(hooks));
-    opener_->temporaryWavPath = [this] { return editor_.temporaryWavPath(); };
+    opener_->temporaryWavPath = [this] {
+        editor_.prepareWorkFolder();
+        return editor_.temporaryWavPath();
+    };
     opener_->existingLyrics = [this] {
         return recovering_ ? ExistingLyrics::DoNothing : ExistingLyricsOption(editor_.settings());
     };
