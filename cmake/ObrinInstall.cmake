@@ -3,9 +3,9 @@
 # beside itself, so all of them go into one program folder,
 # PREFIX/lib/obrin. PREFIX/bin holds links to the two programs (the program
 # folder is where the link leads), and PREFIX/share the desktop entry and
-# the icon. obrin writes obrin.ini, font.ini and, until another work folder is
-# chosen, its temporary WAV into the program folder: install to a prefix the
-# user can write to, such as ~/.local.
+# the icon. An installed obrin writes nothing into its program folder (its
+# settings, decoded song and recovery file go to the user's XDG folders), so
+# the prefix may be read-only.
 include(GNUInstallDirs)
 set(OBRIN_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/obrin)
 
