@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "scoped_env.h"
+
 namespace obrin {
 namespace {
 
@@ -66,54 +68,48 @@ INSTANTIATE_TEST_SUITE_P(Environment, RuntimeFolderTest,
                                          RuntimeCase{"Relative", "run", "/tmp/obrin-<uid>"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Sets or unsets one variable of the environment for the life of a test.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(saved_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+using test::ScopedEnv;
 
-  private:
-    void Set(const std::optional<std::string>& value) const {
-        if (value) {
-            ::setenv(name_, value->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
-struct StateCase {
+struct UserFolderCase {
     const char* name;
+    std::filesystem::path (*folder)();
+    const char* variable;
     std::optional<std::string> xdg;
     std::optional<std::string> home;
     std::string expected;
 };
 
-class StateFolderTest : public testing::TestWithParam<StateCase> {};
+class UserFolderTest : public testing::TestWithParam<UserFolderCase> {};
 
-TEST_P(StateFolderTest, Chooses) {
-    const ScopedEnv xdg("XDG_STATE_HOME", GetParam().xdg);
+TEST_P(UserFolderTest, Chooses) {
+    const ScopedEnv xdg(GetParam().variable, GetParam().xdg);
     const ScopedEnv home("HOME", GetParam().home);
-    EXPECT_EQ(StateFolder(), std::filesystem::path(GetParam().expected));
+    EXPECT_EQ(GetParam().folder(), std::filesystem::path(GetParam().expected));
 }
 
-// A relative value would scatter the user's state over whatever folders
+// A relative value would scatter the user's files over whatever folders
 // obrin was started from.
 INSTANTIATE_TEST_SUITE_P(
-    Environment, StateFolderTest,
-    testing::Values(StateCase{"Xdg", "/x/state", "/home/u", "/x/state/obrin"},
-                    StateCase{"XdgRelative", "state", "/home/u", "/home/u/.local/state/obrin"},
-                    StateCase{"XdgEmpty", "", "/home/u", "/home/u/.local/state/obrin"},
-                    StateCase{"HomeOnly", std::nullopt, "/home/u", "/home/u/.local/state/obrin"},
-                    StateCase{"HomeRelative", std::nullopt, "u", ""},
-                    StateCase{"Neither", std::nullopt, std::nullopt, ""}),
+    Environment, UserFolderTest,
+    testing::Values(
+        UserFolderCase{"Xdg", StateFolder, "XDG_STATE_HOME", "/x/state", "/home/u",
+                       "/x/state/obrin"},
+        UserFolderCase{"XdgRelative", StateFolder, "XDG_STATE_HOME", "state", "/home/u",
+                       "/home/u/.local/state/obrin"},
+        UserFolderCase{"XdgEmpty", StateFolder, "XDG_STATE_HOME", "", "/home/u",
+                       "/home/u/.local/state/obrin"},
+        UserFolderCase{"HomeOnly", StateFolder, "XDG_STATE_HOME", std::nullopt, "/home/u",
+                       "/home/u/.local/state/obrin"},
+        UserFolderCase{"HomeRelative", StateFolder, "XDG_STATE_HOME", std::nullopt, "u", ""},
+        UserFolderCase{"Neither", StateFolder, "XDG_STATE_HOME", std::nullopt, std::nullopt, ""},
+        UserFolderCase{"ConfigXdg", ConfigFolder, "XDG_CONFIG_HOME", "/x/config", "/home/u",
+                       "/x/config/obrin"},
+        UserFolderCase{"ConfigHome", ConfigFolder, "XDG_CONFIG_HOME", "config", "/home/u",
+                       "/home/u/.config/obrin"},
+        UserFolderCase{"CacheXdg", CacheFolder, "XDG_CACHE_HOME", "/x/cache", "/home/u",
+                       "/x/cache/obrin"},
+        UserFolderCase{"CacheHome", CacheFolder, "XDG_CACHE_HOME", std::nullopt, "/home/u",
+                       "/home/u/.cache/obrin"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

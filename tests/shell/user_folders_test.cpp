@@ -3,8 +3,6 @@
 // otherwise; and what happens when those folders or files are not usable.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #include "base/timer.h"
@@ -13,7 +11,7 @@
 #include "full_folder.h"
 #include "read_only_folder.h"
 #include "recording_dialogs.h"
-#include "shell/app_paths.h"
+#include "scoped_env.h"
 #include "shell/editor.h"
 #include "temp_folder.h"
 
@@ -27,28 +25,7 @@ class NoTimers final : public TimerFactory {
     std::unique_ptr<Timer> createTimer() override { return nullptr; }
 };
 
-// Sets or unsets one variable of the environment for the life of a test.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(saved_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    void Set(const std::optional<std::string>& value) const {
-        if (value) {
-            ::setenv(name_, value->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using test::ScopedEnv;
 
 const std::function<void()> kNoConfirmRuns = [] {};
 const std::function<bool()> kNoSave = [] { return false; };
