@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ struct InfoCase {
     std::vector<std::string> args;
     std::vector<std::string> shown;  // each a part of standard output
 };
+
+void PrintTo(const InfoCase& info, std::ostream* os) {
+    *os << info.name;
+}
 
 class ProgramInfoTest : public testing::TestWithParam<InfoCase> {};
 
