@@ -1,6 +1,6 @@
 # "cpack -G DEB" in a build folder makes obrin_<version>_amd64.deb of what
-# cmake --install lays out, under /usr (scripts/package.sh builds Release and
-# packs it; scripts/package-check.sh checks the package). Depends comes from
+# cmake --install lays out, under /usr (README shows it for a Release build;
+# scripts/package-check.sh checks the package). Depends comes from
 # the shared libraries the binaries and plug-ins link (dpkg-shlibdeps);
 # Recommends names what obrin loads without linking it.
 set(CPACK_PACKAGE_NAME obrin)
