@@ -6,13 +6,15 @@
 
 #include "cli_command.h"
 #include "obrin_files/temporary_files.h"
+#include "obrin_version.h"
 
 namespace obrin::cli {
 namespace {
 
 constexpr std::string_view kProgramUsage =
     "usage: obrin-cli <subcommand> [options] [arguments]\n"
-    "       obrin-cli <subcommand> --help\n";
+    "       obrin-cli <subcommand> --help\n"
+    "       obrin-cli --help | --version\n";
 
 void PrintOverview(std::FILE* stream) {
     PrintUsage(kProgramUsage, stream);
@@ -45,6 +47,10 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h") {
         PrintOverview(stdout);
+        return FlushedStdout();
+    }
+    if (args[0] == "--version") {
+        std::fputs("obrin-cli " OBRIN_VERSION "\n", stdout);
         return FlushedStdout();
     }
     for (const Subcommand& command : Subcommands()) {

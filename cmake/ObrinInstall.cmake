@@ -7,7 +7,9 @@
 # settings, decoded song and recovery file go to the user's XDG folders), so
 # the prefix may be read-only.
 include(GNUInstallDirs)
-set(OBRIN_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/obrin)
+# lib/obrin whatever the prefix: a Debian /usr would otherwise make it the
+# multiarch library folder, which is for libraries others link.
+set(OBRIN_PROGRAM_DIR lib/obrin)
 
 install(TARGETS obrin obrin-cli RUNTIME DESTINATION ${OBRIN_PROGRAM_DIR})
 install(TARGETS vellin wendax marlet tessary LIBRARY DESTINATION ${OBRIN_PROGRAM_DIR})
@@ -33,3 +35,14 @@ install(CODE "
     file(WRITE \"${CMAKE_BINARY_DIR}/install/obrin.desktop\" \"\${entry}\")
     file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
          TYPE FILE FILES \"${CMAKE_BINARY_DIR}/install/obrin.desktop\")")
+
+# The software centres' entry, the types of obrin's own files, the manual
+# pages, and the copyright and changelog Debian asks of every package.
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/org.obrin.obrin.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/obrin-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME obrin.xml)
+install(FILES ${PROJECT_BINARY_DIR}/man/obrin.1.gz ${PROJECT_BINARY_DIR}/man/obrin-cli.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

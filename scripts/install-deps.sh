@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils
     espeak-ng sox xvfb xauth fonts-ipafont-gothic
+    dpkg-dev file lintian appstream
 )
 
 missing=()

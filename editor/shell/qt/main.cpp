@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QUrl>
+#include <cstdio>
 
 #include "base/qt/qt_dialogs.h"
 #include "base/qt/qt_timer.h"
 #include "playback/qt/audio_player.h"
 #include "shell/app_paths.h"
+#include "shell/command_line_info.h"
 #include "shell/editor.h"
 #include "shell/instance_lock.h"
 #include "shell/qt/editor_windows.h"
@@ -19,9 +21,24 @@ bool OpenWithDesktop(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
+// A version or help that could not be written (a full disk, a closed pipe)
+// is a failure.
+int PrintInformation(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+    std::fputs("obrin: 標準出力に書けません\n", stderr);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Asked only for its version or help, obrin answers before anything
+    // starts: no display, no window, and no running editor is handed the
+    // option as a file.
+    if (const auto text =
+            obrin::CommandLineInformation(std::vector<std::string>(argv + 1, argv + argc))) {
+        return PrintInformation(*text);
+    }
     // A second copy hands its file to the running one and ends here, before
     // any window exists; the lock stays held for the life of this process.
     const std::optional<obrin::InstanceLock> instance =
