@@ -22,6 +22,7 @@
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
 #include "file_bytes.h"
+#include "jis_keys.h"
 #include "main_window_rig.h"
 #include "obrin_version.h"
 #include "playback/qt/waveform_strip.h"
@@ -86,6 +87,8 @@ class MainWindowTest : public QObject {
     void assignedKeyTriggersItsCommand_data();
     void assignedKeyTriggersItsCommand();
     void keyDialogRecordsVirtualKeys();
+    void jisKeyTriggersItsCommand_data();
+    void jisKeyTriggersItsCommand();
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
     void fontItemsSaveForTheNextStart();
@@ -603,6 +606,36 @@ void MainWindowTest::keyDialogRecordsVirtualKeys() {
     QCOMPARE(f.editor.settings().keyMark, 16);
     QCOMPARE(f.editor.settings().keyPrevCheck, 0);
     QCOMPARE(f.editor.settings().keyPlayPause, 80);
+}
+
+// Keys of a JIS keyboard as the window system reports them, against the
+// code stored for Mark (as the key dialog or Windows stored it).
+void MainWindowTest::jisKeyTriggersItsCommand_data() {
+    QTest::addColumn<int>("markKey");
+    QTest::addColumn<test::JisKey>("pressed");
+    QTest::addColumn<bool>("marks");
+    QTest::newRow("変換") << 0x1C << test::kJisHenkan << true;
+    QTest::newRow("無変換 is another key") << 0x1C << test::kJisMuhenkan << false;
+    QTest::newRow("半角/全角 stored by Windows as Kanji") << 0x19 << test::kJisZenkaku << true;
+    QTest::newRow("ろ") << 0xE2 << test::kJisRo << true;
+    QTest::newRow("¥ is not ろ") << 0xE2 << test::kJisYen << false;
+    QTest::newRow("Shift+2 is the 2 key") << int('2') << test::kJisShift2 << true;
+    QTest::newRow("Shift+2 is not the apostrophe key") << 0xDE << test::kJisShift2 << false;
+}
+
+void MainWindowTest::jisKeyTriggersItsCommand() {
+    QFETCH(int, markKey);
+    QFETCH(test::JisKey, pressed);
+    QFETCH(bool, marks);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
+    QWidget* mark = f.window.controlPanel()->markButton();
+    QTRY_COMPARE(QApplication::focusWidget(), mark);
+    test::PressJisKey(mark, pressed);
+    QCOMPARE(f.marked(), marks);
 }
 
 void MainWindowTest::workFolderItemShowsTheChosenFolder() {
