@@ -87,6 +87,7 @@ class MainWindowTest : public QObject {
     void assignedKeyTriggersItsCommand_data();
     void assignedKeyTriggersItsCommand();
     void keyDialogRecordsVirtualKeys();
+    void defaultKeysMarkAndPlay();
     void jisKeyTriggersItsCommand_data();
     void jisKeyTriggersItsCommand();
     void workFolderItemShowsTheChosenFolder();
@@ -510,6 +511,8 @@ void MainWindowTest::assignedKey_data() {
     QTest::newRow("in the title") << "edtTitle" << int(Qt::Key_M) << none << int('M') << 0 << "";
     QTest::newRow("in the artist") << "edtArtist" << int(Qt::Key_M) << none << int('M') << 0 << "";
     QTest::newRow("in the memo") << "Memo" << int(Qt::Key_M) << none << int('M') << 0 << "";
+    QTest::newRow("in the completed text")
+        << "Text" << int(Qt::Key_Space) << none << 0x20 << 0 << "";
 }
 
 void MainWindowTest::assignedKey() {
@@ -526,6 +529,10 @@ void MainWindowTest::assignedKey() {
     f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
     f.editor.settings().keyPlayPause = static_cast<std::uint16_t>(playKey);
     QWidget* target = f.window.findChild<QWidget*>(focus);
+    QTabWidget* pages = f.window.pages();
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->isAncestorOf(target)) pages->setCurrentIndex(i);
+    }
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -604,8 +611,28 @@ void MainWindowTest::keyDialogRecordsVirtualKeys() {
     f.item("K1")->trigger();
     QVERIFY(seen);
     QCOMPARE(f.editor.settings().keyMark, 16);
-    QCOMPARE(f.editor.settings().keyPrevCheck, 0);
+    QCOMPARE(f.editor.settings().keyPrevCheck, 8);  // as it was: Backspace
     QCOMPARE(f.editor.settings().keyPlayPause, 80);
+}
+
+// Without settings Space marks, Backspace checks the previous line and
+// Enter plays, wherever the keys act (here a button that would take Space and
+// Enter for itself).
+void MainWindowTest::defaultKeysMarkAndPlay() {
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    QWidget* stop = f.window.widget<QWidget>("btnStop");
+    stop->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), stop);
+    QTest::keyClick(stop, Qt::Key_Space);
+    QVERIFY(f.marked());
+    const bool checked = f.editor.document().lyrics.line(0).checked();
+    QTest::keyClick(stop, Qt::Key_Backspace);
+    QCOMPARE(f.editor.document().lyrics.line(0).checked(), !checked);
+    QTest::keyClick(stop, Qt::Key_Return);
+    QCOMPARE(f.player.playState(), PlayState::Playing);
 }
 
 // Keys of a JIS keyboard as the window system reports them, against the
