@@ -90,6 +90,8 @@ class MainWindowTest : public QObject {
     void defaultKeysMarkAndPlay();
     void jisKeyTriggersItsCommand_data();
     void jisKeyTriggersItsCommand();
+    void focusGoesWhereTheKeysAct_data();
+    void focusGoesWhereTheKeysAct();
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
     void fontItemsSaveForTheNextStart();
@@ -663,6 +665,38 @@ void MainWindowTest::jisKeyTriggersItsCommand() {
     QTRY_COMPARE(QApplication::focusWidget(), mark);
     test::PressJisKey(mark, pressed);
     QCOMPARE(f.marked(), marks);
+}
+
+// Started from the list, where the assigned keys rest, these leave the
+// focus on the Mark button, so the next press of the Mark key marks.
+void MainWindowTest::focusGoesWhereTheKeysAct_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("ここから再マーク") << QString::fromLatin1(command::kRemarkFromLine.objectName());
+    QTest::newRow("5秒前から再生") << QString::fromLatin1(command::kPlayBeforeLine.objectName());
+    QTest::newRow("a click on the waveform") << QStringLiteral("waveform");
+}
+
+void MainWindowTest::focusGoesWhereTheKeysAct() {
+    QFETCH(QString, way);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    f.editor.document().lyrics.setTimeText(0, "00:20:00");
+    f.editor.settings().keyMark = 0x20;
+    QWidget* list = f.window.lyricList();
+    list->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    if (way == "waveform") {
+        WaveformStrip* strip = f.window.waveformStrip();
+        QTest::mouseClick(strip, Qt::LeftButton, {},
+                          QPoint(strip->width() / 2, strip->height() / 2));
+    } else {
+        f.item(way)->trigger();
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), f.window.controlPanel()->markButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(f.editor.document().lyrics.line(0).timeText != "00:20:00");
 }
 
 void MainWindowTest::workFolderItemShowsTheChosenFolder() {
