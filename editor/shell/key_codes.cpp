@@ -188,7 +188,8 @@ std::uint16_t CodeOf(const KeyPress& press) {
 }  // namespace
 
 KeyIdentity IdentifyKey(const KeyPress& press) {
-    const bool letter = UpperAscii(press.character) >= U'A' && UpperAscii(press.character) <= U'Z';
+    const char32_t upper = UpperAscii(press.character);
+    const bool letter = upper >= U'A' && upper <= U'Z';
     if (press.keycode != 0 && press.named == NamedKey::None && press.functionKey == 0 &&
         !press.keypad && !letter) {
         const PhysicalKey* first = nullptr;
@@ -200,6 +201,8 @@ KeyIdentity IdentifyKey(const KeyPress& press) {
                 return {key.code, std::string(key.name)};
             }
         }
+        // Another layout puts its own symbols on the key, which then counts
+        // as the key of its first row (the JIS one where there are two).
         if (first) return {first->code, std::string(first->name)};
     }
     const std::uint16_t code = CodeOf(press);

@@ -8,11 +8,10 @@ namespace obrin {
 namespace {
 
 // X11 keycodes of the physical keys (the kernel's key numbers + 8).
-constexpr std::uint32_t kKey2 = 11, kKey7 = 16, kMinus = 20, kEqual = 21, kLeftBrace = 34,
+constexpr std::uint32_t kKey2 = 11, kMinus = 20, kEqual = 21, kAzertyA = 24, kLeftBrace = 34,
                         kRightBrace = 35, kSemicolon = 47, kApostrophe = 48, kGrave = 49,
-                        kBackslash = 51, kSpace = 65, kCapsLock = 66, kF5 = 71, kKeypad5 = 84,
-                        kRo = 97, kHenkan = 100, kKatakanaHiragana = 101, kMuhenkan = 102,
-                        kYen = 132, kAzertyA = 24;
+                        kBackslash = 51, kCapsLock = 66, kRo = 97, kHenkan = 100,
+                        kKatakanaHiragana = 101, kMuhenkan = 102, kYen = 132;
 
 struct PressCase {
     const char* name;
@@ -49,7 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"JisZenkaku", {kGrave, 0, NamedKey::ZenkakuHankaku}, 0xF3, "半角/全角", true},
         PressCase{"JisEisu", {kCapsLock, 0, NamedKey::Eisu}, 0xF0, "英数", true},
         PressCase{"JisAt", {kLeftBrace, U'@'}, 0xC0, "@", true},
-        PressCase{"JisShiftAt", {kLeftBrace, U'`'}, 0xC0, "@", true},
         PressCase{"JisBracketLeft", {kRightBrace, U'['}, 0xDB, "[", true},
         PressCase{"JisBracketRight", {kBackslash, U']'}, 0xDD, "]", true},
         PressCase{"JisColon", {kApostrophe, U':'}, 0xBA, ":", true},
@@ -57,37 +55,23 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"JisShiftSemicolon", {kSemicolon, U'+'}, 0xBB, ";", true},
         PressCase{"JisCaret", {kEqual, U'^'}, 0xDE, "^", true},
         PressCase{"JisYen", {kYen, U'\\'}, 0xDC, "¥", true},
-        PressCase{"JisShiftYen", {kYen, U'|'}, 0xDC, "¥", true},
         PressCase{"JisRo", {kRo, U'\\'}, 0xE2, "ろ", true},
         PressCase{"JisShiftRo", {kRo, U'_'}, 0xE2, "ろ", true},
         PressCase{"JisShift2IsThe2Key", {kKey2, U'"'}, '2', "2", true},
-        PressCase{"JisShift7IsThe7Key", {kKey7, U'\''}, '7', "7", true},
         PressCase{"JisShiftMinus", {kMinus, U'='}, 0xBD, "-", true},
         // The same keys under a US layout, named as they are printed there.
         PressCase{"UsEqual", {kEqual, U'='}, 0xBB, "=", false},
         PressCase{"UsApostrophe", {kApostrophe, U'\''}, 0xDE, "'", false},
-        PressCase{"UsShiftApostrophe", {kApostrophe, U'"'}, 0xDE, "'", false},
         PressCase{"UsBracketLeft", {kLeftBrace, U'['}, 0xDB, "[", true},
-        PressCase{"UsBracketRight", {kRightBrace, U']'}, 0xDD, "]", true},
         PressCase{"UsBackslash", {kBackslash, U'\\'}, 0xDC, "\\", false},
         PressCase{"UsGrave", {kGrave, U'`'}, 0xC0, "`", false},
         PressCase{"UsColon", {kSemicolon, U':'}, 0xBA, ";", false},
-        PressCase{"UsShift2", {kKey2, U'@'}, '2', "2", true},
         // Letters by what the layout types, wherever the key is.
         PressCase{"AzertyA", {kAzertyA, U'a'}, 'A', "A", true},
-        PressCase{"Space", {kSpace, U' '}, 0x20, "Space", true},
-        PressCase{"Keypad5",
-                  {.keycode = kKeypad5, .character = U'5', .keypad = true},
-                  0x65,
-                  "Num 5",
-                  true},
-        PressCase{"F5", {.keycode = kF5, .functionKey = 5}, 0x74, "F5", true},
         // Made-up presses without a physical key: by the character.
         PressCase{"MadeUpLetter", {.character = U'q'}, 'Q', "Q", true},
         PressCase{"MadeUpShiftedDigit", {.character = U'@'}, '2', "2", true},
         PressCase{"MadeUpYen", {.character = U'¥'}, 0xDC, "¥", true},
-        PressCase{"MadeUpKeypadStar", {.character = U'*', .keypad = true}, 0x6A, "Num *", true},
-        PressCase{"MadeUpEnter", {.named = NamedKey::Enter, .keypad = true}, 0x0D, "Enter", true},
         PressCase{"Nothing", {}, 0, "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -21,16 +21,9 @@ struct JisKey {
 
 inline const JisKey kJisHenkan{Qt::Key_Henkan, Qt::NoModifier, 100, 0xFF23, {}};
 inline const JisKey kJisMuhenkan{Qt::Key_Muhenkan, Qt::NoModifier, 102, 0xFF22, {}};
-inline const JisKey kJisKana{Qt::Key_Hiragana_Katakana, Qt::NoModifier, 101, 0xFF27, {}};
 inline const JisKey kJisZenkaku{Qt::Key_Zenkaku_Hankaku, Qt::NoModifier, 49, 0xFF2A, {}};
 inline const JisKey kJisShift2{Qt::Key_QuoteDbl, Qt::ShiftModifier, 11, 0x22, "\""};
 inline const JisKey kJisAt{Qt::Key_At, Qt::NoModifier, 34, 0x40, "@"};
-inline const JisKey kJisBracketLeft{Qt::Key_BracketLeft, Qt::NoModifier, 35, 0x5B, "["};
-inline const JisKey kJisBracketRight{Qt::Key_BracketRight, Qt::NoModifier, 51, 0x5D, "]"};
-inline const JisKey kJisColon{Qt::Key_Colon, Qt::NoModifier, 48, 0x3A, ":"};
-inline const JisKey kJisSemicolon{Qt::Key_Semicolon, Qt::NoModifier, 47, 0x3B, ";"};
-inline const JisKey kJisShiftSemicolon{Qt::Key_Plus, Qt::ShiftModifier, 47, 0x2B, "+"};
-inline const JisKey kJisCaret{Qt::Key_AsciiCircum, Qt::NoModifier, 21, 0x5E, "^"};
 // The layout gives the ¥ key and the ろ key the same backslash.
 inline const JisKey kJisYen{Qt::Key_Backslash, Qt::NoModifier, 132, 0x5C, "\\"};
 inline const JisKey kJisRo{Qt::Key_Backslash, Qt::NoModifier, 97, 0x5C, "\\"};
