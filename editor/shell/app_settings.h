@@ -54,7 +54,7 @@ struct AppSettings {
     int listLyricWidth{};
     int listTimeWidth{};
     // The keys assigned to the mark, check-previous and play/pause buttons:
-    // virtual-key codes, 0 = not assigned.
+    // virtual-key codes (shell/key_codes.h), 0 = not assigned.
     std::uint16_t keyMark{};
     std::uint16_t keyPrevCheck{};
     std::uint16_t keyPlayPause{};

@@ -83,14 +83,17 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::addEditedBy>{.key = "N15.Checked", .designed = false});
     visit(Setting<&S::addTaggingBy>{.key = "I2.Checked", .designed = false});
     visit(Setting<&S::author>{.key = "author", .designed = ""});
-    visit(Setting<&S::keyMark>{.key = "Key-Mark", .designed = 0});
-    visit(Setting<&S::keyPrevCheck>{.key = "Key-PrevCheck", .designed = 0});
-    visit(Setting<&S::keyPlayPause>{.key = "Key-PlayPause", .designed = 0});
+    // Keys that stand in the same place with the same code on a JIS and a US
+    // keyboard, so a new user can mark from the keyboard at once: Space,
+    // Backspace, Enter.
+    visit(Setting<&S::keyMark>{.key = "Key-Mark", .designed = 0x20});
+    visit(Setting<&S::keyPrevCheck>{.key = "Key-PrevCheck", .designed = 0x08});
+    visit(Setting<&S::keyPlayPause>{.key = "Key-PlayPause", .designed = 0x0D});
     visit(Setting<&S::plainLyricsSourceEnabled>{.key = "mnuPlainURLEnabled.Checked",
                                                 .designed = false});
     visit(Setting<&S::plainLyricsSource>{.key = "plainURL", .designed = ""});
-    visit(Setting<&S::listLyricWidth>{.key = "ListLyric.Width", .designed = 0});
-    visit(Setting<&S::listTimeWidth>{.key = "ListTime.Width", .designed = 0});
+    visit(Setting<&S::listLyricWidth>{.key = "ListLyric.Width", .designed = 0x20});
+    visit(Setting<&S::listTimeWidth>{.key = "ListTime.Width", .designed = 0x20});
     visit(Setting<&S::textEncoding>{.key = "TextEncoding", .designed = TextEncoding::Auto});
     visit(Setting<&S::standardLrc, &Lrc::shiftJis>{.key = "StdLrc.ShiftJis", .designed = false});
     visit(Setting<&S::standardLrc, &Lrc::milliseconds>{.key = "StdLrc.Milliseconds",

@@ -1,5 +1,7 @@
 #include "shell/key_assignment.h"
 
+#include "shell/key_codes.h"
+
 namespace obrin {
 
 std::optional<CommandId> MatchAssignedKey(const AppSettings& settings, std::uint16_t virtualKey) {
@@ -7,7 +9,7 @@ std::optional<CommandId> MatchAssignedKey(const AppSettings& settings, std::uint
     const std::array<std::uint16_t, kAssignableCommands.size()> keys{
         settings.keyMark, settings.keyPrevCheck, settings.keyPlayPause};
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (virtualKey == keys[i]) return kAssignableCommands[i];
+        if (IsSameKey(virtualKey, keys[i])) return kAssignableCommands[i];
     }
     return std::nullopt;
 }

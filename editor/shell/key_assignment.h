@@ -17,8 +17,9 @@ inline constexpr std::array<CommandId, 3> kAssignableCommands{
 
 // The command assigned to a virtual-key code, the first of
 // kAssignableCommands whose key it is, so that of two actions given the same
-// key the earlier one wins. Code 0 (no key) never matches, although an
-// unassigned action holds 0.
+// key the earlier one wins. A key Windows gives several codes matches any of
+// them (IsSameKey). Code 0 (no key) never matches, although an unassigned
+// action holds 0.
 [[nodiscard]] std::optional<CommandId> MatchAssignedKey(const AppSettings& settings,
                                                         std::uint16_t virtualKey);
 

@@ -22,6 +22,7 @@
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
 #include "file_bytes.h"
+#include "jis_keys.h"
 #include "main_window_rig.h"
 #include "obrin_version.h"
 #include "playback/qt/waveform_strip.h"
@@ -87,6 +88,11 @@ class MainWindowTest : public QObject {
     void assignedKeyTriggersItsCommand_data();
     void assignedKeyTriggersItsCommand();
     void keyDialogRecordsVirtualKeys();
+    void defaultKeysMarkAndPlay();
+    void jisKeyTriggersItsCommand_data();
+    void jisKeyTriggersItsCommand();
+    void focusGoesWhereTheKeysAct_data();
+    void focusGoesWhereTheKeysAct();
     void workFolderItemShowsTheChosenFolder();
     void fontItemsSaveForTheNextStart_data();
     void fontItemsSaveForTheNextStart();
@@ -534,6 +540,8 @@ void MainWindowTest::assignedKey_data() {
     QTest::newRow("in the title") << "edtTitle" << int(Qt::Key_M) << none << int('M') << 0 << "";
     QTest::newRow("in the artist") << "edtArtist" << int(Qt::Key_M) << none << int('M') << 0 << "";
     QTest::newRow("in the memo") << "Memo" << int(Qt::Key_M) << none << int('M') << 0 << "";
+    QTest::newRow("in the completed text")
+        << "Text" << int(Qt::Key_Space) << none << 0x20 << 0 << "";
 }
 
 void MainWindowTest::assignedKey() {
@@ -550,6 +558,10 @@ void MainWindowTest::assignedKey() {
     f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
     f.editor.settings().keyPlayPause = static_cast<std::uint16_t>(playKey);
     QWidget* target = f.window.findChild<QWidget*>(focus);
+    QTabWidget* pages = f.window.pages();
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->isAncestorOf(target)) pages->setCurrentIndex(i);
+    }
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -628,8 +640,89 @@ void MainWindowTest::keyDialogRecordsVirtualKeys() {
     f.item("K1")->trigger();
     QVERIFY(seen);
     QCOMPARE(f.editor.settings().keyMark, 16);
-    QCOMPARE(f.editor.settings().keyPrevCheck, 0);
+    QCOMPARE(f.editor.settings().keyPrevCheck, 8);  // as it was: Backspace
     QCOMPARE(f.editor.settings().keyPlayPause, 80);
+}
+
+// Without settings Space marks, Backspace checks the previous line and
+// Enter plays, wherever the keys act (here a button that would take Space and
+// Enter for itself).
+void MainWindowTest::defaultKeysMarkAndPlay() {
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    QWidget* stop = f.window.widget<QWidget>("btnStop");
+    stop->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), stop);
+    QTest::keyClick(stop, Qt::Key_Space);
+    QVERIFY(f.marked());
+    const bool checked = f.editor.document().lyrics.line(0).checked();
+    QTest::keyClick(stop, Qt::Key_Backspace);
+    QCOMPARE(f.editor.document().lyrics.line(0).checked(), !checked);
+    QTest::keyClick(stop, Qt::Key_Return);
+    QCOMPARE(f.player.playState(), PlayState::Playing);
+}
+
+// Keys of a JIS keyboard as the window system reports them, against the
+// code stored for Mark (as the key dialog or Windows stored it).
+void MainWindowTest::jisKeyTriggersItsCommand_data() {
+    QTest::addColumn<int>("markKey");
+    QTest::addColumn<test::JisKey>("pressed");
+    QTest::addColumn<bool>("marks");
+    QTest::newRow("変換") << 0x1C << test::kJisHenkan << true;
+    QTest::newRow("無変換 is another key") << 0x1C << test::kJisMuhenkan << false;
+    QTest::newRow("半角/全角 stored by Windows as Kanji") << 0x19 << test::kJisZenkaku << true;
+    QTest::newRow("¥ is not ろ") << 0xE2 << test::kJisYen << false;
+    QTest::newRow("Shift+2 is the 2 key") << int('2') << test::kJisShift2 << true;
+    QTest::newRow("Shift+2 is not the apostrophe key") << 0xDE << test::kJisShift2 << false;
+}
+
+void MainWindowTest::jisKeyTriggersItsCommand() {
+    QFETCH(int, markKey);
+    QFETCH(test::JisKey, pressed);
+    QFETCH(bool, marks);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    f.editor.settings().keyMark = static_cast<std::uint16_t>(markKey);
+    QWidget* mark = f.window.controlPanel()->markButton();
+    QTRY_COMPARE(QApplication::focusWidget(), mark);
+    test::PressJisKey(mark, pressed);
+    QCOMPARE(f.marked(), marks);
+}
+
+// Started from the list, where the assigned keys rest, these leave the
+// focus on the Mark button, so the next press of the Mark key marks.
+void MainWindowTest::focusGoesWhereTheKeysAct_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("ここから再マーク") << QString::fromLatin1(command::kRemarkFromLine.objectName());
+    QTest::newRow("5秒前から再生") << QString::fromLatin1(command::kPlayBeforeLine.objectName());
+    QTest::newRow("a click on the waveform") << QStringLiteral("waveform");
+}
+
+void MainWindowTest::focusGoesWhereTheKeysAct() {
+    QFETCH(QString, way);
+    Fixture f;
+    f.show();
+    f.window.activateWindow();
+    f.readyToMark();
+    f.editor.document().lyrics.setTimeText(0, "00:20:00");
+    f.editor.settings().keyMark = 0x20;
+    QWidget* list = f.window.lyricList();
+    list->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    if (way == "waveform") {
+        WaveformStrip* strip = f.window.waveformStrip();
+        QTest::mouseClick(strip, Qt::LeftButton, {},
+                          QPoint(strip->width() / 2, strip->height() / 2));
+    } else {
+        f.item(way)->trigger();
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), f.window.controlPanel()->markButton());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(f.editor.document().lyrics.line(0).timeText != "00:20:00");
 }
 
 void MainWindowTest::workFolderItemShowsTheChosenFolder() {

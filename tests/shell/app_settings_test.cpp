@@ -31,9 +31,11 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     EXPECT_EQ(s, DefaultAppSettings(kProgramFolder));
     EXPECT_EQ(s.workFolder, "/opt/obrin/");
     EXPECT_EQ(s.markOffsetText, "-1.0");
-    EXPECT_EQ(s.keyMark, 0);
-    EXPECT_EQ(s.keyPrevCheck, 0);
-    EXPECT_EQ(s.keyPlayPause, 0);
+    // Keys of the same place and code on JIS and US keyboards: Space,
+    // Backspace, Enter.
+    EXPECT_EQ(s.keyMark, 0x20);
+    EXPECT_EQ(s.keyPrevCheck, 0x08);
+    EXPECT_EQ(s.keyPlayPause, 0x0D);
     EXPECT_EQ(s.existingLyrics, ExistingLyrics::Ask);
     EXPECT_EQ(s.songInfo, SongInfoMode::AtMark);
     EXPECT_EQ(s.pasteWindowWidth, 570);
@@ -152,6 +154,7 @@ AppSettings WrittenSettings() {
     s.author = "\x8E\x52\x93\x63\x83\x5C";  // 山田ソ: trail byte 5C
     s.keyMark = 32;
     s.keyPrevCheck = 66;
+    s.keyPlayPause = 0;  // taken off
     s.plainLyricsSourceEnabled = true;
     s.plainLyricsSource = "http://example.com/lyrics?id=1;a=b";
     s.listLyricWidth = 420;
@@ -326,7 +329,8 @@ TEST(AppSettings, UnreadableFileIsNotReplaced) {
 struct KeyCase {
     const char* name;
     const char* stored;
-    std::uint16_t code;
+    // Empty: each key keeps its designed code.
+    std::optional<std::uint16_t> code;
 };
 
 class KeyCodeTest : public testing::TestWithParam<KeyCase> {};
@@ -336,18 +340,21 @@ TEST_P(KeyCodeTest, Reads) {
     const AppSettings s = LoadFrom(folder, std::string("Key-Mark=") + GetParam().stored +
                                                "\r\nKey-PrevCheck=" + GetParam().stored +
                                                "\r\nKey-PlayPause=" + GetParam().stored + "\r\n");
-    EXPECT_EQ(s.keyMark, GetParam().code);
-    EXPECT_EQ(s.keyPrevCheck, GetParam().code);
-    EXPECT_EQ(s.keyPlayPause, GetParam().code);
+    const AppSettings designed;
+    EXPECT_EQ(s.keyMark, GetParam().code.value_or(designed.keyMark));
+    EXPECT_EQ(s.keyPrevCheck, GetParam().code.value_or(designed.keyPrevCheck));
+    EXPECT_EQ(s.keyPlayPause, GetParam().code.value_or(designed.keyPlayPause));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, KeyCodeTest,
     testing::Values(KeyCase{"Enter", "13", 13}, KeyCase{"Shift", "16", 16},
-                    KeyCase{"Largest", "65535", 65535}, KeyCase{"WrapsToZero", "65536", 0},
-                    KeyCase{"AboveSixteenBits", "65549", 13}, KeyCase{"MinusOne", "-1", 65535},
-                    KeyCase{"IntMax", "2147483647", 65535}, KeyCase{"NotANumber", "F1", 0},
-                    KeyCase{"TooBigForInt", "4294967309", 0}),
+                    // A user who never assigned a key keeps none.
+                    KeyCase{"Unassigned", "0", 0}, KeyCase{"Largest", "65535", 65535},
+                    KeyCase{"WrapsToZero", "65536", 0}, KeyCase{"AboveSixteenBits", "65549", 13},
+                    KeyCase{"MinusOne", "-1", 65535}, KeyCase{"IntMax", "2147483647", 65535},
+                    KeyCase{"NotANumber", "F1", std::nullopt},
+                    KeyCase{"TooBigForInt", "4294967309", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- radio groups ----

@@ -253,7 +253,11 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"PlayPause", 'M', 'C', 32, 32, command::kPlayPause},
                       KeyCase{"MarkBeatsPlayPause", 32, 0, 32, 32, command::kMark},
                       KeyCase{"PrevCheckBeatsPlayPause", 0, 16, 16, 16, command::kCheckPrevious},
-                      KeyCase{"Other", 'M', 'C', 32, 'X', std::nullopt}),
+                      KeyCase{"Other", 'M', 'C', 32, 'X', std::nullopt},
+                      // Windows stores 半角/全角 and かな under more than one code.
+                      KeyCase{"StoredKanjiIsZenkaku", 0x19, 0, 0, 0xF3, command::kMark},
+                      KeyCase{"StoredHiraganaIsKana", 0, 0xF2, 0, 0x15, command::kCheckPrevious},
+                      KeyCase{"YenIsNotRo", 0xE2, 0, 0, 0xDC, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, WorkFolderChosenOrKept) {

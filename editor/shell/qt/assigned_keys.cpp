@@ -45,7 +45,8 @@ bool AssignedKeys::dispatch(const QKeyEvent& event) {
     const QWidget* focus = QApplication::focusWidget();
     for (const QWidget* field :
          {static_cast<QWidget*>(window_.titleField()), static_cast<QWidget*>(window_.artistField()),
-          static_cast<QWidget*>(window_.infoPane()), static_cast<QWidget*>(window_.lyricList())}) {
+          static_cast<QWidget*>(window_.infoPane()), static_cast<QWidget*>(window_.completedText()),
+          static_cast<QWidget*>(window_.lyricList())}) {
         if (focus && (focus == field || field->isAncestorOf(focus))) return false;
     }
     if (confirm_.isRunning() || undoKeys_.matches(event)) return false;

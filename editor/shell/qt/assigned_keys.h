@@ -19,10 +19,10 @@ class UndoKeys;
 // play/pause, seen before the control with the focus sees them. A key
 // triggers its command through the table, as its button would (a disabled
 // command does nothing, and the key is still used up), except where the user
-// types text (title, artist, information pane, the list) and while a confirm
-// run is in progress. The undo and redo keys are never taken for an assigned
-// key, even when there is nothing to undo: Ctrl+Z must not mark on a key
-// assigned Z.
+// types text (title, artist, information pane, the completed text, the list)
+// and while a confirm run is in progress. The undo and redo keys are never
+// taken for an assigned key, even when there is nothing to undo: Ctrl+Z must
+// not mark on a key assigned Z.
 class AssignedKeys final : public QObject {
     Q_OBJECT
   public:

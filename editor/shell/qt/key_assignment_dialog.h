@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "shell/key_codes.h"
+
 class QLabel;
 class QLineEdit;
 
@@ -11,8 +13,9 @@ namespace obrin {
 
 // The key assignment dialog `TKeyForm`: three read-only fields for Mark, the
 // check of the previous line and play/pause, each with the key's name beside
-// its code. While a field has the focus, the key pressed (modifier keys
-// included, Tab excepted so the fields can be reached) replaces its code.
+// its code and a button 「なし」 that takes the key off. While a field has the
+// focus, the key pressed (modifier keys included, Tab excepted so the fields
+// can be reached) replaces its code.
 // There is no OK or Cancel: however the dialog closes, codes() is what the
 // user left.
 class KeyAssignmentDialog : public QDialog {
@@ -28,7 +31,7 @@ class KeyAssignmentDialog : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void setCode(int index, std::uint16_t code);
+    void setCode(int index, const KeyIdentity& key);
 
     std::array<QLineEdit*, 3> fields_{};
     std::array<QLabel*, 3> names_{};

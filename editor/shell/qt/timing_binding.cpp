@@ -11,6 +11,7 @@
 #include "document/qt/control_panel.h"
 #include "document/qt/lyric_list_widget.h"
 #include "playback/qt/player_panel.h"
+#include "playback/qt/waveform_strip.h"
 #include "shell/qt/main_window.h"
 
 namespace obrin {
@@ -32,6 +33,7 @@ TimingBinding::TimingBinding(MainWindow& window, CommandActions& actions)
     : QObject(&window), window_(window), actions_(actions), menu_(new QMenu(window.lyricList())) {
     bindButtons();
     buildContextMenu();
+    focusMarkAfterSeeking();
 }
 
 void TimingBinding::bindButtons() {
@@ -42,6 +44,16 @@ void TimingBinding::bindButtons() {
         actions_.bindButton(*panel.button(nudge.command), nudge.command);
     actions_.bindButton(*window_.playerPanel()->playButton(), kPlayPause);
     actions_.bindButton(*window_.playerPanel()->stopButton(), kStop);
+}
+
+void TimingBinding::focusMarkAfterSeeking() {
+    // These start the song where the user goes on marking, often from the
+    // list, where the assigned keys rest; the Mark button is where they act.
+    QPushButton* mark = window_.controlPanel()->markButton();
+    const auto focusMark = [mark] { mark->setFocus(); };
+    for (CommandId id : {kPlayBeforeLine, kRemarkFromLine})
+        connect(actions_.action(id), &QAction::triggered, mark, focusMark);
+    connect(window_.waveformStrip(), &WaveformStrip::seekRequested, mark, focusMark);
 }
 
 void TimingBinding::buildContextMenu() {

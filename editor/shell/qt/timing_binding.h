@@ -11,8 +11,10 @@ class MainWindow;
 
 // Binds the control panel's and the player panel's buttons to their
 // commands, and gives the list its context menu `PopupMenu1` of the window's
-// command items, whose shortcuts act while the list has the focus. Lives no
-// longer than the window.
+// command items, whose shortcuts act while the list has the focus. After
+// 「5秒前から再生」, 「ここから再マーク」 and a click on the waveform the focus goes
+// to the Mark button, where the assigned keys act. Lives no longer than the
+// window.
 class TimingBinding final : public QObject {
     Q_OBJECT
   public:
@@ -23,6 +25,7 @@ class TimingBinding final : public QObject {
   private:
     void bindButtons();
     void buildContextMenu();
+    void focusMarkAfterSeeking();
 
     MainWindow& window_;
     CommandActions& actions_;

@@ -1,21 +1,19 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+
+#include "shell/key_codes.h"
 
 class QKeyEvent;
 
 namespace obrin {
 
-// The virtual-key code "obrin.ini" stores for a key press ("Key-Mark" and
-// friends): letters and digits as their upper-case ASCII code, Shift 16,
-// Ctrl 17, Alt 18, space 32, F1 112 and so on. Keys shifted to a symbol give
-// the code of the key itself. 0 when the key has no such code.
-[[nodiscard]] std::uint16_t VirtualKeyOf(const QKeyEvent& event);
+// The press as the window system reported it: the native scan code, on
+// Linux the X11 keycode of the physical key, and what the layout made of
+// it. Made-up events carry no scan code.
+[[nodiscard]] KeyPress KeyPressOf(const QKeyEvent& event);
 
-// The name printed on the key of a virtual-key code, as the keyboard dialog
-// shows it beside the code: "Space", "B", "F5", "Num 3". Empty for 0 and for
-// codes no key of a common keyboard gives.
-[[nodiscard]] QString VirtualKeyName(std::uint16_t code);
+// The virtual-key code "obrin.ini" stores for a key press (IdentifyKey).
+[[nodiscard]] std::uint16_t VirtualKeyOf(const QKeyEvent& event);
 
 }  // namespace obrin
