@@ -65,11 +65,15 @@ ff=(ffmpeg -nostdin -hide_banner -loglevel error -y)
 
 # ---------------------------------------------------------------- counting
 
-declare -A runs=()
+declare -A runs=() statuses=()
 finding_count=0
 : >"$work/findings"
 
-count() { runs[$1]=$((${runs[$1]:-0} + 1)); }
+# count KEY: one run more of KEY, whose exit status judge notes.
+count() {
+    runs[$1]=$((${runs[$1]:-0} + 1))
+    counted=$1
+}
 
 # finding KIND WHAT FILE...: notes a broken rule and keeps the files it names.
 finding() {
@@ -147,7 +151,7 @@ mutate() {
     local in=$1 out=$2 size at count
     cp "$in" "$out"
     size=$(size_of "$in")
-    rnd 6
+    rnd 7
     case $R in
         0) # bit flips, half of them in the headers
             local flips i
@@ -182,6 +186,11 @@ mutate() {
             echo "huge$R-at$at" ;;
         5) # random bytes under the song's name
             rnd 65536; head -c $((R + 1)) /dev/urandom >"$out"; echo "random$((R + 1))" ;;
+        6) # the file's start (its headers, its first chunks or pages) again further on
+            rnd "$size"; at=$R
+            rnd 512; count=$((R + 8))
+            { head -c "$at" "$in"; head -c "$count" "$in"; tail -c +$((at + 1)) "$in"; } >"$out"
+            echo "head$count-at$at" ;;
     esac
 }
 
@@ -205,6 +214,7 @@ run_cli() {
 judge() {
     local kind=$1 what=$2 allowed=$3
     shift 3
+    statuses[$counted]="${statuses[$counted]:-} $STATUS"
     if [ "$STATUS" = 124 ]; then
         finding "$kind" "$what: hangs (no end in ${limit}s)" "$@"; return 1
     fi
@@ -581,7 +591,9 @@ kills
 echo "fault-hunt: seed $seed, $(($(date +%s) - started)) s, $cli"
 total=0
 for key in $(printf '%s\n' "${!runs[@]}" | sort); do
-    printf '  %-22s %5d runs\n' "$key" "${runs[$key]}"
+    # Each exit status with its count, as "0×12 1×48".
+    exits=$(printf '%s\n' ${statuses[$key]:-} | sort -n | uniq -c | awk '{ printf " %s×%s", $2, $1 }')
+    printf '  %-22s %5d runs, exit%s\n' "$key" "${runs[$key]}" "$exits"
     total=$((total + runs[$key]))
 done
 printf '  %-22s %5d runs\n' total "$total"
