@@ -131,15 +131,30 @@ for script in make_wave_fixtures.sh make_wendax_fixtures.sh; do
         echo "fault-hunt: $script failed; its fixtures are left out" >&2
 done
 find "$work/fixtures" -type f ! -name '*.ref' -size -2M -exec cp {} "$samples/" \; 2>/dev/null
-mapfile -t songs < <(find "$samples" -type f | sort)
 
-# Lyrics: a few lines, and a tag large enough to outgrow any padding.
+# Lyrics: a few lines; a tag large enough to outgrow any padding; and as much
+# as a lyric MP3's tag holds (32,000 bytes).
 lyrics=$work/lyrics.txt
 printf '[00:00:50]hunt-marker one\r\n[00:01:20]two\r\n[00:02:00]three\r\n' >"$lyrics"
+timed_lines() {
+    for ((i = 0; i < $1; i++)); do
+        printf '[%02d:%02d:%02d]hunt-marker line %d\r\n' $((i / 600)) $((i / 10 % 60)) $((i % 10 * 10)) "$i"
+    done
+}
 big_lyrics=$work/big.txt
-for i in $(seq 0 2999); do
-    printf '[%02d:%02d:%02d]hunt-marker line %d\r\n' $((i / 600)) $((i / 10 % 60)) $((i % 10 * 10)) "$i"
-done >"$big_lyrics"
+timed_lines 3000 >"$big_lyrics"
+mp3_lyrics=$work/mp3.txt
+timed_lines 800 >"$mp3_lyrics"
+
+# Songs with obrin's lyrics tags (USLT and SYLT, LYRICS, ©lyr) beside the
+# bare ones, so that the mutations reach the tags tag --read parses.
+for song in "$samples"/*.mp3 "$samples"/*.flac "$samples"/*.ogg "$samples"/*.opus "$samples"/*.m4a; do
+    [ -f "$song" ] || continue
+    cp "$song" "$samples/lyrics-$(basename "$song")"
+    "$cli" tag "$samples/lyrics-$(basename "$song")" "$lyrics" 2>/dev/null ||
+        rm -f "$samples/lyrics-$(basename "$song")"
+done
+mapfile -t songs < <(find "$samples" -type f | sort)
 
 # ------------------------------------------------------------- mutations
 
@@ -410,6 +425,7 @@ disk() {
         # What the command writes into the tmpfs: a tagged copy of the song, a
         # lyric MP3 (the song and a tag), or 20 s of 16-bit stereo.
         written=$((size + 200 * 1024))
+        [ "$command" = tag ] || written=$((size + 32 * 1024))
         [ "$command" = decode ] && written=$((20 * 44100 * 4 + 44))
         rnd 3
         case $R in
@@ -432,12 +448,12 @@ disk() {
                 check_tag disk "$what" "$mnt/d/$name" "$song" ;;
             mp3)
                 fill "$room"
-                run_cli mp3 "$big_lyrics" "$song" "$mnt/d/out.mp3"
+                run_cli mp3 "$mp3_lyrics" "$song" "$mnt/d/out.mp3"
                 check_mp3 disk "$what" "$song" "$mnt/d/out.mp3" "$song" ;;
             batch)
                 local src=$work/batch-src
                 rm -rf "$src"; mkdir -p "$src"
-                cp "$song" "$src/x.mp3"; cp "$big_lyrics" "$src/x.txt"
+                cp "$song" "$src/x.mp3"; cp "$mp3_lyrics" "$src/x.txt"
                 fill "$room"
                 run_cli batch "$src" "$mnt/d"
                 check_batch disk "$what" "$src" "$mnt/d" "$song" ;;
@@ -474,8 +490,8 @@ prepare_kills() {
         time_command "tag:$name" "$cli" tag "$ref/$name" "$big_lyrics"
         time_command "decode:$name" "$cli" decode "$song" "$ref/$name.wav"
     done
-    time_command mp3 "$cli" mp3 "$big_lyrics" "$long/song.mp3" "$ref/lyric.mp3"
-    cp "$long/song.mp3" "$ref/src/x.mp3"; cp "$big_lyrics" "$ref/src/x.txt"
+    time_command mp3 "$cli" mp3 "$mp3_lyrics" "$long/song.mp3" "$ref/lyric.mp3"
+    cp "$long/song.mp3" "$ref/src/x.mp3"; cp "$mp3_lyrics" "$ref/src/x.txt"
     time_command batch "$cli" batch "$ref/src" "$ref/dst"
 }
 
@@ -562,13 +578,13 @@ kills() {
                     finding kill "$what: exit 0 without a WAV" "$song"
                 check_leftovers "$signal" "$what" "$kd/dst" ;;
             mp3)
-                kill_one "$signal" "$delay" "$cli" mp3 "$big_lyrics" "$song" "$kd/dst/out.mp3"
+                kill_one "$signal" "$delay" "$cli" mp3 "$mp3_lyrics" "$song" "$kd/dst/out.mp3"
                 judge kill "$what" "$allowed" "$song" || continue
                 [ ! -e "$kd/dst/out.mp3" ] || cmp -s "$kd/dst/out.mp3" "$ref/lyric.mp3" ||
                     finding kill "$what: a partial lyric MP3" "$song"
                 check_leftovers "$signal" "$what" "$kd/dst" ;;
             batch)
-                cp "$song" "$kd/src/x.mp3"; cp "$big_lyrics" "$kd/src/x.txt"
+                cp "$song" "$kd/src/x.mp3"; cp "$mp3_lyrics" "$kd/src/x.txt"
                 kill_one "$signal" "$delay" "$cli" batch "$kd/src" "$kd/dst"
                 judge kill "$what" "$allowed" "$song" || continue
                 [ ! -e "$kd/dst/x.mp3" ] || cmp -s "$kd/dst/x.mp3" "$ref/dst/x.mp3" ||
