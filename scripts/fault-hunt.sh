@@ -291,7 +291,9 @@ check_decode() {
 }
 
 # check_mpeg_source KIND WHAT SOURCE: a lyric MP3 was made of SOURCE, so
-# ffmpeg must find MPEG audio in it.
+# ffmpeg must find MPEG audio in it. ffmpeg also gives up on a real MP3 cut
+# within its first frames (its Xing header names more); such a finding is
+# judged by the bytes: frames right behind the tags are MPEG audio to obrin.
 check_mpeg_source() {
     local codec
     codec=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 \
@@ -427,11 +429,12 @@ disk() {
         written=$((size + 200 * 1024))
         [ "$command" = tag ] || written=$((size + 32 * 1024))
         [ "$command" = decode ] && written=$((20 * 44100 * 4 + 44))
+        # The room: short of the whole, about the whole, or to spare.
         rnd 3
         case $R in
-            0) rnd "$written"; room=$R ;;                     # short of the whole
-            1) rnd 65; room=$((written - 32 * 4096 + R * 4096)) ;; # about the whole
-            2) rnd 16; room=$((written + R * 64 * 1024)) ;;     # room to spare
+            0) rnd "$written"; room=$R ;;
+            1) rnd 65; room=$((written - 32 * 4096 + R * 4096)) ;;
+            2) rnd 16; room=$((written + R * 64 * 1024)) ;;
         esac
         [ "$room" -ge 0 ] || room=0
         mount -t tmpfs -o size=$((3 * written + 1024 * 1024)) obrin-hunt "$mnt" ||
