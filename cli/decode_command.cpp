@@ -20,7 +20,8 @@ extern const std::string_view kDecodeUsage =
     "Converts the music file IN to a PCM WAV file through the input plug-in that\n"
     "filetype.ini (beside the program) names for IN's extension. OUT is replaced\n"
     "only when the conversion succeeds; IN itself is never overwritten. Ctrl+C\n"
-    "(or SIGTERM, SIGHUP) stops the conversion.\n"
+    "(or SIGTERM, SIGHUP) stops the conversion, unless the signal was ignored when\n"
+    "obrin-cli started (SIGHUP under nohup).\n"
     "Exit status: the conversion result: 0 success, the plug-in's own code 1 to 4,\n"
     "103 the library has no \"Input\" export, 104 no library for the extension.\n";
 
@@ -44,8 +45,11 @@ class InterruptScope {
         // The plug-in's reads and writes go on; the stop comes at its next report.
         action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < kSignals.size(); ++i)
-            sigaction(kSignals[i], &action, &previous_[i]);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            sigaction(kSignals[i], nullptr, &previous_[i]);
+            // An ignored signal (SIGHUP under nohup) is not a request to stop.
+            if (previous_[i].sa_handler != SIG_IGN) sigaction(kSignals[i], &action, nullptr);
+        }
     }
     ~InterruptScope() {
         for (std::size_t i = 0; i < kSignals.size(); ++i)

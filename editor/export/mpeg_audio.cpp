@@ -81,7 +81,11 @@ bool BeginsMpegAudio(std::string_view head, bool wholeFile) {
         if (!header) continue;
         const std::size_t next = at + header->length;
         if (next >= head.size()) {
-            if (wholeFile) return true;
+            // A file cut inside the frame it starts with is still MPEG audio;
+            // behind other bytes, a frame cut off by the file's end is no
+            // proof: other bytes (random data, an Ogg file) often hold a
+            // header-like pattern within a frame's length of their end.
+            if (wholeFile && (at == start || next == head.size())) return true;
             continue;
         }
         const auto following = ParseHeader(head, next);

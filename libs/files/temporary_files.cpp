@@ -61,7 +61,13 @@ void RemoveTemporaryFilesOnSignals() {
     action.sa_handler = RemoveAndReraise;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // Whoever started us with the signal ignored (nohup, a shell's
+        // background job) wants the run to outlive it.
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 }  // namespace obrin

@@ -123,33 +123,56 @@ void PrintTo(const SignalCase& c, std::ostream* os) {
 
 class CliSignalTest : public testing::TestWithParam<SignalCase> {};
 
-// The signal comes once the hidden temporary file is there, while the save of
-// a song of 48 MB (bare MPEG frames, repeated) is still under way.
-TEST_P(CliSignalTest, StoppedSaveLeavesNoTemporaryCopy) {
-    const SignalCase& c = GetParam();
-    TempFolder folder;
-    ASSERT_TRUE(MakeSong(folder / "one.mp3", 1, "-c:a libmp3lame -write_xing 0 -id3v2_version 0"));
+// big.mp3 (bare MPEG frames, repeated to `megabytes`) and in.lrc in `folder`;
+// returns the song's bytes.
+std::string MakeLongSongAndLyrics(TempFolder& folder, std::size_t megabytes) {
+    EXPECT_TRUE(MakeSong(folder / "one.mp3", 1, "-c:a libmp3lame -write_xing 0 -id3v2_version 0"));
     const std::string second = folder.read("one.mp3");
     fs::remove(folder / "one.mp3");
     std::string song;
-    while (song.size() < 48u << 20) song += second;
+    while (song.size() < megabytes << 20) song += second;
     folder.write("big.mp3", song);
     folder.write("in.lrc", ManyTimedLines(20));
+    return song;
+}
 
-    const std::string script = Quote(OBRIN_CLI_PATH) + " " + c.args +
+// Runs obrin-cli with `args` in `folder` in the background and sends it
+// `signal` once a hidden temporary file is there; `prefix` comes first in the
+// shell (a signal's disposition for the child). Writes the exit status to
+// "status"; false when the run ended before its temporary file was seen.
+bool SignalOnceTheTemporaryFileIsThere(const TempFolder& folder, const std::string& prefix,
+                                       const std::string& args, int signal) {
+    const std::string script = prefix + Quote(OBRIN_CLI_PATH) + " " + args +
                                " 2>/dev/null & child=$!; "
                                "until set -- .[!.]* && [ -e \"$1\" ]; do "
                                "kill -0 $child 2>/dev/null || exit 9; done; kill -" +
-                               std::to_string(c.signal) + " $child; wait $child; echo $? >status";
-    ASSERT_TRUE(Succeeds("cd " + Quote(folder.path().string()) + " && { " + script + "; }"))
+                               std::to_string(signal) + " $child; wait $child; echo $? >status";
+    return Succeeds("cd " + Quote(folder.path().string()) + " && { " + script + "; }");
+}
+
+std::vector<std::string> NamesIn(const TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// The signal comes once the hidden temporary file is there, while the save of
+// a song of 48 MB is still under way. A shell starts its background jobs with
+// SIGINT ignored; the child gets every signal at its default, as from a
+// terminal.
+TEST_P(CliSignalTest, StoppedSaveLeavesNoTemporaryCopy) {
+    const SignalCase& c = GetParam();
+    TempFolder folder;
+    const std::string song = MakeLongSongAndLyrics(folder, 48);
+
+    ASSERT_TRUE(SignalOnceTheTemporaryFileIsThere(folder, "env --default-signal=INT,TERM,HUP ",
+                                                  c.args, c.signal))
         << "the save ended before its temporary file was seen";
 
     EXPECT_EQ(folder.read("status"), std::to_string(128 + c.signal) + "\n");
     fs::remove(folder / "status");
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder.path()))
-        names.push_back(entry.path().filename().string());
-    EXPECT_THAT(names, testing::UnorderedElementsAre("big.mp3", "in.lrc"));
+    EXPECT_THAT(NamesIn(folder), testing::UnorderedElementsAre("big.mp3", "in.lrc"));
     EXPECT_TRUE(folder.read("big.mp3") == song) << "the song changed";
 }
 
@@ -158,6 +181,52 @@ INSTANTIATE_TEST_SUITE_P(Saves, CliSignalTest,
                                          SignalCase{"TagOnInterrupt", SIGINT, "tag big.mp3 in.lrc"},
                                          SignalCase{"LyricMp3OnHangUp", SIGHUP,
                                                     "mp3 in.lrc big.mp3 out.mp3"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct IgnoredSignalCase {
+    const char* name;
+    int signal;
+    const char* args;    // in a folder holding big.mp3 (48 MB), big.wav (2 minutes) and in.lrc
+    const char* output;  // the file the run makes; null when it tags big.mp3
+};
+
+void PrintTo(const IgnoredSignalCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliIgnoredSignalTest : public testing::TestWithParam<IgnoredSignalCase> {};
+
+// Started with the signal ignored (under nohup, or as a shell's background
+// job), a command runs to its end through it.
+TEST_P(CliIgnoredSignalTest, RunOutlivesTheSignal) {
+    const IgnoredSignalCase& c = GetParam();
+    TempFolder folder;
+    const std::string song = MakeLongSongAndLyrics(folder, 48);
+    // The WAV reader asks whether to stop after every block it converts.
+    ASSERT_TRUE(MakeSong(folder / "big.wav", 120, "-c:a pcm_s16le"));
+
+    ASSERT_TRUE(SignalOnceTheTemporaryFileIsThere(
+        folder, "trap '' " + std::to_string(c.signal) + "; ", c.args, c.signal))
+        << "the run ended before its temporary file was seen";
+
+    EXPECT_EQ(folder.read("status"), "0\n");
+    fs::remove(folder / "status");
+    if (c.output == nullptr) {
+        EXPECT_THAT(NamesIn(folder), testing::UnorderedElementsAre("big.mp3", "big.wav", "in.lrc"));
+        EXPECT_FALSE(folder.read("big.mp3") == song) << "the song was not tagged";
+    } else {
+        EXPECT_THAT(NamesIn(folder),
+                    testing::UnorderedElementsAre("big.mp3", "big.wav", "in.lrc", c.output));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, CliIgnoredSignalTest,
+                         testing::Values(IgnoredSignalCase{"TagUnderNohup", SIGHUP,
+                                                           "tag big.mp3 in.lrc", nullptr},
+                                         IgnoredSignalCase{"LyricMp3InTheBackground", SIGINT,
+                                                           "mp3 in.lrc big.mp3 out.mp3", "out.mp3"},
+                                         IgnoredSignalCase{"DecodeUnderNohup", SIGHUP,
+                                                           "decode big.wav out.wav", "out.wav"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

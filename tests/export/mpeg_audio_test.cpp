@@ -59,6 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
         HeadCase{"BehindLeadingZeros", std::string(1000, '\0') + Mpeg1Frames(2), false, true},
         HeadCase{"OneFrameThatIsTheWholeFile", Mpeg1Frames(1), true, true},
         HeadCase{"AFileCutInsideItsFirstFrame", "\xFF\xFB\x90\x64 audio"s, true, true},
+        HeadCase{"OneFrameBehindLeadingZeros", std::string(100, '\0') + Mpeg1Frames(1), true, true},
+        // Other bytes with a sync pattern near their end, the frame it would
+        // start running past the end of the file (random bytes, an Ogg file).
+        HeadCase{"ASyncPatternNearTheEndOfOtherBytes",
+                 std::string(1000, 'x') + "\xFF\xFB\x90\x64"s + std::string(100, 'x'), true, false},
         HeadCase{"LyricsText", "[00:01:00]歌詞\r\n[00:02:00]続き\r\n"s, true, false},
         HeadCase{"Empty", "", true, false},
         HeadCase{"AnId3v2TagAlone", Id3v2(100), true, false},

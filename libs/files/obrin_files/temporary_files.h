@@ -20,9 +20,10 @@ void UnregisterTemporaryFile(int slot);
 
 // From now on SIGINT, SIGTERM and SIGHUP remove every registered temporary
 // file and then end the process as the signal's default action would, so the
-// parent still sees the signal as the cause. A handler installed later for
-// one of them (a conversion that stops politely) takes precedence while it is
-// installed.
+// parent still sees the signal as the cause. A signal the process was started
+// with ignored (under nohup, SIGHUP) stays ignored. A handler installed later
+// for one of them (a conversion that stops politely) takes precedence while
+// it is installed.
 void RemoveTemporaryFilesOnSignals();
 
 }  // namespace obrin
