@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -117,8 +118,10 @@ void MainWindowTest::startsAsDesigned() {
     Fixture f;
     f.show();
     QCOMPARE(f.window.windowTitle(), QStringLiteral("obrin"));
-    // The designed size, grown by the waveform strip, shown at first.
-    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
+    // The designed size, grown by the waveform strip, shown at first, and by
+    // the status bar.
+    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2 +
+                                             f.window.statusBar()->sizeHint().height()));
     QCOMPARE(f.window.focusWidget(), f.window.widget<QWidget>("Button2"));
     auto* pages = f.window.widget<QTabWidget>("PageControl");
     QVERIFY(pages);

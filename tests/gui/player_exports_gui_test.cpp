@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -15,6 +16,7 @@
 #include <functional>
 
 #include "base/qt/qt_timer.h"
+#include "export/export_command.h"
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
 #include "fake_player.h"
@@ -68,6 +70,7 @@ struct Fixture {
 
     QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
     std::string path(const char* name) const { return (files / name).string(); }
+    std::string notice() const { return window.statusBar()->currentMessage().toStdString(); }
 };
 
 // Runs `action` on the batch window once it is up, then closes it.
@@ -99,6 +102,7 @@ class PlayerExportsGuiTest : public QObject {
     Q_OBJECT
   private slots:
     void sp250FileFromTheMenu();
+    void sp250WarningFollowsTheOption_data();
     void sp250WarningFollowsTheOption();
     void lyricMp3FromTheMenu();
     void batchWindowFromTheMenu();
@@ -118,11 +122,19 @@ void PlayerExportsGuiTest::sp250FileFromTheMenu() {
                                                           "\xA2\xE2"
                                                           "00010200\xA2\xD0"
                                                           "second\r\n"));
+    QCOMPARE(f.notice(), ExportWrittenNotice(f.path("song.snc")));
+}
+
+void PlayerExportsGuiTest::sp250WarningFollowsTheOption_data() {
+    QTest::addColumn<int>("length");
+    QTest::newRow("too long for the remote control") << 40;
+    QTest::newRow("too long for the body too") << 68;
 }
 
 void PlayerExportsGuiTest::sp250WarningFollowsTheOption() {
+    QFETCH(int, length);
     Fixture f;
-    f.editor.document().lyrics.setLyricText(2, std::string(40, 'x'));
+    f.editor.document().lyrics.setLyricText(2, std::string(static_cast<size_t>(length), 'x'));
     f.dialogs.fileAnswers = {f.path("song.snc")};
     f.item("MarletSP250R1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"3行目がリモコンへ表示しきれません"});
@@ -146,6 +158,7 @@ void PlayerExportsGuiTest::lyricMp3FromTheMenu() {
     const std::string written = ReadBytes(f.files / "lyric.mp3");
     QCOMPARE(written.substr(0, 3), std::string("ID3"));
     QCOMPARE(written.substr(written.size() - kAudio.size()), kAudio);
+    QCOMPARE(f.notice(), ExportWrittenNotice(f.path("lyric.mp3")));
 
     // The source chosen again under another name is refused.
     f.dialogs.fileAnswers = {f.path("song.mp3"), (f.files / "." / "song.mp3").string()};

@@ -44,7 +44,8 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
         .dialogs = editor.dialogs(),
         .programFolder = editor.programFolder(),
         .song = [this] { return music_.musicFilePath(); },
-        .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); }};
+        .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); },
+        .showStatus = [this](const std::string& text) { window_.showStatus(text); }};
     AddEditorExports(exports_, editor);
     RegisterExportCommands(commands_, exports_, exportContext);
     RegisterShellCommands(commands_, editor);

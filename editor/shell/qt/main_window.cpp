@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -57,6 +58,9 @@ MainWindow::MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* paren
     layout->addWidget(controlPanel_);
     layout->addWidget(buildPages(), 1);
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // The bar adds its own height, so the controls keep their designed sizes.
+    resize(width(), height() + statusBar()->sizeHint().height());
 
     controlPanel_->markButton()->setFocus();
     lastFocus_ = controlPanel_->markButton();
@@ -128,6 +132,10 @@ void MainWindow::setWaveformVisible(bool visible) {
     const int change = (WaveformStrip::kHeight + kSpacing) * (visible ? 1 : -1);
     waveform_->setVisible(visible);
     if (!isMaximized() && !isFullScreen()) resize(width(), height() + change);
+}
+
+void MainWindow::showStatus(const std::string& text) {
+    statusBar()->showMessage(QString::fromStdString(text));
 }
 
 void MainWindow::applySettings() {
