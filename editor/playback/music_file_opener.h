@@ -54,7 +54,9 @@ struct MusicOpenHooks {
     std::function<void()> stopFollowingPlayer;
 };
 
-inline constexpr const char* kDecodingCaption = "ファイルをデコード中ですしばらくお待ちください...";
+// The decode window's caption; the progress adds "done/total".
+inline constexpr const char* kDecodingCaption =
+    "ファイルをデコード中です。しばらくお待ちください...";
 inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
 inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
 inline constexpr const char* kOpenTagLyricsQuestion = "曲のタグにある歌詞を開きますか?";

@@ -653,6 +653,17 @@ void MainWindowTest::fontItemsSaveForTheNextStart() {
 void MainWindowTest::listColumnWidthsSurviveARestart() {
     const auto list = [](Fixture& f) { return f.window.widget<QTableView>("List"); };
     {
+        // A lyrics column the user left alone is kept as the list's own,
+        // to follow the window's width.
+        Fixture f;
+        f.show();
+        f.window.action(command::kConfirmExit)->trigger();  // no exit question
+        QVERIFY(f.window.close());
+        QCOMPARE(LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder())
+                     .listLyricWidth,
+                 0);
+    }
+    {
         Fixture f;
         f.show();
         f.window.action(command::kConfirmExit)->trigger();  // no exit question

@@ -79,6 +79,14 @@ void WaveformStripTest::draggingAMarkerRetimesItsLineOnceDropped() {
     // While it moves, only the strip knows: the document is told once.
     QCOMPARE(strip.draggedLine(), 1);
     QCOMPARE(lyrics.line(1).timeText, std::string("00:05:00"));
+    // The time beside the marker stands on a box of its own: no wave shows
+    // through it (the sine fills the strip's middle in green).
+    const QImage image = strip.grab().toImage();
+    for (int x = static_cast<int>(to) + 8; x < static_cast<int>(to) + 40; ++x) {
+        for (int y = image.height() / 2 - 2; y <= image.height() / 2 + 2; ++y) {
+            QVERIFY2(image.pixelColor(x, y).green() < 150, qPrintable(QString::number(x)));
+        }
+    }
     SendMouse(strip, QEvent::MouseButtonRelease, to, Qt::NoButton);
     QCOMPARE(strip.draggedLine(), -1);
     QCOMPARE(lyrics.line(1).timeText, TimeTextAt(strip, to));

@@ -201,7 +201,10 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    editor_.settings().listLyricWidth = list_->columnWidth(LyricListModel::kLyricColumn);
+    // A column that fits itself to the list is kept as the list's own (0),
+    // so it goes on following the window at the next start.
+    editor_.settings().listLyricWidth =
+        list_->lyricsColumnFollowsList() ? 0 : list_->columnWidth(LyricListModel::kLyricColumn);
     editor_.settings().listTimeWidth = list_->columnWidth(LyricListModel::kTimeColumn);
     if (closeRequest_()) {
         event->accept();
