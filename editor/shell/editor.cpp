@@ -24,6 +24,11 @@ Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory
 
 Editor::~Editor() = default;
 
+std::string NoBrowserMessage(const std::filesystem::path& help) {
+    return "ヘルプを表示するブラウザが見つかりません。次のファイルをブラウザで開いてください:\n" +
+           help.string();
+}
+
 std::string RecoveryFileName(const std::string& settingsSection) {
     std::string name = "obrin_recovery_";
     for (char c : settingsSection) {
@@ -186,7 +191,8 @@ void Editor::showHelp() {
         dialogs_.showError("ヘルプが見つかりません");
         return;
     }
-    if (openUrl_) static_cast<void>(openUrl_(help.string()));
+    if (openUrl_ && openUrl_(help.string())) return;
+    dialogs_.showError(NoBrowserMessage(help));
 }
 
 }  // namespace obrin

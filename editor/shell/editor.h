@@ -122,7 +122,7 @@ class Editor {
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
 
     // Opens "help/help.html" below the program folder, or reports that it is
-    // missing.
+    // missing, or that nothing could open it (NoBrowserMessage).
     void showHelp();
 
   private:
@@ -157,6 +157,9 @@ inline constexpr const char* kHelpFile = "help/help.html";
 
 inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
 inline constexpr const char* kSettingsNotSavedMessage = "設定を保存できません";
+// Shown when the desktop has nothing to open the help with: where the
+// user finds it.
+[[nodiscard]] std::string NoBrowserMessage(const std::filesystem::path& help);
 // The recovery file in the work folder; each user of one installation (one
 // section of "obrin.ini") keeps their own.
 [[nodiscard]] std::string RecoveryFileName(const std::string& settingsSection);

@@ -699,6 +699,11 @@ void MainWindowTest::helpPresentIsOpened() {
     f.item("H1")->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QCOMPARE(f.opened, std::vector<std::string>{help.string()});
+
+    f.desktopOpens = false;
+    f.item("H1")->trigger();
+    QCOMPARE(f.dialogs.errors().size(), size_t{1});
+    QVERIFY(f.dialogs.errors().front().ends_with(":\n" + help.string()));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -44,13 +44,14 @@ class EditorTest : public ::testing::Test {
     obrin::test::FakePlayer player_;
     NoTimers timers_;
     std::vector<std::string> opened_;
+    bool desktopOpens_ = true;
     Editor editor_{{.programFolder = folder_, .settingsSection = "tester"},
                    dialogs_,
                    player_,
                    timers_,
                    [this](const std::string& path) {
                        opened_.push_back(path);
-                       return true;
+                       return desktopOpens_;
                    }};
 };
 
@@ -194,6 +195,12 @@ TEST_F(EditorTest, HelpOpensTheHelpFileOrReportsItMissing) {
     editor_.showHelp();
     EXPECT_TRUE(dialogs_.calls.empty());
     EXPECT_EQ(opened_, std::vector<std::string>{(folder_ / "help" / "help.html").string()});
+
+    // Nothing on the desktop opens it: the user is told where it is.
+    desktopOpens_ = false;
+    editor_.showHelp();
+    EXPECT_EQ(dialogs_.errors(),
+              std::vector<std::string>{NoBrowserMessage(folder_ / "help" / "help.html")});
 }
 
 TEST_F(EditorTest, Sp250ItemFollowsTheLibraryBesideTheProgram) {

@@ -30,7 +30,7 @@ struct MainWindowRig {
                   .settingsSection = "tester"},
                  dialogs, player, timers, [this](const std::string& url) {
                      opened.push_back(url);
-                     return true;
+                     return desktopOpens;
                  }) {}
 
     QTemporaryDir scratch;
@@ -40,6 +40,8 @@ struct MainWindowRig {
     Timers timers;
     ScriptedClipboard clipboard;
     std::vector<std::string> opened;
+    // What the desktop's "open" answers: false as without a browser.
+    bool desktopOpens = true;
     Editor editor;
     EditorWindows windows{editor, clipboard};
     MainWindow& window = windows.mainWindow();
