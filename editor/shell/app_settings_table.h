@@ -98,6 +98,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::standardLrc, &Lrc::keepUntimed>{.key = "StdLrc.KeepUntimed",
                                                       .designed = false});
     visit(Setting<&S::standardLrc, &Lrc::crlf>{.key = "StdLrc.CrLf", .designed = false});
+    visit(Setting<&S::batchSourceFolder>{.key = "Batch.Source", .designed = ""});
+    visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
 }
 
 }  // namespace obrin

@@ -107,6 +107,7 @@ class PlayerExportsGuiTest : public QObject {
     void lyricMp3FromTheMenu();
     void batchWindowFromTheMenu();
     void batchWindowRefusesOneFolderTwice();
+    void batchWindowStartsAtTheLastFolders();
 };
 
 void PlayerExportsGuiTest::sp250FileFromTheMenu() {
@@ -239,6 +240,47 @@ void PlayerExportsGuiTest::batchWindowRefusesOneFolderTwice() {
     f.item("MarletR1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"同じフォルダは指定できません"});
     QCOMPARE(ReadBytes(f.files / "in" / "a.mp3"), kAudio);
+}
+
+void PlayerExportsGuiTest::batchWindowStartsAtTheLastFolders() {
+    Fixture f;
+    f.editor.changes().markSaved();
+    const std::filesystem::path in = f.files / "in";
+    const std::filesystem::path out = f.files / "out";
+    std::filesystem::create_directories(in / "sub");
+    std::filesystem::create_directory(out);
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QVERIFY(form.source()->moveTo(in));
+        QVERIFY(form.destination()->moveTo(out));
+        // Enter in the source list moves into the folder and presses no
+        // button (フォルダ作成 would ask for a name).
+        auto* folders = Child<QListWidget>(form, "FromDirectoryListBox");
+        folders->setFocus();
+        folders->setCurrentItem(folders->findItems(QStringLiteral("sub"), Qt::MatchExactly).at(0));
+        QTest::keyClick(folders, Qt::Key_Return);
+        QCOMPARE(form.source()->folder(), in / "sub");
+        QVERIFY(f.dialogs.calls.empty());
+    });
+    f.item("MarletR1")->trigger();
+    QCOMPARE(f.editor.settings().batchSourceFolder, (in / "sub").string());
+    QCOMPARE(f.editor.settings().batchOutputFolder, out.string());
+
+    bool reopened = false;
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QCOMPARE(form.source()->folder(), in / "sub");
+        QCOMPARE(form.destination()->folder(), out);
+        reopened = true;
+    });
+    f.item("MarletR1")->trigger();
+    QVERIFY(reopened);
+
+    // A remembered folder that is gone leaves the list on the first drive.
+    std::filesystem::remove_all(in);
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QCOMPARE(form.source()->folder(), std::filesystem::path("/"));
+        QCOMPARE(form.destination()->folder(), out);
+    });
+    f.item("MarletR1")->trigger();
 }
 
 QTEST_MAIN(PlayerExportsGuiTest)

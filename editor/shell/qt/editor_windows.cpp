@@ -10,6 +10,7 @@
 #include "document/unsaved_changes.h"
 #include "export/export_command.h"
 #include "export/qt/batch_window.h"
+#include "export/qt/folder_chooser.h"
 #include "playback/click_track.h"
 #include "playback/qt/audio_player.h"
 #include "playback/qt/latency_calibration_dialog.h"
@@ -168,8 +169,12 @@ void EditorWindows::openBatchWindow() {
         editor_.document(), exports_,
         [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },
         editor_.dialogs(), editor_.programFolder(), SystemDrives(), &window_);
+    AppSettings& settings = editor_.settings();
+    form.startAt(settings.batchSourceFolder, settings.batchOutputFolder);
     CentreOn(&form, &window_);
     form.exec();
+    settings.batchSourceFolder = form.source()->folder().string();
+    settings.batchOutputFolder = form.destination()->folder().string();
 }
 
 StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& arguments) {
