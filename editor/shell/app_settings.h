@@ -66,6 +66,8 @@ struct AppSettings {
     // empty until then, when its lists start on the first drive.
     std::string batchSourceFolder;
     std::string batchOutputFolder;
+    // Whether the user has answered the offer to measure their marks' delay.
+    bool calibrationOffered{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -1,6 +1,7 @@
 #include "shell/editor.h"
 
 #include <exception>
+#include <utility>
 
 #include "base/dialogs.h"
 #include "obrin_files/file_replacement.h"
@@ -182,6 +183,18 @@ void Editor::removeRecoveryFile() {
     if (recoveryPath_.empty()) return;
     std::error_code ignored;  // none written yet is the usual case
     std::filesystem::remove(recoveryPath_, ignored);
+}
+
+bool Editor::offerCalibration() {
+    if (settings_.calibrationOffered || std::exchange(calibrationOfferedThisRun_, true))
+        return false;
+    // A user who has set an offset of their own has nothing to measure.
+    if (document_.markOffset().text() != MarkOffset::kDefault) return false;
+    const std::optional<int> answer =
+        dialogs_.choose(kCalibrationQuestion, {kMeasureAnswer, kNotNowAnswer});
+    if (!answer) return false;
+    settings_.calibrationOffered = true;
+    return *answer == 0;
 }
 
 void Editor::showHelp() {

@@ -121,6 +121,13 @@ class Editor {
     // and without keepRecoveryFile.
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
 
+    // The offer to measure the marks' delay (kCalibrationQuestion), made when
+    // a song has been opened: at most once a run, and only while the user
+    // has not answered it before and the MarkOffset is still the designed
+    // one. True when the user chose to measure now. Both answers are
+    // remembered in the settings; Cancel leaves the offer for a later run.
+    [[nodiscard]] bool offerCalibration();
+
     // Opens "help/help.html" below the program folder, or reports that it is
     // missing, or that nothing could open it (NoBrowserMessage).
     void showHelp();
@@ -144,6 +151,7 @@ class Editor {
     std::unique_ptr<Autosave> autosave_;
     // A failed write is told once, not every few seconds.
     bool recoveryFailureShown_ = false;
+    bool calibrationOfferedThisRun_ = false;
 };
 
 // The fonts as the windows are designed, before "font.ini" changes them.
@@ -156,6 +164,12 @@ inline constexpr const char* kTemporaryWavName = "obrin_temp.wav";
 inline constexpr const char* kHelpFile = "help/help.html";
 
 inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
+inline constexpr const char* kCalibrationQuestion =
+    "マークの遅れを測りますか?\n"
+    "キーを押してからマークが付くまでの遅れを測り、マーク位置に設定します"
+    "(「タイミング調整」でいつでも測れます)";
+inline constexpr const char* kMeasureAnswer = "測る";
+inline constexpr const char* kNotNowAnswer = "今はしない";
 inline constexpr const char* kSettingsNotSavedMessage = "設定を保存できません";
 // Shown when the desktop has nothing to open the help with: where the
 // user finds it.

@@ -82,6 +82,7 @@ class MusicFileCommandsTest : public QObject {
     void failedOpenKeepsTheSongAndLyricsBefore_data();
     void failedOpenKeepsTheSongAndLyricsBefore();
     void markAndPlayWithoutASongAreRefused();
+    void firstSongOffersTheCalibrationOnce();
 };
 
 void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
@@ -341,6 +342,21 @@ void MusicFileCommandsTest::markAndPlayWithoutASongAreRefused() {
     QCOMPARE(lyrics.line(0).timeText, std::string("00:09:00"));
     QCOMPARE(lyrics.selectedLines(), std::vector<int>{0});
     QCOMPARE(f.player.playState(), PlayState::Stopped);
+}
+
+void MusicFileCommandsTest::firstSongOffersTheCalibrationOnce() {
+    Fixture f;
+    // A user who has not answered, with the designed offset.
+    f.offersCalibration = true;
+    f.editor.settings().calibrationOffered = false;
+    f.editor.document().setMarkOffset("-1.0");
+    f.dialogs.chooseAnswers = {1};  // 今はしない
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("first.wav"))));
+    QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{kCalibrationQuestion});
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("second.wav"))));
+    QCOMPARE(f.dialogs.chooseQuestions().size(), std::size_t{1});
+    QCOMPARE(f.editor.document().markOffset().text(), std::string("-1.0"));
+    QVERIFY(f.editor.settings().calibrationOffered);  // saved with the settings
 }
 
 QTEST_MAIN(MusicFileCommandsTest)

@@ -42,7 +42,8 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     // The waveform shows; marks stay where they were pressed.
     EXPECT_TRUE(s.showWaveform);
     EXPECT_FALSE(s.snapMarksToOnsets);
-    // The batch's lists on the first drive.
+    // The calibration not offered yet; the batch's lists on the first drive.
+    EXPECT_FALSE(s.calibrationOffered);
     EXPECT_EQ(s.batchSourceFolder, "");
     EXPECT_EQ(s.batchOutputFolder, "");
 }
@@ -87,6 +88,7 @@ AppSettings Changed() {
     s.standardLrc = {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true};
     s.batchSourceFolder = "/home/user/音楽";
     s.batchOutputFolder = "/media/user/SP 250";
+    s.calibrationOffered = true;
     return s;
 }
 
@@ -138,7 +140,8 @@ const std::string kWrittenSection =
     "StdLrc.KeepUntimed=0\r\n"
     "StdLrc.CrLf=1\r\n"
     "Batch.Source=/home/user/music\r\n"
-    "Batch.Output=\r\n";
+    "Batch.Output=\r\n"
+    "Calibration.Offered=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -166,6 +169,7 @@ AppSettings WrittenSettings() {
     s.textEncoding = TextEncoding::Utf8;
     s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
     s.batchSourceFolder = "/home/user/music";
+    s.calibrationOffered = true;
     return s;
 }
 

@@ -60,6 +60,11 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     music_.loadPluginTable();
     editor_.songPath = [this] { return music_.musicFilePath(); };
     editor_.typedText = [this] { return lyrics_.typedText(); };
+    // Marks land early with the designed offset: a user about to mark a
+    // first song is offered the measurement.
+    music_.songOpened = [this] {
+        if (editor_.offerCalibration()) calibrateTiming();
+    };
 }
 
 EditorWindows::~EditorWindows() {
