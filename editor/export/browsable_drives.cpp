@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 
@@ -88,6 +89,26 @@ std::vector<BrowsableDrive> BrowsableDrives(std::string_view mountTable,
 std::vector<BrowsableDrive> WritableDrives(std::vector<BrowsableDrive> drives) {
     std::erase_if(drives, [](const BrowsableDrive& drive) { return drive.readOnly; });
     return drives;
+}
+
+std::optional<std::size_t> DriveHolding(const std::vector<BrowsableDrive>& drives,
+                                        const std::filesystem::path& folder) {
+    std::optional<std::size_t> holding;
+    std::size_t longest = 0;
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        // Compared element by element, so "/media/a" does not hold "/media/ab".
+        const std::filesystem::path drive = drives[i].folder.lexically_normal();
+        const auto [end, unused] =
+            std::mismatch(drive.begin(), drive.end(), folder.begin(), folder.end());
+        // A trailing separator leaves an empty last element.
+        const bool holds = end == drive.end() || (std::next(end) == drive.end() && end->empty());
+        const auto depth = static_cast<std::size_t>(std::distance(drive.begin(), end));
+        if (holds && (!holding || depth > longest)) {
+            holding = i;
+            longest = depth;
+        }
+    }
+    return holding;
 }
 
 bool CreateOneFolder(const std::filesystem::path& parent, const std::string& name) {

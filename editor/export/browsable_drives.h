@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,12 @@ struct BrowsableDrive {
 
 // The drives a batch may write to: those not mounted read-only.
 [[nodiscard]] std::vector<BrowsableDrive> WritableDrives(std::vector<BrowsableDrive> drives);
+
+// The drive a folder lies on: the one whose folder is the longest leading
+// part of `folder` (both absolute and lexically normal); none when no
+// drive holds it.
+[[nodiscard]] std::optional<std::size_t> DriveHolding(const std::vector<BrowsableDrive>& drives,
+                                                      const std::filesystem::path& folder);
 
 // Makes one folder level named `name` inside `parent`; false when the name
 // is not a single folder name or the folder could not be made.

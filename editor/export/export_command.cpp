@@ -54,6 +54,7 @@ void RunExport(Exporter& exporter, const ExportContext& context) {
         return;
     }
     const ExportResult result = exporter.run(job);
+    if (result.written) context.showStatus(ExportWrittenNotice(job.output));
     if (!result.errorMessage.empty()) dialogs.showError(result.errorMessage);
     if (!result.doneMessage.empty()) dialogs.showInformation(result.doneMessage);
 }

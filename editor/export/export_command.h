@@ -23,6 +23,8 @@ struct ExportContext {
     std::function<std::string()> song = [] { return std::string(); };
     // The completed text's options as the user's settings hold them now.
     std::function<CompletedTextOptions()> textOptions = [] { return CompletedTextOptions{}; };
+    // Shows a short notice where it does not interrupt (the status bar).
+    std::function<void(const std::string&)> showStatus = [](const std::string&) {};
 };
 
 // The command of one export: with lyrics in the list, lets the export ask its
@@ -30,7 +32,8 @@ struct ExportContext {
 // the output file (if it writes a chosen one); Cancel in any ends the
 // command. The same path for both, or an output that is the open song, is
 // refused before anything runs. Then runs
-// the export and shows its error or done message, if any.
+// the export and shows its error or done message, if any; a run that wrote
+// its file names it through `showStatus` (ExportWrittenNotice).
 void RunExport(Exporter& exporter, const ExportContext& context);
 
 // Registers every export of `exports` as a command under its description's
@@ -38,5 +41,9 @@ void RunExport(Exporter& exporter, const ExportContext& context);
 void RegisterExportCommands(CommandTable& commands, ExportTable& exports, ExportContext context);
 
 inline constexpr const char* kSameExportFileMessage = "同じファイル名は指定できません";
+
+[[nodiscard]] inline std::string ExportWrittenNotice(const std::string& file) {
+    return "保存しました: " + file;
+}
 
 }  // namespace obrin

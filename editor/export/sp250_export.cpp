@@ -46,9 +46,9 @@ std::string Sp250Export(const LyricList& lyrics, const std::filesystem::path& pr
     // earlier file of that name as it was instead of an empty one.
     for (int i = 0; i < lyrics.count(); ++i) {
         const std::int32_t grade = marlet->check(lyrics.line(i).lyricText.c_str());
-        if (grade == MARLET_OVER_REMOTE && warnings.remoteDisplay)
-            return RemoteDisplayWarning(i + 1);
         if (grade == MARLET_OVER_BODY && warnings.bodyDisplay) return BodyDisplayWarning(i + 1);
+        // A line too long for the body is too long for the remote control too.
+        if (grade != MARLET_FITS && warnings.remoteDisplay) return RemoteDisplayWarning(i + 1);
     }
 
     if (marlet->init(sncPath.c_str()) != MARLET_OPENED) return kSncNotCreatedMessage;

@@ -19,10 +19,12 @@ struct Sp250Warnings {
 //
 // Every line is checked first, empty ones included: a line too long for a
 // display whose warning is on stops the export there, and nothing is
-// written. Then every non-empty line is added with its TimeText read as a
-// time tag (an unreadable one counts as -1, which the file shows as 0). The
-// file appears only complete; a failed export leaves an earlier file of that
-// name as it was. Returns the message for the error box, empty on success.
+// written. A line too long for the body does not fit the remote control
+// either: with only the remote control's warning on, it gets that one. Then
+// every non-empty line is added with its TimeText read as a time tag (an
+// unreadable one counts as -1, which the file shows as 0). The file appears
+// only complete; a failed export leaves an earlier file of that name as it
+// was. Returns the message for the error box, empty on success.
 [[nodiscard]] std::string Sp250Export(const LyricList& lyrics,
                                       const std::filesystem::path& programFolder,
                                       const std::string& sncPath, Sp250Warnings warnings);

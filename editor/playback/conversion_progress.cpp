@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "playback/music_file_opener.h"
+
 namespace obrin {
 
 namespace {
@@ -26,8 +28,7 @@ std::string ConversionProgress::GaugeText(std::int32_t total, std::int32_t done)
 }
 
 std::int32_t ConversionProgress::reportProgress(std::int32_t total, std::int32_t done) {
-    view_.setMainCaption("ファイルをデコード中ですしばらくお待ちください..." +
-                         std::to_string(done) + "/" + std::to_string(total));
+    view_.setMainCaption(kDecodingCaption + std::to_string(done) + "/" + std::to_string(total));
     view_.setGauge(GaugeMaximum(total), GaugeProgress(total, done), GaugeText(total, done));
     view_.processPendingEvents();
     return conversionAbort_;

@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "base/dialogs.h"
+#include "obrin_files/file_replacement.h"
 #include "playback/music_file_names.h"
+#include "text/song_audio.h"
 #include "text/song_lyrics_tags.h"
 
 namespace obrin {
@@ -14,16 +16,17 @@ std::string DecodeFailedMessage(int result) {
 }
 
 std::string DecodeFailureText(int result, const std::string& path, const std::string& library,
-                              const std::string& hostReason) {
-    std::string text = DecodeFailedMessage(result);
-    if (result != kInputExportMissing && result != kInputLibraryNotLoaded) return text;
+                              const std::string& reason) {
+    std::string text = DecodeFailedMessage(result) + "\n" + path;
+    if (result != kInputExportMissing && result != kInputLibraryNotLoaded)
+        return text + "\n" + (reason.empty() ? std::string(kPluginCannotConvertMessage) : reason);
     const std::string extension = ExtensionKey(path);
     text += extension.empty() ? "\n拡張子のないファイルを開けるプラグインはありません"
                               : "\n「." + extension + "」のファイルを開けるプラグインはありません";
     if (library.empty()) {
         text += "\n" + std::string(kPluginRegistryFileName) + "に登録がありません";
-    } else if (!hostReason.empty()) {
-        text += "\n" + hostReason;
+    } else if (!reason.empty()) {
+        text += "\n" + reason;
     }
     return text;
 }
@@ -52,6 +55,8 @@ bool MusicFileOpener::open(const std::string& path) {
     try {
         if (!convertAndLoad(path)) return false;
     } catch (const std::exception& error) {
+        // The player was unloaded for the new song: no song is open now.
+        musicFilePath_.clear();
         failed(std::string(kCannotOpenMessage) + "\n" + error.what());
         return false;
     }
@@ -59,22 +64,23 @@ bool MusicFileOpener::open(const std::string& path) {
     return true;
 }
 
-void MusicFileOpener::failed(const std::string& message) {
-    // The wait dialog stays on top of every window and the error box belongs
-    // to the main window: both are put right before the box opens, or it
+void MusicFileOpener::endWait() {
+    // The wait dialog stays on top of every window and an error box belongs
+    // to the main window: both are put right before a box opens, or it
     // would open disabled and hidden.
     view_.closeWait();
     view_.setMainEnabled(true);
     view_.setBusyCursor(false);
-    view_.setMainCaption("");
-    // The player was unloaded for the conversion: no song is open now.
-    musicFilePath_.clear();
+    view_.setMainCaption(musicFilePath_);
+}
+
+void MusicFileOpener::failed(const std::string& message) {
+    endWait();
     dialogs_.showError(message);
 }
 
 bool MusicFileOpener::convertAndLoad(const std::string& path) {
-    hooks_.unloadPlayer();
-    const std::string wavPath = temporaryWavPath().string();
+    const std::filesystem::path wavPath = temporaryWavPath();
 
     view_.setMainCaption(kDecodingCaption);
     view_.setMainEnabled(false);
@@ -82,20 +88,50 @@ bool MusicFileOpener::convertAndLoad(const std::string& path) {
     hooks_.clearConversionAbort();
     view_.showWait();
 
+    // The song open until now stays in the player, and its WAV in place,
+    // until the new one is ready: the plug-in fills a file of its own beside
+    // it, which replaces it only after a finished conversion.
+    FileReplacement wav;
+    if (const std::error_code error = wav.begin(wavPath, "part")) {
+        failed(std::string(kCannotOpenMessage) + "\n" + wavPath.string() + ": " + error.message());
+        return false;
+    }
     const std::string library = plugins_.lookup(ExtensionKey(path));
     std::string hostReason;
-    const int result =
-        CallInputPlugin(library, programFolder_, path, wavPath, hooks_.reportProgress, &hostReason);
+    bool stopAsked = false;
+    const InputProgress progress = [this, &stopAsked](std::int32_t total, std::int32_t done) {
+        const std::int32_t stop = hooks_.reportProgress(total, done);
+        stopAsked = stopAsked || stop != 0;
+        return stop;
+    };
+    const int result = CallInputPlugin(library, programFolder_, path, wav.temporary().string(),
+                                       progress, &hostReason);
     view_.setMainCaption("");
     if (result != 0) {
-        failed(DecodeFailureText(result, path, library, hostReason));
+        wav.discard();
+        // A stop the user asked for is no failure: the window goes back to
+        // the song it had.
+        if (stopAsked) {
+            endWait();
+        } else {
+            const bool pluginCalled =
+                result != kInputExportMissing && result != kInputLibraryNotLoaded;
+            failed(DecodeFailureText(result, path, library,
+                                     pluginCalled ? UnreadableAudioReason(path) : hostReason));
+        }
         return false;
     }
 
     view_.setWaitText(kOpeningWaitText);
     view_.processPendingEvents();
+    hooks_.unloadPlayer();
+    musicFilePath_.clear();
+    if (const std::error_code error = wav.commit()) {
+        failed(std::string(kCannotOpenMessage) + "\n" + wavPath.string() + ": " + error.message());
+        return false;
+    }
     musicFilePath_ = path;
-    hooks_.loadIntoPlayer(wavPath);
+    hooks_.loadIntoPlayer(wavPath.string());
     view_.closeWait();
     view_.bringMainToFront();
     view_.processPendingEvents();

@@ -54,20 +54,25 @@ struct MusicOpenHooks {
     std::function<void()> stopFollowingPlayer;
 };
 
-inline constexpr const char* kDecodingCaption = "ファイルをデコード中ですしばらくお待ちください...";
+// The decode window's caption; the progress adds "done/total".
+inline constexpr const char* kDecodingCaption =
+    "ファイルをデコード中です。しばらくお待ちください...";
 inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
 inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
 inline constexpr const char* kOpenTagLyricsQuestion = "曲のタグにある歌詞を開きますか?";
 inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
+inline constexpr const char* kPluginCannotConvertMessage =
+    "プラグインがこのファイルの音声を変換できませんでした";
 // The decode failure's first line, with its InputResult.
 [[nodiscard]] std::string DecodeFailedMessage(int result);
 // The whole error box after a failed decode of `path` through `library` (as
-// the table names it). When no plug-in could be called (103, 104) a line
-// names the extension that none opens, then why: no entry in the registry,
-// or the plug-in host's reason.
+// the table names it): the code line, the file, then why. When no plug-in
+// could be called (103, 104) a line names the extension that none opens,
+// then no entry in the registry or `reason`, the plug-in host's. After the
+// plug-in's own failure, `reason` is what is wrong with the file's audio
+// (kPluginCannotConvertMessage when nothing is found wrong with it).
 [[nodiscard]] std::string DecodeFailureText(int result, const std::string& path,
-                                            const std::string& library,
-                                            const std::string& hostReason);
+                                            const std::string& library, const std::string& reason);
 
 // Converts a music file through the plug-in its extension
 // names into the temporary WAV, loads that into the player, and offers a
@@ -86,11 +91,13 @@ class MusicFileOpener {
 
     // Opens `path`; every failure is shown to the user, after the wait dialog
     // has closed and the main window is usable again. True when the music
-    // file is now the one in the player; after a failure no file is.
+    // file is now the one in the player. A conversion that fails, or that
+    // the user stops (not an error), leaves the song open before in the
+    // player; only a converted song the player then refuses leaves none.
     bool open(const std::string& path);
 
     // The music file in the player (never the temporary WAV); empty before
-    // the first open and after a failed one.
+    // the first open and after a refused one.
     const std::string& musicFilePath() const { return musicFilePath_; }
 
     // The lyrics file beside `path` that an open would offer: ".lrc" over
@@ -101,6 +108,9 @@ class MusicFileOpener {
     bool convertAndLoad(const std::string& path);
     void offerLyrics(const std::string& lyricsCandidate, const std::string& song);
     void offer(const char* question, const std::function<void()>& read);
+    // Closes the wait dialog and gives the window back, with the caption of
+    // the song in the player.
+    void endWait();
     void failed(const std::string& message);
 
     const PluginTable& plugins_;

@@ -62,6 +62,12 @@ struct AppSettings {
     TextEncoding textEncoding{};
     // The choices of "標準LRC形式で保存".
     StandardLrcOptions standardLrc;
+    // The batch window's source and output folders when it last closed;
+    // empty until then, when its lists start on the first drive.
+    std::string batchSourceFolder;
+    std::string batchOutputFolder;
+    // Whether the user has answered the offer to measure their marks' delay.
+    bool calibrationOffered{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

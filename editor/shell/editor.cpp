@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "base/dialogs.h"
 #include "obrin_files/file_replacement.h"
@@ -30,6 +31,11 @@ Editor::Editor(EditorPaths paths, Dialogs& dialogs, Player& player, TimerFactory
       fonts_(DesignedFonts()) {}
 
 Editor::~Editor() = default;
+
+std::string NoBrowserMessage(const std::filesystem::path& help) {
+    return "ヘルプを表示するブラウザが見つかりません。次のファイルをブラウザで開いてください:\n" +
+           help.string();
+}
 
 std::string RecoveryFileName(const std::string& settingsSection) {
     std::string name = "obrin_recovery_";
@@ -320,6 +326,18 @@ void Editor::removeRecoveryFile() {
     std::filesystem::remove(recoveryPath_, ignored);
 }
 
+bool Editor::offerCalibration() {
+    if (settings_.calibrationOffered || std::exchange(calibrationOfferedThisRun_, true))
+        return false;
+    // A user who has set an offset of their own has nothing to measure.
+    if (document_.markOffset().text() != MarkOffset::kDefault) return false;
+    const std::optional<int> answer =
+        dialogs_.choose(kCalibrationQuestion, {kMeasureAnswer, kNotNowAnswer});
+    if (!answer) return false;
+    settings_.calibrationOffered = true;
+    return *answer == 0;
+}
+
 void Editor::showHelp() {
     const std::filesystem::path help = paths_.programFolder / kHelpFile;
     std::error_code ec;
@@ -327,7 +345,8 @@ void Editor::showHelp() {
         dialogs_.showError("ヘルプが見つかりません");
         return;
     }
-    if (openUrl_) static_cast<void>(openUrl_(help.string()));
+    if (openUrl_ && openUrl_(help.string())) return;
+    dialogs_.showError(NoBrowserMessage(help));
 }
 
 }  // namespace obrin

@@ -155,8 +155,15 @@ class Editor {
     // and without keepRecoveryFile.
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
 
+    // The offer to measure the marks' delay (kCalibrationQuestion), made when
+    // a song has been opened: at most once a run, and only while the user
+    // has not answered it before and the MarkOffset is still the designed
+    // one. True when the user chose to measure now. Both answers are
+    // remembered in the settings; Cancel leaves the offer for a later run.
+    [[nodiscard]] bool offerCalibration();
+
     // Opens "help/help.html" below the program folder, or reports that it is
-    // missing.
+    // missing, or that nothing could open it (NoBrowserMessage).
     void showHelp();
 
   private:
@@ -197,6 +204,7 @@ class Editor {
     std::unique_ptr<Autosave> autosave_;
     // A failed write is told once, not every few seconds.
     bool recoveryFailureShown_ = false;
+    bool calibrationOfferedThisRun_ = false;
 };
 
 // The fonts as the windows are designed, before "font.ini" changes them.
@@ -209,8 +217,17 @@ inline constexpr const char* kTemporaryWavName = "obrin_temp.wav";
 inline constexpr const char* kHelpFile = "help/help.html";
 
 inline constexpr const char* kRecoverQuestion = "前回の作業を復元しますか?";
+inline constexpr const char* kCalibrationQuestion =
+    "マークの遅れを測りますか?\n"
+    "キーを押してからマークが付くまでの遅れを測り、マーク位置に設定します"
+    "(「タイミング調整」でいつでも測れます)";
+inline constexpr const char* kMeasureAnswer = "測る";
+inline constexpr const char* kNotNowAnswer = "今はしない";
 inline constexpr const char* kSettingsNotSavedMessage = "設定を保存できません";
 inline constexpr const char* kSettingsNotReadMessage = "設定を読み込めません";
+// Shown when the desktop has nothing to open the help with: where the
+// user finds it.
+[[nodiscard]] std::string NoBrowserMessage(const std::filesystem::path& help);
 // The recovery file in the work folder; each user of one installation (one
 // section of "obrin.ini") keeps their own.
 [[nodiscard]] std::string RecoveryFileName(const std::string& settingsSection);

@@ -1,5 +1,6 @@
 #include "text/song_audio.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -21,10 +22,18 @@ struct InputCloser {
 };
 using Input = std::unique_ptr<AVFormatContext, InputCloser>;
 
-Input Open(const std::filesystem::path& path) {
+Input Open(const std::filesystem::path& path, int* error = nullptr) {
     AVFormatContext* context = nullptr;
-    if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0) return nullptr;
+    const int opened = avformat_open_input(&context, path.c_str(), nullptr, nullptr);
+    if (error != nullptr) *error = opened;
+    if (opened != 0) return nullptr;
     return Input(context);
+}
+
+std::string AvReason(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
 }
 
 // The audio streams of a file, as the ordinal of each among them by stream
@@ -107,6 +116,27 @@ bool HoldsSameAudio(const std::filesystem::path& song, const std::filesystem::pa
             why = "音声が" + std::to_string(count) + "番目のパケットから変わりました";
             return false;
         }
+    }
+}
+
+std::string UnreadableAudioReason(const std::filesystem::path& song) {
+    // A damaged song is an expected finding, told to the user in one line.
+    const avlog::QuietAvLog quiet;
+    int error = 0;
+    const Input input = Open(song, &error);
+    if (!input) return "音声として読めません(" + AvReason(error) + ")";
+    if (const int found = avformat_find_stream_info(input.get(), nullptr); found < 0)
+        return "音声として読めません(" + AvReason(found) + ")";
+    const std::vector<int> audio = AudioOrdinals(*input);
+    if (std::ranges::none_of(audio, [](int ordinal) { return ordinal >= 0; }))
+        return "音声がありません";
+    const avlog::PacketPtr packet(av_packet_alloc());
+    if (!packet) throw std::bad_alloc();
+    for (;;) {
+        av_packet_unref(packet.get());
+        const int read = av_read_frame(input.get(), packet.get());
+        if (read == AVERROR_EOF) return {};
+        if (read < 0) return "音声を最後まで読めません(" + AvReason(read) + ")";
     }
 }
 

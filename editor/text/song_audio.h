@@ -14,4 +14,10 @@ namespace obrin {
 [[nodiscard]] bool HoldsSameAudio(const std::filesystem::path& song,
                                   const std::filesystem::path& copy, std::string& why);
 
+// Why `song` holds no audio FFmpeg's demuxer can read to its end, for the
+// user (a missing or unreadable file, a damaged one, one without sound), with
+// FFmpeg's own reason; empty when it reads it whole. Reads packets only,
+// decodes nothing.
+[[nodiscard]] std::string UnreadableAudioReason(const std::filesystem::path& song);
+
 }  // namespace obrin

@@ -43,6 +43,28 @@ TEST(BrowsableDrives, AnEmptyTableStillOffersRootAndHome) {
     EXPECT_EQ(BrowsableDrives("", "/"), (std::vector<BrowsableDrive>{{Kind::Root, "/"}}));
 }
 
+TEST(DriveHolding, TheDeepestDriveThatHoldsTheFolder) {
+    const std::vector<BrowsableDrive> drives{{Kind::Root, "/"},
+                                             {Kind::Home, "/home/ann"},
+                                             {Kind::Removable, "/media/ann/SP/"},
+                                             {Kind::Removable, "/media/ann/SP 250"}};
+    const struct {
+        const char* folder;
+        std::optional<std::size_t> drive;
+    } cases[] = {
+        {"/", 0},
+        {"/tmp/x", 0},
+        {"/home/ann", 1},
+        {"/home/ann/music/", 1},
+        {"/home/anna", 0},
+        {"/media/ann/SP", 2},
+        {"/media/ann/SP/lyrics", 2},
+        {"/media/ann/SP 250/lyrics", 3},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DriveHolding(drives, c.folder), c.drive) << c.folder;
+    EXPECT_EQ(DriveHolding({{Kind::Home, "/home/ann"}}, "/tmp"), std::nullopt);
+}
+
 TEST(CreateOneFolder, MakesOneLevelOnly) {
     test::TempFolder folder;
     EXPECT_TRUE(CreateOneFolder(folder.path(), "新しいフォルダ"));

@@ -41,11 +41,13 @@ class ExportCommandTest : public ::testing::Test {
     ExportCommandTest() {
         exports.add(std::make_unique<test::TestExporter>(OneFileExport()));
         exports.add(std::make_unique<test::TestExporter>(TwoFileExport()));
-        RegisterExportCommands(commands, exports,
-                               {.document = document,
-                                .dialogs = dialogs,
-                                .programFolder = folder.path(),
-                                .song = [this] { return song; }});
+        RegisterExportCommands(
+            commands, exports,
+            {.document = document,
+             .dialogs = dialogs,
+             .programFolder = folder.path(),
+             .song = [this] { return song; },
+             .showStatus = [this](const std::string& text) { notices.push_back(text); }});
         document.lyrics.assign({"one", "two"});
     }
     void putLibraryBesideProgram() {
@@ -62,6 +64,7 @@ class ExportCommandTest : public ::testing::Test {
 
     test::TempFolder folder;
     std::string song;  // the song open in the editor
+    std::vector<std::string> notices;  // the status bar's
     test::RecordingDialogs dialogs;
     Document document;
     ExportTable exports;
@@ -95,6 +98,7 @@ TEST_F(ExportCommandTest, OneFileExportAsksForTheOutputAndWrites) {
     EXPECT_EQ(read(output), "00:00:00\tone\n00:00:00\ttwo\n");
     ASSERT_EQ(exporter(0).jobs.size(), 1u);
     EXPECT_EQ(exporter(0).jobs[0].source, "");
+    EXPECT_EQ(notices, std::vector<std::string>{ExportWrittenNotice(output.string())});
 }
 
 TEST_F(ExportCommandTest, TwoFileExportAsksForTheSourceFirst) {
@@ -188,6 +192,7 @@ TEST_F(ExportCommandTest, RunsMessageIsShown) {
     commands.trigger(kTwoFiles);
     EXPECT_EQ(dialogs.errors(), std::vector<std::string>{"testexport.dllが見つかりません"});
     EXPECT_FALSE(std::filesystem::exists(folder / "out.mp3"));
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(ExportCommandTest, AnExportIsAddedOnce) {

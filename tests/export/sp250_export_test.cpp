@@ -88,8 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "3行目がリモコンへ表示しきれません"},
         WarningCase{"Remote48", FullWidth(24), kBoth, "3行目がリモコンへ表示しきれません"},
         WarningCase{"Remote33WithoutTheWarning", FullWidth(16) + "x", kBodyOnly, ""},
-        // Over 48 bytes is judged against the body warning alone.
-        WarningCase{"Body49WithRemoteWarningOnly", FullWidth(24) + "x", kRemoteOnly, ""},
+        // Over 48 bytes does not fit the remote control either.
+        WarningCase{"Body49WithRemoteWarningOnly", FullWidth(24) + "x", kRemoteOnly,
+                    "3行目がリモコンへ表示しきれません"},
+        WarningCase{"Body68WithRemoteWarningOnly", FullWidth(34), kRemoteOnly,
+                    "3行目がリモコンへ表示しきれません"},
         WarningCase{"Body49", FullWidth(24) + "x", kBodyOnly, "3行目が本体へ表示しきれません"},
         WarningCase{"Body49Both", FullWidth(25), kBoth, "3行目が本体へ表示しきれません"},
         WarningCase{"NoWarnings", FullWidth(40), kNone, ""}),

@@ -68,6 +68,7 @@ class LyricListWidgetTest : public QObject {
     void slowSecondClickEditsWithTheCaretAtTheEnd();
     void escapeCancelsTheEdit();
     void timeColumnFitsTheFont();
+    void lyricsColumnFollowsTheListsWidth();
 };
 
 void LyricListWidgetTest::showsColumnsAsDesigned() {
@@ -304,6 +305,25 @@ void LyricListWidgetTest::timeColumnFitsTheFont() {
     f.widget.restoreColumnWidths(0, f.widget.fittedTimeColumnWidth() + 40);
     QCOMPARE(f.widget.columnWidth(0), 333);
     QCOMPARE(f.widget.columnWidth(1), f.widget.fittedTimeColumnWidth() + 40);
+}
+
+void LyricListWidgetTest::lyricsColumnFollowsTheListsWidth() {
+    Fixture f;
+    const auto fill = [&f] { return f.widget.viewport()->width() - f.widget.columnWidth(1); };
+    f.widget.fitLyricsColumn();
+    QCOMPARE(f.widget.columnWidth(0), fill());
+    f.widget.resize(900, 300);  // maximised
+    QTRY_VERIFY(f.widget.columnWidth(0) > 700);
+    QCOMPARE(f.widget.columnWidth(0), fill());
+    f.widget.resize(400, 300);
+    QTRY_VERIFY(f.widget.columnWidth(0) < 400);
+    QCOMPARE(f.widget.columnWidth(0), fill());
+
+    // A width of the user's own stays.
+    f.widget.setColumnWidth(0, 1000);
+    f.widget.resize(600, 300);
+    QTRY_COMPARE(f.widget.width(), 600);
+    QCOMPARE(f.widget.columnWidth(0), 1000);
 }
 
 QTEST_MAIN(LyricListWidgetTest)

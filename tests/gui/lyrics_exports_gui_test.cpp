@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "base/command_ids.h"
+#include "base/qt/qt_dialogs.h"
 #include "base/sjis_codec.h"
 #include "export/lyrics_exports.h"
 #include "file_bytes.h"
@@ -174,6 +175,9 @@ void LyricsExportsGuiTest::encodingPickedInTheOpenDialogReadsTheFileAndIsRemembe
     QCOMPARE(f.last(Kind::OpenFile).choices.at(0).items,
              (std::vector<std::string>{"自動", "Shift-JIS", "UTF-8", "UTF-16", "EUC-JP"}));
     QCOMPARE(f.last(Kind::OpenFile).choices.at(0).selected, 0);
+    // Each kind of file is named once, with its patterns as Qt reads them.
+    QCOMPARE(QtNameFilters(f.last(Kind::OpenFile).request.filter),
+             QStringLiteral("通常歌詞ファイル(*.txt *.lrc);;全てのファイル(*.*)"));
     QCOMPARE(readWith(4), Utf8ToSjis("こんにちは"));
     QCOMPARE(f.editor.document().lyrics.line(0).timeText, std::string("00:01:00"));
     QVERIFY(f.editor.settings().textEncoding == TextEncoding::EucJp);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -124,8 +125,10 @@ void MainWindowTest::startsAsDesigned() {
     Fixture f;
     f.show();
     QCOMPARE(f.window.windowTitle(), QStringLiteral("obrin"));
-    // The designed size, grown by the waveform strip, shown at first.
-    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
+    // The designed size, grown by the waveform strip, shown at first, and by
+    // the status bar.
+    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2 +
+                                             f.window.statusBar()->sizeHint().height()));
     QCOMPARE(f.window.focusWidget(), f.window.widget<QWidget>("Button2"));
     auto* pages = f.window.widget<QTabWidget>("PageControl");
     QVERIFY(pages);
@@ -770,6 +773,17 @@ void MainWindowTest::fontItemsSaveForTheNextStart() {
 void MainWindowTest::listColumnWidthsSurviveARestart() {
     const auto list = [](Fixture& f) { return f.window.widget<QTableView>("List"); };
     {
+        // A lyrics column the user left alone is kept as the list's own,
+        // to follow the window's width.
+        Fixture f;
+        f.show();
+        f.window.action(command::kConfirmExit)->trigger();  // no exit question
+        QVERIFY(f.window.close());
+        QCOMPARE(LoadAppSettings(f.programFolder() / "obrin.ini", "tester", f.programFolder())
+                     .listLyricWidth,
+                 0);
+    }
+    {
         Fixture f;
         f.show();
         f.window.action(command::kConfirmExit)->trigger();  // no exit question
@@ -805,6 +819,11 @@ void MainWindowTest::helpPresentIsOpened() {
     f.item("H1")->trigger();
     QVERIFY(f.dialogs.calls.empty());
     QCOMPARE(f.opened, std::vector<std::string>{help.string()});
+
+    f.desktopOpens = false;
+    f.item("H1")->trigger();
+    QCOMPARE(f.dialogs.errors().size(), size_t{1});
+    QVERIFY(f.dialogs.errors().front().ends_with(":\n" + help.string()));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -79,7 +79,10 @@ class MusicFileCommandsTest : public QObject {
     void commandLineOpensAndOffersLyrics();
     void desktopOpenAndSaveBesideNeedALoadedFile();
     void demoSongFromOpeningToSavedLyrics();
-    void failedOpenLeavesNoSongAndMarkAndPlayAreRefused();
+    void failedOpenKeepsTheSongAndLyricsBefore_data();
+    void failedOpenKeepsTheSongAndLyricsBefore();
+    void markAndPlayWithoutASongAreRefused();
+    void firstSongOffersTheCalibrationOnce();
 };
 
 void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
@@ -251,45 +254,109 @@ void MusicFileCommandsTest::demoSongFromOpeningToSavedLyrics() {
 // A user opens a song, then a file no plug-in reads, then presses Mark and
 // play: the error box is usable (the wait dialog gone, the window enabled),
 // the old song's times are gone, and Mark stamps nothing.
-void MusicFileCommandsTest::failedOpenLeavesNoSongAndMarkAndPlayAreRefused() {
+void MusicFileCommandsTest::failedOpenKeepsTheSongAndLyricsBefore_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<QString>("error");  // the box's lines after the code line and the file
+    QTest::newRow("no plug-in") << QStringLiteral("notes.xyz") << QByteArray("not music") << false
+                                << QStringLiteral(
+                                       "「.xyz」のファイルを開けるプラグインはありません\n"
+                                       "filetype.iniに登録がありません");
+    QTest::newRow("damaged") << QStringLiteral("broken.wav")
+                             << QByteArray("RIFF\x10\x01\x02\x03WAVEjunk") << false
+                             << QStringLiteral("音声として読めません(");
+    QTest::newRow("強制終了") << QStringLiteral("other.wav") << QByteArray() << true << QString();
+}
+
+void MusicFileCommandsTest::failedOpenKeepsTheSongAndLyricsBefore() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, stop);
+    QFETCH(QString, error);
     Fixture f;
     f.player.nextDuration = 22.0;
     f.window.show();
-    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("demo.wav"))));
-    QCOMPARE(f.window.playerPanel()->totalPosition()->text(), QStringLiteral("00:22:00"));
+    const std::string before = f.song(QStringLiteral("demo.wav"));
+    QVERIFY(f.commands.openMusicFile(before));
+    LyricList& lyrics = f.editor.document().lyrics;
+    lyrics.assignLines({LyricLine{.lyricText = "first", .timeText = "00:09:00"}});
+    f.editor.changes().markSaved();
 
-    const std::string unknown = f.music.path().toStdString() + "/notes.xyz";
-    std::ofstream(unknown) << "not music";
+    std::string path = f.song(name);
+    if (!bytes.isEmpty())
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes.toStdString();
     bool waitShownUnderBox = true;
     bool windowEnabledUnderBox = false;
     f.dialogs.whileErrorShown = [&] {
         waitShownUnderBox = f.windows.timing().waitDialog().isVisible();
         windowEnabledUnderBox = f.window.isEnabled();
     };
-    QVERIFY(!f.commands.openMusicFile(unknown));
+    QString captionWhileDecoding;
+    if (stop) {
+        // The user stops the conversion from the wait dialog as soon as it shows.
+        QTimer::singleShot(0, [&f, &captionWhileDecoding] {
+            captionWhileDecoding = f.window.windowTitle();
+            f.windows.timing()
+                .waitDialog()
+                .findChild<QPushButton*>(QStringLiteral("Button1"))
+                ->click();
+        });
+    }
+    QVERIFY(!f.commands.openMusicFile(path));
     f.dialogs.whileErrorShown = nullptr;
-    QCOMPARE(f.dialogs.errors(),
-             std::vector<std::string>{"ファイルのデコードに失敗しました(コード:104)\n"
-                                      "「.xyz」のファイルを開けるプラグインはありません\n"
-                                      "filetype.iniに登録がありません"});
-    QVERIFY(!waitShownUnderBox);
-    QVERIFY(windowEnabledUnderBox);
-    QVERIFY(f.commands.musicFilePath().empty());
-    QCOMPARE(f.window.windowTitle(), QString());
-    QCOMPARE(f.window.playerPanel()->totalPosition()->text(), QStringLiteral("00:00:00"));
-    QCOMPARE(f.window.playerPanel()->currentPosition()->text(), QStringLiteral("00:00:00"));
+    if (stop) {
+        QVERIFY(f.dialogs.errors().empty());  // a stop the user asked for is no error
+        QVERIFY2(captionWhileDecoding.startsWith(
+                     QStringLiteral("ファイルをデコード中です。しばらくお待ちください...")),
+                 qPrintable(captionWhileDecoding));
+    } else {
+        QCOMPARE(f.dialogs.errors().size(), std::size_t{1});
+        const QString box = QString::fromStdString(f.dialogs.errors().front());
+        QVERIFY2(box.contains(QStringLiteral(")\n") + QString::fromStdString(path) + u'\n' + error),
+                 qPrintable(box));
+        QVERIFY(!waitShownUnderBox);
+        QVERIFY(windowEnabledUnderBox);
+    }
+    QVERIFY(!f.windows.timing().waitDialog().isVisible());
+    QVERIFY(f.window.isEnabled());
+    QCOMPARE(f.commands.musicFilePath(), before);
+    QCOMPARE(f.window.windowTitle(), QString::fromStdString(before));
+    QCOMPARE(f.player.fileName(), f.temporaryWav());
+    QCOMPARE(f.window.playerPanel()->totalPosition()->text(), QStringLiteral("00:22:00"));
+    QCOMPARE(lyrics.count(), 1);
+    QCOMPARE(lyrics.line(0).lyricText, std::string("first"));
+    QVERIFY(!f.editor.changes().modified());
+}
 
+void MusicFileCommandsTest::markAndPlayWithoutASongAreRefused() {
+    Fixture f;
+    f.window.show();
     LyricList& lyrics = f.editor.document().lyrics;
     lyrics.assignLines({LyricLine{.lyricText = "first", .timeText = "00:09:00"},
                         LyricLine{.lyricText = "second", .timeText = "00:09:00"}});
     lyrics.select(0);
-    f.dialogs.calls.clear();
     f.window.controlPanel()->markButton()->click();
     f.window.playerPanel()->playButton()->click();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>(2, "音楽ファイルを指定してください"));
     QCOMPARE(lyrics.line(0).timeText, std::string("00:09:00"));
     QCOMPARE(lyrics.selectedLines(), std::vector<int>{0});
     QCOMPARE(f.player.playState(), PlayState::Stopped);
+}
+
+void MusicFileCommandsTest::firstSongOffersTheCalibrationOnce() {
+    Fixture f;
+    // A user who has not answered, with the designed offset.
+    f.offersCalibration = true;
+    f.editor.settings().calibrationOffered = false;
+    f.editor.document().setMarkOffset("-1.0");
+    f.dialogs.chooseAnswers = {1};  // 今はしない
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("first.wav"))));
+    QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{kCalibrationQuestion});
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("second.wav"))));
+    QCOMPARE(f.dialogs.chooseQuestions().size(), std::size_t{1});
+    QCOMPARE(f.editor.document().markOffset().text(), std::string("-1.0"));
+    QVERIFY(f.editor.settings().calibrationOffered);  // saved with the settings
 }
 
 QTEST_MAIN(MusicFileCommandsTest)

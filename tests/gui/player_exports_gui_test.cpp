@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -15,6 +16,7 @@
 #include <functional>
 
 #include "base/qt/qt_timer.h"
+#include "export/export_command.h"
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
 #include "fake_player.h"
@@ -68,6 +70,7 @@ struct Fixture {
 
     QAction* item(const char* name) const { return window.findChild<QAction*>(name); }
     std::string path(const char* name) const { return (files / name).string(); }
+    std::string notice() const { return window.statusBar()->currentMessage().toStdString(); }
 };
 
 // Runs `action` on the batch window once it is up, then closes it.
@@ -99,10 +102,12 @@ class PlayerExportsGuiTest : public QObject {
     Q_OBJECT
   private slots:
     void sp250FileFromTheMenu();
+    void sp250WarningFollowsTheOption_data();
     void sp250WarningFollowsTheOption();
     void lyricMp3FromTheMenu();
     void batchWindowFromTheMenu();
     void batchWindowRefusesOneFolderTwice();
+    void batchWindowStartsAtTheLastFolders();
 };
 
 void PlayerExportsGuiTest::sp250FileFromTheMenu() {
@@ -118,11 +123,19 @@ void PlayerExportsGuiTest::sp250FileFromTheMenu() {
                                                           "\xA2\xE2"
                                                           "00010200\xA2\xD0"
                                                           "second\r\n"));
+    QCOMPARE(f.notice(), ExportWrittenNotice(f.path("song.snc")));
+}
+
+void PlayerExportsGuiTest::sp250WarningFollowsTheOption_data() {
+    QTest::addColumn<int>("length");
+    QTest::newRow("too long for the remote control") << 40;
+    QTest::newRow("too long for the body too") << 68;
 }
 
 void PlayerExportsGuiTest::sp250WarningFollowsTheOption() {
+    QFETCH(int, length);
     Fixture f;
-    f.editor.document().lyrics.setLyricText(2, std::string(40, 'x'));
+    f.editor.document().lyrics.setLyricText(2, std::string(static_cast<size_t>(length), 'x'));
     f.dialogs.fileAnswers = {f.path("song.snc")};
     f.item("MarletSP250R1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"3行目がリモコンへ表示しきれません"});
@@ -146,6 +159,7 @@ void PlayerExportsGuiTest::lyricMp3FromTheMenu() {
     const std::string written = ReadBytes(f.files / "lyric.mp3");
     QCOMPARE(written.substr(0, 3), std::string("ID3"));
     QCOMPARE(written.substr(written.size() - kAudio.size()), kAudio);
+    QCOMPARE(f.notice(), ExportWrittenNotice(f.path("lyric.mp3")));
 
     // The source chosen again under another name is refused.
     f.dialogs.fileAnswers = {f.path("song.mp3"), (f.files / "." / "song.mp3").string()};
@@ -226,6 +240,47 @@ void PlayerExportsGuiTest::batchWindowRefusesOneFolderTwice() {
     f.item("MarletR1")->trigger();
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{"同じフォルダは指定できません"});
     QCOMPARE(ReadBytes(f.files / "in" / "a.mp3"), kAudio);
+}
+
+void PlayerExportsGuiTest::batchWindowStartsAtTheLastFolders() {
+    Fixture f;
+    f.editor.changes().markSaved();
+    const std::filesystem::path in = f.files / "in";
+    const std::filesystem::path out = f.files / "out";
+    std::filesystem::create_directories(in / "sub");
+    std::filesystem::create_directory(out);
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QVERIFY(form.source()->moveTo(in));
+        QVERIFY(form.destination()->moveTo(out));
+        // Enter in the source list moves into the folder and presses no
+        // button (フォルダ作成 would ask for a name).
+        auto* folders = Child<QListWidget>(form, "FromDirectoryListBox");
+        folders->setFocus();
+        folders->setCurrentItem(folders->findItems(QStringLiteral("sub"), Qt::MatchExactly).at(0));
+        QTest::keyClick(folders, Qt::Key_Return);
+        QCOMPARE(form.source()->folder(), in / "sub");
+        QVERIFY(f.dialogs.calls.empty());
+    });
+    f.item("MarletR1")->trigger();
+    QCOMPARE(f.editor.settings().batchSourceFolder, (in / "sub").string());
+    QCOMPARE(f.editor.settings().batchOutputFolder, out.string());
+
+    bool reopened = false;
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QCOMPARE(form.source()->folder(), in / "sub");
+        QCOMPARE(form.destination()->folder(), out);
+        reopened = true;
+    });
+    f.item("MarletR1")->trigger();
+    QVERIFY(reopened);
+
+    // A remembered folder that is gone leaves the list on the first drive.
+    std::filesystem::remove_all(in);
+    WhenBatchWindowShows([&](BatchWindow& form) {
+        QCOMPARE(form.source()->folder(), std::filesystem::path("/"));
+        QCOMPARE(form.destination()->folder(), out);
+    });
+    f.item("MarletR1")->trigger();
 }
 
 QTEST_MAIN(PlayerExportsGuiTest)

@@ -126,13 +126,15 @@ void QtDialogsTest::inputBoxGivesTextOrNothing() {
 void QtDialogsTest::filtersInQtForm_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
+    // A description that names its patterns is not followed by them again.
     QTest::newRow("two") << QStringLiteral(
-                                "通常歌詞ファイル(*.txt *lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*")
-                         << QStringLiteral(
-                                "通常歌詞ファイル(*.txt *lrc) (*.txt *.lrc);;"
-                                "全てのファイル(*.*) (*.*)");
+                                "通常歌詞ファイル(*.txt *.lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*")
+                         << QStringLiteral("通常歌詞ファイル(*.txt *.lrc);;全てのファイル(*.*)");
     QTest::newRow("one") << QStringLiteral("obrinタイムタグ情報ファイル(*.obt)|*.obt")
-                         << QStringLiteral("obrinタイムタグ情報ファイル(*.obt) (*.obt)");
+                         << QStringLiteral("obrinタイムタグ情報ファイル(*.obt)");
+    QTest::newRow("other patterns named") << QStringLiteral("歌詞ファイル(*.txt)|*.txt;*.lrc")
+                                          << QStringLiteral("歌詞ファイル(*.txt) (*.txt *.lrc)");
+    QTest::newRow("none named") << QStringLiteral("歌詞|*.txt") << QStringLiteral("歌詞 (*.txt)");
     QTest::newRow("empty") << QString() << QString();
     // A description without patterns is dropped rather than shown empty.
     QTest::newRow("dangling") << QStringLiteral("a|*.a|b") << QStringLiteral("a (*.a)");

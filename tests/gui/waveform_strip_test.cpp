@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "base/time_text.h"
@@ -23,6 +24,8 @@ constexpr double kSongSeconds = 20.0;
 
 struct Fixture : test::MainWindowRig<> {
     WaveformStrip& strip() { return *window.waveformStrip(); }
+    // The window's designed height with the status bar under it.
+    int designedHeight() { return 580 + window.statusBar()->sizeHint().height(); }
 
     // Loads a real WAV, so the worker has something to read, and waits for
     // its peaks.
@@ -79,6 +82,14 @@ void WaveformStripTest::draggingAMarkerRetimesItsLineOnceDropped() {
     // While it moves, only the strip knows: the document is told once.
     QCOMPARE(strip.draggedLine(), 1);
     QCOMPARE(lyrics.line(1).timeText, std::string("00:05:00"));
+    // The time beside the marker stands on a box of its own: no wave shows
+    // through it (the sine fills the strip's middle in green).
+    const QImage image = strip.grab().toImage();
+    for (int x = static_cast<int>(to) + 8; x < static_cast<int>(to) + 40; ++x) {
+        for (int y = image.height() / 2 - 2; y <= image.height() / 2 + 2; ++y) {
+            QVERIFY2(image.pixelColor(x, y).green() < 150, qPrintable(QString::number(x)));
+        }
+    }
     SendMouse(strip, QEvent::MouseButtonRelease, to, Qt::NoButton);
     QCOMPARE(strip.draggedLine(), -1);
     QCOMPARE(lyrics.line(1).timeText, TimeTextAt(strip, to));
@@ -113,7 +124,7 @@ void WaveformStripTest::optionItemShowsAndHidesTheStrip() {
     Fixture f;
     f.show();
     const int shownHeight = f.window.height();
-    QCOMPARE(f.window.size(), QSize(640, 580 + WaveformStrip::kHeight + 2));
+    QCOMPARE(f.window.size(), QSize(640, f.designedHeight() + WaveformStrip::kHeight + 2));
     QVERIFY(f.item("mnuWaveform")->isChecked());
     QCOMPARE(f.item("mnuWaveform")->text(), QStringLiteral("波形を表示(&W)"));
     const QPoint listAt = f.window.widget<QWidget>("List")->mapTo(&f.window, QPoint());
@@ -123,7 +134,7 @@ void WaveformStripTest::optionItemShowsAndHidesTheStrip() {
     QVERIFY(!f.strip().isVisible());
     QVERIFY(!f.editor.settings().showWaveform);
     QTRY_COMPARE(f.window.height(), shownHeight - WaveformStrip::kHeight - 2);
-    QCOMPARE(f.window.size(), QSize(640, 580));
+    QCOMPARE(f.window.size(), QSize(640, f.designedHeight()));
     // The other controls kept their sizes: the list only moved up.
     QTRY_COMPARE(f.window.widget<QWidget>("List")->height(), listHeight);
     QCOMPARE(f.window.widget<QWidget>("List")->mapTo(&f.window, QPoint()).y(),
@@ -143,7 +154,7 @@ void WaveformStripTest::hiddenStripIsKeptPerUser() {
     f.show();
     QVERIFY(!f.strip().isVisible());
     QVERIFY(!f.item("mnuWaveform")->isChecked());
-    QTRY_COMPARE(f.window.size(), QSize(640, 580));
+    QTRY_COMPARE(f.window.size(), QSize(640, f.designedHeight()));
     f.item("mnuWaveform")->trigger();
     f.item("mnuSnapOnset")->trigger();
     QVERIFY(f.window.close());

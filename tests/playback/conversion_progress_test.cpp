@@ -39,7 +39,7 @@ TEST(ConversionProgress, CaptionCountsAndForceQuitIsHandedBack) {
     test::RecordingWaitView view;
     ConversionProgress progress(view);
     EXPECT_EQ(progress.reportProgress(4096, 1024), 0);
-    EXPECT_EQ(view.mainCaption, "ファイルをデコード中ですしばらくお待ちください...1024/4096");
+    EXPECT_EQ(view.mainCaption, "ファイルをデコード中です。しばらくお待ちください...1024/4096");
     EXPECT_EQ(view.eventRuns, 1);
 
     // The button is pressed while the events run inside the report.

@@ -99,6 +99,23 @@ class OpenerTest : public testing::Test {
         return std::ranges::find(log, entry) != log.end();
     }
 
+    // Opens `first`, then fails to open `path`: the song before stays in the
+    // player, its WAV untouched, with the window usable and nothing offered.
+    void expectTheSongBeforeKept(const MusicFileOpener& opener, const std::string& first,
+                                 const std::string& wavBefore) const {
+        EXPECT_TRUE(logHas("close wait"));
+        EXPECT_EQ(opener.musicFilePath(), first);
+        for (const char* call : {"unload", "load"}) EXPECT_FALSE(logHas(call)) << call;
+        EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion)) << "nothing offered";
+        EXPECT_TRUE(view.enabled);
+        EXPECT_FALSE(view.busy);
+        EXPECT_FALSE(view.waitShown);
+        EXPECT_EQ(view.caption, first);
+        EXPECT_EQ(test::ReadBytes(work / "obrin_temp.wav"), wavBefore);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 1)
+            << "no partial WAV left";
+    }
+
     test::TempFolder folder;
     test::TempFolder work;
     PluginTable table;
@@ -122,13 +139,17 @@ TEST_F(OpenerTest, ConvertsIntoTheWorkFolderAndLoadsInOrder) {
     EXPECT_TRUE(test::ParseVellinOutput(test::ReadBytes(wav), why)) << why;
     EXPECT_GT(progressCalls, 0);
     EXPECT_EQ(opener.musicFilePath(), path);
-    const Log expected = {
-        "stop following", "unload",         std::string("caption ") + kDecodingCaption,
-        "disable",        "busy",           "clear abort",
-        "show wait",      "caption ",       std::string("wait text ") + kOpeningWaitText,
-        "load",           "close wait",     "front",
-        "normal cursor",  "caption " + path};
+    // The player keeps the song before until the new one is converted.
+    const Log expected = {"stop following", std::string("caption ") + kDecodingCaption,
+                          "disable",        "busy",
+                          "clear abort",    "show wait",
+                          "caption ",       std::string("wait text ") + kOpeningWaitText,
+                          "unload",         "load",
+                          "close wait",     "front",
+                          "normal cursor",  "caption " + path};
     EXPECT_EQ(log, expected);
+    // Nothing but the WAV is left in the work folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 1);
 }
 
 TEST_F(OpenerTest, OpensMpegAudioInWaveNamedRmp) {
@@ -144,11 +165,9 @@ TEST_F(OpenerTest, OpensMpegAudioInWaveNamedRmp) {
 struct FailureCase {
     const char* what;
     const char* fileName;
-    const char* fixture;
-    bool stop;
+    const char* fixture;  // nullptr: the bytes of a damaged file
     int code;
-    // The start of what the box says under the code line; empty for the
-    // plug-in's own failures.
+    // The start of what the box says under the code line and the file.
     const char* more;
 };
 
@@ -158,13 +177,15 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 
 class OpenerFailureTest : public OpenerTest, public testing::WithParamInterface<FailureCase> {};
 
-TEST_P(OpenerFailureTest, ShowsTheCodeAndWhyAndLeavesNoSong) {
+TEST_P(OpenerFailureTest, NamesTheFileAndWhyAndKeepsTheSongBefore) {
     const FailureCase& c = GetParam();
     auto opener = makeOpener();
     const std::string first = song("first.wav");
     ASSERT_TRUE(opener.open(first));
-    stopAtFirstReport = c.stop;
-    const std::string path = song(c.fileName, c.fixture);
+    const std::string wavBefore = test::ReadBytes(work / "obrin_temp.wav");
+    const std::string path =
+        c.fixture ? song(c.fileName, c.fixture) : (folder / c.fileName).string();
+    if (!c.fixture) test::WriteBytes(path, "RIFF\x10\x01\x02\x03WAVEdamaged beyond reading");
     touch(std::filesystem::path(c.fileName).replace_extension(".txt").string());
     log.clear();
 
@@ -172,38 +193,44 @@ TEST_P(OpenerFailureTest, ShowsTheCodeAndWhyAndLeavesNoSong) {
     EXPECT_EQ(DecodeFailedMessage(c.code),
               "ファイルのデコードに失敗しました(コード:" + std::to_string(c.code) + ")");
     // The box comes last, over a usable window and with the wait dialog gone.
-    const std::string error = "error " + DecodeFailedMessage(c.code) + c.more;
+    const std::string error = "error " + DecodeFailedMessage(c.code) + "\n" + path + c.more;
     EXPECT_TRUE(log.back().starts_with(error)) << testing::PrintToString(log);
-    if (*c.more == '\0') {
-        EXPECT_EQ(log.back(), error);
-    }
-    EXPECT_TRUE(logHas("close wait"));
-    EXPECT_EQ(opener.musicFilePath(), "") << "the player was unloaded";
-    EXPECT_FALSE(logHas("load"));
-    EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion)) << "nothing offered";
-    EXPECT_TRUE(view.enabled);
-    EXPECT_FALSE(view.busy);
-    EXPECT_FALSE(view.waitShown);
-    EXPECT_EQ(view.caption, "");
+    expectTheSongBeforeKept(opener, first, wavBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, OpenerFailureTest,
-    testing::Values(
-        FailureCase{"extension not in the table", "song.ogg", "pcm_s16_stereo.wav", false, 104,
-                    "\n「.ogg」のファイルを開けるプラグインはありません"
-                    "\nfiletype.iniに登録がありません"},
-        FailureCase{"no extension", "song", "pcm_s16_stereo.wav", false, 104,
-                    "\n拡張子のないファイルを開けるプラグインはありません"
-                    "\nfiletype.iniに登録がありません"},
-        FailureCase{"library cannot be loaded", "song.NoLib", "pcm_s16_stereo.wav", false, 104,
-                    "\n「.nolib」のファイルを開けるプラグインはありません"
-                    "\nライブラリ「not-there"},
-        FailureCase{"library without Input", "song.noinput", "pcm_s16_stereo.wav", false, 103,
-                    "\n「.noinput」のファイルを開けるプラグインはありません\nライブラリ「"},
-        FailureCase{"plug-in fails", "song.wav", "pcm_s16_stereo.ref", false, 1, ""},
-        FailureCase{"stopped through the wait dialog", "song.WAV", "pcm_s16_stereo.wav", true, 1,
-                    ""}));
+    testing::Values(FailureCase{"extension not in the table", "song.ogg", "pcm_s16_stereo.wav", 104,
+                                "\n「.ogg」のファイルを開けるプラグインはありません"
+                                "\nfiletype.iniに登録がありません"},
+                    FailureCase{"no extension", "song", "pcm_s16_stereo.wav", 104,
+                                "\n拡張子のないファイルを開けるプラグインはありません"
+                                "\nfiletype.iniに登録がありません"},
+                    FailureCase{"library cannot be loaded", "song.NoLib", "pcm_s16_stereo.wav", 104,
+                                "\n「.nolib」のファイルを開けるプラグインはありません"
+                                "\nライブラリ「not-there"},
+                    FailureCase{
+                        "library without Input", "song.noinput", "pcm_s16_stereo.wav", 103,
+                        "\n「.noinput」のファイルを開けるプラグインはありません\nライブラリ「"},
+                    FailureCase{"not a RIFF file", "song.wav", "pcm_s16_stereo.ref", 1,
+                                "\n音声として読めません("},
+                    FailureCase{"damaged", "song.wav", nullptr, 1, "\n音声として読めません("}));
+
+TEST_F(OpenerTest, AStopTheUserAskedForIsNoErrorAndKeepsTheSongBefore) {
+    auto opener = makeOpener();
+    const std::string first = song("first.wav");
+    ASSERT_TRUE(opener.open(first));
+    const std::string wavBefore = test::ReadBytes(work / "obrin_temp.wav");
+    const std::string path = song("song.WAV");
+    log.clear();
+    stopAtFirstReport = true;
+    EXPECT_FALSE(opener.open(path));
+    EXPECT_GT(progressCalls, 0);
+    EXPECT_FALSE(std::ranges::any_of(log, [](const std::string& s) {
+        return s.starts_with("error");
+    })) << testing::PrintToString(log);
+    expectTheSongBeforeKept(opener, first, wavBefore);
+}
 
 TEST_F(OpenerTest, PlayerRefusingTheWaveCannotOpen) {
     refuseLoad = true;

@@ -44,6 +44,10 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     // The waveform shows; marks stay where they were pressed.
     EXPECT_TRUE(s.showWaveform);
     EXPECT_FALSE(s.snapMarksToOnsets);
+    // The calibration not offered yet; the batch's lists on the first drive.
+    EXPECT_FALSE(s.calibrationOffered);
+    EXPECT_EQ(s.batchSourceFolder, "");
+    EXPECT_EQ(s.batchOutputFolder, "");
 }
 
 TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
@@ -84,6 +88,9 @@ AppSettings Changed() {
     s.listTimeWidth = 75;
     s.textEncoding = TextEncoding::EucJp;
     s.standardLrc = {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true};
+    s.batchSourceFolder = "/home/user/音楽";
+    s.batchOutputFolder = "/media/user/SP 250";
+    s.calibrationOffered = true;
     return s;
 }
 
@@ -133,7 +140,10 @@ const std::string kWrittenSection =
     "StdLrc.ShiftJis=0\r\n"
     "StdLrc.Milliseconds=1\r\n"
     "StdLrc.KeepUntimed=0\r\n"
-    "StdLrc.CrLf=1\r\n";
+    "StdLrc.CrLf=1\r\n"
+    "Batch.Source=/home/user/music\r\n"
+    "Batch.Output=\r\n"
+    "Calibration.Offered=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -161,6 +171,8 @@ AppSettings WrittenSettings() {
     s.listTimeWidth = 80;
     s.textEncoding = TextEncoding::Utf8;
     s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
+    s.batchSourceFolder = "/home/user/music";
+    s.calibrationOffered = true;
     return s;
 }
 

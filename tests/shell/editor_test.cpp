@@ -44,13 +44,14 @@ class EditorTest : public ::testing::Test {
     obrin::test::FakePlayer player_;
     NoTimers timers_;
     std::vector<std::string> opened_;
+    bool desktopOpens_ = true;
     Editor editor_{{.programFolder = folder_, .settingsSection = "tester"},
                    dialogs_,
                    player_,
                    timers_,
                    [this](const std::string& path) {
                        opened_.push_back(path);
-                       return true;
+                       return desktopOpens_;
                    }};
 };
 
@@ -194,7 +195,57 @@ TEST_F(EditorTest, HelpOpensTheHelpFileOrReportsItMissing) {
     editor_.showHelp();
     EXPECT_TRUE(dialogs_.calls.empty());
     EXPECT_EQ(opened_, std::vector<std::string>{(folder_ / "help" / "help.html").string()});
+
+    // Nothing on the desktop opens it: the user is told where it is.
+    desktopOpens_ = false;
+    editor_.showHelp();
+    EXPECT_EQ(dialogs_.errors(),
+              std::vector<std::string>{NoBrowserMessage(folder_ / "help" / "help.html")});
 }
+
+struct CalibrationOfferCase {
+    const char* name;
+    bool answeredBefore;
+    const char* markOffset;
+    std::optional<int> answer;  // of 測る / 今はしない; nullopt: Cancel
+    bool asked;
+    bool measure;
+    bool answeredAfter;
+};
+
+class CalibrationOfferTest : public EditorTest,
+                             public ::testing::WithParamInterface<CalibrationOfferCase> {};
+
+TEST_P(CalibrationOfferTest, OfferedOnceToAUserWithTheDesignedOffset) {
+    const CalibrationOfferCase& c = GetParam();
+    editor_.loadSettings();
+    editor_.settings().calibrationOffered = c.answeredBefore;
+    editor_.document().setMarkOffset(c.markOffset);
+    dialogs_.chooseAnswers = {c.answer};
+    EXPECT_EQ(editor_.offerCalibration(), c.measure);
+    const std::vector<std::string> asked =
+        c.asked ? std::vector<std::string>{kCalibrationQuestion} : std::vector<std::string>{};
+    EXPECT_EQ(dialogs_.chooseQuestions(), asked);
+    if (c.asked) {
+        EXPECT_EQ(dialogs_.calls.at(0).answers,
+                  (std::vector<std::string>{kMeasureAnswer, kNotNowAnswer}));
+    }
+    EXPECT_EQ(editor_.settings().calibrationOffered, c.answeredAfter);
+    // A second song of the same run is not asked about.
+    dialogs_.chooseAnswers = {0};
+    EXPECT_FALSE(editor_.offerCalibration());
+    EXPECT_EQ(dialogs_.chooseQuestions(), asked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CalibrationOfferTest,
+    ::testing::Values(CalibrationOfferCase{"Measure", false, "-1.0", 0, true, true, true},
+                      CalibrationOfferCase{"NotNow", false, "-1.0", 1, true, false, true},
+                      CalibrationOfferCase{"CancelAsksAgainNextRun", false, "-1.0", std::nullopt,
+                                           true, false, false},
+                      CalibrationOfferCase{"AnsweredBefore", true, "-1.0", 0, false, false, true},
+                      CalibrationOfferCase{"OwnOffset", false, "-0.4", 0, false, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, Sp250ItemFollowsTheLibraryBesideTheProgram) {
     ExportTable exports;

@@ -22,7 +22,8 @@ namespace obrin::test {
 // and the desktop's "open" caught in `opened`. The program folder is the
 // scratch `folder` unless another is given (the build's output folder, for
 // its shipped registry and plug-ins). Settings are read at the first show,
-// so a test may write obrin.ini before it.
+// so a test may write obrin.ini before it; a test of the calibration offer
+// sets `offersCalibration` before it.
 template <typename Timers = QtTimerFactory>
 struct MainWindowRig {
     explicit MainWindowRig(std::filesystem::path program = {})
@@ -30,8 +31,14 @@ struct MainWindowRig {
                   .settingsSection = "tester"},
                  dialogs, player, timers, [this](const std::string& url) {
                      opened.push_back(url);
-                     return true;
-                 }) {}
+                     return desktopOpens;
+                 }) {
+        const auto answeredUnlessOffered = [this] {
+            if (!offersCalibration) editor.settings().calibrationOffered = true;
+        };
+        answeredUnlessOffered();
+        QObject::connect(&window, &MainWindow::settingsLoaded, answeredUnlessOffered);
+    }
 
     QTemporaryDir scratch;
     std::filesystem::path folder = scratch.path().toStdString();
@@ -40,6 +47,11 @@ struct MainWindowRig {
     Timers timers;
     ScriptedClipboard clipboard;
     std::vector<std::string> opened;
+    // What the desktop's "open" answers: false as without a browser.
+    bool desktopOpens = true;
+    // Whether the first song opened brings the offer to measure the marks'
+    // delay; off, so the other tests' dialogs go as scripted.
+    bool offersCalibration = false;
     Editor editor;
     EditorWindows windows{editor, clipboard};
     MainWindow& window = windows.mainWindow();

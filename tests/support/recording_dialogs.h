@@ -37,6 +37,8 @@ class RecordingDialogs final : public Dialogs {
         // An open dialog's choice beside the file name, or an options dialog's
         // choices.
         std::vector<DialogChoice> choices{};
+        // A question's named answers.
+        std::vector<std::string> answers{};
     };
 
     std::vector<Call> calls;
@@ -69,8 +71,8 @@ class RecordingDialogs final : public Dialogs {
         calls.push_back({Kind::Information, message});
     }
     std::optional<int> choose(const std::string& message,
-                              const std::vector<std::string>&) override {
-        calls.push_back({Kind::Choice, message});
+                              const std::vector<std::string>& answers) override {
+        calls.push_back({.kind = Kind::Choice, .text = message, .answers = answers});
         return Next(chooseAnswers, std::optional<int>{});
     }
     std::optional<std::string> openFile(const FileDialogRequest& request) override {

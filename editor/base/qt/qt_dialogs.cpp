@@ -67,9 +67,10 @@ QString QtNameFilters(const std::string& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(u';', u' ');
-        // Qt reads the patterns from the last parentheses, so they go last
-        // even when the description already names them.
-        filters << parts[i] + QStringLiteral(" (") + patterns + u')';
+        // Qt reads the patterns from the last parentheses, so they go last;
+        // a description that already ends with them is shown as it is.
+        const QString named = u'(' + patterns + u')';
+        filters << (parts[i].endsWith(named) ? parts[i] : parts[i] + u' ' + named);
     }
     return filters.join(QStringLiteral(";;"));
 }

@@ -176,6 +176,10 @@ LyricListWidget::LyricListWidget(Document& document, Dialogs& dialogs, QWidget* 
     horizontalHeader()->setStretchLastSection(false);
     setColumnWidth(LyricListModel::kLyricColumn, kLyricColumnDesignWidth);
     fitToFont();
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == LyricListModel::kLyricColumn && !fittingLyricsColumn_)
+            lyricsColumnFollows_ = false;
+    });
 
     // The selection is the user's working position: keep it as visible
     // while another control has the focus as while the list has it.
@@ -221,6 +225,12 @@ void LyricListWidget::reportTopRow() {
 }
 
 void LyricListWidget::fitLyricsColumn() {
+    lyricsColumnFollows_ = true;
+    fitLyricsColumnToList();
+}
+
+void LyricListWidget::fitLyricsColumnToList() {
+    fittingLyricsColumn_ = true;
     resizeColumnToContents(LyricListModel::kLyricColumn);
     // Short or no lyrics would leave a narrow column and an empty band
     // beside the times; the column fills the list at least.
@@ -228,6 +238,12 @@ void LyricListWidget::fitLyricsColumn() {
     if (columnWidth(LyricListModel::kLyricColumn) < fill) {
         setColumnWidth(LyricListModel::kLyricColumn, fill);
     }
+    fittingLyricsColumn_ = false;
+}
+
+void LyricListWidget::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (lyricsColumnFollows_) fitLyricsColumnToList();
 }
 
 void LyricListWidget::restoreColumnWidths(int lyricWidth, int timeWidth) {

@@ -65,15 +65,20 @@ class LyricListWidget : public QTableView {
     // The width that shows "00:00:00" and the column's title whole.
     [[nodiscard]] int fittedTimeColumnWidth() const;
 
-    // Asks the lyrics column to fit its contents.
+    // Asks the lyrics column to fit its contents, and to fill the list at
+    // least; it keeps doing so as the list's width changes (a maximised
+    // window), until a width is set otherwise (the user's, or a restored one).
     void fitLyricsColumn();
+    [[nodiscard]] bool lyricsColumnFollowsList() const { return lyricsColumnFollows_; }
 
   protected:
     using QTableView::edit;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void fitLyricsColumnToList();
     void fitToFont();
     void makeVisible(int index);
     void beginEdit(int index);
@@ -88,6 +93,10 @@ class LyricListWidget : public QTableView {
     // selection going into the list must not come back into the view in the
     // middle of a drag, nor the list's into the list.
     bool syncingSelection_ = false;
+    // Whether the lyrics column fits itself to the list, and whether the
+    // width being set is that fit's own.
+    bool lyricsColumnFollows_ = false;
+    bool fittingLyricsColumn_ = false;
     std::vector<Connection> connections_;
 };
 

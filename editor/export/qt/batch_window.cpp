@@ -106,6 +106,10 @@ BatchWindow::BatchWindow(const Document& document, const ExportTable& exports,
 
     stepTimer_.setSingleShot(true);
     stepTimer_.setInterval(0);
+    // Enter in a list or box must not press a button for the user: no button
+    // is the window's default.
+    for (QPushButton* button : {createFolderButton, startButton_, stopButton_})
+        button->setAutoDefault(false);
     connect(&stepTimer_, &QTimer::timeout, this, &BatchWindow::step);
     connect(startButton_, &QPushButton::clicked, this, &BatchWindow::start);
     connect(stopButton_, &QPushButton::clicked, this, [this] { batch_.stop(); });
@@ -113,6 +117,12 @@ BatchWindow::BatchWindow(const Document& document, const ExportTable& exports,
     connect(source_, &FolderChooser::folderChanged, this, &BatchWindow::showMp3Files);
     showMp3Files();
     setFixedSize(sizeHint().expandedTo(QSize(640, 520)));
+}
+
+void BatchWindow::startAt(const std::filesystem::path& source,
+                          const std::filesystem::path& destination) {
+    if (!source.empty()) source_->startAt(source);
+    if (!destination.empty()) destination_->startAt(destination);
 }
 
 void BatchWindow::start() {

@@ -30,6 +30,9 @@ class BatchWindow : public QDialog, private BatchView {
                 const std::filesystem::path& programFolder, std::vector<BrowsableDrive> drives,
                 QWidget* parent);
 
+    // Where the two lists start (the folders of the last run); a folder that
+    // is gone leaves its list on the first drive.
+    void startAt(const std::filesystem::path& source, const std::filesystem::path& destination);
     FolderChooser* source() const { return source_; }
     FolderChooser* destination() const { return destination_; }
     [[nodiscard]] bool running() const { return batch_.running(); }

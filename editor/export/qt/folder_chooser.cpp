@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace obrin {
 namespace {
@@ -80,6 +81,20 @@ bool FolderChooser::moveTo(const std::filesystem::path& folder) {
     folders_->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                                      QDir::Name | QDir::IgnoreCase));
     emit folderChanged();
+    return true;
+}
+
+bool FolderChooser::startAt(const std::filesystem::path& folder) {
+    const std::filesystem::path normal = folder.lexically_normal();
+    const std::optional<std::size_t> drive = DriveHolding(drives_, normal);
+    if (!drive || !folder.is_absolute()) return false;
+    const std::filesystem::path previousDrive = std::exchange(driveFolder_, drives_[*drive].folder);
+    if (!moveTo(normal)) {
+        driveFolder_ = previousDrive;
+        return false;
+    }
+    const QSignalBlocker blocker(driveBox_);
+    driveBox_->setCurrentIndex(static_cast<int>(*drive));
     return true;
 }
 

@@ -26,6 +26,9 @@ class FolderChooser : public QWidget {
     // Moves the list to `folder`; false, with the list where it was, when
     // the folder cannot be listed.
     bool moveTo(const std::filesystem::path& folder);
+    // Shows `folder` under the drive that holds it; false, with the list
+    // where it was, when no drive holds it or it cannot be listed.
+    bool startAt(const std::filesystem::path& folder);
 
   signals:
     void folderChanged();

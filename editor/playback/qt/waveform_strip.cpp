@@ -21,6 +21,8 @@ const QColor kOnset(230, 190, 40);
 const QColor kMarker(90, 150, 255);
 const QColor kCurrentMarker(255, 255, 255);
 const QColor kDragged(255, 120, 60);
+// Behind the dragged marker's time, so the wave does not run through it.
+const QColor kLabelBox(0, 0, 0);
 const QColor kHead(255, 40, 40);
 const QColor kNote(200, 200, 200);
 constexpr int kOnsetTick = 6;
@@ -233,9 +235,15 @@ void WaveformStrip::paintMarkers(QPainter& painter) const {
         painter.drawLine(QLineF(x, 0, x, height()));
         const QString text = QString::number(dragLine_ + 1) + QStringLiteral("  ") +
                              QString::fromStdString(FormatTimeText(dragMs_));
-        const bool leftOfMarker = x + 4 + metrics.horizontalAdvance(text) > width();
-        const double textX = leftOfMarker ? x - 4 - metrics.horizontalAdvance(text) : x + 4;
-        painter.drawText(QPointF(textX, height() / 2.0 + metrics.ascent() / 2.0), text);
+        const int advance = metrics.horizontalAdvance(text);
+        const bool leftOfMarker = x + 6 + advance > width();
+        const double textX = leftOfMarker ? x - 6 - advance : x + 6;
+        const double baseline = height() / 2.0 + metrics.ascent() / 2.0;
+        const QRectF box(textX - 3, baseline - metrics.ascent() - 2, advance + 6,
+                         metrics.ascent() + metrics.descent() + 4);
+        painter.fillRect(box, kLabelBox);
+        painter.drawRect(box);
+        painter.drawText(QPointF(textX, baseline), text);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "document/unsaved_changes.h"
 #include "export/export_command.h"
 #include "export/qt/batch_window.h"
+#include "export/qt/folder_chooser.h"
 #include "playback/click_track.h"
 #include "playback/qt/audio_player.h"
 #include "playback/qt/latency_calibration_dialog.h"
@@ -44,7 +45,8 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
         .dialogs = editor.dialogs(),
         .programFolder = editor.programFolder(),
         .song = [this] { return music_.musicFilePath(); },
-        .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); }};
+        .textOptions = [this] { return CompletedTextOptionsFrom(editor_.settings()); },
+        .showStatus = [this](const std::string& text) { window_.showStatus(text); }};
     AddEditorExports(exports_, editor);
     RegisterExportCommands(commands_, exports_, exportContext);
     RegisterShellCommands(commands_, editor);
@@ -61,6 +63,11 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     music_.loadPluginTable();
     editor_.songPath = [this] { return music_.musicFilePath(); };
     editor_.typedText = [this] { return lyrics_.typedText(); };
+    // Marks land early with the designed offset: a user about to mark a
+    // first song is offered the measurement.
+    music_.songOpened = [this] {
+        if (editor_.offerCalibration()) calibrateTiming();
+    };
 }
 
 EditorWindows::~EditorWindows() {
@@ -170,8 +177,12 @@ void EditorWindows::openBatchWindow() {
         editor_.document(), exports_,
         [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },
         editor_.dialogs(), editor_.programFolder(), SystemDrives(), &window_);
+    AppSettings& settings = editor_.settings();
+    form.startAt(settings.batchSourceFolder, settings.batchOutputFolder);
     CentreOn(&form, &window_);
     form.exec();
+    settings.batchSourceFolder = form.source()->folder().string();
+    settings.batchOutputFolder = form.destination()->folder().string();
 }
 
 StartUpAction EditorWindows::handleCommandLine(const std::vector<std::string>& arguments) {

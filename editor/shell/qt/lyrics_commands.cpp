@@ -34,7 +34,7 @@ constexpr int kCompletedTab = 1;
 constexpr const char* kLyricsSaveFilter =
     "歌詞ファイル(*.txt)|*.txt|歌詞ファイル(*.lrc)|*.lrc|全てのファイル(*.*)|*.*";
 constexpr const char* kLyricsOpenFilter =
-    "通常歌詞ファイル(*.txt *lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*";
+    "通常歌詞ファイル(*.txt *.lrc)|*.txt;*.lrc|全てのファイル(*.*)|*.*";
 constexpr const char* kTagInfoSaveFilter = "obrinタイムタグ情報ファイル(*.obt)|*.obt";
 constexpr const char* kTagInfoOpenFilter =
     "obrinタイムタグ情報ファイル(*.obt)|*.obt|全てのファイル(*.*)|*.*";

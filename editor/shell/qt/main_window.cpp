@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -57,6 +58,9 @@ MainWindow::MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* paren
     layout->addWidget(controlPanel_);
     layout->addWidget(buildPages(), 1);
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // The bar adds its own height, so the controls keep their designed sizes.
+    resize(width(), height() + statusBar()->sizeHint().height());
 
     controlPanel_->markButton()->setFocus();
     lastFocus_ = controlPanel_->markButton();
@@ -130,6 +134,10 @@ void MainWindow::setWaveformVisible(bool visible) {
     if (!isMaximized() && !isFullScreen()) resize(width(), height() + change);
 }
 
+void MainWindow::showStatus(const std::string& text) {
+    statusBar()->showMessage(QString::fromStdString(text));
+}
+
 void MainWindow::applySettings() {
     list_->setGridLinesVisible(editor_.settings().gridLines);
     setWaveformVisible(editor_.settings().showWaveform);
@@ -193,7 +201,10 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    editor_.settings().listLyricWidth = list_->columnWidth(LyricListModel::kLyricColumn);
+    // A column that fits itself to the list is kept as the list's own (0),
+    // so it goes on following the window at the next start.
+    editor_.settings().listLyricWidth =
+        list_->lyricsColumnFollowsList() ? 0 : list_->columnWidth(LyricListModel::kLyricColumn);
     editor_.settings().listTimeWidth = list_->columnWidth(LyricListModel::kTimeColumn);
     if (closeRequest_()) {
         event->accept();

@@ -60,6 +60,8 @@ class MainWindow : public QMainWindow {
     // Shows or hides the waveform strip. The other controls keep their
     // sizes: the window grows or shrinks by the strip's height.
     void setWaveformVisible(bool visible);
+    // A notice (UTF-8) in the status bar until the next one.
+    void showStatus(const std::string& text);
 
   signals:
     // The first display has read the settings and fonts; the menus show them.

@@ -115,7 +115,9 @@ bool MusicFileCommands::openMusicFile(const std::string& path) {
     if (!SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
                               [this] { return lyrics_.saveChanges(); }))
         return false;
-    return opener_->open(path);
+    if (!opener_->open(path)) return false;
+    if (songOpened) songOpened();
+    return true;
 }
 
 bool MusicFileCommands::reopenForRecovery(const std::string& path) {

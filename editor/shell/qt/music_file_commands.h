@@ -43,8 +43,10 @@ class MusicFileCommands final : public QObject, private MusicOpenView {
                                                   const std::function<void()>& beforeOpening);
 
     // Asks first when the document holds unsaved changes (Cancel, or a save
-    // that did not happen, opens nothing).
+    // that did not happen, opens nothing). Once the song is open (and its
+    // lyrics offered), calls `songOpened`.
     bool openMusicFile(const std::string& path);
+    std::function<void()> songOpened;
     // Opens the song of recovered work, which brings its own lyrics: the
     // lyrics file beside the song is not offered.
     bool reopenForRecovery(const std::string& path);
