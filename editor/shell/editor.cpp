@@ -335,6 +335,9 @@ bool Editor::offerCalibration() {
         dialogs_.choose(kCalibrationQuestion, {kMeasureAnswer, kNotNowAnswer});
     if (!answer) return false;
     settings_.calibrationOffered = true;
+    // Asked outside any command, so nothing else saves the answer before a
+    // crash would lose it.
+    saveChangedSettings();
     return *answer == 0;
 }
 

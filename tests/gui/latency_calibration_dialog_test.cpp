@@ -18,6 +18,7 @@ class LatencyCalibrationDialogTest : public QObject {
   private slots:
     void markKeyAndButtonAnswerTheClicks_data();
     void markKeyAndButtonAnswerTheClicks();
+    void spaceAsMarkKeyStillPressesStart();
 };
 
 void LatencyCalibrationDialogTest::markKeyAndButtonAnswerTheClicks_data() {
@@ -63,6 +64,22 @@ void LatencyCalibrationDialogTest::markKeyAndButtonAnswerTheClicks() {
     QVERIFY2(dialog.resultLabel()->text().contains(QStringLiteral("24回中24回")),
              qPrintable(dialog.resultLabel()->text()));
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("やり直す"));
+}
+
+// Space is the designed Mark key; before a run it is the key that presses
+// the focused 「開始」, and only during the run an answer.
+void LatencyCalibrationDialogTest::spaceAsMarkKeyStillPressesStart() {
+    const ClickTrack track = CalibrationClicks();
+    test::FakePlayer player;
+    player.nextDuration = track.seconds;
+    player.setFileName("clicks.wav");
+    LatencyCalibrationDialog dialog(player, track,
+                                    [](const QKeyEvent& key) { return key.key() == Qt::Key_Space; });
+    dialog.show();
+    dialog.startButton()->setFocus();
+    QTest::keyClick(dialog.startButton(), Qt::Key_Space);
+    QCOMPARE(player.playState(), PlayState::Playing);
+    QVERIFY(dialog.markButton()->isEnabled());
 }
 
 }  // namespace obrin

@@ -76,7 +76,10 @@ std::string LatencyCalibrationDialog::proposedOffset() const {
 }
 
 bool LatencyCalibrationDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isMarkKey_(static_cast<const QKeyEvent&>(*event))) {
+    // Before and after a run the Mark key is an ordinary key: Space, its
+    // designed key, must still press 「開始」.
+    if (event->type() == QEvent::KeyPress && calibration_.running() &&
+        isMarkKey_(static_cast<const QKeyEvent&>(*event))) {
         // Held keys repeat; only the press itself is an answer.
         if (!static_cast<const QKeyEvent*>(event)->isAutoRepeat()) calibration_.press();
         return true;
