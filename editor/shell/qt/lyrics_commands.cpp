@@ -236,16 +236,26 @@ bool LyricsCommands::reportRead(const LyricsFileRead& read) {
     if (!read) editor_.dialogs().showError(read.message);
     if (const std::string warning = ReadReportMessage(read.report); !warning.empty())
         editor_.dialogs().showInformation(warning);
-    // The document is now what the file holds.
-    if (read) editor_.changes().markSaved();
     return static_cast<bool>(read);
+}
+
+bool LyricsCommands::reportOwnRead(const LyricsFileRead& read) {
+    if (!reportRead(read)) return false;
+    // The document is now what the file holds.
+    editor_.changes().markSaved();
+    return true;
+}
+
+bool LyricsCommands::readLyricsInto(Document& document, const std::string& path) {
+    return reportRead(ReadTaggedLyrics(document, path, ReaderOptionsFrom(editor_.settings()),
+                                       AskBeforeReplacing(editor_.dialogs())));
 }
 
 bool LyricsCommands::readLyricsFile(const std::string& path, TextEncoding encoding) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = encoding;
     const UndoHistory::Step step = editor_.document().history.beginStep("歌詞ファイルの読み込み");
-    return reportRead(
+    return reportOwnRead(
         ReadTaggedLyrics(editor_.document(), path, options, AskBeforeReplacing(editor_.dialogs())));
 }
 
@@ -253,8 +263,8 @@ bool LyricsCommands::readTagLyrics(const std::string& utf8Lyrics) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = TextEncoding::Utf8;
     const UndoHistory::Step step = editor_.document().history.beginStep("タグの歌詞の読み込み");
-    return reportRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
-                                            AskBeforeReplacing(editor_.dialogs())));
+    return reportOwnRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
+                                               AskBeforeReplacing(editor_.dialogs())));
 }
 
 void LyricsCommands::openLyricsFile() {

@@ -37,8 +37,11 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     ~LyricsCommands() override;
 
     // Reads a tagged lyrics file into the document, reporting a failure (and
-    // then false). Also the music-file opening's and the batch's way in.
+    // then false). Also the music-file opening's way in.
     bool readLyricsFile(const std::string& path, TextEncoding encoding = TextEncoding::Auto);
+    // Reads a tagged lyrics file into a document other than the editor's (a
+    // song of the batch) with the same options and messages.
+    bool readLyricsInto(Document& document, const std::string& path);
     // Reads the lyrics found in a song's tags (UTF-8) the same way.
     bool readTagLyrics(const std::string& utf8Lyrics);
     // Saves the completed text (P1's last step, and S1's), reporting a
@@ -72,7 +75,10 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     bool settleBeforeReplacingTimes();
 
     void registerCommands(CommandTable& commands);
+    // Shows what the user should hear about a read; true when it went through.
     bool reportRead(const LyricsFileRead& read);
+    // The same for a read into the editor's document, which is then the file's.
+    bool reportOwnRead(const LyricsFileRead& read);
     void editAuthor();
     void editPlainUrl();
 
