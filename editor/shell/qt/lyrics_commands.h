@@ -59,11 +59,13 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     void openLyricsFile();
     void saveTagInformation();
     void combineTagInformation();
-    void rebuildIfShown();  // also on the change of tab
-    // The text typed into the tab "完成型" while the tab holds it, and
-    // putting it back after a restart (see CompletedTextTab).
+    void refreshCompletedText();
+    // The text typed into the tab "完成型", and putting it back after a
+    // restart (see CompletedTextTab).
     std::optional<std::string> typedText() const { return tab_.typedText(); }
     void restoreTypedText(const std::string& utf8) { tab_.restoreTypedText(utf8); }
+    // A new song opened after its unsaved changes were settled.
+    void forgetTyping() { tab_.forgetTyping(); }
 
   private:
     bool isActive() const override;
@@ -73,6 +75,7 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     std::string text() const override;
     // Before an action replaces lines that hold times: true when it may go on.
     bool settleBeforeReplacingTimes();
+    void pageChanged(int index);
 
     void registerCommands(CommandTable& commands);
     // Shows what the user should hear about a read; true when it went through.
@@ -87,6 +90,7 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     Clipboard& clipboard_;
     std::string lastLyricsSavePath_;
     bool showingLines_ = false;
+    int shownPage_ = 0;
     CompletedTextTab tab_;
 };
 

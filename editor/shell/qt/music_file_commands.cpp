@@ -68,8 +68,11 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
     hooks.readLyrics = [this](const std::string& path) { lyrics_.readLyricsFile(path); };
     hooks.readTagLyrics = [this](const std::string& text) { lyrics_.readTagLyrics(text); };
     hooks.songOpened = [this](const std::string& song) {
-        // The recovered document brings its own fields back.
+        // The recovered document brings its own fields and typing back.
         if (recovering_) return;
+        // The unsaved changes were settled before the open; text typed for
+        // the song before is no question about this one.
+        lyrics_.forgetTyping();
         TakeSongNames(editor_.document(), editor_.changes(), song,
                       AskBeforeReplacing(editor_.dialogs()));
     };
