@@ -582,8 +582,15 @@ SongNames ReadSongNames(const std::filesystem::path& song) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(song, error)) return {};
     TagLib::FileRef ref(song.c_str(), false);
-    if (ref.isNull() || !ref.file()->isValid() || ref.tag() == nullptr) return {};
-    return {.title = ToUtf8(ref.tag()->title()), .artist = ToUtf8(ref.tag()->artist())};
+    if (ref.isNull() || !ref.file()->isValid()) return {};
+    // The property map joins a file's tags (a WAV's tag() is its ID3v2 alone,
+    // while ffmpeg and most tools write the RIFF INFO list).
+    TagLib::PropertyMap properties = ref.file()->properties();
+    const auto first = [&properties](const char* key) {
+        const TagLib::StringList values = properties[key];
+        return values.isEmpty() ? std::string() : ToUtf8(values.front());
+    };
+    return {.title = first("TITLE"), .artist = first("ARTIST")};
 }
 
 void TakeSongNames(Document& document, UnsavedChanges& changes, const std::filesystem::path& song,

@@ -347,21 +347,24 @@ TEST_P(SongNamesTest, FieldsBecomeTheSongsOwn) {
     EXPECT_EQ(document.artist(), "earlier artist");
 }
 
-INSTANTIATE_TEST_SUITE_P(Songs, SongNamesTest,
-                         testing::Values(NamesCase{"Mp3BothNames", "a.mp3", "-c:a libmp3lame",
-                                                   "-metadata title=夜明け -metadata artist=obrin",
-                                                   Sj("夜明け"), "obrin"},
-                                         NamesCase{"NoTags", "a.mp3", "-c:a libmp3lame", "", "",
-                                                   ""},
-                                         NamesCase{"NotASong", "a.mp3", "", "", "", ""},
-                                         NamesCase{"UnmappableReplacedOnConsent",
-                                                   "a.mp3",
-                                                   "-c:a libmp3lame",
-                                                   "-metadata title=é -metadata artist=é",
-                                                   Sj("・"),
-                                                   "",
-                                                   {true, false}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Songs, SongNamesTest,
+    testing::Values(NamesCase{"Mp3BothNames", "a.mp3", "-c:a libmp3lame",
+                              "-metadata title=夜明け -metadata artist=obrin", Sj("夜明け"),
+                              "obrin"},
+                    // A WAV's names stand in its RIFF INFO list.
+                    NamesCase{"WavInfoList", "a.wav", "-c:a pcm_s16le",
+                              "-metadata title=Dawn -metadata artist=Singer", "Dawn", "Singer"},
+                    NamesCase{"NoTags", "a.mp3", "-c:a libmp3lame", "", "", ""},
+                    NamesCase{"NotASong", "a.mp3", "", "", "", ""},
+                    NamesCase{"UnmappableReplacedOnConsent",
+                              "a.mp3",
+                              "-c:a libmp3lame",
+                              "-metadata title=é -metadata artist=é",
+                              Sj("・"),
+                              "",
+                              {true, false}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace obrin
