@@ -178,14 +178,13 @@ int RunBatch(const std::vector<std::string>& args) {
         const ReaderOptions readerOptions = ReaderOptionsFrom(StartingSettings(useSettings));
         PrintingDialogs dialogs;
         PrintingBatchView view(isatty(STDERR_FILENO) == 1);
-        Document document;
         // The batch runs the editor's own lyric MP3 export; the table's SP250
         // export, and so its warnings, go unused.
         ExportTable exports;
         AddPlayerExports(exports, [] { return Sp250Warnings{}; });
         BatchConversion batch(
-            document, exports,
-            [&](const std::filesystem::path& file) {
+            exports,
+            [&](Document& document, const std::filesystem::path& file) {
                 // Unattended: a character without a Shift-JIS form is never
                 // replaced silently; the song is left out with the reason.
                 const LyricsFileRead read =

@@ -6,6 +6,7 @@
 
 #include "base/command_ids.h"
 #include "base/dialogs.h"
+#include "document/document.h"
 #include "export/batch_mark.h"
 #include "export/export_messages.h"
 #include "export/export_table.h"
@@ -39,11 +40,10 @@ std::string FolderErrorMessage(const std::filesystem::path& folder, const std::e
 
 }  // namespace
 
-BatchConversion::BatchConversion(const Document& document, const ExportTable& exports,
-                                 LyricsReader readLyrics, Dialogs& dialogs,
-                                 std::filesystem::path programFolder, BatchView& view)
-    : document_(document),
-      lyricMp3_(exports.at(command::kExportLyricMp3)),
+BatchConversion::BatchConversion(const ExportTable& exports, LyricsReader readLyrics,
+                                 Dialogs& dialogs, std::filesystem::path programFolder,
+                                 BatchView& view)
+    : lyricMp3_(exports.at(command::kExportLyricMp3)),
       readLyrics_(std::move(readLyrics)),
       dialogs_(dialogs),
       programFolder_(std::move(programFolder)),
@@ -142,15 +142,14 @@ void BatchConversion::convert(const Song& song) {
                         kBatchNotPlainFile);
         return;
     }
-    // The document keeps its earlier lyrics when a file cannot be read;
-    // exporting them into this song would be wrong.
-    if (!readLyrics_(song.lyricsFile)) {
+    Document lyrics;
+    if (!readLyrics_(lyrics, song.lyricsFile)) {
         view_.addResult(BatchResultLine(BatchMark::Failed, kLyricMp3NotWritten, mp3));
         return;
     }
     std::filesystem::path output = destination_ / song.lyricsFile.filename();
     output.replace_extension(".mp3");
-    const ExportResult result = lyricMp3_.run({.document = document_,
+    const ExportResult result = lyricMp3_.run({.document = lyrics,
                                                .programFolder = programFolder_,
                                                .source = mp3,
                                                .output = output.string()});

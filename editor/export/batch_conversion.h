@@ -10,7 +10,7 @@ namespace obrin {
 class Dialogs;
 class ExportTable;
 class Exporter;
-struct Document;
+class Document;
 
 // What the batch window shows while a run goes on.
 class BatchView {
@@ -35,25 +35,27 @@ struct BatchOptions {
 
 // The batch conversion: for every MP3 file of the source folder with a
 // lyrics file of the same name beside it (".txt", then ".lrc"; a song with
-// both is made twice, the ".lrc" last), reads the lyrics into the editor's
-// document, writes a lyric MP3 of the same name into the destination folder
-// through the export table's lyric MP3 export, as its menu item does, and
-// lists the song's BatchMark.
+// both is made twice, the ".lrc" last), reads the lyrics into a document of
+// the song's own, writes a lyric MP3 of the same name into the destination
+// folder through the export table's lyric MP3 export, as its menu item does,
+// and lists the song's BatchMark. The editor's open document is never read
+// or changed: a run has nothing to do with the lyrics being worked on.
 //
 // A run moves on only when step() is called, one folder entry or one song
 // at a time, so the caller keeps its window responsive between steps and
 // may stop() the run. Folders below the source are not searched.
 class BatchConversion {
   public:
-    // Reads a lyrics file into the document the exports take their lines
-    // from, as the editor's open does, and shows its messages; false when
-    // the file could not be read.
-    using LyricsReader = std::function<bool(const std::filesystem::path& lyricsFile)>;
+    // Reads a lyrics file into `song`, a new document of the song's own, as
+    // the editor's open does, and shows its messages; false when the file
+    // could not be read.
+    using LyricsReader =
+        std::function<bool(Document& song, const std::filesystem::path& lyricsFile)>;
 
     // `exports` must hold the lyric MP3 export (std::logic_error otherwise)
     // and outlive the batch.
-    BatchConversion(const Document& document, const ExportTable& exports, LyricsReader readLyrics,
-                    Dialogs& dialogs, std::filesystem::path programFolder, BatchView& view);
+    BatchConversion(const ExportTable& exports, LyricsReader readLyrics, Dialogs& dialogs,
+                    std::filesystem::path programFolder, BatchView& view);
 
     // Begins a run. Refuses with a message, and starts nothing, when the two
     // folders are one folder however they are written, or when either is
@@ -79,7 +81,6 @@ class BatchConversion {
     void convert(const Song& song);
     void finish(const char* closingLine);
 
-    const Document& document_;
     Exporter& lyricMp3_;
     LyricsReader readLyrics_;
     Dialogs& dialogs_;

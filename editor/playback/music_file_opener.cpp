@@ -39,19 +39,41 @@ MusicFileOpener::MusicFileOpener(const PluginTable& plugins, std::filesystem::pa
       view_(view),
       hooks_(std::move(hooks)) {}
 
-std::string MusicFileOpener::LyricsCandidate(const std::string& path) {
-    std::string candidate;
+std::string OpenLyricsQuestion(const LyricsBeside& lyrics) {
+    std::string question = std::string(kOpenLyricsQuestion) + "\n" +
+                           std::filesystem::path(lyrics.offered).filename().string();
+    if (lyrics.others.empty()) return question;
+    question += std::string("\n\n") + kOtherLyricsNote;
+    for (const std::string& other : lyrics.others)
+        question += "\n" + std::filesystem::path(other).filename().string();
+    return question;
+}
+
+LyricsBeside MusicFileOpener::FindLyricsBeside(const std::string& path) {
+    LyricsBeside lyrics;
+    std::filesystem::file_time_type newest;
     for (const char* extension : {".txt", ".lrc"}) {
         const std::string beside = ReplaceExtension(path, extension);
-        std::error_code ignored;
-        if (std::filesystem::exists(beside, ignored)) candidate = beside;
+        std::error_code error;
+        if (!std::filesystem::exists(beside, error)) continue;
+        // A file whose time cannot be read still lies there; it counts as old.
+        const std::filesystem::file_time_type written =
+            std::filesystem::last_write_time(beside, error);
+        const auto time = error ? std::filesystem::file_time_type::min() : written;
+        if (lyrics.offered.empty() || time >= newest) {
+            if (!lyrics.offered.empty()) lyrics.others.push_back(lyrics.offered);
+            lyrics.offered = beside;
+            newest = time;
+        } else {
+            lyrics.others.push_back(beside);
+        }
     }
-    return candidate;
+    return lyrics;
 }
 
 bool MusicFileOpener::open(const std::string& path) {
     if (hooks_.stopFollowingPlayer) hooks_.stopFollowingPlayer();
-    const std::string lyricsCandidate = LyricsCandidate(path);
+    const LyricsBeside lyrics = FindLyricsBeside(path);
     try {
         if (!convertAndLoad(path)) return false;
     } catch (const std::exception& error) {
@@ -60,7 +82,8 @@ bool MusicFileOpener::open(const std::string& path) {
         failed(std::string(kCannotOpenMessage) + "\n" + error.what());
         return false;
     }
-    offerLyrics(lyricsCandidate, path);
+    if (hooks_.songOpened) hooks_.songOpened(path);
+    offerLyrics(lyrics, path);
     return true;
 }
 
@@ -140,9 +163,9 @@ bool MusicFileOpener::convertAndLoad(const std::string& path) {
     return true;
 }
 
-void MusicFileOpener::offerLyrics(const std::string& lyricsCandidate, const std::string& song) {
-    if (!lyricsCandidate.empty()) {
-        offer(kOpenLyricsQuestion, [&] { hooks_.readLyrics(lyricsCandidate); });
+void MusicFileOpener::offerLyrics(const LyricsBeside& lyrics, const std::string& song) {
+    if (!lyrics.offered.empty()) {
+        offer(OpenLyricsQuestion(lyrics), [&] { hooks_.readLyrics(lyrics.offered); });
         return;
     }
     if (!hooks_.readTagLyrics || existingLyrics() == ExistingLyrics::DoNothing) return;
@@ -153,7 +176,7 @@ void MusicFileOpener::offerLyrics(const std::string& lyricsCandidate, const std:
         offer(kOpenTagLyricsQuestion, [&] { hooks_.readTagLyrics(tags.text); });
 }
 
-void MusicFileOpener::offer(const char* question, const std::function<void()>& read) {
+void MusicFileOpener::offer(const std::string& question, const std::function<void()>& read) {
     switch (existingLyrics()) {
         case ExistingLyrics::OpenAutomatically:
             read();

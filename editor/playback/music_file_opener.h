@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "playback/input_plugin_call.h"
 #include "playback/plugin_table.h"
@@ -50,6 +51,10 @@ struct MusicOpenHooks {
     // Reads the lyrics found in the song's own tags (UTF-8 text) into the
     // document, reporting its own failure. Unset: the tags are not looked at.
     std::function<void(const std::string& utf8Lyrics)> readTagLyrics;
+    // The song is now the one in the player, before any lyrics are offered:
+    // the document takes the song's own title and artist (lyrics read next
+    // may set them again).
+    std::function<void(const std::string& songPath)> songOpened;
     // A running "すべて" confirm run stops following the player.
     std::function<void()> stopFollowingPlayer;
 };
@@ -59,10 +64,21 @@ inline constexpr const char* kDecodingCaption =
     "ファイルをデコード中です。しばらくお待ちください...";
 inline constexpr const char* kOpeningWaitText = "ファイルを開いています";
 inline constexpr const char* kOpenLyricsQuestion = "歌詞を開きますか?";
+inline constexpr const char* kOtherLyricsNote =
+    "同じ名前の歌詞ファイルがほかにもあります(いちばん新しいものを開きます):";
 inline constexpr const char* kOpenTagLyricsQuestion = "曲のタグにある歌詞を開きますか?";
 inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
 inline constexpr const char* kPluginCannotConvertMessage =
     "プラグインがこのファイルの音声を変換できませんでした";
+
+// The lyrics files that lie beside a song under its name.
+struct LyricsBeside {
+    std::string offered;              // the newest; empty when there is none
+    std::vector<std::string> others;  // the rest, in the order looked for
+};
+// kOpenLyricsQuestion naming the file offered, and the others when there are.
+[[nodiscard]] std::string OpenLyricsQuestion(const LyricsBeside& lyrics);
+
 // The decode failure's first line, with its InputResult.
 [[nodiscard]] std::string DecodeFailedMessage(int result);
 // The whole error box after a failed decode of `path` through `library` (as
@@ -100,14 +116,15 @@ class MusicFileOpener {
     // the first open and after a refused one.
     const std::string& musicFilePath() const { return musicFilePath_; }
 
-    // The lyrics file beside `path` that an open would offer: ".lrc" over
-    // ".txt"; empty when neither exists.
-    [[nodiscard]] static std::string LyricsCandidate(const std::string& path);
+    // The lyrics files beside `path` (".txt", ".lrc"): an open offers the one
+    // written last, as an older one would put old times over newer work; of
+    // two written at the same time, the ".lrc".
+    [[nodiscard]] static LyricsBeside FindLyricsBeside(const std::string& path);
 
   private:
     bool convertAndLoad(const std::string& path);
-    void offerLyrics(const std::string& lyricsCandidate, const std::string& song);
-    void offer(const char* question, const std::function<void()>& read);
+    void offerLyrics(const LyricsBeside& lyrics, const std::string& song);
+    void offer(const std::string& question, const std::function<void()>& read);
     // Closes the wait dialog and gives the window back, with the caption of
     // the song in the player.
     void endWait();

@@ -133,8 +133,8 @@ class Editor {
     void keepRecoveryFile() { keepsRecovery_ = true; }
     // The music file the document belongs to, for the recovery file.
     std::function<std::string()> songPath;
-    // The text typed into the tab "完成型" (UTF-8) while the tab holds it,
-    // for the recovery file; std::nullopt when there is none.
+    // The text typed into the tab "完成型" (UTF-8), kept on the tab or off
+    // it, for the recovery file; std::nullopt when there is none.
     std::function<std::optional<std::string>()> typedText;
     // The last start-up step before the command line's file: if a previous
     // run ended without closing and left its work, offers it back

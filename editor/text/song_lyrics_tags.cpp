@@ -40,6 +40,7 @@
 #include "text/song_audio.h"
 #include "text/standard_lrc.h"
 #include "text/tagged_lyrics_reader.h"
+#include "text/text_input.h"
 
 namespace obrin {
 namespace {
@@ -575,6 +576,38 @@ SongLyricsRead ReadSongLyrics(const std::filesystem::path& song) {
     std::string text = LyricsIn(ref.file());
     if (text.empty()) return {SongLyricsStatus::None, {}, {}};
     return {SongLyricsStatus::Found, std::move(text), {}};
+}
+
+SongNames ReadSongNames(const std::filesystem::path& song) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(song, error)) return {};
+    TagLib::FileRef ref(song.c_str(), false);
+    if (ref.isNull() || !ref.file()->isValid()) return {};
+    // The property map joins a file's tags (a WAV's tag() is its ID3v2 alone,
+    // while ffmpeg and most tools write the RIFF INFO list).
+    TagLib::PropertyMap properties = ref.file()->properties();
+    const auto first = [&properties](const char* key) {
+        const TagLib::StringList values = properties[key];
+        return values.isEmpty() ? std::string() : ToUtf8(values.front());
+    };
+    return {.title = first("TITLE"), .artist = first("ARTIST")};
+}
+
+void TakeSongNames(Document& document, UnsavedChanges& changes, const std::filesystem::path& song,
+                   const ReplacementConsent& consent) {
+    const SongNames names = ReadSongNames(song);
+    const auto field = [&consent](const std::string& utf8) {
+        if (utf8.empty()) return std::string();
+        TextRead text = DecodeTextInput(utf8, TextEncoding::Utf8, consent);
+        return text.status == TextReadStatus::Read ? std::move(text.sjis) : std::string();
+    };
+    const bool hadChanges = changes.modified();
+    {
+        const UndoHistory::Step step = document.history.beginStep("曲名と歌手");
+        document.setTitle(field(names.title));
+        document.setArtist(field(names.artist));
+    }
+    if (!hadChanges) changes.markSaved();
 }
 
 }  // namespace obrin

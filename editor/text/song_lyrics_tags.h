@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/unsaved_changes.h"
+#include "text/text_encoding.h"
 
 namespace obrin {
 
@@ -69,6 +71,23 @@ struct SongLyricsRead {
 // with the song's frame duration; a SYLT whose entries start with "\n" has one
 // line per such entry, the entries after it carrying on its words.
 [[nodiscard]] SongLyricsRead ReadSongLyrics(const std::filesystem::path& song);
+
+// A song's title and artist as its own tags hold them (UTF-8); empty where
+// the tags hold none, and both empty for a file TagLib cannot read.
+struct SongNames {
+    std::string title;
+    std::string artist;
+};
+[[nodiscard]] SongNames ReadSongNames(const std::filesystem::path& song);
+
+// When a song opens, the title and artist fields become its own tags' (a
+// field its tags leave empty is emptied), so nothing of the song before
+// stays; lyrics read next may set them again. One step of the history. The
+// fields are the song's, not the user's work: a document without unsaved
+// changes still has none. A name with characters Shift-JIS lacks goes through
+// `consent`; declined, that field is emptied.
+void TakeSongNames(Document& document, UnsavedChanges& changes, const std::filesystem::path& song,
+                   const ReplacementConsent& consent);
 
 inline constexpr const char* kNoLyricsTagMessage = "歌詞タグがありません";
 

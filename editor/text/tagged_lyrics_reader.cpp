@@ -317,8 +317,6 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     return report;
 }
 
-namespace {
-
 LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
                                  const ReaderOptions& options) {
     LyricsFileRead result;
@@ -341,8 +339,6 @@ LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
     if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;
     return result;
 }
-
-}  // namespace
 
 LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                 const ReaderOptions& options, const ReplacementConsent& consent) {

@@ -7,6 +7,7 @@
 
 #include "document/document.h"
 #include "text/text_encoding.h"
+#include "text/text_input.h"
 
 namespace obrin {
 
@@ -96,6 +97,10 @@ struct LyricsFileRead {
 [[nodiscard]] LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                               const ReaderOptions& options,
                                               const ReplacementConsent& consent);
+// The same for text already decoded (ReadTextInput, DecodeTextInput); a text
+// that could not be decoded is a failed read.
+[[nodiscard]] LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
+                                               const ReaderOptions& options);
 // The same for text that comes from elsewhere than a file (the lyrics in a
 // song's tags).
 [[nodiscard]] LyricsFileRead ReadTaggedLyricsInput(Document& document, std::string_view bytes,

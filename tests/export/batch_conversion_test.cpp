@@ -75,7 +75,7 @@ class BatchConversionTest : public testing::Test {
     bool runBetween(const std::filesystem::path& from, const std::filesystem::path& to,
                     BatchOptions options = {},
                     const std::filesystem::path& programFolder = ProgramFolder()) {
-        BatchConversion batch(document_, exports_, reader_, dialogs_, programFolder, view_);
+        BatchConversion batch(exports_, reader_, dialogs_, programFolder, view_);
         if (!batch.start(from, to, options)) return false;
         int steps = 0;
         while (batch.step()) ++steps;
@@ -92,7 +92,6 @@ class BatchConversionTest : public testing::Test {
     }
 
     TempFolder root_;
-    Document document_;
     ExportTable exports_ = [] {
         ExportTable table;
         AddPlayerExports(table, [] { return Sp250Warnings{}; });
@@ -100,9 +99,12 @@ class BatchConversionTest : public testing::Test {
     }();
     RecordingDialogs dialogs_;
     RecordingBatchView view_;
-    BatchConversion::LyricsReader reader_ = [this](const std::filesystem::path& file) {
-        const bool read = static_cast<bool>(ReadTaggedLyrics(
-            document_, file, {}, [](const std::vector<char32_t>&) { return false; }));
+    BatchConversion::LyricsReader reader_ = [this](Document& song,
+                                                   const std::filesystem::path& file) {
+        // Each song's document is a new one, whatever the song before held.
+        EXPECT_EQ(song.lyrics.count(), 0);
+        const bool read = static_cast<bool>(
+            ReadTaggedLyrics(song, file, {}, [](const std::vector<char32_t>&) { return false; }));
         if (!read) dialogs_.showError("unreadable");
         return read;
     };
@@ -125,9 +127,6 @@ TEST_F(BatchConversionTest, ListsEveryLyricsFileOfEverySongAndEnds) {
     EXPECT_NE(a.find("from the lrc"), std::string::npos);
     EXPECT_EQ(a.find("from the txt"), std::string::npos);
     EXPECT_EQ(a.substr(a.size() - kAudio.size() - 1), kAudio + "a");
-    // The editor holds the last song's lyrics.
-    ASSERT_EQ(document_.lyrics.count(), 1);
-    EXPECT_EQ(document_.lyrics.line(0).lyricText, "c");
 
     using Status = BatchView::Status;
     EXPECT_EQ(view_.statuses.front(), std::pair(Status::Scanning, std::string("ファイル検索中")));
@@ -233,7 +232,7 @@ TEST_F(BatchConversionTest, AMissingLibraryIsCrossedForEverySong) {
 TEST_F(BatchConversionTest, UnreadableLyricsAreNotExportedWithTheEarlierSongsLines) {
     song("a", ".txt", {"a"});
     song("b", ".txt", {"b"});
-    BatchConversion batch(document_, exports_, reader_, dialogs_, ProgramFolder(), view_);
+    BatchConversion batch(exports_, reader_, dialogs_, ProgramFolder(), view_);
     ASSERT_TRUE(batch.start(source(), destination(), {}));
     while (view_.results.empty()) ASSERT_TRUE(batch.step());
     // Gone between the scan and its turn.
@@ -257,7 +256,7 @@ TEST_F(BatchConversionTest, RunsTheTablesLyricMp3Export) {
     test::TestExporter& exporter = *owned;
     exports.add(std::move(owned));
     const test::ScratchProgramFolder program("base_test_library.so", "testexport.so");
-    BatchConversion batch(document_, exports, reader_, dialogs_, program.path(), view_);
+    BatchConversion batch(exports, reader_, dialogs_, program.path(), view_);
     ASSERT_TRUE(batch.start(source(), destination(), {}));
     while (batch.step()) {
     }
@@ -268,9 +267,8 @@ TEST_F(BatchConversionTest, RunsTheTablesLyricMp3Export) {
     EXPECT_EQ(view_.results,
               (std::vector<std::string>{line("○ ", "a"), line("○ ", "b"), kBatchEndLine}));
 
-    EXPECT_THROW(
-        BatchConversion(document_, ExportTable(), reader_, dialogs_, program.path(), view_),
-        std::logic_error);
+    EXPECT_THROW(BatchConversion(ExportTable(), reader_, dialogs_, program.path(), view_),
+                 std::logic_error);
 }
 
 TEST_F(BatchConversionTest, TheSameFolderIsRefusedHoweverItIsWritten) {
@@ -291,7 +289,7 @@ TEST_F(BatchConversionTest, TheSameFolderIsRefusedHoweverItIsWritten) {
 TEST_F(BatchConversionTest, StopEndsTheRunWithTheSongsDoneSoFar) {
     song("a", ".txt", {"a"});
     song("b", ".txt", {"b"});
-    BatchConversion batch(document_, exports_, reader_, dialogs_, ProgramFolder(), view_);
+    BatchConversion batch(exports_, reader_, dialogs_, ProgramFolder(), view_);
     ASSERT_TRUE(batch.start(source(), destination(), {}));
     while (view_.results.empty()) ASSERT_TRUE(batch.step());
     batch.stop();

@@ -15,6 +15,8 @@
 #include "base/sjis_codec.h"
 #include "main_window_rig.h"
 #include "text/clipboard_paste.h"
+#include "text/completed_text_tab.h"
+#include "text/lyrics_file_open.h"
 #include "text/qt/paste_window.h"
 #include "text/text_messages.h"
 
@@ -52,13 +54,14 @@ class LyricsTextGuiTest : public QObject {
     void pasteWindowExpansionEmptiesInfoLines();
     void pasteWindowHorizontalResizeHalvesTheSource();
     void manualEditSurvivesSaveFromCompletedTab();
-    void manualEditLostAfterSwitchingTabs();
+    void typedTextIsKeptOnlyByTheUsersWord();
     void saveFromListTabRebuildsAndShowsTheText();
     void saveWithEmptyListDoesNothing();
     void ctrlURebuildsOnlyOnCompletedTab();
     void unreadableClipboardShowsError();
     void openingUnreadableLyricsShowsError();
     void openedLyricsFillFields();
+    void plainLyricsFileIsOfferedForThePaste();
     void typedFieldsGoIntoTheDocumentAtOnce();
     void inputBoxes_data();
     void inputBoxes();
@@ -148,14 +151,31 @@ void LyricsTextGuiTest::manualEditSurvivesSaveFromCompletedTab() {
     QCOMPARE(f.dialogs.calls.at(0).request.defaultExt, std::string("txt"));
 }
 
-void LyricsTextGuiTest::manualEditLostAfterSwitchingTabs() {
+// Typed text is never dropped silently: leaving the tab asks, and so does a
+// change of the list while the typing is kept (here a mark, once it has been
+// made); the answers keep it, and a save from the list writes it.
+void LyricsTextGuiTest::typedTextIsKeptOnlyByTheUsersWord() {
     Fixture f;
     f.editor.document().lyrics.assign({"x"});
     f.showTab(1);
-    f.window.completedText()->setPlainText(QStringLiteral("manual"));
+    f.window.completedText()->setPlainText(QStringLiteral("typed line\n"));
+    f.dialogs.chooseAnswers = {1, 1};  // 「編集した文章」 both times
+    f.showTab(0);
+    QCOMPARE(f.dialogs.chooseQuestions(), std::vector<std::string>{kKeepTypedQuestion});
+    f.editor.document().lyrics.setTimeText(0, "00:01:00");
+    QTRY_COMPARE(f.dialogs.chooseQuestions().size(), std::size_t{2});
+    QCOMPARE(f.dialogs.chooseQuestions().back(), std::string(kListChangedQuestion));
+    f.dialogs.fileAnswers.push_back(f.path("a.txt"));
+    f.item("P1")->trigger();
+    QCOMPARE(f.read("a.txt"), std::string("typed line\r\n"));
+    QCOMPARE(f.dialogs.chooseQuestions().size(), std::size_t{2});
+
+    // 「リストから作り直す」 on leaving: the tab shows the list's text again.
+    f.window.completedText()->setPlainText(QStringLiteral("other\n"));
+    f.dialogs.chooseAnswers = {0};
     f.showTab(0);
     f.showTab(1);
-    QCOMPARE(f.shownText(), QStringLiteral("[00:00:00]x\n\n@TimeRatio=1\n"));
+    QCOMPARE(f.shownText(), QStringLiteral("[00:01:00]x\n\n@TimeRatio=1\n"));
 }
 
 void LyricsTextGuiTest::saveFromListTabRebuildsAndShowsTheText() {
@@ -227,6 +247,20 @@ void LyricsTextGuiTest::openedLyricsFillFields() {
     QCOMPARE(f.window.artistField()->text(), QStringLiteral("typed"));
     QCOMPARE(f.window.infoPane()->toPlainText(), QStringLiteral("@Note=x\n"));
     QCOMPARE(f.editor.document().lyrics.line(0).timeText, std::string("00:01:00"));
+}
+
+void LyricsTextGuiTest::plainLyricsFileIsOfferedForThePaste() {
+    Fixture f;
+    { std::ofstream(f.path("plain.txt"), std::ios::binary) << Utf8ToSjis("ひかる\r\nうたう\r\n"); }
+    f.dialogs.fileAnswers.push_back(f.path("plain.txt"));
+    f.dialogs.confirmAnswers.push_back(true);
+    f.item("N7")->trigger();
+    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{kUntimedLyricsQuestion});
+    QVERIFY(f.dialogs.informations().empty());
+    QCOMPARE(f.editor.document().lyrics.count(), 3);
+    QCOMPARE(f.editor.document().lyrics.line(1).lyricText, Utf8ToSjis("うたう"));
+    QVERIFY(!f.editor.document().loadedFromFile());
+    QVERIFY(f.editor.changes().modified());
 }
 
 void LyricsTextGuiTest::typedFieldsGoIntoTheDocumentAtOnce() {

@@ -45,7 +45,7 @@ void Mp3RoadGuiTest::openOfferMarkSave() {
     const std::string wav = test::ReadBytes(f.editor.temporaryWavPath());
     QVERIFY(wav.size() > 44100 * 4);  // seconds of 16-bit stereo from wendax
     QCOMPARE(wav.substr(0, 4), std::string("RIFF"));
-    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?"});
+    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?\nsong.txt"});
     QCOMPARE(f.editor.document().lyrics.count(), 3);
 
     f.window.titleField()->setText(QStringLiteral("ひかりのうた"));

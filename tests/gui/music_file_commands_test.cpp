@@ -83,6 +83,7 @@ class MusicFileCommandsTest : public QObject {
     void failedOpenKeepsTheSongAndLyricsBefore();
     void markAndPlayWithoutASongAreRefused();
     void firstSongOffersTheCalibrationOnce();
+    void openedSongBringsItsOwnNames();
 };
 
 void MusicFileCommandsTest::filterComesFromTheShippedRegistry() {
@@ -163,14 +164,22 @@ void MusicFileCommandsTest::handedOverFileOpensAsADropWould() {
 void MusicFileCommandsTest::commandLineOpensAndOffersLyrics() {
     Fixture f;
     const std::string path = f.song(QStringLiteral("song.wav"));
-    const std::string lyrics = f.music.path().toStdString() + "/song.lrc";
-    std::ofstream(lyrics) << "[00:01:00]x\r\n";
+    // A stale ".lrc" beside newer work in the ".txt": the newer one is
+    // offered by name, and the question says the other is there.
+    const std::string older = f.music.path().toStdString() + "/song.lrc";
+    std::ofstream(older) << "[00:01:00]old\r\n";
+    std::filesystem::last_write_time(
+        older, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    std::ofstream(f.music.path().toStdString() + "/song.txt") << "[00:02:00]new\r\n";
     f.dialogs.confirmAnswers.push_back(true);
     QCOMPARE(f.commands.handleCommandLine({path, "ignored.wav"}, [] {}), StartUpAction::Continue);
     QCOMPARE(f.commands.musicFilePath(), path);
-    QCOMPARE(f.dialogs.questions(), std::vector<std::string>{"歌詞を開きますか?"});
+    QCOMPARE(f.dialogs.questions(),
+             std::vector<std::string>{"歌詞を開きますか?\nsong.txt\n\n"
+                                      "同じ名前の歌詞ファイルがほかにもあります"
+                                      "(いちばん新しいものを開きます):\nsong.lrc"});
     QCOMPARE(f.editor.document().lyrics.count(), 1);
-    QCOMPARE(f.editor.document().lyrics.line(0).lyricText, std::string("x"));
+    QCOMPARE(f.editor.document().lyrics.line(0).lyricText, std::string("new"));
 }
 
 void MusicFileCommandsTest::desktopOpenAndSaveBesideNeedALoadedFile() {
@@ -357,6 +366,28 @@ void MusicFileCommandsTest::firstSongOffersTheCalibrationOnce() {
     QCOMPARE(f.dialogs.chooseQuestions().size(), std::size_t{1});
     QCOMPARE(f.editor.document().markOffset().text(), std::string("-1.0"));
     QVERIFY(f.editor.settings().calibrationOffered);  // saved with the settings
+}
+
+void MusicFileCommandsTest::openedSongBringsItsOwnNames() {
+    Fixture f;
+    const std::string tagged = f.music.path().toStdString() + "/tagged.wav";
+    const std::string command = "ffmpeg -v error -nostdin -i '" + kDemoSong.string() +
+                                "' -metadata title=Dawn -metadata artist=Singer -c copy '" +
+                                tagged + "'";
+    QCOMPARE(std::system(command.c_str()), 0);
+    f.window.titleField()->setText(QStringLiteral("Earlier"));
+    f.window.artistField()->setText(QStringLiteral("Someone"));
+    f.editor.changes().markSaved();
+
+    QVERIFY(f.commands.openMusicFile(tagged));
+    QCOMPARE(f.window.titleField()->text(), QStringLiteral("Dawn"));
+    QCOMPARE(f.window.artistField()->text(), QStringLiteral("Singer"));
+    QVERIFY(!f.editor.changes().modified());
+    // A song without tags leaves nothing of the one before.
+    QVERIFY(f.commands.openMusicFile(f.song(QStringLiteral("plain.wav"))));
+    QCOMPARE(f.window.titleField()->text(), QString());
+    QCOMPARE(f.window.artistField()->text(), QString());
+    QVERIFY(f.dialogs.calls.empty());
 }
 
 QTEST_MAIN(MusicFileCommandsTest)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 #include <vector>
 
@@ -98,6 +99,11 @@ class OpenerTest : public testing::Test {
     bool logHas(const std::string& entry) const {
         return std::ranges::find(log, entry) != log.end();
     }
+    bool lyricsOffered() const {
+        return std::ranges::any_of(log, [](const std::string& s) {
+            return s.starts_with(std::string("confirm ") + kOpenLyricsQuestion);
+        });
+    }
 
     // Opens `first`, then fails to open `path`: the song before stays in the
     // player, its WAV untouched, with the window usable and nothing offered.
@@ -106,7 +112,7 @@ class OpenerTest : public testing::Test {
         EXPECT_TRUE(logHas("close wait"));
         EXPECT_EQ(opener.musicFilePath(), first);
         for (const char* call : {"unload", "load"}) EXPECT_FALSE(logHas(call)) << call;
-        EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion)) << "nothing offered";
+        EXPECT_FALSE(lyricsOffered()) << "nothing offered";
         EXPECT_TRUE(view.enabled);
         EXPECT_FALSE(view.busy);
         EXPECT_FALSE(view.waitShown);
@@ -243,16 +249,24 @@ TEST_F(OpenerTest, PlayerRefusingTheWaveCannotOpen) {
     EXPECT_FALSE(view.busy);
     EXPECT_FALSE(view.waitShown);
     EXPECT_EQ(view.caption, "");
-    EXPECT_FALSE(logHas(std::string("confirm ") + kOpenLyricsQuestion));
+    EXPECT_FALSE(lyricsOffered());
 }
+
+// A lyrics file beside the song, written `age` seconds before the others
+// of age 0.
+struct Beside {
+    const char* name;
+    int age = 0;
+};
 
 struct LyricsCase {
     const char* what;
-    std::vector<const char*> beside;
+    std::vector<Beside> beside;
     ExistingLyrics option;
     bool answer;
-    const char* asked;  // nullptr: no question
+    const char* asked;  // the file named in the question, nullptr: no question
     const char* read;   // file read, nullptr: none
+    std::vector<const char*> others{};  // the other files the question names
 };
 
 void PrintTo(const LyricsCase& c, std::ostream* os) {
@@ -261,14 +275,26 @@ void PrintTo(const LyricsCase& c, std::ostream* os) {
 
 class OpenerLyricsTest : public OpenerTest, public testing::WithParamInterface<LyricsCase> {};
 
-TEST_P(OpenerLyricsTest, OffersTheLyricsBesideTheMusic) {
+TEST_P(OpenerLyricsTest, OffersTheNewestLyricsBesideTheMusicByName) {
     const LyricsCase& c = GetParam();
-    for (const char* name : c.beside) touch(name);
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const Beside& file : c.beside) {
+        touch(file.name);
+        std::filesystem::last_write_time(folder / file.name, now - std::chrono::seconds(file.age));
+    }
     lyricsOption = c.option;
     dialogs.answer = c.answer;
     auto opener = makeOpener();
     ASSERT_TRUE(opener.open(song("song.wav")));
-    EXPECT_EQ(logHas(std::string("confirm ") + kOpenLyricsQuestion), c.asked != nullptr);
+    const auto questions =
+        std::ranges::count_if(log, [](const std::string& s) { return s.starts_with("confirm "); });
+    EXPECT_EQ(questions, c.asked ? 1 : 0);
+    if (c.asked) {
+        std::string question = std::string("confirm ") + kOpenLyricsQuestion + "\n" + c.asked;
+        if (!c.others.empty()) question += std::string("\n\n") + kOtherLyricsNote;
+        for (const char* other : c.others) question += std::string("\n") + other;
+        EXPECT_TRUE(logHas(question)) << testing::PrintToString(log);
+    }
     const bool readAny =
         std::ranges::any_of(log, [](const std::string& s) { return s.starts_with("read "); });
     EXPECT_EQ(readAny, c.read != nullptr);
@@ -280,19 +306,43 @@ TEST_P(OpenerLyricsTest, OffersTheLyricsBesideTheMusic) {
 INSTANTIATE_TEST_SUITE_P(
     Options, OpenerLyricsTest,
     testing::Values(
-        LyricsCase{
-            "lrc over txt", {"song.txt", "song.lrc"}, ExistingLyrics::Ask, true, "?", "song.lrc"},
-        LyricsCase{"txt alone", {"song.txt"}, ExistingLyrics::Ask, true, "?", "song.txt"},
-        LyricsCase{"cancel reads nothing", {"song.lrc"}, ExistingLyrics::Ask, false, "?", nullptr},
-        LyricsCase{"automatic",
-                   {"song.lrc"},
+        LyricsCase{"newer txt over older lrc",
+                   {{"song.txt"}, {"song.lrc", 60}},
+                   ExistingLyrics::Ask,
+                   true,
+                   "song.txt",
+                   "song.txt",
+                   {"song.lrc"}},
+        LyricsCase{"newer lrc over older txt",
+                   {{"song.txt", 60}, {"song.lrc"}},
+                   ExistingLyrics::Ask,
+                   true,
+                   "song.lrc",
+                   "song.lrc",
+                   {"song.txt"}},
+        LyricsCase{"same time: lrc",
+                   {{"song.txt"}, {"song.lrc"}},
+                   ExistingLyrics::Ask,
+                   true,
+                   "song.lrc",
+                   "song.lrc",
+                   {"song.txt"}},
+        LyricsCase{"txt alone", {{"song.txt"}}, ExistingLyrics::Ask, true, "song.txt", "song.txt"},
+        LyricsCase{"cancel reads nothing",
+                   {{"song.lrc"}},
+                   ExistingLyrics::Ask,
+                   false,
+                   "song.lrc",
+                   nullptr},
+        LyricsCase{"automatic takes the newest",
+                   {{"song.txt"}, {"song.lrc", 60}},
                    ExistingLyrics::OpenAutomatically,
                    false,
                    nullptr,
-                   "song.lrc"},
-        LyricsCase{"do nothing", {"song.txt"}, ExistingLyrics::DoNothing, true, nullptr, nullptr},
+                   "song.txt"},
+        LyricsCase{"do nothing", {{"song.txt"}}, ExistingLyrics::DoNothing, true, nullptr, nullptr},
         LyricsCase{"none beside",
-                   {"other.txt"},
+                   {{"other.txt"}},
                    ExistingLyrics::OpenAutomatically,
                    true,
                    nullptr,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/sjis_codec.h"
+#include "fake_timers.h"
 #include "recording_dialogs.h"
 #include "sjis_lines.h"
 #include "temp_folder.h"
@@ -40,9 +41,13 @@ class FakePage : public CompletedTextPage {
 const std::string kDuplicates = "\xED\x40\x87\x90";
 
 struct TabFixture : testing::Test {
-    TabFixture() {
-        document.lyrics.assign({Sj("一行目") + kDuplicates, Sj("二行目")});
-        tab.rebuild();
+    TabFixture() { document.lyrics.assign({Sj("一行目") + kDuplicates, Sj("二行目")}); }
+    // The user opens the tab and types `typed` over its text.
+    void typeOnTheTab(const std::string& typed) {
+        page.active = true;
+        tab.activated();
+        page.shown = typed;
+        tab.markEdited();
     }
     std::string saved(const TextSave& result) {
         EXPECT_TRUE(result.saved());
@@ -58,15 +63,16 @@ struct TabFixture : testing::Test {
     FakePage page;
     test::RecordingDialogs dialogs;
     CompletedTextOptions options{.songInfo = SongInfoMode::None};
-    CompletedTextTab tab{page, document, [this] { return options; }, dialogs};
+    test::FakeTimerFactory timers;
+    CompletedTextTab tab{page, document, [this] { return options; }, dialogs, timers};
 };
 
-TEST_F(TabFixture, BuildsOnlyWhileActive) {
+TEST_F(TabFixture, FollowsTheDocumentOnlyWhileActive) {
     EXPECT_EQ(page.builds, 0);
     document.lyrics.setTimeText(0, "00:01:00");
     EXPECT_EQ(page.builds, 0);
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     EXPECT_EQ(page.builds, 1);
     EXPECT_FALSE(page.keptPosition);
     EXPECT_EQ(page.shown.substr(0, 10), "[00:01:00]");
@@ -74,7 +80,7 @@ TEST_F(TabFixture, BuildsOnlyWhileActive) {
 
 TEST_F(TabFixture, MarksMadeWhileShownAreSaved) {
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     document.lyrics.setTimeText(0, "00:12:34");  // a mark while the tab shows
     EXPECT_EQ(page.builds, 2);
     EXPECT_TRUE(page.keptPosition);
@@ -87,7 +93,7 @@ TEST_F(TabFixture, UntypedSaveKeepsTheDocumentsBytes) {
     // Saved from the tab and from the list alike: never the view's Unicode.
     for (bool fromTab : {true, false}) {
         page.active = fromTab;
-        tab.rebuild();
+        if (fromTab) tab.activated();
         EXPECT_EQ(saved(tab.save(folder / "a.txt")), expectedFile()) << fromTab;
         EXPECT_TRUE(page.active);
     }
@@ -95,7 +101,7 @@ TEST_F(TabFixture, UntypedSaveKeepsTheDocumentsBytes) {
 
 TEST_F(TabFixture, OptionsChangedWhileShownAreSaved) {
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     document.setTitle("T");                   // a document change: rebuilt at once
     options.songInfo = SongInfoMode::AtMark;  // an option: rebuilt by the save
     EXPECT_EQ(saved(tab.save(folder / "a.txt")), "@Title=T\r\n" + expectedFile());
@@ -104,7 +110,7 @@ TEST_F(TabFixture, OptionsChangedWhileShownAreSaved) {
 
 TEST_F(TabFixture, TypedTextIsSavedAndUntouchedBytesStay) {
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     page.shown.replace(page.shown.find("二行目"), std::string("二行目").size(), "2行目");
     tab.markEdited();
     EXPECT_EQ(saved(tab.save(folder / "a.txt")), "[00:00:00]" + Sj("一行目") + kDuplicates +
@@ -113,28 +119,106 @@ TEST_F(TabFixture, TypedTextIsSavedAndUntouchedBytesStay) {
     EXPECT_TRUE(dialogs.calls.empty());
 }
 
-TEST_F(TabFixture, TypedTextWaitsWhileTheDocumentChanges) {
-    page.active = true;
-    tab.rebuild();
-    page.shown = "typed\n";
-    tab.markEdited();
+TEST_F(TabFixture, TypedTextStaysWhileTheDocumentChanges) {
+    typeOnTheTab("typed\n");
     document.lyrics.setTimeText(0, "00:12:34");
     EXPECT_EQ(page.shown, "typed\n");
-    // A rebuild drops the typing; the text follows the document again.
-    tab.rebuild();
+    EXPECT_EQ(tab.typedText(), "typed\n");
+    // A read that replaced the document after the save question drops it.
+    tab.forgetTyping();
+    EXPECT_FALSE(tab.typedText());
     document.lyrics.setTimeText(0, "00:12:35");
     EXPECT_EQ(page.shown.substr(0, 10), "[00:12:35]");
+    timers.advance(0);
+    EXPECT_TRUE(dialogs.calls.empty());
 }
 
-TEST_F(TabFixture, TypedTextIsOnlyThereWhileTheTabHoldsIt) {
+struct KeepCase {
+    const char* name;
+    std::optional<int> answer;
+    bool dropped;
+};
+
+const auto kKeepCases = testing::Values(KeepCase{"List", 0, true}, KeepCase{"Typed", 1, false},
+                                        KeepCase{"Cancel", std::nullopt, false});
+
+class TabLeftTest : public TabFixture, public testing::WithParamInterface<KeepCase> {};
+
+// Leaving the tab with typed text asks; the answer decides what comes back
+// with the tab and what a save from the other tab writes.
+TEST_P(TabLeftTest, LeavingWithTypedTextAsks) {
+    const KeepCase& c = GetParam();
+    typeOnTheTab("typed\n");
+    dialogs.chooseAnswers.push_back(c.answer);
+    page.active = false;
+    tab.left();
+    EXPECT_EQ(dialogs.chooseQuestions(), std::vector<std::string>{kKeepTypedQuestion});
+    EXPECT_EQ(tab.typedText().has_value(), !c.dropped);
+    EXPECT_EQ(saved(tab.save(folder / "a.txt")), c.dropped ? expectedFile() : "typed\r\n");
+    EXPECT_EQ(dialogs.chooseQuestions().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, TabLeftTest, kKeepCases,
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class TabDocumentChangeTest : public TabFixture, public testing::WithParamInterface<KeepCase> {};
+
+// A change of the document while typed text is kept asks once the command
+// has ended: one question for all its changes, none in their middle.
+TEST_P(TabDocumentChangeTest, ChangingTheListWithTypedTextAsks) {
+    const KeepCase& c = GetParam();
+    typeOnTheTab("typed\n");
+    page.active = false;
+    dialogs.chooseAnswers.push_back(1);  // leaving: keep the typing
+    tab.left();
+    dialogs.chooseAnswers.push_back(c.answer);
+    document.lyrics.setTimeText(0, "00:12:34");
+    document.lyrics.setTimeText(1, "00:12:35");
+    EXPECT_EQ(dialogs.chooseQuestions().size(), 1u);
+    timers.advance(0);
+    EXPECT_EQ(dialogs.chooseQuestions(),
+              (std::vector<std::string>{kKeepTypedQuestion, kListChangedQuestion}));
+    EXPECT_EQ(tab.typedText().has_value(), !c.dropped);
+    if (c.dropped) {
+        EXPECT_EQ(page.shown.substr(0, 10), "[00:12:34]");
+    }
+    // Once for each burst of typing: a later change is asked about by the save.
+    document.setTitle("T");
+    timers.advance(0);
+    EXPECT_EQ(dialogs.chooseQuestions().size(), 2u);
+    dialogs.chooseAnswers.push_back(1);
+    (void)tab.save(folder / "a.txt");
+    EXPECT_EQ(dialogs.chooseQuestions().size(), c.dropped ? 2u : 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, TabDocumentChangeTest, kKeepCases,
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TabFixture, TypingIsAskedAboutOncePerBurstAndOnRefresh) {
+    typeOnTheTab("typed\n");
+    // A tick changes nothing the text shows: nothing to ask.
+    document.lyrics.toggleCheck(0);
+    timers.advance(0);
+    EXPECT_TRUE(dialogs.calls.empty());
+    dialogs.chooseAnswers = {1, std::nullopt, 0};
+    page.active = false;
+    tab.left();  // kept
     page.active = true;
-    tab.rebuild();
+    tab.activated();
+    EXPECT_EQ(page.shown, "typed\n");
+    page.active = false;
+    tab.left();  // no new typing: not asked again
+    EXPECT_EQ(dialogs.chooseQuestions().size(), 1u);
+    page.active = true;
+    tab.activated();
+    tab.refresh();  // Cancel keeps the typing
+    EXPECT_EQ(page.shown, "typed\n");
+    tab.refresh();  // "リストから作り直す"
+    EXPECT_EQ(page.shown.substr(0, 10), "[00:00:00]");
     EXPECT_FALSE(tab.typedText());
-    page.shown = "typed\n";
-    tab.markEdited();
-    EXPECT_EQ(tab.typedText(), "typed\n");
-    page.active = false;  // leaving the tab gives the edits up
-    EXPECT_FALSE(tab.typedText());
+    EXPECT_EQ(
+        dialogs.chooseQuestions(),
+        (std::vector<std::string>{kKeepTypedQuestion, kKeepTypedQuestion, kKeepTypedQuestion}));
 }
 
 // Typed text put back after a restart behaves as though just typed: the tab
@@ -163,7 +247,7 @@ class TabWhichWinsTest : public TabFixture, public testing::WithParamInterface<W
 TEST_P(TabWhichWinsTest, AsksWhenBothChanged) {
     const WhichCase& c = GetParam();
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     page.shown = "typed\n";
     tab.markEdited();
     document.lyrics.setTimeText(0, "00:12:34");
@@ -190,7 +274,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, TabWhichWinsTest,
 
 TEST_F(TabFixture, UnencodableTypingThrowsAndWritesNothing) {
     page.active = true;
-    tab.rebuild();
+    tab.activated();
     page.shown += "\xF0\x9F\x8E\xB5\n";  // 🎵
     tab.markEdited();
     EXPECT_THROW((void)tab.save(folder / "a.txt"), SjisError);

@@ -304,5 +304,67 @@ TEST(SongLyricsTags, ReadingASongTagLibCannotOpenFails) {
     EXPECT_EQ(ReadSongLyrics(folder / "none.mp3").status, SongLyricsStatus::Failed);
 }
 
+struct NamesCase {
+    const char* name;
+    const char* file;
+    const char* codec;  // empty: a text file in the song's place
+    const char* metadata;
+    std::string title;               // Shift-JIS, as the fields end up
+    std::string artist;              // Shift-JIS
+    std::vector<bool> consent = {};  // the answers to the replacement question
+};
+
+class SongNamesTest : public testing::TestWithParam<NamesCase> {};
+
+// The fields of the song before never stay: what the new song's tags say
+// replaces them, and what they leave out is emptied.
+TEST_P(SongNamesTest, FieldsBecomeTheSongsOwn) {
+    const NamesCase& c = GetParam();
+    TempFolder folder;
+    if (*c.codec != '\0') {
+        ASSERT_TRUE(MakeSong(folder, c.file, std::string(c.metadata) + " " + c.codec));
+    } else {
+        folder.write(c.file, "not a song");
+    }
+    Document document;
+    UnsavedChanges changes(document);
+    document.setTitle("earlier title");
+    document.setArtist("earlier artist");
+    changes.markSaved();
+    std::vector<bool> answers = c.consent;
+    int asked = 0;
+    TakeSongNames(document, changes, folder / c.file, [&](const std::vector<char32_t>&) {
+        ++asked;
+        return answers.at(asked - 1);
+    });
+    EXPECT_EQ(document.title(), c.title);
+    EXPECT_EQ(document.artist(), c.artist);
+    EXPECT_EQ(asked, static_cast<int>(c.consent.size()));
+    EXPECT_FALSE(changes.modified()) << "the song's names are no unsaved work";
+    // One step, which brings the earlier names back.
+    document.history.undo();
+    EXPECT_EQ(document.title(), "earlier title");
+    EXPECT_EQ(document.artist(), "earlier artist");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Songs, SongNamesTest,
+    testing::Values(NamesCase{"Mp3BothNames", "a.mp3", "-c:a libmp3lame",
+                              "-metadata title=夜明け -metadata artist=obrin", Sj("夜明け"),
+                              "obrin"},
+                    // A WAV's names stand in its RIFF INFO list.
+                    NamesCase{"WavInfoList", "a.wav", "-c:a pcm_s16le",
+                              "-metadata title=Dawn -metadata artist=Singer", "Dawn", "Singer"},
+                    NamesCase{"NoTags", "a.mp3", "-c:a libmp3lame", "", "", ""},
+                    NamesCase{"NotASong", "a.mp3", "", "", "", ""},
+                    NamesCase{"UnmappableReplacedOnConsent",
+                              "a.mp3",
+                              "-c:a libmp3lame",
+                              "-metadata title=é -metadata artist=é",
+                              Sj("・"),
+                              "",
+                              {true, false}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace obrin

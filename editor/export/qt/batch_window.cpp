@@ -36,13 +36,12 @@ std::vector<BrowsableDrive> SystemDrives() {
         QDir::homePath().toStdString());
 }
 
-BatchWindow::BatchWindow(const Document& document, const ExportTable& exports,
-                         BatchConversion::LyricsReader readLyrics, Dialogs& dialogs,
-                         const std::filesystem::path& programFolder,
+BatchWindow::BatchWindow(const ExportTable& exports, BatchConversion::LyricsReader readLyrics,
+                         Dialogs& dialogs, const std::filesystem::path& programFolder,
                          std::vector<BrowsableDrive> drives, QWidget* parent)
     : QDialog(parent),
       dialogs_(dialogs),
-      batch_(document, exports, std::move(readLyrics), dialogs, programFolder, *this) {
+      batch_(exports, std::move(readLyrics), dialogs, programFolder, *this) {
     setObjectName(QStringLiteral("RioForm"));
     setWindowTitle(QStringLiteral("Tessary一斉出力"));
 

@@ -25,10 +25,9 @@ class FolderChooser;
 class BatchWindow : public QDialog, private BatchView {
     Q_OBJECT
   public:
-    BatchWindow(const Document& document, const ExportTable& exports,
-                BatchConversion::LyricsReader readLyrics, Dialogs& dialogs,
-                const std::filesystem::path& programFolder, std::vector<BrowsableDrive> drives,
-                QWidget* parent);
+    BatchWindow(const ExportTable& exports, BatchConversion::LyricsReader readLyrics,
+                Dialogs& dialogs, const std::filesystem::path& programFolder,
+                std::vector<BrowsableDrive> drives, QWidget* parent);
 
     // Where the two lists start (the folders of the last run); a folder that
     // is gone leaves its list on the first drive.

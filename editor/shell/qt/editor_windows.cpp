@@ -7,7 +7,6 @@
 #include "base/qt/centre_on.h"
 #include "base/qt/command_actions.h"
 #include "document/qt/lyric_list_widget.h"
-#include "document/unsaved_changes.h"
 #include "export/export_command.h"
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
@@ -166,16 +165,11 @@ void EditorWindows::calibrateTiming() {
 }
 
 void EditorWindows::openBatchWindow() {
-    // The batch reads each song's lyrics into the document.
-    if (!SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
-                              [this] { return lyrics_.saveChanges(); }))
-        return;
-    // The document ends up holding the last song's lyrics: one step for the
-    // whole run.
-    const UndoHistory::Step step = editor_.document().history.beginStep("Marlet用歌詞一括変換");
     BatchWindow form(
-        editor_.document(), exports_,
-        [this](const std::filesystem::path& file) { return lyrics_.readLyricsFile(file.string()); },
+        exports_,
+        [this](Document& song, const std::filesystem::path& file) {
+            return lyrics_.readLyricsInto(song, file.string());
+        },
         editor_.dialogs(), editor_.programFolder(), SystemDrives(), &window_);
     AppSettings& settings = editor_.settings();
     form.startAt(settings.batchSourceFolder, settings.batchOutputFolder);

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <algorithm>
+#include <utility>
 
 #include "base/command_ids.h"
 #include "base/command_table.h"
@@ -20,6 +21,7 @@
 #include "shell/qt/main_window.h"
 #include "shell/text_options.h"
 #include "text/clipboard_paste.h"
+#include "text/lyrics_file_open.h"
 #include "text/qt/paste_window.h"
 #include "text/qt/sjis_qt.h"
 #include "text/tagged_lyrics_reader.h"
@@ -68,7 +70,8 @@ LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& cl
       clipboard_(clipboard),
       tab_(
           *this, editor.document(),
-          [&editor] { return CompletedTextOptionsFrom(editor.settings()); }, editor.dialogs()) {
+          [&editor] { return CompletedTextOptionsFrom(editor.settings()); }, editor.dialogs(),
+          editor.timers()) {
     registerCommands(commands);
     QPlainTextEdit* text = window_.completedText();
     // Any change of the text but a rebuild is the user's.
@@ -81,7 +84,8 @@ LyricsCommands::LyricsCommands(MainWindow& window, Editor& editor, Clipboard& cl
     update->setShortcutContext(Qt::WidgetShortcut);
     text->addAction(update);
     text->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(window_.pages(), &QTabWidget::currentChanged, this, &LyricsCommands::rebuildIfShown);
+    shownPage_ = window_.pages()->currentIndex();
+    connect(window_.pages(), &QTabWidget::currentChanged, this, &LyricsCommands::pageChanged);
 }
 
 void LyricsCommands::registerCommands(CommandTable& commands) {
@@ -99,8 +103,8 @@ void LyricsCommands::registerCommands(CommandTable& commands) {
         &LyricsCommands::combineTagInformation);
     add(command::kEditAuthor, "編集(&E)", &LyricsCommands::editAuthor);
     add(command::kEditPlainUrl, "編集(&E)", &LyricsCommands::editPlainUrl);
-    add(command::kRefreshCompletedText, "最新の状態に更新(&U)", &LyricsCommands::rebuildIfShown,
-        "Ctrl+U");
+    add(command::kRefreshCompletedText, "最新の状態に更新(&U)",
+        &LyricsCommands::refreshCompletedText, "Ctrl+U");
     // Kept disabled, as the menu was designed.
     commands.add({.id = command::kSaveTagInformation,
                   .caption = "タグ情報のみを保存(&T)",
@@ -151,8 +155,17 @@ std::string LyricsCommands::text() const {
     return window_.completedText()->toPlainText().toStdString();
 }
 
-void LyricsCommands::rebuildIfShown() {
-    tab_.rebuild();
+void LyricsCommands::refreshCompletedText() {
+    tab_.refresh();
+}
+
+void LyricsCommands::pageChanged(int index) {
+    const int before = std::exchange(shownPage_, index);
+    if (index == kCompletedTab) {
+        tab_.activated();
+    } else if (before == kCompletedTab) {
+        tab_.left();
+    }
 }
 
 bool LyricsCommands::saveLyricsFile(const std::string& path) {
@@ -236,16 +249,28 @@ bool LyricsCommands::reportRead(const LyricsFileRead& read) {
     if (!read) editor_.dialogs().showError(read.message);
     if (const std::string warning = ReadReportMessage(read.report); !warning.empty())
         editor_.dialogs().showInformation(warning);
-    // The document is now what the file holds.
-    if (read) editor_.changes().markSaved();
     return static_cast<bool>(read);
+}
+
+bool LyricsCommands::reportOwnRead(const LyricsFileRead& read) {
+    if (!reportRead(read)) return false;
+    // The document is now what the file holds; the unsaved changes, typed
+    // text among them, were settled before the read.
+    tab_.forgetTyping();
+    editor_.changes().markSaved();
+    return true;
+}
+
+bool LyricsCommands::readLyricsInto(Document& document, const std::string& path) {
+    return reportRead(ReadTaggedLyrics(document, path, ReaderOptionsFrom(editor_.settings()),
+                                       AskBeforeReplacing(editor_.dialogs())));
 }
 
 bool LyricsCommands::readLyricsFile(const std::string& path, TextEncoding encoding) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = encoding;
     const UndoHistory::Step step = editor_.document().history.beginStep("歌詞ファイルの読み込み");
-    return reportRead(
+    return reportOwnRead(
         ReadTaggedLyrics(editor_.document(), path, options, AskBeforeReplacing(editor_.dialogs())));
 }
 
@@ -253,8 +278,8 @@ bool LyricsCommands::readTagLyrics(const std::string& utf8Lyrics) {
     ReaderOptions options = ReaderOptionsFrom(editor_.settings());
     options.encoding = TextEncoding::Utf8;
     const UndoHistory::Step step = editor_.document().history.beginStep("タグの歌詞の読み込み");
-    return reportRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
-                                            AskBeforeReplacing(editor_.dialogs())));
+    return reportOwnRead(ReadTaggedLyricsInput(editor_.document(), utf8Lyrics, options,
+                                               AskBeforeReplacing(editor_.dialogs())));
 }
 
 void LyricsCommands::openLyricsFile() {
@@ -265,7 +290,14 @@ void LyricsCommands::openLyricsFile() {
     if (!path || !SettleUnsavedChanges(editor_.changes(), editor_.dialogs(),
                                        [this] { return saveChanges(); }))
         return;
-    readLyricsFile(*path, encoding);
+    ReaderOptions options = ReaderOptionsFrom(editor_.settings());
+    options.encoding = encoding;
+    const UndoHistory::Step step = editor_.document().history.beginStep("歌詞ファイルの読み込み");
+    const LyricsOpenResult opened =
+        OpenLyricsFile(editor_.document(), *path, options, ExpansionOptionsFrom(editor_.settings()),
+                       editor_.dialogs(), AskBeforeReplacing(editor_.dialogs()));
+    if (opened.outcome == LyricsOpen::Read) reportOwnRead(opened.read);
+    if (opened.outcome == LyricsOpen::Pasted) window_.lyricList()->fitLyricsColumn();
 }
 
 void LyricsCommands::saveTagInformation() {

@@ -37,8 +37,11 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     ~LyricsCommands() override;
 
     // Reads a tagged lyrics file into the document, reporting a failure (and
-    // then false). Also the music-file opening's and the batch's way in.
+    // then false). Also the music-file opening's way in.
     bool readLyricsFile(const std::string& path, TextEncoding encoding = TextEncoding::Auto);
+    // Reads a tagged lyrics file into a document other than the editor's (a
+    // song of the batch) with the same options and messages.
+    bool readLyricsInto(Document& document, const std::string& path);
     // Reads the lyrics found in a song's tags (UTF-8) the same way.
     bool readTagLyrics(const std::string& utf8Lyrics);
     // Saves the completed text (P1's last step, and S1's), reporting a
@@ -56,11 +59,13 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     void openLyricsFile();
     void saveTagInformation();
     void combineTagInformation();
-    void rebuildIfShown();  // also on the change of tab
-    // The text typed into the tab "完成型" while the tab holds it, and
-    // putting it back after a restart (see CompletedTextTab).
+    void refreshCompletedText();
+    // The text typed into the tab "完成型", and putting it back after a
+    // restart (see CompletedTextTab).
     std::optional<std::string> typedText() const { return tab_.typedText(); }
     void restoreTypedText(const std::string& utf8) { tab_.restoreTypedText(utf8); }
+    // A new song opened after its unsaved changes were settled.
+    void forgetTyping() { tab_.forgetTyping(); }
 
   private:
     bool isActive() const override;
@@ -70,9 +75,13 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     std::string text() const override;
     // Before an action replaces lines that hold times: true when it may go on.
     bool settleBeforeReplacingTimes();
+    void pageChanged(int index);
 
     void registerCommands(CommandTable& commands);
+    // Shows what the user should hear about a read; true when it went through.
     bool reportRead(const LyricsFileRead& read);
+    // The same for a read into the editor's document, which is then the file's.
+    bool reportOwnRead(const LyricsFileRead& read);
     void editAuthor();
     void editPlainUrl();
 
@@ -81,6 +90,7 @@ class LyricsCommands final : public QObject, private CompletedTextPage {
     Clipboard& clipboard_;
     std::string lastLyricsSavePath_;
     bool showingLines_ = false;
+    int shownPage_ = 0;
     CompletedTextTab tab_;
 };
 

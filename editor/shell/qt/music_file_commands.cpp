@@ -20,6 +20,8 @@
 #include "shell/editor.h"
 #include "shell/qt/lyrics_commands.h"
 #include "shell/qt/main_window.h"
+#include "text/song_lyrics_tags.h"
+#include "text/text_input.h"
 
 namespace obrin {
 
@@ -65,6 +67,15 @@ MusicFileCommands::MusicFileCommands(MainWindow& window, Editor& editor, Playbac
     };
     hooks.readLyrics = [this](const std::string& path) { lyrics_.readLyricsFile(path); };
     hooks.readTagLyrics = [this](const std::string& text) { lyrics_.readTagLyrics(text); };
+    hooks.songOpened = [this](const std::string& song) {
+        // The recovered document brings its own fields and typing back.
+        if (recovering_) return;
+        // The unsaved changes were settled before the open; text typed for
+        // the song before is no question about this one.
+        lyrics_.forgetTyping();
+        TakeSongNames(editor_.document(), editor_.changes(), song,
+                      AskBeforeReplacing(editor_.dialogs()));
+    };
     hooks.stopFollowingPlayer = [&confirm] { confirm.musicFileOpened(); };
     MusicOpenView& view = *this;
     opener_ = std::make_unique<MusicFileOpener>(table_, editor_.programFolder(), editor_.dialogs(),
