@@ -3,6 +3,7 @@
 #include <exception>
 #include <type_traits>
 
+#include "lingering_threads.h"
 #include "obrin/input_plugin.h"
 #include "obrin_avlog/keep_ffmpeg_loaded.h"
 #include "obrin_avlog/quiet_av_log.h"
@@ -20,6 +21,7 @@ std::int32_t OBRIN_PLUGIN_CALL Input(const char* sourcePath, const char* wavPath
         return obrin::wendax::kUnexpected;
     }
     obrin::avlog::KeepFfmpegLoadedUnderAsan();
+    obrin::wendax::ReleaseEndedThreads();
     const obrin::avlog::QuietAvLog quiet;
     try {
         // The converter, and with it the reader's thread, is gone before
