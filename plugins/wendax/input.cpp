@@ -21,9 +21,9 @@ std::int32_t OBRIN_PLUGIN_CALL Input(const char* sourcePath, const char* wavPath
         return obrin::wendax::kUnexpected;
     }
     obrin::avlog::KeepFfmpegLoadedUnderAsan();
-    obrin::wendax::ReleaseEndedThreads();
     const obrin::avlog::QuietAvLog quiet;
     try {
+        obrin::wendax::ReleaseEndedThreads();
         // The converter, and with it the reader's thread, is gone before
         // the result is returned.
         obrin::wendax::WmaConverter converter(progress);

@@ -2,8 +2,8 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -42,27 +42,31 @@ void* ReferenceOwnLibrary() {
 }  // namespace
 
 void KeepLoadedWhileRunning(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended) {
-    void* library = ReferenceOwnLibrary();
-    LingeringList& list = List();
-    const std::lock_guard lock(list.lock);
-    list.threads.push_back({std::move(thread), std::move(ended), library});
+    Lingering lingering{std::move(thread), std::move(ended), ReferenceOwnLibrary()};
+    try {
+        LingeringList& list = List();
+        const std::lock_guard lock(list.lock);
+        list.threads.push_back(std::move(lingering));
+    } catch (const std::bad_alloc&) {
+        // Not noted, the thread runs on by itself and its reference is
+        // never given back: the library stays for good, which is safe.
+        lingering.thread.detach();
+    }
 }
 
 void ReleaseEndedThreads() {
     LingeringList& list = List();
-    std::vector<Lingering> ended;
-    {
-        const std::lock_guard lock(list.lock);
-        const auto running = std::stable_partition(list.threads.begin(), list.threads.end(),
-                                                   [](const Lingering& t) { return !*t.ended; });
-        std::move(running, list.threads.end(), std::back_inserter(ended));
-        list.threads.erase(running, list.threads.end());
-    }
-    for (Lingering& t : ended) {
+    const std::lock_guard lock(list.lock);
+    for (auto t = list.threads.begin(); t != list.threads.end();) {
+        if (!*t->ended) {
+            ++t;
+            continue;
+        }
         // The thread has done its work; joining waits only for its last
         // instructions, which are still the library's.
-        t.thread.join();
-        if (t.library != nullptr) ::dlclose(t.library);
+        t->thread.join();
+        if (t->library != nullptr) ::dlclose(t->library);
+        t = list.threads.erase(t);
     }
 }
 
