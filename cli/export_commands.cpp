@@ -137,7 +137,8 @@ int RunSnc(const std::vector<std::string>& args) {
                                     .parse(args, 2, 2);
         RefuseOutputOverInput(positional[0], positional[1]);
         Document document;
-        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
+        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{},
+                       LyricsUse::TimedLinesOnly);
         const std::string message =
             Sp250Export(document.lyrics, ProgramFolder(), positional[1], warnings);
         if (!message.empty()) throw CommandError{message + ": " + positional[1]};
@@ -154,7 +155,8 @@ int RunMp3(const std::vector<std::string>& args) {
         if (IsSameFile(source, output)) throw CommandError{kSameExportFileMessage};
         RefuseOutputOverInput(positional[0], output);
         Document document;
-        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{});
+        ReadLyricsFile(document, positional[0], StartingSettings(useSettings), InputFlags{},
+                       LyricsUse::TimedLinesOnly);
         const LyricMp3Result result =
             LyricMp3Export(document.lyrics, ProgramFolder(), source, output);
         if (!result.errorMessage.empty()) PrintMessage(result.errorMessage);

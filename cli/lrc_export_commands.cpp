@@ -73,7 +73,7 @@ int RunStdLrc(const std::vector<std::string>& args) {
         if (out) RefuseOutputOverInput(positional[0], *out);
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
-        ReadLyricsFile(document, positional[0], settings, input);
+        ReadLyricsFile(document, positional[0], settings, input, LyricsUse::TimedLinesOnly);
         const std::string bytes = FormatStandardLrc(document, options, Author(document, settings));
         if (!out) {
             if (!WriteStdout(bytes)) throw CommandError{"標準出力に書けません"};
@@ -100,7 +100,7 @@ int RunTag(const std::vector<std::string>& args) {
         RefuseOutputOverInput(positional[1], positional[0]);
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
-        ReadLyricsFile(document, positional[1], settings, input);
+        ReadLyricsFile(document, positional[1], settings, input, LyricsUse::TimedLinesOnly);
         const SongTagResult result = WriteSongLyrics(
             positional[0], SongLyricsFrom(document, Author(document, settings)), !noSylt);
         if (!result) throw CommandError{result.message};

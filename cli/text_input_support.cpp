@@ -60,9 +60,10 @@ std::string ReadInput(const std::vector<std::string>& positional, const InputFla
 }
 
 void ReadLyricsFile(Document& document, const std::string& path, const AppSettings& settings,
-                    const InputFlags& input) {
+                    const InputFlags& input, LyricsUse use) {
     ReaderOptions options = ReaderOptionsFrom(settings);
     options.encoding = input.encoding();
+    options.keepPlainHeaderLines = use == LyricsUse::EditorText;
     const LyricsFileRead read = ReadTaggedLyrics(document, path, options, input.consent());
     if (!read) throw CommandError{read.message + ": " + path};
     if (const std::string warning = ReadReportMessage(read.report); !warning.empty())

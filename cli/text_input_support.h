@@ -41,10 +41,16 @@ struct InputFlags {
 [[nodiscard]] std::string ReadInput(const std::vector<std::string>& positional,
                                     const InputFlags& input);
 
+// What a command makes of the lyrics it reads.
+enum class LyricsUse {
+    EditorText,      // the editor's own text again: every header line is kept
+    TimedLinesOnly,  // the timed lines and the "@" lines: blank and plain header lines are not
+};
+
 // Reads a lyrics file into the document as the editor's "通常歌詞ファイル" does,
 // warning on standard error about tags that are no time.
 void ReadLyricsFile(Document& document, const std::string& path, const AppSettings& settings,
-                    const InputFlags& input);
+                    const InputFlags& input, LyricsUse use = LyricsUse::EditorText);
 
 // Refuses, before anything is read or written, an output that names the
 // input under any of its names: the input would be replaced by what was made

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 
 #include "base/time_text.h"
 #include "text/sjis_text.h"
@@ -81,36 +82,17 @@ struct Offsets {
     [[nodiscard]] std::int64_t total() const { return std::int64_t{at} - lrc; }
 };
 
-Offsets FileOffsets(const std::vector<std::string>& lines) {
-    Offsets offsets;
-    for (const auto& line : lines) {
-        if (StartsWith(line, kOffset)) {
-            offsets.at =
-                ParseDecimalInteger(std::string_view(line).substr(kOffset.size(), kOffsetTextLimit))
-                    .value_or(0);
-            continue;
-        }
-        const std::size_t close = TaggedLineClose(line);
-        if (close == std::string_view::npos) continue;
-        const std::string_view tag = std::string_view(line).substr(1, close - 1);
-        if (IdTagKey(tag) == "offset")
-            offsets.lrc =
-                ParseDecimalInteger(TrimBlanks(tag.substr(tag.find(':') + 1))).value_or(0);
-    }
-    return offsets;
-}
-
-void Import(Document& document, std::vector<std::string>& infoLines, const std::string& line) {
+void Import(Document& document, std::vector<std::string>& infoLines, std::string_view line) {
     if (StartsWith(line, kArtist)) {
-        document.setArtist(line.substr(kArtist.size()));
+        document.setArtist(std::string(line.substr(kArtist.size())));
     } else if (StartsWith(line, kTitle)) {
-        document.setTitle(line.substr(kTitle.size()));
+        document.setTitle(std::string(line.substr(kTitle.size())));
     } else if (StartsWith(line, kOffset)) {
         // The shift is already in the times; a file written from this
         // document must not shift them again.
         infoLines.push_back(std::string(kOffset) + "0");
     } else if (StartsWith(line, "@")) {
-        infoLines.push_back(line);
+        infoLines.emplace_back(line);
     }
 }
 
@@ -154,23 +136,55 @@ std::string StripWordTimes(std::string_view text) {
     return out;
 }
 
-struct TimedLine {
-    std::int32_t ms;
-    std::string text;
+// What the whole text says before its lines are read.
+struct TextSurvey {
+    Offsets offsets;
+    // Standard LRC writes its times with a decimal fraction ("[00:12.34]");
+    // the editor's own files never do.
+    bool standard = false;
+    // Lines with a tag: room for the lyric lines, so that the list is not
+    // grown, and copied, line by line.
+    std::size_t taggedLines = 0;
 };
 
-// Standard LRC writes its times with a decimal fraction ("[00:12.34]"); the
-// editor's own files never do.
-bool IsStandardLrc(const std::vector<std::string>& lines) {
-    for (const auto& line : lines) {
-        const std::size_t close = TaggedLineClose(line);
+TextSurvey SurveyText(std::string_view bytes) {
+    TextSurvey survey;
+    for (LineCursor lines(bytes); const auto line = lines.next();) {
+        if (StartsWith(*line, kOffset)) {
+            survey.offsets.at =
+                ParseDecimalInteger(line->substr(kOffset.size(), kOffsetTextLimit)).value_or(0);
+            continue;
+        }
+        const std::size_t close = TaggedLineClose(*line);
         if (close == std::string_view::npos) continue;
-        const std::string_view tag = std::string_view(line).substr(1, close - 1);
-        if (tag.find('.') != std::string_view::npos && !IsWrittenTimeText(tag) &&
-            ParseStandardTimeTag(tag) >= 0)
-            return true;
+        ++survey.taggedLines;
+        const std::string_view tag = line->substr(1, close - 1);
+        if (IdTagKey(tag) == "offset")
+            survey.offsets.lrc =
+                ParseDecimalInteger(TrimBlanks(tag.substr(tag.find(':') + 1))).value_or(0);
+        if (!survey.standard && tag.find('.') != std::string_view::npos &&
+            !IsWrittenTimeText(tag) && ParseStandardTimeTag(tag) >= 0)
+            survey.standard = true;
     }
-    return false;
+    return survey;
+}
+
+// Puts the lines in time order, lines at the same time in the order read.
+void SortByTime(std::vector<LyricLine>& lines, std::vector<std::int32_t>& times) {
+    std::vector<std::size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&times](std::size_t a, std::size_t b) { return times[a] < times[b]; });
+    std::vector<LyricLine> sortedLines;
+    std::vector<std::int32_t> sortedTimes;
+    sortedLines.reserve(lines.size());
+    sortedTimes.reserve(times.size());
+    for (const std::size_t i : order) {
+        sortedLines.push_back(std::move(lines[i]));
+        sortedTimes.push_back(times[i]);
+    }
+    lines = std::move(sortedLines);
+    times = std::move(sortedTimes);
 }
 
 }  // namespace
@@ -241,22 +255,31 @@ std::string StripBracketedParts(std::string_view rest) {
 
 LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
                                       const ReaderOptions& options) {
-    const std::vector<std::string> lines = CutLines(bytes);
     std::vector<std::string> headerLines;
     std::vector<std::string> infoLines;
 
-    const std::int64_t offset = FileOffsets(lines).total();
+    const TextSurvey survey = SurveyText(bytes);
+    const std::int64_t offset = survey.offsets.total();
     // In standard LRC a bracket after the times is text ("[Chorus]"); the
     // editor's own files leave out every bracketed part.
-    const bool standard = IsStandardLrc(lines);
+    const bool standard = survey.standard;
     LyricsReadReport report;
-    std::vector<TimedLine> lyrics;
+    // The lines are made as they are read, each with its time beside it, so
+    // that no other copy of the text is held meanwhile.
+    std::vector<LyricLine> lyricLines;
+    std::vector<std::int32_t> times;
+    lyricLines.reserve(survey.taggedLines);
+    times.reserve(survey.taggedLines);
+    const auto addLine = [&](std::int32_t ms, std::string text) {
+        lyricLines.push_back(LyricLine{.lyricText = std::move(text)});
+        times.push_back(ms);
+    };
     bool severalTimes = false;
     bool head = true;
-    for (std::size_t n = 0; n < lines.size(); ++n) {
-        const std::string& line = lines[n];
-        const std::string_view view(line);
-        const std::size_t close = TaggedLineClose(line);
+    std::size_t n = 0;
+    for (LineCursor lines(bytes); const auto next = lines.next(); ++n) {
+        const std::string_view view = *next;
+        const std::size_t close = TaggedLineClose(view);
         if (close != std::string_view::npos) {
             const std::string_view tag = view.substr(1, close - 1);
             if (const std::string key = IdTagKey(tag); !key.empty() && TagTime(tag) < 0) {
@@ -266,47 +289,39 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
             }
             head = false;
             // The leading run of time tags; the editor's own lines have one.
-            std::vector<std::int32_t> times;
+            std::vector<std::int32_t> lineTimes;
             std::size_t restStart = close + 1;
             if (!IsWrittenTimeText(tag)) {
                 for (std::size_t open = 0, end = close; end != std::string_view::npos;) {
                     const std::int32_t ms = TagTime(view.substr(open + 1, end - open - 1));
                     if (ms < 0) break;
-                    times.push_back(ms);
+                    lineTimes.push_back(ms);
                     restStart = end + 1;
                     open = restStart;
                     end = TaggedLineClose(view.substr(open));
                     if (end != std::string_view::npos) end += open;
                 }
             }
-            if (times.empty()) {
+            if (lineTimes.empty()) {
                 const std::int32_t ms = ParseTimeTag(tag);
                 if (ms < 0 && report.unreadableTags++ == 0)
                     report.firstUnreadableLine = static_cast<int>(n + 1);
-                lyrics.push_back(
-                    {ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1))});
+                addLine(ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1)));
             } else {
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =
                     StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
-                for (const std::int32_t ms : times)
-                    lyrics.push_back({ClampedTime(ms, offset), text});
-                severalTimes = severalTimes || times.size() > 1;
+                for (const std::int32_t ms : lineTimes) addLine(ClampedTime(ms, offset), text);
+                severalTimes = severalTimes || lineTimes.size() > 1;
             }
-        } else if (head) {
-            headerLines.push_back(line);
+        } else if (head && (options.keepPlainHeaderLines || StartsWith(view, "@"))) {
+            headerLines.emplace_back(view);
         }
-        if (options.importInfo) Import(document, infoLines, line);
+        if (options.importInfo) Import(document, infoLines, view);
     }
-    if (severalTimes) {
-        std::stable_sort(lyrics.begin(), lyrics.end(),
-                         [](const TimedLine& a, const TimedLine& b) { return a.ms < b.ms; });
-    }
-    std::vector<LyricLine> lyricLines;
-    lyricLines.reserve(lyrics.size());
-    for (auto& line : lyrics)
-        lyricLines.push_back(
-            LyricLine{.lyricText = std::move(line.text), .timeText = FormatTimeText(line.ms)});
+    if (severalTimes) SortByTime(lyricLines, times);
+    for (std::size_t i = 0; i < lyricLines.size(); ++i)
+        lyricLines[i].timeText = FormatTimeText(times[i]);
     document.setHeaderLines(std::move(headerLines));
     document.lyrics.assignLines(std::move(lyricLines));
 

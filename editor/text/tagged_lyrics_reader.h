@@ -20,6 +20,12 @@ struct ReaderOptions {
     std::string author{};  // Shift-JIS
     // The encoding of a file read by ReadTaggedLyrics; Auto detects it.
     TextEncoding encoding = TextEncoding::Auto;
+    // Whether the untagged lines before the first tag that do not begin with
+    // "@" are kept among the HeaderLines. Only the editor's own text (the
+    // tab "完成型", the tag-information file) shows them again; standard LRC,
+    // song tags and the exports read only the "@" lines, and a text of
+    // blank lines would otherwise cost a string for each byte.
+    bool keepPlainHeaderLines = true;
 };
 
 // Besides its own form, the reader takes standard LRC:

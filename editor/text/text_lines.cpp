@@ -2,19 +2,24 @@
 
 namespace obrin {
 
-std::vector<std::string> CutLines(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+LineCursor::LineCursor(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+std::optional<std::string_view> LineCursor::next() {
+    if (start_ >= text_.size()) return std::nullopt;
+    const std::size_t end = text_.find_first_of("\r\n", start_);
+    if (end == std::string_view::npos) {
+        const std::string_view line = text_.substr(start_);
+        start_ = text_.size();
+        return line;
     }
+    const std::string_view line = text_.substr(start_, end - start_);
+    start_ = end + (text_.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    return line;
+}
+
+std::vector<std::string> CutLines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (LineCursor cursor(text); const auto line = cursor.next();) lines.emplace_back(*line);
     return lines;
 }
 

@@ -38,7 +38,9 @@ extern "C" {
  * Called by the plug-in only on the thread that called Input, any number of
  * times while it converts. total and done share a unit of the plug-in's
  * choosing (vellin: bytes of encoded audio; wendax: hundredths of a second);
- * total stays the same during one Input call and done runs from 0 to total.
+ * total stays the same during one Input call and done runs from 0 to total,
+ * except that a plug-in that does not know the total yet (wendax while the
+ * file opens) reports 0 of 0 until it does.
  * The editor updates its wait dialog and lets its user interface run inside
  * the call.
  *

@@ -3,6 +3,7 @@
 #include <exception>
 #include <type_traits>
 
+#include "lingering_threads.h"
 #include "obrin/input_plugin.h"
 #include "obrin_avlog/keep_ffmpeg_loaded.h"
 #include "obrin_avlog/quiet_av_log.h"
@@ -22,6 +23,7 @@ std::int32_t OBRIN_PLUGIN_CALL Input(const char* sourcePath, const char* wavPath
     obrin::avlog::KeepFfmpegLoadedUnderAsan();
     const obrin::avlog::QuietAvLog quiet;
     try {
+        obrin::wendax::ReleaseEndedThreads();
         // The converter, and with it the reader's thread, is gone before
         // the result is returned.
         obrin::wendax::WmaConverter converter(progress);

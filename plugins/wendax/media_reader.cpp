@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "lingering_threads.h"
 #include "obrin_avlog/av_owners.h"
 #include "obrin_riff/wave_format.h"
 #include "utf16_text.h"
@@ -23,6 +24,11 @@ namespace obrin::wendax {
 namespace {
 
 constexpr std::uint64_t kUnitsPerSecond = 10'000'000;
+// The most of the file read while waiting for one packet. A packet of audio
+// is a few kilobytes, and a container interleaves its streams far more
+// tightly than this; what runs longer holds no more audio (zero padding,
+// junk) and is treated as the end of the stream.
+constexpr std::int64_t kLongestReadForPacket = 16 << 20;
 
 struct FormatClose {
     void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
@@ -171,7 +177,61 @@ class AudioDecoder {
 
 }  // namespace
 
+// One open on its thread. Whoever gives up on it last frees what it opened:
+// the reader when it takes the outcome, the thread itself once abandoned.
+struct MediaReader::OpenJob {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool finished = false;              // under `lock`
+    bool abandoned = false;             // under `lock`
+    AVFormatContext* format = nullptr;  // the outcome, once finished and not abandoned
+    // Read by FFmpeg's interrupt check, so no lock.
+    std::atomic<bool> interrupt = false;
+    // The reader that took the file, whose own checks apply from then on:
+    // the file keeps the check it was opened with.
+    std::atomic<MediaReader*> reader = nullptr;
+    // The thread's last step; the plug-in stays loaded until then.
+    std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+
+    static int Interrupt(void* opaque) {
+        const auto* job = static_cast<OpenJob*>(opaque);
+        if (job->interrupt) return 1;
+        MediaReader* const taken = job->reader;
+        return taken != nullptr ? MediaReader::Interrupt(taken) : 0;
+    }
+
+    static void Run(const std::shared_ptr<OpenJob>& job, const std::string& path) {
+        AVFormatContext* format = avformat_alloc_context();
+        if (format != nullptr) {
+            format->interrupt_callback = {&OpenJob::Interrupt, job.get()};
+            // On failure avformat_open_input frees the context itself.
+            if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) == 0 &&
+                avformat_find_stream_info(format, nullptr) < 0) {
+                avformat_close_input(&format);
+            }
+        }
+        {
+            const std::lock_guard lock(job->lock);
+            if (!job->abandoned) job->format = std::exchange(format, nullptr);
+            job->finished = true;
+        }
+        job->changed.notify_all();
+        if (format != nullptr) avformat_close_input(&format);
+        *job->ended = true;
+    }
+
+    void abandon() {
+        {
+            const std::lock_guard guard(lock);
+            abandoned = true;
+            interrupt = true;
+        }
+        changed.notify_all();
+    }
+};
+
 struct MediaReader::Source {
+    std::shared_ptr<OpenJob> job;  // its interrupt check stays the file's
     std::unique_ptr<AVFormatContext, FormatClose> format;
     std::vector<MediaType> outputs;  // one per stream, in the file's order
 };
@@ -292,6 +352,7 @@ void MediaReader::Stop() {
     {
         const std::lock_guard lock(lock_);
         stopRequested_ = true;
+        abandonOpen();
     }
     wake_.notify_all();
 }
@@ -300,6 +361,7 @@ void MediaReader::Close() {
     std::unique_lock lock(lock_);
     stopRequested_ = true;
     abort_ = true;
+    abandonOpen();
     wake_.notify_all();
     idle_.wait(lock, [this] { return !busy_ && command_ == Command::kNone; });
     opened_ = false;
@@ -336,8 +398,22 @@ void MediaReader::run() {
     }
 }
 
-int MediaReader::Interrupt(void* reader) {
-    return static_cast<MediaReader*>(reader)->abort_ ? 1 : 0;
+void MediaReader::abandonOpen() {
+    if (openJob_) openJob_->abandon();
+}
+
+int MediaReader::Interrupt(void* opaque) {
+    auto* reader = static_cast<MediaReader*>(opaque);
+    if (reader->abort_) return 1;
+    // A stream with no packet in a long run of the file (zeros after an MP3)
+    // would otherwise be gathered whole by FFmpeg's parser, which looks for
+    // the next frame: decoding memory would grow with the file.
+    const AVIOContext* io = reader->source_->format->pb;
+    if (io != nullptr && io->bytes_read - reader->packetReadStart_ > kLongestReadForPacket) {
+        reader->readRunaway_ = true;
+        return 1;
+    }
+    return 0;
 }
 
 bool MediaReader::stopping() const {
@@ -352,15 +428,7 @@ void MediaReader::open(std::string path) {
     struct stat info {};
     bool readable = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     if (readable) {
-        AVFormatContext* format = avformat_alloc_context();
-        if (format == nullptr) throw std::bad_alloc();
-        format->interrupt_callback = {&MediaReader::Interrupt, this};
-        // On failure avformat_open_input frees the context itself.
-        readable = avformat_open_input(&format, path.c_str(), nullptr, nullptr) == 0;
-        if (readable) {
-            source->format.reset(format);
-            readable = avformat_find_stream_info(format, nullptr) >= 0;
-        }
+        readable = openFormat(std::move(path), *source);
     }
     if (readable) {
         for (unsigned i = 0; i < source->format->nb_streams; ++i) {
@@ -372,6 +440,47 @@ void MediaReader::open(std::string path) {
         opened_ = true;
     }
     callback_->OnStatus(ReaderStatus::kOpened, readable);
+}
+
+bool MediaReader::openFormat(std::string path, Source& source) {
+    const auto job = std::make_shared<OpenJob>();
+    {
+        const std::lock_guard lock(lock_);
+        if (stopRequested_) return false;
+        openJob_ = job;
+    }
+    std::thread thread;
+    try {
+        thread = std::thread(&OpenJob::Run, job, std::move(path));
+    } catch (const std::system_error&) {
+        const std::lock_guard lock(lock_);
+        openJob_.reset();
+        return false;
+    }
+    AVFormatContext* format = nullptr;
+    bool abandoned = false;
+    {
+        std::unique_lock lock(job->lock);
+        job->changed.wait(lock, [&job] { return job->finished || job->abandoned; });
+        abandoned = job->abandoned;
+        format = std::exchange(job->format, nullptr);
+    }
+    {
+        const std::lock_guard lock(lock_);
+        openJob_.reset();
+    }
+    if (abandoned) {
+        // An open that finished just before it was abandoned is let go here.
+        if (format != nullptr) avformat_close_input(&format);
+        KeepLoadedWhileRunning(std::move(thread), job->ended);
+        return false;
+    }
+    thread.join();
+    if (format == nullptr) return false;
+    job->reader = this;
+    source.job = job;
+    source.format.reset(format);
+    return true;
 }
 
 bool MediaReader::waitForClock(std::uint64_t sampleTime) {
@@ -432,12 +541,14 @@ void MediaReader::decode() {
         if (stopping()) return callback_->OnStatus(ReaderStatus::kStopped, true);
         const AVPacket* packet = nullptr;
         if (!draining) {
-            const int read = av_read_frame(&format, decoder.packet());
+            packetReadStart_ = format.pb != nullptr ? format.pb->bytes_read : 0;
+            const int read = readRunaway_ ? AVERROR_EOF : av_read_frame(&format, decoder.packet());
             if (read < 0) {
                 if (abort_) return callback_->OnStatus(ReaderStatus::kStopped, true);
                 // What was decoded before a damaged part is still delivered,
-                // then the failure is reported.
-                readFailed = read != AVERROR_EOF;
+                // then the failure is reported. A long run without a packet
+                // ends the stream where its last packet ended.
+                readFailed = read != AVERROR_EOF && !readRunaway_;
                 draining = true;
             } else if (decoder.packet()->stream_index != static_cast<int>(output)) {
                 av_packet_unref(decoder.packet());

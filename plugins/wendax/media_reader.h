@@ -75,7 +75,10 @@ class MediaReader {
 
     // Starts opening `path` in the background and returns at once; false when
     // an open cannot begin (one already began, or the path is empty). The
-    // outcome arrives as kOpened. Only regular files are opened.
+    // outcome arrives as kOpened. Only regular files are opened. A Stop or
+    // Close before kOpened abandons the open at once (kOpened fails): FFmpeg
+    // reads some headers in one call no stop reaches, so the open goes on on
+    // a thread of its own, which frees what it opened and ends by itself.
     [[nodiscard]] bool Open(std::u16string_view path, ReaderCallback& callback);
 
     // After a successful kOpened; std::nullopt before or after a failed open.
@@ -105,14 +108,19 @@ class MediaReader {
 
   private:
     struct Source;
+    struct OpenJob;
     enum class Command { kNone, kOpen, kStart, kQuit };
 
     MediaReader();
     void run();
     void open(std::string path);
+    // Opens the file and finds its streams into `source`; false when it
+    // cannot be read or the open was abandoned.
+    [[nodiscard]] bool openFormat(std::string path, Source& source);
     void decode();
     [[nodiscard]] bool waitForClock(std::uint64_t sampleTime);
     [[nodiscard]] bool stopping() const;
+    void abandonOpen();
     static int Interrupt(void* reader);
 
     mutable std::mutex lock_;
@@ -132,8 +140,13 @@ class MediaReader {
     ReaderCallback* callback_ = nullptr;
     std::unique_ptr<Source> source_;  // touched by the reader's thread only while busy_
     bool opened_ = false;
+    std::shared_ptr<OpenJob> openJob_;  // while an open runs
     // Read by FFmpeg's interrupt check inside blocking reads, so no lock.
     std::atomic<bool> abort_ = false;
+    // The file's bytes read when the current packet was asked for; the
+    // decoding thread and its interrupt check only.
+    std::int64_t packetReadStart_ = 0;
+    bool readRunaway_ = false;
     std::thread thread_;
 };
 

@@ -19,6 +19,9 @@ constexpr std::uint64_t kHundredth = 100'000;
 // scanned further to learn their streams, and a slow disk or share needs
 // its time. Only a reader that never answers meets this limit.
 constexpr auto kOpenTimeout = std::chrono::seconds(30);
+// Progress reports while the file opens, and thus the longest a stop waits
+// then; the editor's window stays alive meanwhile.
+constexpr auto kOpenPollPeriod = std::chrono::milliseconds(250);
 // Progress reports while decoding runs, and thus the longest a stop waits.
 constexpr auto kPollPeriod = std::chrono::seconds(1);
 
@@ -80,7 +83,8 @@ std::int32_t WmaConverter::createReader() {
 
 std::int32_t WmaConverter::openSource(const char* sourcePath) {
     const std::u16string path = ReaderPath(sourcePath);
-    if (!reader_->Open(path, *this) || !waitForOpened()) return kNoAudio;
+    if (!reader_->Open(path, *this)) return kNoAudio;
+    if (const auto code = waitForOpened(); code != kConverted) return code;
     const auto count = reader_->GetOutputCount();
     if (!count) return kNoAudio;
     // The first audio output, wherever it stands among the others.
@@ -102,10 +106,26 @@ std::int32_t WmaConverter::openSource(const char* sourcePath) {
     return kConverted;
 }
 
-bool WmaConverter::waitForOpened() {
-    std::unique_lock lock(statusLock_);
-    return statusChanged_.wait_for(lock, kOpenTimeout, [this] { return opened_.has_value(); }) &&
-           *opened_;
+std::int32_t WmaConverter::waitForOpened() {
+    const auto deadline = std::chrono::steady_clock::now() + kOpenTimeout;
+    for (;;) {
+        {
+            std::unique_lock lock(statusLock_);
+            if (statusChanged_.wait_for(lock, kOpenPollPeriod,
+                                        [this] { return opened_.has_value(); })) {
+                return *opened_ ? kConverted : kNoAudio;
+            }
+        }
+        // The length is not known yet, so the total is 0 until the file is open.
+        if (progress_(0, 0) != 0) {
+            reader_->Stop();
+            return kNotDecoded;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            reader_->Stop();
+            return kNoAudio;
+        }
+    }
 }
 
 std::int32_t WmaConverter::decodeToWave(const char* wavPath) {

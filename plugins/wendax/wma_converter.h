@@ -47,7 +47,9 @@ class WmaConverter final : private ReaderCallback {
     [[nodiscard]] std::int32_t createReader();
     [[nodiscard]] std::int32_t openSource(const char* sourcePath);
     [[nodiscard]] std::int32_t decodeToWave(const char* wavPath);
-    [[nodiscard]] bool waitForOpened();
+    // kConverted once the file is open, kNoAudio when it cannot be, kNotDecoded
+    // when `progress` asked to stop first.
+    [[nodiscard]] std::int32_t waitForOpened();
     [[nodiscard]] bool finishWave();
     void grantNextSecond();
 

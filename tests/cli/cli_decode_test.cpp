@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,10 +100,10 @@ TEST_P(CliDecodeFailureTest, ExitsWithTheResultAndSaysWhy) {
     std::filesystem::copy_file(kFixtures / "pcm_s16_stereo.wav", folder / "song.xyz");
     test::WriteBytes(folder / "out.wav", "kept");
     std::filesystem::create_symlink("out.wav", folder / "alias.wav");
-    test::WriteBytes(folder / "extensible.wav",
-                     test::Riff(test::Chunk("fmt ", test::PcmFormat(2, 8000, 16, 0xFFFE) +
-                                                        test::Le16(0)) +
-                                test::Chunk("data", test::Bytes(8000, '\x11'))));
+    test::WriteBytes(
+        folder / "extensible.wav",
+        test::Riff(test::Chunk("fmt ", test::PcmFormat(2, 8000, 16, 0xFFFE) + test::Le16(0)) +
+                   test::Chunk("data", test::Bytes(8000, '\x11'))));
     const CliRun run = Decode(folder, GetParam().args);
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_THAT(run.err, HasSubstr(GetParam().message));
@@ -219,6 +220,42 @@ TEST(CliDecode, TerminationStopsAndRemovesThePartialFile) {
         ASSERT_TRUE(started) << "the decode made no partial file";
         ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " killed the decode";
         EXPECT_EQ(WEXITSTATUS(status), 1) << signal;
+        EXPECT_FALSE(HasPartialFile(folder.path())) << signal;
+        EXPECT_FALSE(std::filesystem::exists(out)) << signal;
+    }
+}
+
+// FFmpeg opens this FLAC in minutes, in one call that no interrupt reaches;
+// a stop meanwhile ends the decode at once, with the plug-in's code for a stop.
+TEST(CliDecode, TerminationWhileTheFileOpensEndsAtOnce) {
+    test::TempFolder folder;
+    test::WriteBytes(
+        folder / "comments.flac",
+        test::FlacWithComments(test::ReadBytes(kWendaxFixtures / "flac_stereo.flac"), 100000));
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::string in = (folder / "comments.flac").string();
+        const std::string out = (folder / "out.wav").string();
+        const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
+        const PartialFileWatch watch(folder.path());
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr,
+                              const_cast<char* const*>(argv), environ),
+                  0);
+        const bool started = watch.wait();
+        ::kill(child, signal);
+        // Called directly: glibc's header declares pidfd_open without C linkage.
+        const int exit = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+        pollfd exited{exit, POLLIN, 0};
+        // A bound that holds on any machine the tests run on.
+        const bool ended = ::poll(&exited, 1, 5'000) == 1;
+        if (!ended) ::kill(child, SIGKILL);
+        ::close(exit);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(started) << "the decode made no partial file";
+        EXPECT_TRUE(ended) << "signal " << signal << " waited for the open";
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " killed the decode";
+        EXPECT_EQ(WEXITSTATUS(status), 3) << signal;
         EXPECT_FALSE(HasPartialFile(folder.path())) << signal;
         EXPECT_FALSE(std::filesystem::exists(out)) << signal;
     }

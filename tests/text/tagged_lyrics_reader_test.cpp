@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "sjis_lines.h"
 #include "temp_folder.h"
 #include "text/completed_text.h"
+#include "text/standard_lrc.h"
 #include "text/text_lines.h"
 #include "text/time_tag.h"
 
@@ -276,6 +279,38 @@ INSTANTIATE_TEST_SUITE_P(
                              "old artist"},
                     ReadCase{"EmptyFile", "", kImport, {}, {}, {}, "old title", "old artist"}),
     [](const auto& info) { return info.param.name; });
+
+// Standard LRC, song tags and the exports read only the "@" lines of the
+// head, so a read that leaves the others out changes no byte they write.
+class PlainHeaderLinesTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(PlainHeaderLinesTest, LeftOutChangeNothingTheExportsWrite) {
+    for (const bool importInfo : {true, false}) {
+        Document whole;
+        Document lean;
+        ReadTaggedLyricsText(whole, GetParam(), {.importInfo = importInfo});
+        ReadTaggedLyricsText(lean, GetParam(),
+                             {.importInfo = importInfo, .keepPlainHeaderLines = false});
+        std::vector<std::string> atLines;
+        std::copy_if(whole.headerLines().begin(), whole.headerLines().end(),
+                     std::back_inserter(atLines),
+                     [](const std::string& line) { return line.starts_with("@"); });
+        EXPECT_EQ(lean.headerLines(), atLines) << importInfo;
+        for (const StandardLrcOptions& options :
+             {StandardLrcOptions{}, StandardLrcOptions{.keepUntimed = true}}) {
+            EXPECT_EQ(FormatStandardLrc(lean, options, "by"),
+                      FormatStandardLrc(whole, options, "by"))
+                << importInfo;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PlainHeaderLinesTest,
+    testing::Values("\n\n\n[00:01.00]a\n",
+                    "notes\r\n@Offset=500\r\n\r\n[00:01.00]a\r\n[00:02.00]b\r\n",
+                    "@Title=T\n[ti:U]\n\n[00:00:50]x\n[00:00:00]y\n", "only text\n\n@x\n",
+                    "\n\r\n\r", "[offset:300]\n@Offset=-200\n[00:02.00][00:01.00]z\n"));
 
 TEST(ReadTaggedLyrics, MissingFileKeepsLinesAndReportsFailure) {
     TempFolder folder;
