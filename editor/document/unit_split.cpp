@@ -1,6 +1,8 @@
 #include "document/unit_split.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <set>
 
 #include "base/sjis_codec.h"
@@ -134,6 +136,15 @@ const RubyReading* RubyIndex::match(std::string_view text, std::size_t pos, int 
     return nullptr;
 }
 
+const RubyReading* RubyIndex::within(std::string_view text, int lineTime) const {
+    for (std::size_t pos = 0; pos < text.size(); pos += SjisCharSize(text, pos)) {
+        if (ClassifySjisChar(text.substr(pos, SjisCharSize(text, pos))) != SplitClass::Kanji)
+            continue;
+        if (const RubyReading* reading = match(text, pos, lineTime)) return reading;
+    }
+    return nullptr;
+}
+
 std::vector<TimingUnit> SplitIntoUnits(std::string_view text, const RubyIndex& ruby, int lineTime) {
     std::vector<TimingUnit> units;
     std::string leading;  // spaces and punctuation before the first unit
@@ -235,6 +246,74 @@ int UnitMorae(const TimingUnit& unit) {
         pos += size;
     }
     return word ? std::max(morae, 1) : 1;
+}
+
+int TimeTextCentis(std::string_view timeText) {
+    const std::size_t colon = timeText.find(':');
+    if (colon == std::string_view::npos || colon < 2 || colon > 7 || timeText.size() != colon + 6 ||
+        timeText[colon + 3] != ':')
+        return kNoUnitTime;
+    std::int64_t value = 0;
+    for (std::size_t i = 0; i < timeText.size(); ++i) {
+        if (i == colon || i == colon + 3) continue;
+        if (timeText[i] < '0' || timeText[i] > '9') return kNoUnitTime;
+    }
+    for (std::size_t i = 0; i < colon; ++i) value = value * 10 + (timeText[i] - '0');
+    const auto pair = [&](std::size_t at) {
+        return (timeText[at] - '0') * 10 + (timeText[at + 1] - '0');
+    };
+    value = (value * 60 + pair(colon + 1)) * 100 + pair(colon + 4);
+    return value > std::numeric_limits<std::int32_t>::max() / 10 ? kNoUnitTime
+                                                                 : static_cast<int>(value);
+}
+
+LineUnits KeepUnchangedUnits(const LineUnits& old, std::string_view text) {
+    // Groups: a unit with the further morae of its reading after it.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < old.units.size(); ++i)
+        if (i == 0 || !old.units[i].text.empty()) starts.push_back(i);
+    const std::size_t groups = starts.size();
+    std::size_t kept = 0;
+    std::size_t prefix = 0;
+    while (kept < groups) {
+        const std::string& piece = old.units[starts[kept]].text;
+        if (text.substr(prefix, piece.size()) != piece) break;
+        prefix += piece.size();
+        ++kept;
+    }
+    std::size_t firstOfEnd = groups;
+    std::size_t suffix = 0;
+    while (firstOfEnd > kept) {
+        const std::string& piece = old.units[starts[firstOfEnd - 1]].text;
+        if (prefix + suffix + piece.size() > text.size() ||
+            text.substr(text.size() - suffix - piece.size(), piece.size()) != piece)
+            break;
+        suffix += piece.size();
+        --firstOfEnd;
+    }
+    LineUnits units;
+    units.units.assign(old.units.begin(),
+                       old.units.begin() + static_cast<std::ptrdiff_t>(
+                                               kept < groups ? starts[kept] : old.units.size()));
+    for (TimingUnit& unit : SplitIntoUnits(text.substr(prefix, text.size() - prefix - suffix)))
+        units.units.push_back(std::move(unit));
+    if (firstOfEnd < groups)
+        units.units.insert(units.units.end(),
+                           old.units.begin() + static_cast<std::ptrdiff_t>(starts[firstOfEnd]),
+                           old.units.end());
+    if (firstOfEnd < groups || (kept == groups && prefix == text.size())) units.end = old.end;
+    if (!units.timed()) return {};
+    return units;
+}
+
+void MoveUnits(LineUnits& units, int from, int to) {
+    const bool known = from != kNoUnitTime && to != kNoUnitTime;
+    const auto move = [&](int& time) {
+        if (time != kNoUnitTime && known) time = std::max(0, time + (to - from));
+    };
+    for (TimingUnit& unit : units.units) move(unit.start);
+    move(units.end);
+    if (!units.units.empty()) units.units.front().start = to;
 }
 
 std::string JoinedText(const std::vector<TimingUnit>& units) {

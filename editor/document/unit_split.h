@@ -41,6 +41,9 @@ class RubyIndex {
     // line at `lineTime`, with a reading that is not empty; null when none.
     [[nodiscard]] const RubyReading* match(std::string_view text, std::size_t pos,
                                            int lineTime) const;
+    // The reading of the first base met at a kanji of `text` (the reading a
+    // unit with further morae was split by).
+    [[nodiscard]] const RubyReading* within(std::string_view text, int lineTime) const;
     // The first reading of exactly this base that applies at `lineTime`.
     [[nodiscard]] const RubyReading* find(std::string_view base, int lineTime) const;
 
@@ -60,6 +63,21 @@ class RubyIndex {
 // How many morae a unit stands for, the weight a spread gives it: one, but a
 // Latin word counts its vowel groups.
 [[nodiscard]] int UnitMorae(const TimingUnit& unit);
+
+// A line's TimeText ("mm:ss:cc", two or more minute digits) in centiseconds;
+// kNoUnitTime for any other text.
+[[nodiscard]] int TimeTextCentis(std::string_view timeText);
+
+// The units of a line whose text became `text`: the units at its start and
+// at its end whose text did not change keep their times (a kanji run with its
+// further morae counts as one), the text between them is split anew, untimed.
+// The end stays with the last unit. No units at all when none keeps a time.
+[[nodiscard]] LineUnits KeepUnchangedUnits(const LineUnits& old, std::string_view text);
+
+// Moves every time of the units by the change of their line's time from
+// `from` to `to` (centiseconds); the first unit takes `to`. Times stay at 0
+// or later.
+void MoveUnits(LineUnits& units, int from, int to);
 
 // The texts of the units joined.
 [[nodiscard]] std::string JoinedText(const std::vector<TimingUnit>& units);

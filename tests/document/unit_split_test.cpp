@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/lyric_list.h"
 #include "sjis_lines.h"
 
 namespace obrin {
@@ -82,6 +83,58 @@ TEST(UnitSplitTest, MoraeOfAUnit) {
         {"あ", 1}, {"きゃ", 1}, {"", 1}, {"love ", 2}, {"stay", 1}, {"2024", 4}, {"Ｌｏｖｅ", 2},
     };
     for (const auto& [text, morae] : cases) EXPECT_EQ(UnitMorae({Sj(text)}), morae) << text;
+}
+
+// Units as "あ@100|い|+@120/300": "@" a start, "+" a further mora, "/" the end.
+std::string Timed(const LineUnits& units) {
+    std::string shown;
+    for (const TimingUnit& unit : units.units) {
+        if (!shown.empty()) shown += '|';
+        shown += unit.text.empty() ? "+" : SjisToUtf8(unit.text);
+        if (unit.start != kNoUnitTime) shown += "@" + std::to_string(unit.start);
+    }
+    if (units.end != kNoUnitTime) shown += "/" + std::to_string(units.end);
+    return shown;
+}
+
+TEST(UnitSplitTest, EditingTheTextKeepsTheTimesOfUnchangedUnits) {
+    // あ@100 い@120 明日(+2 morae) う, end 300, on a line at 00:01:00.
+    const LineUnits timed{.units = {{Sj("あ"), 100},
+                                    {Sj("い"), 120},
+                                    {Sj("明日"), 140},
+                                    {"", 150},
+                                    {"", 160},
+                                    {Sj("う"), 200}},
+                          .end = 300};
+    const SplitCase cases[] = {
+        {"あい明日う", "あ@100|い@120|明日@140|+@150|+@160|う@200/300"},
+        {"あか明日う", "あ@100|か|明日@140|+@150|+@160|う@200/300"},
+        {"あい明日うえ", "あ@100|い@120|明日@140|+@150|+@160|う@200|え"},
+        {"あい今日う", "あ@100|い@120|今|日|う@200/300"},
+        {"えあい明日う", "え@100|あ@100|い@120|明日@140|+@150|+@160|う@200/300"},
+        {"あい", "あ@100|い@120"},
+        {"か", ""},
+    };
+    for (const SplitCase& c : cases) {
+        LyricList list;
+        list.assignLines({{.lyricText = Sj("あい明日う"), .timeText = "00:01:00", .units = timed}});
+        list.setLyricText(0, Sj(c.text));
+        EXPECT_EQ(Timed(list.line(0).units), c.expected) << c.text;
+    }
+}
+
+TEST(UnitSplitTest, ChangingTheLineTimeMovesItsUnits) {
+    LyricList list;
+    list.assignLines({{.lyricText = Sj("あい"),
+                       .timeText = "00:01:00",
+                       .units = {.units = {{Sj("あ"), 100}, {Sj("い"), 150}}, .end = 180}},
+                      {.lyricText = Sj("う"), .timeText = "00:02:00"}});
+    list.setTimeText(0, "00:03:50");
+    EXPECT_EQ(Timed(list.line(0).units), "あ@350|い@400/430");
+    list.setTimeText(0, "00:00:20");
+    EXPECT_EQ(Timed(list.line(0).units), "あ@20|い@70/100");
+    list.setTimeText(1, "00:05:00");
+    EXPECT_TRUE(list.line(1).units.empty());
 }
 
 // A line of 100,000 units and a table of 10,000 readings split in time
