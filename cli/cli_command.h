@@ -45,6 +45,12 @@ int RunTag(const std::vector<std::string>& args);
 extern const std::string_view kStdLrcUsage;
 extern const std::string_view kTagUsage;
 
+// Timing units and readings (karaoke_commands.cpp).
+int RunKaraoke(const std::vector<std::string>& args);
+int RunRuby(const std::vector<std::string>& args);
+extern const std::string_view kKaraokeUsage;
+extern const std::string_view kRubyUsage;
+
 // Music files through the input plug-ins (decode_command.cpp).
 int RunDecode(const std::vector<std::string>& args);
 extern const std::string_view kDecodeUsage;

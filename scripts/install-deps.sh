@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
     qt6-translations-l10n desktop-file-utils
     libsoundtouch-dev libsimpleini-dev libicu-dev libtag1-dev libaubio-dev
+    libmecab-dev mecab-ipadic-utf8
     libavcodec-dev libavformat-dev libswresample-dev libavutil-dev ffmpeg
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils

@@ -4,8 +4,12 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <optional>
+#include <set>
+#include <unordered_map>
 
 #include "base/time_text.h"
+#include "text/karaoke_text.h"
 #include "text/sjis_text.h"
 #include "text/text_input.h"
 #include "text/text_lines.h"
@@ -22,6 +26,15 @@ constexpr const char* kNoLyricLinesMessage =
     "タイムタグの付いた歌詞の行がありません(文字コードが違うか、時刻のない歌詞です)";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
+constexpr const char* kUnitsOutOfOrder = "文字ごとのタイムタグが時刻の順に並んでいません";
+constexpr const char* kEndBeforeLastUnit = "行末のタイムタグが最後の文字の時刻より前です";
+constexpr const char* kUnreadableInlineTag = "時刻として読めないタイムタグを除きました";
+constexpr const char* kUnitAfterNextLine = "文字のタイムタグが次の行の時刻より後です";
+constexpr const char* kRubyBaseMissing = "ルビの親文字が歌詞のどこにもありません";
+constexpr const char* kRubyMoraeMismatch = "ルビの読みのタイムタグの数が読みの拍の数と合いません";
+constexpr const char* kRubyUnreadableTag = "ルビの時刻として読めないタイムタグを除きました";
+// The message of a read lists this many warnings, then their number.
+constexpr std::size_t kWarningsShown = 10;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -136,6 +149,37 @@ std::string StripWordTimes(std::string_view text) {
     return out;
 }
 
+    int fileLine = 0;
+};
+
+void Warn(LyricsReadReport& report, std::size_t fileLine, const char* what) {
+    report.warnings.push_back(std::to_string(fileLine) + "行目: " + what);
+}
+
+// Which readings' bases occur in some text, found in one pass over the texts.
+std::vector<bool> BasesPresent(const RubyTable& ruby, const std::vector<LyricLine>& lines) {
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byBase;
+    std::set<std::size_t> lengths;
+    for (std::size_t r = 0; r < ruby.size(); ++r) {
+        byBase[ruby[r].base].push_back(r);
+        lengths.insert(ruby[r].base.size());
+    }
+    std::vector<bool> present(ruby.size(), false);
+    for (const LyricLine& line : lines) {
+        const std::string_view text = line.lyricText;
+        for (std::size_t pos = 0; pos < text.size(); pos += SjisCharLength(text, pos)) {
+            for (const std::size_t length : lengths) {
+                if (length > text.size() - pos) break;
+                const auto found = byBase.find(text.substr(pos, length));
+                if (found == byBase.end()) continue;
+                for (const std::size_t r : found->second) present[r] = true;
+                found->second.clear();
+            }
+        }
+    }
+    return present;
+}
+
 // What the whole text says before its lines are read.
 struct TextSurvey {
     Offsets offsets;
@@ -167,24 +211,6 @@ TextSurvey SurveyText(std::string_view bytes) {
             survey.standard = true;
     }
     return survey;
-}
-
-// Puts the lines in time order, lines at the same time in the order read.
-void SortByTime(std::vector<LyricLine>& lines, std::vector<std::int32_t>& times) {
-    std::vector<std::size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&times](std::size_t a, std::size_t b) { return times[a] < times[b]; });
-    std::vector<LyricLine> sortedLines;
-    std::vector<std::int32_t> sortedTimes;
-    sortedLines.reserve(lines.size());
-    sortedTimes.reserve(times.size());
-    for (const std::size_t i : order) {
-        sortedLines.push_back(std::move(lines[i]));
-        sortedTimes.push_back(times[i]);
-    }
-    lines = std::move(sortedLines);
-    times = std::move(sortedTimes);
 }
 
 }  // namespace
@@ -227,7 +253,12 @@ std::string UnreadableTagsMessage(const LyricsReadReport& report) {
 
 std::string ReadReportMessage(const LyricsReadReport& report) {
     if (report.noLyricLines) return kNoLyricLinesMessage;
-    return report.unreadableTags > 0 ? UnreadableTagsMessage(report) : std::string();
+    std::string message = report.unreadableTags > 0 ? UnreadableTagsMessage(report) : std::string();
+    for (std::size_t i = 0; i < report.warnings.size() && i < kWarningsShown; ++i)
+        message += (message.empty() ? "" : "\n") + report.warnings[i];
+    if (report.warnings.size() > kWarningsShown)
+        message += "\nほか" + std::to_string(report.warnings.size() - kWarningsShown) + "件";
+    return message;
 }
 
 std::size_t TaggedLineClose(std::string_view line) {
@@ -264,21 +295,34 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     // editor's own files leave out every bracketed part.
     const bool standard = survey.standard;
     LyricsReadReport report;
-    // The lines are made as they are read, each with its time beside it, so
-    // that no other copy of the text is held meanwhile.
+    // The lines are made as they are read, with their times and the lines
+    // of the file they came from beside them, so that no other copy of the
+    // text is held meanwhile.
     std::vector<LyricLine> lyricLines;
     std::vector<std::int32_t> times;
+    std::vector<int> fileLines;
     lyricLines.reserve(survey.taggedLines);
     times.reserve(survey.taggedLines);
-    const auto addLine = [&](std::int32_t ms, std::string text) {
-        lyricLines.push_back(LyricLine{.lyricText = std::move(text)});
+    fileLines.reserve(survey.taggedLines);
+    const auto addLine = [&](std::int32_t ms, std::string text, LineUnits units, std::size_t n) {
+        lyricLines.push_back(LyricLine{.lyricText = std::move(text), .units = std::move(units)});
         times.push_back(ms);
+        fileLines.push_back(static_cast<int>(n + 1));
     };
+    RubyTable ruby;
+    std::vector<std::size_t> rubyFileLines;
     bool severalTimes = false;
     bool head = true;
     std::size_t n = 0;
     for (LineCursor lines(bytes); const auto next = lines.next(); ++n) {
         const std::string_view view = *next;
+        if (std::optional<RubyLineRead> read = ReadRubyLine(view, offset)) {
+            if (read->moraeMismatch) Warn(report, n + 1, kRubyMoraeMismatch);
+            if (read->unreadableTag) Warn(report, n + 1, kRubyUnreadableTag);
+            ruby.push_back(std::move(read->reading));
+            rubyFileLines.push_back(n + 1);
+            continue;
+        }
         const std::size_t close = TaggedLineClose(view);
         if (close != std::string_view::npos) {
             const std::string_view tag = view.substr(1, close - 1);
@@ -302,16 +346,28 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                     if (end != std::string_view::npos) end += open;
                 }
             }
-            if (lineTimes.empty()) {
-                const std::int32_t ms = ParseTimeTag(tag);
+            if (lineTimes.size() <= 1) {
+                const std::int32_t ms = lineTimes.empty() ? ParseTimeTag(tag) : lineTimes.front();
                 if (ms < 0 && report.unreadableTags++ == 0)
                     report.firstUnreadableLine = static_cast<int>(n + 1);
-                addLine(ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1)));
+                const std::int32_t lineMs = ClampedTime(ms, offset);
+                InlineTagRead read =
+                    ReadInlineTags(view.substr(lineTimes.empty() ? close + 1 : restStart),
+                                   !lineTimes.empty() && standard, lineMs / 10, offset);
+                if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
+                if (!lineTimes.empty()) {
+                    for (TimingUnit& unit : read.units.units) unit.text = StripWordTimes(unit.text);
+                    read.text = read.units.units.empty() ? StripWordTimes(read.text)
+                                                         : JoinedText(read.units.units);
+                }
+                addLine(lineMs, std::move(read.text), std::move(read.units), n);
             } else {
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =
                     StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
-                for (const std::int32_t ms : lineTimes) addLine(ClampedTime(ms, offset), text);
+                for (const std::int32_t ms : lineTimes) addLine(ClampedTime(ms, offset), text, {}, n);
                 severalTimes = severalTimes || lineTimes.size() > 1;
             }
         } else if (head && (options.keepPlainHeaderLines || StartsWith(view, "@"))) {
@@ -319,18 +375,38 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
         }
         if (options.importInfo) Import(document, infoLines, view);
     }
-    if (severalTimes) SortByTime(lyricLines, times);
-    for (std::size_t i = 0; i < lyricLines.size(); ++i)
-        lyricLines[i].timeText = FormatTimeText(times[i]);
+    if (severalTimes) SortByTime(lyricLines, times, fileLines);
+    const std::vector<bool> present = BasesPresent(ruby, lyricLines);
+    for (std::size_t r = 0; r < ruby.size(); ++r)
+        if (!present[r]) Warn(report, rubyFileLines[r], kRubyBaseMissing);
+    const RubyIndex rubyIndex(ruby);
+    for (std::size_t i = 0; i < lyricLines.size(); ++i) {
+        LyricLine& line = lyricLines[i];
+        if (!line.units.empty()) {
+            ApplyReadings(line.units, rubyIndex, times[i] / 10);
+            const int next = i + 1 < lyricLines.size() ? times[i + 1] / 10 : kNoUnitTime;
+            if (next != kNoUnitTime &&
+                std::any_of(line.units.units.begin(), line.units.units.end(),
+                            [next](const TimingUnit& unit) { return unit.start > next; }))
+                Warn(report, static_cast<std::size_t>(fileLines[i]), kUnitAfterNextLine);
+        }
+        line.timeText = FormatTimeText(times[i]);
+    }
     document.setHeaderLines(std::move(headerLines));
+    document.setRuby(std::move(ruby));
     document.lyrics.assignLines(std::move(lyricLines));
 
     if (options.editedBy) infoLines.push_back("@EditedBy=" + options.author);
     document.setInfoLines(std::move(infoLines));
     document.setLoadedFromFile(true);
+    std::stable_sort(
+        report.warnings.begin(), report.warnings.end(),
+        [](const std::string& a, const std::string& b) { return std::stoul(a) < std::stoul(b); });
     report.noLyricLines = document.lyrics.count() == 0;
     return report;
 }
+
+namespace {
 
 LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
                                  const ReaderOptions& options) {
@@ -354,6 +430,8 @@ LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
     if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;
     return result;
 }
+
+}  // namespace
 
 LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                 const ReaderOptions& options, const ReplacementConsent& consent) {

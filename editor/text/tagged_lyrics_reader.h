@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 #include "text/text_encoding.h"
@@ -56,6 +57,9 @@ struct LyricsReadReport {
     // Nothing in the text read as a lyric line (the text in another encoding
     // than the one it was read in, or no lyrics at all).
     bool noLyricLines = false;
+    // Karaoke tags and ruby lines that read only in part, each "N行目: …"
+    // (UTF-8), in the order of the file's lines.
+    std::vector<std::string> warnings;
 };
 
 // The message for a report with unreadable tags.
