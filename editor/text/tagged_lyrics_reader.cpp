@@ -149,9 +149,6 @@ std::string StripWordTimes(std::string_view text) {
     return out;
 }
 
-    int fileLine = 0;
-};
-
 void Warn(LyricsReadReport& report, std::size_t fileLine, const char* what) {
     report.warnings.push_back(std::to_string(fileLine) + "行目: " + what);
 }
@@ -211,6 +208,30 @@ TextSurvey SurveyText(std::string_view bytes) {
             survey.standard = true;
     }
     return survey;
+}
+
+// Puts the lines in time order, lines at the same time in the order read;
+// `times` and `fileLines` stay beside their lines.
+void SortByTime(std::vector<LyricLine>& lines, std::vector<std::int32_t>& times,
+                std::vector<int>& fileLines) {
+    std::vector<std::size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&times](std::size_t a, std::size_t b) { return times[a] < times[b]; });
+    std::vector<LyricLine> sortedLines;
+    std::vector<std::int32_t> sortedTimes;
+    std::vector<int> sortedFileLines;
+    sortedLines.reserve(lines.size());
+    sortedTimes.reserve(times.size());
+    sortedFileLines.reserve(fileLines.size());
+    for (const std::size_t i : order) {
+        sortedLines.push_back(std::move(lines[i]));
+        sortedTimes.push_back(times[i]);
+        sortedFileLines.push_back(fileLines[i]);
+    }
+    lines = std::move(sortedLines);
+    times = std::move(sortedTimes);
+    fileLines = std::move(sortedFileLines);
 }
 
 }  // namespace
@@ -406,8 +427,6 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     return report;
 }
 
-namespace {
-
 LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
                                  const ReaderOptions& options) {
     LyricsFileRead result;
@@ -430,8 +449,6 @@ LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
     if (text.status == TextReadStatus::Rejected) result.message += "\n" + text.message;
     return result;
 }
-
-}  // namespace
 
 LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                 const ReaderOptions& options, const ReplacementConsent& consent) {
