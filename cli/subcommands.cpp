@@ -12,6 +12,7 @@ std::span<const Subcommand> Subcommands() {
         {"std-lrc", "write a lyrics file as standard LRC for other players", kStdLrcUsage,
          RunStdLrc},
         {"tag", "write lyrics into a song's own tags, or read them (--read)", kTagUsage, RunTag},
+        {"ass", "write an ASS karaoke script with a wipe per timing unit", kAssUsage, RunAss},
         {"decode", "convert a music file to a PCM WAV file through its input plug-in", kDecodeUsage,
          RunDecode},
         {"snc", "save time-tagged lyrics as an SP250 lyrics file (.snc)", kSncUsage, RunSnc},

@@ -98,6 +98,7 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::standardLrc, &Lrc::keepUntimed>{.key = "StdLrc.KeepUntimed",
                                                       .designed = false});
     visit(Setting<&S::standardLrc, &Lrc::crlf>{.key = "StdLrc.CrLf", .designed = false});
+    visit(Setting<&S::standardLrc, &Lrc::words>{.key = "StdLrc.Words", .designed = false});
 }
 
 }  // namespace obrin

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/time_text.h"
+#include "text/enhanced_lrc.h"
 #include "text/sjis_text.h"
 #include "text/text_input.h"
 #include "text/text_lines.h"
@@ -21,6 +22,10 @@ constexpr const char* kNoLyricLinesMessage =
     "タイムタグの付いた歌詞の行がありません(文字コードが違うか、時刻のない歌詞です)";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
+constexpr const char* kWordsOutOfOrder = "単語のタイムタグが時刻の順に並んでいません";
+constexpr const char* kWordsEndBeforeLast = "行末の単語のタイムタグが最後の単語の時刻より前です";
+// The message of a read lists this many warnings, then their number.
+constexpr std::size_t kWarningsShown = 10;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -157,7 +162,12 @@ std::string StripWordTimes(std::string_view text) {
 struct TimedLine {
     std::int32_t ms;
     std::string text;
+    LineUnits units{};
 };
+
+void Warn(LyricsReadReport& report, std::size_t fileLine, const char* what) {
+    report.warnings.push_back(std::to_string(fileLine) + "行目: " + what);
+}
 
 // Standard LRC writes its times with a decimal fraction ("[00:12.34]"); the
 // editor's own files never do.
@@ -213,7 +223,12 @@ std::string UnreadableTagsMessage(const LyricsReadReport& report) {
 
 std::string ReadReportMessage(const LyricsReadReport& report) {
     if (report.noLyricLines) return kNoLyricLinesMessage;
-    return report.unreadableTags > 0 ? UnreadableTagsMessage(report) : std::string();
+    std::string message = report.unreadableTags > 0 ? UnreadableTagsMessage(report) : std::string();
+    for (std::size_t i = 0; i < report.warnings.size() && i < kWarningsShown; ++i)
+        message += (message.empty() ? "" : "\n") + report.warnings[i];
+    if (report.warnings.size() > kWarningsShown)
+        message += "\nほか" + std::to_string(report.warnings.size() - kWarningsShown) + "件";
+    return message;
 }
 
 std::size_t TaggedLineClose(std::string_view line) {
@@ -285,6 +300,12 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                     report.firstUnreadableLine = static_cast<int>(n + 1);
                 lyrics.push_back(
                     {ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1))});
+            } else if (standard && times.size() == 1) {
+                const std::int32_t lineMs = ClampedTime(times.front(), offset);
+                WordTagsRead read = ReadWordTags(view.substr(restStart), lineMs / 10, offset);
+                if (read.outOfOrder) Warn(report, n + 1, kWordsOutOfOrder);
+                if (read.endBeforeLastUnit) Warn(report, n + 1, kWordsEndBeforeLast);
+                lyrics.push_back({lineMs, std::move(read.text), std::move(read.units)});
             } else {
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =
@@ -305,8 +326,9 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     std::vector<LyricLine> lyricLines;
     lyricLines.reserve(lyrics.size());
     for (auto& line : lyrics)
-        lyricLines.push_back(
-            LyricLine{.lyricText = std::move(line.text), .timeText = FormatTimeText(line.ms)});
+        lyricLines.push_back(LyricLine{.lyricText = std::move(line.text),
+                                       .timeText = FormatTimeText(line.ms),
+                                       .units = std::move(line.units)});
     document.setHeaderLines(std::move(headerLines));
     document.lyrics.assignLines(std::move(lyricLines));
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 #include "text/text_encoding.h"
@@ -32,7 +33,8 @@ struct ReaderOptions {
 // - [ti:], [ar:] set the title and artist, [al:], [by:], [length:] become the
 //   information lines "@Album=", "@TaggingBy=", "@Length=" (all only with the
 //   "@" import on); other such tags are left out;
-// - enhanced-LRC word times <mm:ss.xx>, removed from the text;
+// - enhanced-LRC word times <mm:ss.xx>: on a line with one time tag, the
+//   times of its units (enhanced_lrc.h); elsewhere removed from the text;
 // - in a file whose times have a decimal fraction, the text after a line's
 //   leading time tags keeps its brackets ("歌詞 [Chorus] 続き"); in the editor's
 //   own files every bracketed part is left out, as it always has been.
@@ -49,6 +51,9 @@ struct LyricsReadReport {
     // Nothing in the text read as a lyric line (the text in another encoding
     // than the one it was read in, or no lyrics at all).
     bool noLyricLines = false;
+    // Karaoke tags and ruby lines that read only in part, each "N行目: …"
+    // (UTF-8), in the order of the file's lines.
+    std::vector<std::string> warnings;
 };
 
 // The message for a report with unreadable tags.

@@ -51,15 +51,15 @@ class LyricsExportsGuiTest : public QObject {
 void LyricsExportsGuiTest::standardLrcSavesTheChosenForm_data() {
     QTest::addColumn<std::vector<int>>("picked");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("defaults") << std::vector<int>{0, 0, 0, 0}
+    QTest::newRow("defaults") << std::vector<int>{0, 0, 0, 0, 0}
                               << QByteArray(
                                      "[ti:夜明け]\n[ar:歌手]\n[by:me]\n"
                                      "[00:01.00]こんにちは\n[01:01.84]さようなら\n");
     QTest::newRow("every other choice")
-        << std::vector<int>{1, 1, 1, 1}
+        << std::vector<int>{1, 1, 1, 1, 1}
         << QByteArray::fromStdString(
                Utf8ToSjis("[ti:夜明け]\r\n[ar:歌手]\r\n[by:me]\r\n[00:01.000]こんにちは\r\n"
-                          "untimed\r\n[01:01.840]さようなら\r\n"));
+                          "untimed\r\n[01:01.840]<01:01.840>さよう<01:02.500>なら<01:03.000>\r\n"));
 }
 
 void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
@@ -69,9 +69,13 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     Document& document = f.editor.document();
     document.setTitle(Utf8ToSjis("夜明け"));
     document.setArtist(Utf8ToSjis("歌手"));
-    document.lyrics.assignLines({{.lyricText = Utf8ToSjis("こんにちは"), .timeText = "00:01:50"},
-                                 {.lyricText = "untimed", .timeText = "00:00:00"},
-                                 {.lyricText = Utf8ToSjis("さようなら"), .timeText = "01:02:34"}});
+    document.lyrics.assignLines(
+        {{.lyricText = Utf8ToSjis("こんにちは"), .timeText = "00:01:50"},
+         {.lyricText = "untimed", .timeText = "00:00:00"},
+         {.lyricText = Utf8ToSjis("さようなら"),
+          .timeText = "01:02:34",
+          .units = {.units = {{Utf8ToSjis("さよう"), 6234}, {Utf8ToSjis("なら"), 6300}},
+                    .end = 6350}}});
     // An "@Offset=" the editor's own file would apply on reading applies here.
     document.setHeaderLines({"@Offset=-500"});
     f.editor.settings().addTaggingBy = true;
@@ -85,7 +89,7 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(f.dialogs.calls.at(0).kind, Kind::Options);
     QCOMPARE(f.dialogs.calls.at(0).text, std::string(kStandardLrcCaption));
-    QCOMPARE(f.dialogs.calls.at(0).choices.size(), size_t(4));
+    QCOMPARE(f.dialogs.calls.at(0).choices.size(), size_t(5));
     QCOMPARE(f.dialogs.calls.at(1).kind, Kind::SaveFile);
     QCOMPARE(f.dialogs.calls.at(1).request.defaultExt, std::string("lrc"));
     QCOMPARE(QByteArray::fromStdString(test::ReadBytes(output)), bytes);

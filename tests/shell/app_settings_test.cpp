@@ -81,7 +81,8 @@ AppSettings Changed() {
     s.listLyricWidth = 420;
     s.listTimeWidth = 75;
     s.textEncoding = TextEncoding::EucJp;
-    s.standardLrc = {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true};
+    s.standardLrc = {
+        .milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true, .words = true};
     return s;
 }
 
@@ -131,7 +132,8 @@ const std::string kWrittenSection =
     "StdLrc.ShiftJis=0\r\n"
     "StdLrc.Milliseconds=1\r\n"
     "StdLrc.KeepUntimed=0\r\n"
-    "StdLrc.CrLf=1\r\n";
+    "StdLrc.CrLf=1\r\n"
+    "StdLrc.Words=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -157,7 +159,8 @@ AppSettings WrittenSettings() {
     s.listLyricWidth = 420;
     s.listTimeWidth = 80;
     s.textEncoding = TextEncoding::Utf8;
-    s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
+    s.standardLrc = {
+        .milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false, .words = true};
     return s;
 }
 

@@ -1,0 +1,93 @@
+#include "export/ass_karaoke.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "sjis_lines.h"
+
+namespace obrin {
+namespace {
+
+using test::Sj;
+
+// The script's Dialogue lines, without the "Dialogue: 0," in front.
+std::vector<std::string> Dialogues(const std::string& script) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while ((pos = script.find("\nDialogue: 0,", pos)) != std::string::npos) {
+        pos += 13;
+        lines.push_back(script.substr(pos, script.find('\n', pos) - pos));
+    }
+    return lines;
+}
+
+struct AssCase {
+    const char* name;
+    std::vector<LyricLine> lines;
+    int leadInCs;
+    std::vector<std::string> dialogues;
+};
+
+class AssKaraokeTest : public testing::TestWithParam<AssCase> {};
+
+TEST_P(AssKaraokeTest, WritesOneDialoguePerTimedLine) {
+    Document document;
+    document.lyrics.assignLines(std::vector<LyricLine>(GetParam().lines));
+    EXPECT_EQ(Dialogues(FormatAssKaraoke(document, {.leadInCs = GetParam().leadInCs})),
+              GetParam().dialogues);
+}
+
+LyricLine Line(const char* time, const char* text, LineUnits units = {}) {
+    return {.lyricText = Sj(text), .timeText = time, .units = std::move(units)};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, AssKaraokeTest,
+    testing::Values(
+        AssCase{"UnitsToTheirEnd",
+                {Line("00:10:00", "あい",
+                      {.units = {{Sj("あ"), 1000}, {Sj("い"), 1030}}, .end = 1120})},
+                100,
+                {"0:00:09.00,0:00:11.20,Default,,0,0,0,,{\\k100}{\\kf30}あ{\\kf90}い"}},
+        AssCase{"WholeLineToTheNextAndLeadInNotBelowZero",
+                {Line("00:00:50", "{a}\\"), Line("00:03:00", "b"), Line("00:00:00", "untimed")},
+                100,
+                {"0:00:00.00,0:00:03.00,Default,,0,0,0,,{\\k50}{\\kf250}｛a｝＼",
+                 "0:00:02.00,0:00:13.00,Default,,0,0,0,,{\\k100}{\\kf1000}b"}},
+        AssCase{"NextLineFarAwayIsCapped",
+                {Line("00:01:00", "a"), Line("01:00:00", "b")},
+                0,
+                {"0:00:01.00,0:00:11.00,Default,,0,0,0,,{\\k0}{\\kf1000}a",
+                 "0:01:00.00,0:01:10.00,Default,,0,0,0,,{\\k0}{\\kf1000}b"}},
+        AssCase{"UntimedUnitJoinsAndBackwardsUnitWaits",
+                {Line("00:10:00", "あいう",
+                      {.units = {{Sj("あ"), 1000}, {Sj("い"), kNoUnitTime}, {Sj("う"), 990}},
+                       .end = 1100})},
+                0,
+                {"0:00:10.00,0:00:11.00,Default,,0,0,0,,{\\k0}{\\kf0}あい{\\kf100}う"}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(AssKaraoke, DurationsAddUpToEveryEvent) {
+    Document document;
+    document.lyrics.assignLines(
+        {Line("00:10:00", "あいう",
+              {.units = {{Sj("あ"), 1000}, {Sj("い"), 1013}, {Sj("う"), 1077}}}),
+         Line("00:12:34", "x")});
+    const std::regex event(R"(0:00:(\d\d)\.(\d\d),0:00:(\d\d)\.(\d\d),.*)");
+    const std::regex karaoke(R"(\{\\kf?(\d+)\})");
+    for (const std::string& line : Dialogues(FormatAssKaraoke(document, {.leadInCs = 70}))) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, event)) << line;
+        const int length =
+            std::stoi(m[3]) * 100 + std::stoi(m[4]) - std::stoi(m[1]) * 100 - std::stoi(m[2]);
+        int sum = 0;
+        for (auto it = std::sregex_iterator(line.begin(), line.end(), karaoke);
+             it != std::sregex_iterator(); ++it)
+            sum += std::stoi((*it)[1]);
+        EXPECT_EQ(sum, length) << line;
+    }
+}
+
+}  // namespace
+}  // namespace obrin
