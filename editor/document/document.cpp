@@ -13,7 +13,8 @@ constexpr const char* kMarkOffsetStep = "マーク位置";
 // a header, the recovery file), so a line break that came in from outside
 // becomes a space. CR and LF are never part of a Shift-JIS character.
 std::string OneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return text;
 }
 
@@ -27,6 +28,7 @@ Document::Document(Document&& other) noexcept
       headerLines_(std::move(other.headerLines_)),
       infoLines_(std::move(other.infoLines_)),
       loadedFromFile_(other.loadedFromFile_),
+      ruby_(std::move(other.ruby_)),
       markOffset_(std::move(other.markOffset_)),
       listEditMode_(other.listEditMode_) {}
 
@@ -55,6 +57,10 @@ void Document::setInfoLines(std::vector<std::string> lines) {
 
 void Document::setLoadedFromFile(bool loaded) {
     set(loadedFromFile_, loaded, DocumentField::LoadedFromFile);
+}
+
+void Document::setRuby(RubyTable ruby) {
+    set(ruby_, std::move(ruby), DocumentField::Ruby);
 }
 
 void Document::setMarkOffset(std::string text) {

@@ -6,6 +6,7 @@
 #include "base/signal.h"
 #include "document/lyric_list.h"
 #include "document/mark_offset.h"
+#include "document/timing_units.h"
 #include "document/undo_history.h"
 
 namespace obrin {
@@ -19,6 +20,7 @@ enum class DocumentField {
     LoadedFromFile,
     MarkOffset,
     ListEditMode,
+    Ruby,
 };
 
 // The lyrics document the editor works on: the lines with their selection,
@@ -59,6 +61,9 @@ class Document {
     // their own author information.
     bool loadedFromFile() const { return loadedFromFile_; }
     void setLoadedFromFile(bool loaded);
+    // The readings of kanji (the ruby lines of the lyrics files).
+    const RubyTable& ruby() const { return ruby_; }
+    void setRuby(RubyTable ruby);
 
     const MarkOffset& markOffset() const { return markOffset_; }
     void setMarkOffset(std::string text);
@@ -83,6 +88,7 @@ class Document {
     std::vector<std::string> headerLines_;
     std::vector<std::string> infoLines_;
     bool loadedFromFile_ = false;
+    RubyTable ruby_;
     MarkOffset markOffset_;
     bool listEditMode_ = false;
 };

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "document/unit_split.h"
+
 namespace obrin {
 
 std::vector<int> LyricList::selectedLines() const {
@@ -92,12 +94,26 @@ void LyricList::lineChanged(int index, LinePart part) {
 }
 
 void LyricList::setLyricText(int index, std::string text) {
-    lines_.at(index).lyricText = std::move(text);
+    LyricLine& line = lines_.at(index);
+    if (!line.units.empty()) {
+        line.units = KeepUnchangedUnits(line.units, text);
+        if (!line.units.units.empty())
+            line.units.units.front().start = TimeTextCentis(line.timeText);
+    }
+    line.lyricText = std::move(text);
     lineChanged(index, LinePart::LyricText);
 }
 
 void LyricList::setTimeText(int index, std::string text) {
-    lines_.at(index).timeText = std::move(text);
+    LyricLine& line = lines_.at(index);
+    if (!line.units.empty())
+        MoveUnits(line.units, TimeTextCentis(line.timeText), TimeTextCentis(text));
+    line.timeText = std::move(text);
+    lineChanged(index, LinePart::TimeText);
+}
+
+void LyricList::setUnits(int index, LineUnits units) {
+    lines_.at(index).units = std::move(units);
     lineChanged(index, LinePart::TimeText);
 }
 

@@ -70,8 +70,13 @@ class LyricList {
     // Replaces the whole list with the given lines.
     void assignLines(std::vector<LyricLine> lines);
 
+    // A line with units keeps the times of those whose text did not change
+    // (see KeepUnchangedUnits).
     void setLyricText(int index, std::string text);
+    // A line with units moves them with its time.
     void setTimeText(int index, std::string text);
+    // Told as a change of the TimeText.
+    void setUnits(int index, LineUnits units);
     void setChecked(int index, bool checked);
     // Sets the raw state image index; only 0 counts as checked.
     void setStateIndex(int index, int stateIndex);

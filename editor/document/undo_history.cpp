@@ -10,7 +10,8 @@ namespace obrin {
 namespace {
 
 bool SameLine(const LyricLine& a, const LyricLine& b) {
-    return a.lyricText == b.lyricText && a.timeText == b.timeText && a.stateIndex == b.stateIndex;
+    return a.lyricText == b.lyricText && a.timeText == b.timeText && a.stateIndex == b.stateIndex &&
+           a.units == b.units;
 }
 
 // The first line that differs, or LyricList::kNone.
@@ -31,13 +32,14 @@ DocumentContent ContentOf(const Document& document) {
             .headerLines = document.headerLines(),
             .infoLines = document.infoLines(),
             .loadedFromFile = document.loadedFromFile(),
-            .markOffset = document.markOffset().text()};
+            .markOffset = document.markOffset().text(),
+            .ruby = document.ruby()};
 }
 
 bool SameContent(const DocumentContent& a, const DocumentContent& b) {
     return FirstDifference(a.lines, b.lines) == LyricList::kNone && a.title == b.title &&
            a.artist == b.artist && a.headerLines == b.headerLines && a.infoLines == b.infoLines &&
-           a.loadedFromFile == b.loadedFromFile && a.markOffset == b.markOffset;
+           a.loadedFromFile == b.loadedFromFile && a.markOffset == b.markOffset && a.ruby == b.ruby;
 }
 
 UndoHistory::Step::Step(UndoHistory* history, std::string caption, std::string burst)
@@ -121,6 +123,8 @@ void UndoHistory::restore(const DocumentContent& content) {
             if (have.lyricText != want.lyricText) lyrics.setLyricText(i, want.lyricText);
             if (have.timeText != want.timeText) lyrics.setTimeText(i, want.timeText);
             if (have.stateIndex != want.stateIndex) lyrics.setStateIndex(i, want.stateIndex);
+            // Last: the text and time rules above recompute the units.
+            if (have.units != want.units) lyrics.setUnits(i, want.units);
         }
         for (int i = 0; i < lyrics.count(); ++i) {
             if (lyrics.line(i).selected == content.lines[i].selected) continue;
@@ -135,6 +139,7 @@ void UndoHistory::restore(const DocumentContent& content) {
     document_.setInfoLines(content.infoLines);
     document_.setLoadedFromFile(content.loadedFromFile);
     document_.setMarkOffset(content.markOffset);
+    document_.setRuby(content.ruby);
 
     const int shown = lyrics.hasSelection() ? lyrics.currentLine() : firstChanged;
     if (shown != LyricList::kNone && shown < lyrics.count()) lyrics.makeVisible(shown);

@@ -22,6 +22,7 @@ struct DocumentContent {
     std::vector<std::string> infoLines;
     bool loadedFromFile = false;
     std::string markOffset;
+    RubyTable ruby;
 };
 
 // The undo and redo history of one Document, kUndoLevels steps deep (the

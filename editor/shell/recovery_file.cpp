@@ -4,6 +4,7 @@
 #include <map>
 
 #include "base/sjis_codec.h"
+#include "text/karaoke_text.h"
 #include "text/text_lines.h"
 
 namespace obrin {
@@ -74,11 +75,23 @@ std::optional<std::vector<int>> ParseIndexList(std::string_view text, int limit)
     return indices;
 }
 
-// "[" + time + "]" + text, as the completed text writes a lyric line.
-std::optional<LyricLine> ParseLyricLine(const std::string& line) {
+// "[" + time + "]" + text, as the completed text writes a lyric line; with
+// `units`, a tag per unit.
+std::optional<LyricLine> ParseLyricLine(const std::string& line, bool units) {
     const std::size_t close = line.find(']');
     if (line.empty() || line.front() != '[' || close == std::string::npos) return std::nullopt;
-    return LyricLine{.lyricText = line.substr(close + 1), .timeText = line.substr(1, close - 1)};
+    LyricLine parsed{.lyricText = line.substr(close + 1), .timeText = line.substr(1, close - 1)};
+    if (units) {
+        InlineTagRead read =
+            ReadInlineTags(parsed.lyricText, true, TimeTextCentis(parsed.timeText), 0);
+        parsed.lyricText = std::move(read.text);
+        parsed.units = std::move(read.units);
+    }
+    return parsed;
+}
+
+bool WrittenWithUnits(const LyricLine& line) {
+    return line.units.timed() && JoinedText(line.units.units) == line.lyricText;
 }
 
 }  // namespace
@@ -103,6 +116,8 @@ std::string FormatRecoveryFile(const Document& document, const std::string& song
         "headerLines=" + std::to_string(document.headerLines().size()),
         "lyricLines=" + std::to_string(lines.size()),
         "infoLines=" + std::to_string(document.infoLines().size()),
+        "rubyLines=" + std::to_string(FormatRubyLines(document.ruby(), lines).size()),
+        "unitLines=" + IndexList(lines, WrittenWithUnits),
         "checked=" + IndexList(lines, [](const LyricLine& l) { return l.checked(); }),
         "selected=" + IndexList(lines, [](const LyricLine& l) { return l.selected; }),
     };
@@ -147,9 +162,17 @@ std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes) {
     const auto header = count("headerLines");
     const auto lyrics = count("lyricLines");
     const auto info = count("infoLines");
-    if (!songInfo || !header || !lyrics || !info) return std::nullopt;
-    // The text: song information, header lines, lyrics, one empty line, info.
-    const std::size_t needed = static_cast<std::size_t>(*songInfo) + *header + *lyrics + 1 + *info;
+    // Files of editors before ruby lines have none.
+    const auto ruby = head.contains("rubyLines") ? count("rubyLines") : std::optional<int>(0);
+    if (!songInfo || !header || !lyrics || !info || !ruby) return std::nullopt;
+    const auto unitLines = ParseIndexList(head["unitLines"], *lyrics);
+    if (!unitLines) return std::nullopt;
+    std::vector<bool> withUnits(static_cast<std::size_t>(*lyrics), false);
+    for (const int index : *unitLines) withUnits[static_cast<std::size_t>(index)] = true;
+    // The text: song information, header lines, lyrics, one empty line, ruby
+    // lines, info.
+    const std::size_t needed =
+        static_cast<std::size_t>(*songInfo) + *header + *lyrics + 1 + *ruby + *info;
     if (at > lines.size() || lines.size() - at < needed) return std::nullopt;
 
     RecoveredWork work;
@@ -164,11 +187,21 @@ std::optional<RecoveredWork> ParseRecoveryFile(std::string_view bytes) {
     work.headerLines.assign(next, next + *header);
     next += *header;
     for (int i = 0; i < *lyrics; ++i, ++next) {
-        std::optional<LyricLine> line = ParseLyricLine(*next);
+        std::optional<LyricLine> line =
+            ParseLyricLine(*next, withUnits[static_cast<std::size_t>(i)]);
         if (!line) return std::nullopt;
         work.lines.push_back(std::move(*line));
     }
     ++next;  // the empty line after the lyrics
+    for (int i = 0; i < *ruby; ++i, ++next) {
+        std::optional<RubyLineRead> read = ReadRubyLine(*next, 0);
+        if (!read) return std::nullopt;
+        work.ruby.push_back(std::move(read->reading));
+    }
+    const RubyIndex rubyIndex(work.ruby);
+    for (LyricLine& line : work.lines)
+        if (!line.units.empty())
+            ApplyReadings(line.units, rubyIndex, TimeTextCentis(line.timeText));
     work.infoLines.assign(next, next + *info);
 
     const auto checked = ParseIndexList(head["checked"], *lyrics);
@@ -185,6 +218,7 @@ void RestoreDocument(Document& document, const RecoveredWork& work) {
     document.setHeaderLines(work.headerLines);
     document.setInfoLines(work.infoLines);
     document.setLoadedFromFile(work.loadedFromFile);
+    document.setRuby(work.ruby);
     if (!work.markOffset.empty()) document.setMarkOffset(work.markOffset);
     document.setListEditMode(work.listEditMode);
     document.lyrics.assignLines(work.lines);

@@ -18,8 +18,9 @@ struct RecoveredWork {
     std::string title;     // Shift-JIS, like everything of the document
     std::string artist;
     std::vector<std::string> headerLines;
-    std::vector<LyricLine> lines;  // text, time, check mark and selection
+    std::vector<LyricLine> lines;  // text, time, units, check mark and selection
     std::vector<std::string> infoLines;
+    RubyTable ruby;
     bool loadedFromFile = false;
     std::string markOffset;
     bool listEditMode = false;
@@ -33,7 +34,11 @@ struct RecoveredWork {
 // would write it, so that a user can also take the lyrics from the file by
 // hand. The head says where each part of the text begins and holds what the
 // text does not: the song, the check marks, the selection and the two
-// document settings. Lines end with CR LF.
+// document settings. Lines end with CR LF. The ruby lines stand between the
+// lyrics' empty line and the information lines ("rubyLines=<n>"), and
+// "unitLines=" lists the lines written with a tag per unit, the only ones
+// whose inline tags are read back as units (any other line's text is taken
+// verbatim, brackets and all).
 //
 // Text typed into the tab "完成型" may hold characters Shift-JIS lacks, so
 // it is kept apart, in UTF-8: when there is some, the head says

@@ -1,6 +1,7 @@
 #include "text/completed_text.h"
 
 #include "obrin_files/file_replacement.h"
+#include "text/karaoke_text.h"
 #include "text/sjis_text.h"
 #include "text/text_lines.h"
 
@@ -49,9 +50,11 @@ std::vector<std::string> BuildCompletedText(const Document& document,
     lines.insert(lines.end(), document.headerLines().begin(), document.headerLines().end());
     for (int i = 0; i < document.lyrics.count(); ++i) {
         const LyricLine& line = document.lyrics.line(i);
-        lines.push_back("[" + line.timeText + "]" + line.lyricText);
+        lines.push_back(FormatTaggedLine(line));
     }
     lines.emplace_back();
+    const std::vector<std::string> ruby = FormatRubyLines(document.ruby(), document.lyrics.lines());
+    lines.insert(lines.end(), ruby.begin(), ruby.end());
     lines.insert(lines.end(), document.infoLines().begin(), document.infoLines().end());
     if (options.taggingBy && !document.loadedFromFile())
         lines.push_back("@TaggingBy=" + options.author);

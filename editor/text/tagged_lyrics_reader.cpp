@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <set>
+#include <unordered_map>
 
 #include "base/time_text.h"
 #include "text/enhanced_lrc.h"
+#include "text/karaoke_text.h"
 #include "text/sjis_text.h"
 #include "text/text_input.h"
 #include "text/text_lines.h"
@@ -22,8 +26,13 @@ constexpr const char* kNoLyricLinesMessage =
     "タイムタグの付いた歌詞の行がありません(文字コードが違うか、時刻のない歌詞です)";
 // The conversion of an offset looks at no more than this many bytes.
 constexpr std::size_t kOffsetTextLimit = 10000;
-constexpr const char* kWordsOutOfOrder = "単語のタイムタグが時刻の順に並んでいません";
-constexpr const char* kWordsEndBeforeLast = "行末の単語のタイムタグが最後の単語の時刻より前です";
+constexpr const char* kUnitsOutOfOrder = "文字ごとのタイムタグが時刻の順に並んでいません";
+constexpr const char* kEndBeforeLastUnit = "行末のタイムタグが最後の文字の時刻より前です";
+constexpr const char* kUnreadableInlineTag = "時刻として読めないタイムタグを除きました";
+constexpr const char* kUnitAfterNextLine = "文字のタイムタグが次の行の時刻より後です";
+constexpr const char* kRubyBaseMissing = "ルビの親文字が歌詞のどこにもありません";
+constexpr const char* kRubyMoraeMismatch = "ルビの読みのタイムタグの数が読みの拍の数と合いません";
+constexpr const char* kRubyUnreadableTag = "ルビの時刻として読めないタイムタグを除きました";
 // The message of a read lists this many warnings, then their number.
 constexpr std::size_t kWarningsShown = 10;
 
@@ -163,10 +172,35 @@ struct TimedLine {
     std::int32_t ms;
     std::string text;
     LineUnits units{};
+    int fileLine = 0;
 };
 
 void Warn(LyricsReadReport& report, std::size_t fileLine, const char* what) {
     report.warnings.push_back(std::to_string(fileLine) + "行目: " + what);
+}
+
+// Which readings' bases occur in some text, found in one pass over the texts.
+std::vector<bool> BasesPresent(const RubyTable& ruby, const std::vector<TimedLine>& lines) {
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byBase;
+    std::set<std::size_t> lengths;
+    for (std::size_t r = 0; r < ruby.size(); ++r) {
+        byBase[ruby[r].base].push_back(r);
+        lengths.insert(ruby[r].base.size());
+    }
+    std::vector<bool> present(ruby.size(), false);
+    for (const TimedLine& line : lines) {
+        const std::string_view text = line.text;
+        for (std::size_t pos = 0; pos < text.size(); pos += SjisCharLength(text, pos)) {
+            for (const std::size_t length : lengths) {
+                if (length > text.size() - pos) break;
+                const auto found = byBase.find(text.substr(pos, length));
+                if (found == byBase.end()) continue;
+                for (const std::size_t r : found->second) present[r] = true;
+                found->second.clear();
+            }
+        }
+    }
+    return present;
 }
 
 // Standard LRC writes its times with a decimal fraction ("[00:12.34]"); the
@@ -266,11 +300,20 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     const bool standard = IsStandardLrc(lines);
     LyricsReadReport report;
     std::vector<TimedLine> lyrics;
+    RubyTable ruby;
+    std::vector<std::size_t> rubyFileLines;
     bool severalTimes = false;
     bool head = true;
     for (std::size_t n = 0; n < lines.size(); ++n) {
         const std::string& line = lines[n];
         const std::string_view view(line);
+        if (std::optional<RubyLineRead> read = ReadRubyLine(line, offset)) {
+            if (read->moraeMismatch) Warn(report, n + 1, kRubyMoraeMismatch);
+            if (read->unreadableTag) Warn(report, n + 1, kRubyUnreadableTag);
+            ruby.push_back(std::move(read->reading));
+            rubyFileLines.push_back(n + 1);
+            continue;
+        }
         const std::size_t close = TaggedLineClose(line);
         if (close != std::string_view::npos) {
             const std::string_view tag = view.substr(1, close - 1);
@@ -294,24 +337,41 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                     if (end != std::string_view::npos) end += open;
                 }
             }
-            if (times.empty()) {
-                const std::int32_t ms = ParseTimeTag(tag);
+            if (times.size() <= 1) {
+                const std::int32_t ms = times.empty() ? ParseTimeTag(tag) : times.front();
                 if (ms < 0 && report.unreadableTags++ == 0)
                     report.firstUnreadableLine = static_cast<int>(n + 1);
-                lyrics.push_back(
-                    {ClampedTime(ms, offset), StripBracketedParts(view.substr(close + 1))});
-            } else if (standard && times.size() == 1) {
-                const std::int32_t lineMs = ClampedTime(times.front(), offset);
-                WordTagsRead read = ReadWordTags(view.substr(restStart), lineMs / 10, offset);
-                if (read.outOfOrder) Warn(report, n + 1, kWordsOutOfOrder);
-                if (read.endBeforeLastUnit) Warn(report, n + 1, kWordsEndBeforeLast);
-                lyrics.push_back({lineMs, std::move(read.text), std::move(read.units)});
+                const std::int32_t lineMs = ClampedTime(ms, offset);
+                const std::string_view rest = view.substr(times.empty() ? close + 1 : restStart);
+                // Enhanced LRC: the word tags give the units.
+                WordTagsRead words;
+                if (!times.empty() && standard) words = ReadWordTags(rest, lineMs / 10, offset);
+                if (!words.units.empty()) {
+                    if (words.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                    if (words.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                    lyrics.push_back({lineMs, std::move(words.text), std::move(words.units),
+                                      static_cast<int>(n + 1)});
+                } else {
+                    InlineTagRead read =
+                        ReadInlineTags(rest, !times.empty() && standard, lineMs / 10, offset);
+                    if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                    if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                    if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
+                    if (!times.empty()) {
+                        for (TimingUnit& unit : read.units.units)
+                            unit.text = StripWordTimes(unit.text);
+                        read.text = read.units.units.empty() ? StripWordTimes(read.text)
+                                                             : JoinedText(read.units.units);
+                    }
+                    lyrics.push_back({lineMs, std::move(read.text), std::move(read.units),
+                                      static_cast<int>(n + 1)});
+                }
             } else {
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =
                     StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
                 for (const std::int32_t ms : times)
-                    lyrics.push_back({ClampedTime(ms, offset), text});
+                    lyrics.push_back({ClampedTime(ms, offset), text, {}, static_cast<int>(n + 1)});
                 severalTimes = severalTimes || times.size() > 1;
             }
         } else if (head) {
@@ -323,18 +383,36 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
         std::stable_sort(lyrics.begin(), lyrics.end(),
                          [](const TimedLine& a, const TimedLine& b) { return a.ms < b.ms; });
     }
+    const std::vector<bool> present = BasesPresent(ruby, lyrics);
+    for (std::size_t r = 0; r < ruby.size(); ++r)
+        if (!present[r]) Warn(report, rubyFileLines[r], kRubyBaseMissing);
+    const RubyIndex rubyIndex(ruby);
     std::vector<LyricLine> lyricLines;
     lyricLines.reserve(lyrics.size());
-    for (auto& line : lyrics)
+    for (std::size_t i = 0; i < lyrics.size(); ++i) {
+        TimedLine& line = lyrics[i];
+        if (!line.units.empty()) {
+            ApplyReadings(line.units, rubyIndex, line.ms / 10);
+            const int next = i + 1 < lyrics.size() ? lyrics[i + 1].ms / 10 : kNoUnitTime;
+            if (next != kNoUnitTime &&
+                std::any_of(line.units.units.begin(), line.units.units.end(),
+                            [next](const TimingUnit& unit) { return unit.start > next; }))
+                Warn(report, static_cast<std::size_t>(line.fileLine), kUnitAfterNextLine);
+        }
         lyricLines.push_back(LyricLine{.lyricText = std::move(line.text),
                                        .timeText = FormatTimeText(line.ms),
                                        .units = std::move(line.units)});
+    }
     document.setHeaderLines(std::move(headerLines));
+    document.setRuby(std::move(ruby));
     document.lyrics.assignLines(std::move(lyricLines));
 
     if (options.editedBy) infoLines.push_back("@EditedBy=" + options.author);
     document.setInfoLines(std::move(infoLines));
     document.setLoadedFromFile(true);
+    std::stable_sort(
+        report.warnings.begin(), report.warnings.end(),
+        [](const std::string& a, const std::string& b) { return std::stoul(a) < std::stoul(b); });
     report.noLyricLines = document.lyrics.count() == 0;
     return report;
 }

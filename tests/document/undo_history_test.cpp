@@ -22,13 +22,16 @@ std::string StateOf(const Document& document) {
     std::ostringstream out;
     for (const LyricLine& line : document.lyrics.lines()) {
         out << line.lyricText << '|' << line.timeText << '|' << line.stateIndex
-            << (line.selected ? "|sel" : "") << '\n';
+            << (line.selected ? "|sel" : "");
+        for (const TimingUnit& unit : line.units.units)
+            out << '|' << unit.text << '@' << unit.start;
+        out << "|end " << line.units.end << '\n';
     }
     out << "current " << document.lyrics.currentLine() << "\ntitle " << document.title()
         << "\nartist " << document.artist() << "\nheader " << document.headerLines().size()
         << "\ninfo " << document.infoLines().size() << "\nfromFile " << document.loadedFromFile()
         << "\noffset " << document.markOffset().text() << "\nlistEdit " << document.listEditMode()
-        << '\n';
+        << "\nruby " << document.ruby().size() << '\n';
     return out.str();
 }
 
@@ -37,6 +40,8 @@ void FourLines(TimingRig& rig) {
     rig.load();
     rig.lines({"00:01:00", "00:02:00", "00:03:00", "00:04:00"});
     rig.document.lyrics.setChecked(1, true);
+    rig.document.lyrics.setUnits(1, {.units = {{"L", 200}, {"2", 250}}, .end = 290});
+    rig.document.setRuby({{.base = "L"}});
     rig.document.setTitle("title");
     rig.document.setInfoLines({"@A=1"});
     rig.player.setPositionForTest(12.0);

@@ -33,6 +33,10 @@ void FillDocument(Document& document) {
     document.lyrics.setChecked(3, true);
     document.lyrics.select(2);
     document.lyrics.select(3);
+    document.setRuby({{.base = Sj("一"), .morae = {{Sj("い"), 0}, {Sj("ち"), 20}}}});
+    document.lyrics.setUnits(
+        0,
+        {.units = {{Sj("一"), 1234}, {"", 1254}, {Sj("行"), 1300}, {Sj("目"), 1350}}, .end = 1400});
 }
 
 void ExpectSameDocument(const Document& a, const Document& b) {
@@ -51,7 +55,9 @@ void ExpectSameDocument(const Document& a, const Document& b) {
         EXPECT_EQ(x.timeText, y.timeText) << i;
         EXPECT_EQ(x.checked(), y.checked()) << i;
         EXPECT_EQ(x.selected, y.selected) << i;
+        EXPECT_EQ(x.units, y.units) << i;
     }
+    EXPECT_EQ(a.ruby(), b.ruby());
     EXPECT_EQ(a.lyrics.currentLine(), b.lyrics.currentLine());
 }
 

@@ -123,8 +123,8 @@ TEST(EnhancedLrc, BadWordTagsAreNamedByLine) {
         Sj("[00:01.00]a\n[00:10.00]<00:10.00>あ<00:09.00>い\n[00:12.00]<00:12.50>う<00:12.00>\n"),
         {});
     EXPECT_EQ(report.warnings, (std::vector<std::string>{
-                                   "2行目: 単語のタイムタグが時刻の順に並んでいません",
-                                   "3行目: 行末の単語のタイムタグが最後の単語の時刻より前です"}));
+                                   "2行目: 文字ごとのタイムタグが時刻の順に並んでいません",
+                                   "3行目: 行末のタイムタグが最後の文字の時刻より前です"}));
     ASSERT_EQ(read.lyrics.count(), 3);
     EXPECT_EQ(read.lyrics.line(1).lyricText, Sj("あい"));
     EXPECT_EQ(read.lyrics.line(2).units, (LineUnits{.units = {{Sj("う"), 1250}}}));
