@@ -13,6 +13,9 @@ namespace obrin {
 // before 0) and ends at the line's end time, or else at the next timed line's
 // start, at most kAssLongestLineCs after the line's own start. A line without
 // unit times is one unit; a unit without a time joins the one before it.
+// A line whose units hold a base with a reading (the document's ruby) gets a
+// Comment beside its Dialogue, with the same times and the effect "karaoke",
+// in the furigana syntax of karaoke templates: "{\kf N}明日|あ{\kf N}#|し".
 struct AssOptions {
     int leadInCs = 100;
 };

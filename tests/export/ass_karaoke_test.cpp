@@ -68,6 +68,28 @@ INSTANTIATE_TEST_SUITE_P(
                 {"0:00:10.00,0:00:11.00,Default,,0,0,0,,{\\k0}{\\kf0}あい{\\kf100}う"}}),
     [](const auto& info) { return info.param.name; });
 
+// A base with a reading gets a Comment in the furigana syntax beside the
+// playable Dialogue, which wipes the base over all its morae.
+TEST(AssKaraoke, RubyGoesToACommentInFuriganaSyntax) {
+    Document document;
+    document.setRuby(
+        {{.base = Sj("明日"), .morae = {{Sj("あ"), kNoUnitTime}, {Sj("し"), kNoUnitTime}}}});
+    document.lyrics.assignLines(
+        {Line("00:10:00", "明日は",
+              {.units = {{Sj("明日"), 1000}, {"", 1030}, {Sj("は"), 1060}}, .end = 1100}),
+         Line("00:12:00", "明日")});
+    const std::string script = FormatAssKaraoke(document, {.leadInCs = 0});
+    EXPECT_NE(
+        script.find("\nDialogue: 0,0:00:10.00,0:00:11.00,Default,,0,0,0,,"
+                    "{\\k0}{\\kf60}明日{\\kf40}は\n"
+                    "Comment: 0,0:00:10.00,0:00:11.00,Default,,0,0,0,karaoke,"
+                    "{\\k0}{\\kf30}明日|あ{\\kf30}#|し{\\kf40}は\n"
+                    "Dialogue: 0,0:00:12.00,0:00:22.00,Default,,0,0,0,,{\\k0}{\\kf1000}明日\n"),
+        std::string::npos)
+        << script;
+    EXPECT_EQ(script.find("Comment: 0,0:00:12"), std::string::npos);
+}
+
 TEST(AssKaraoke, DurationsAddUpToEveryEvent) {
     Document document;
     document.lyrics.assignLines(

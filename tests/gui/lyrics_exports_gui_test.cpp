@@ -42,6 +42,7 @@ class LyricsExportsGuiTest : public QObject {
     void standardLrcSavesTheChosenForm_data();
     void standardLrcSavesTheChosenForm();
     void standardLrcCancelledAtItsOptionsAsksNothingMore();
+    void assKaraokeSavesWithTheChosenLeadIn();
     void songTagsOfferedOnOpenAndWrittenFromTheMenu();
     void encodingPickedInTheOpenDialogReadsTheFileAndIsRemembered();
     void charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk_data();
@@ -102,6 +103,26 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     QCOMPARE(shown, picked);
 }
 
+void LyricsExportsGuiTest::assKaraokeSavesWithTheChosenLeadIn() {
+    Fixture f;
+    f.editor.document().lyrics.assignLines(
+        {{.lyricText = Utf8ToSjis("うた"), .timeText = "00:01:50"}});
+    const auto output = f.folder / "song.ass";
+    f.dialogs.optionAnswers.push_back({3});
+    f.dialogs.fileAnswers.push_back(output.string());
+
+    QVERIFY(f.run(command::kSaveAssKaraoke));
+
+    QVERIFY(f.dialogs.errors().empty());
+    QCOMPARE(f.dialogs.calls.at(0).text, std::string(kAssKaraokeCaption));
+    QCOMPARE(f.dialogs.calls.at(0).choices.at(0).selected, 2);  // 1.00 s at first
+    QCOMPARE(f.dialogs.calls.at(1).request.defaultExt, std::string("ass"));
+    const std::string script = test::ReadBytes(output);
+    QVERIFY2(script.find("\nDialogue: 0,0:00:00.00,0:00:11.50,Default,,0,0,0,,{\\k150}{\\kf1000}"
+                         "うた\n") != std::string::npos,
+             script.c_str());
+}
+
 void LyricsExportsGuiTest::standardLrcCancelledAtItsOptionsAsksNothingMore() {
     Fixture f;
     f.editor.document().lyrics.assign({"x"});
@@ -145,6 +166,24 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     QCOMPARE(f.dialogs.informations(), std::vector<std::string>{kSongTagsWrittenMessage});
     const SongLyricsRead read = ReadSongLyrics(song);
     QCOMPARE(read.text, std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n[00:02.00]うたう\n"));
+
+    // Timed per character: asked whether SYLT goes per line or per unit, and
+    // the choice is offered again next time.
+    f.editor.document().lyrics.setUnits(
+        1, {.units = {{Utf8ToSjis("うた"), 200}, {Utf8ToSjis("う"), 230}}, .end = 260});
+    f.dialogs.confirmAnswers.push_back(true);
+    f.dialogs.optionAnswers.push_back({1});
+    QVERIFY(f.run(command::kWriteSongTags));
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{});
+    QCOMPARE(f.last(Kind::Options).text, std::string(kSongTagsCaption));
+    QCOMPARE(ReadSongLyrics(song).text,
+             std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n"
+                         "[00:02.00]<00:02.00>うた<00:02.30>う<00:02.60>\n"));
+    f.dialogs.confirmAnswers.push_back(true);
+    f.dialogs.optionAnswers.push_back({});  // Cancel
+    f.run(command::kWriteSongTags);
+    QCOMPARE(f.last(Kind::Options).choices.at(0).selected, 1);
+    f.editor.document().lyrics.setUnits(1, {});
 
     // Cancel at the question, and a read-only song: the song stays byte for
     // byte as it was.
