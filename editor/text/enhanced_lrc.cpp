@@ -9,6 +9,10 @@
 namespace obrin {
 namespace {
 
+// Longer than any time a tag can hold ("<596523:14.836>" is already past
+// what the times hold), so that text between "<" and a far ">" is not parsed.
+constexpr std::size_t kLongestTag = 24;
+
 std::string WordTag(int cs, std::int64_t offsetMs, bool milliseconds) {
     const std::int64_t ms = std::clamp<std::int64_t>(std::int64_t{cs} * 10 + offsetMs, 0,
                                                      std::numeric_limits<std::int32_t>::max());
@@ -64,11 +68,16 @@ WordTagsRead ReadWordTags(std::string_view rest, int lineCs, std::int64_t offset
             units.push_back({.text = std::move(pending), .start = pendingStart});
         pending.clear();
     };
+    // The first ">" after the "<" at hand, looked for only past the one found
+    // before, so that a line of many "<" reads in linear time.
+    std::size_t nextClose = rest.find('>');
     for (std::size_t pos = 0; pos < rest.size();) {
         // "<" and ">" are never the second byte of a two-byte character.
         if (rest[pos] == '<') {
-            const std::size_t end = rest.find('>', pos + 1);
-            const std::int32_t ms = end == std::string_view::npos
+            if (nextClose != std::string_view::npos && nextClose <= pos)
+                nextClose = rest.find('>', pos + 1);
+            const std::size_t end = nextClose;
+            const std::int32_t ms = end == std::string_view::npos || end - pos > kLongestTag
                                         ? -1
                                         : ParseStandardTimeTag(rest.substr(pos + 1, end - pos - 1));
             if (ms >= 0) {

@@ -72,6 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  "あ", "あ@1020"}),
     [](const auto& info) { return info.param.name; });
 
+// A line of 100,000 "<" and one time at its end: linear, so this returns.
+TEST(ReadWordTags, ManyOpeningBracketsReadInLinearTime) {
+    const std::string rest = std::string(100000, '<') + "<00:10.00>a";
+    const WordTagsRead read = ReadWordTags(rest, 0, 0);
+    ASSERT_EQ(read.units.units.size(), 2U);
+    EXPECT_EQ(read.units.units[1], (TimingUnit{"a", 1000}));
+}
+
 // A unit without a time, or without text (a reading's further mora), is
 // written with the one before it.
 TEST(WordTaggedText, WritesTimedUnitsAndTheEndWithTheOffset) {
