@@ -274,6 +274,22 @@ TEST(CliAss, FfmpegReadsTheEventsAtTheLinesTimes) {
     }
 }
 
+// A ruby Comment beside the Dialogue: ffmpeg still reads the file cleanly and
+// plays the Dialogue alone.
+TEST(CliAss, FfmpegReadsAScriptWithRubyComments) {
+    TempFolder folder;
+    folder.write("in.txt", "[00:10:00]" + Sj("明日") + "[00:10:50]" + Sj("は") +
+                               "[00:11:00]\r\n\r\n@Ruby1=" + Sj("明日,あ[00:00:30]し") + "\r\n");
+    const CliRun run = RunCli(folder, {"ass", "--lead-in", "0", "-o", "out.ass", "in.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(folder.read("out.ass"), HasSubstr(",karaoke,{\\k0}{\\kf30}明日|あ{\\kf20}#|し"
+                                                  "{\\kf50}は\n"));
+    std::string errors;
+    EXPECT_EQ(FfmpegEventTimes(folder, "out.ass", errors),
+              std::vector<std::string>{"00:00:10,000 --> 00:00:11,000"});
+    EXPECT_EQ(errors, "");
+}
+
 TEST(CliAss, UnitsWipeInsideTheirLinesEvent) {
     TempFolder folder;
     folder.write("in.lrc", kWordsLrc);
