@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "sjis_lines.h"
 
 namespace obrin {
@@ -88,27 +86,6 @@ TEST(AssKaraoke, RubyGoesToACommentInFuriganaSyntax) {
         std::string::npos)
         << script;
     EXPECT_EQ(script.find("Comment: 0,0:00:12"), std::string::npos);
-}
-
-TEST(AssKaraoke, DurationsAddUpToEveryEvent) {
-    Document document;
-    document.lyrics.assignLines(
-        {Line("00:10:00", "あいう",
-              {.units = {{Sj("あ"), 1000}, {Sj("い"), 1013}, {Sj("う"), 1077}}}),
-         Line("00:12:34", "x")});
-    const std::regex event(R"(0:00:(\d\d)\.(\d\d),0:00:(\d\d)\.(\d\d),.*)");
-    const std::regex karaoke(R"(\{\\kf?(\d+)\})");
-    for (const std::string& line : Dialogues(FormatAssKaraoke(document, {.leadInCs = 70}))) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(line, m, event)) << line;
-        const int length =
-            std::stoi(m[3]) * 100 + std::stoi(m[4]) - std::stoi(m[1]) * 100 - std::stoi(m[2]);
-        int sum = 0;
-        for (auto it = std::sregex_iterator(line.begin(), line.end(), karaoke);
-             it != std::sregex_iterator(); ++it)
-            sum += std::stoi((*it)[1]);
-        EXPECT_EQ(sum, length) << line;
-    }
 }
 
 }  // namespace

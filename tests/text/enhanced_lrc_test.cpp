@@ -72,14 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  "あ", "あ@1020"}),
     [](const auto& info) { return info.param.name; });
 
-// A line of 100,000 "<" and one time at its end: linear, so this returns.
-TEST(ReadWordTags, ManyOpeningBracketsReadInLinearTime) {
-    const std::string rest = std::string(100000, '<') + "<00:10.00>a";
-    const WordTagsRead read = ReadWordTags(rest, 0, 0);
-    ASSERT_EQ(read.units.units.size(), 2U);
-    EXPECT_EQ(read.units.units[1], (TimingUnit{"a", 1000}));
-}
-
 // A unit without a time, or without text (a reading's further mora), is
 // written with the one before it.
 TEST(WordTaggedText, WritesTimedUnitsAndTheEndWithTheOffset) {
@@ -130,9 +122,9 @@ TEST(EnhancedLrc, BadWordTagsAreNamedByLine) {
         read,
         Sj("[00:01.00]a\n[00:10.00]<00:10.00>あ<00:09.00>い\n[00:12.00]<00:12.50>う<00:12.00>\n"),
         {});
-    EXPECT_EQ(report.warnings, (std::vector<std::string>{
-                                   "2行目: 文字ごとのタイムタグが時刻の順に並んでいません",
-                                   "3行目: 行末のタイムタグが最後の文字の時刻より前です"}));
+    EXPECT_EQ(report.warnings,
+              (std::vector<std::string>{"2行目: 文字ごとのタイムタグが時刻の順に並んでいません",
+                                        "3行目: 行末のタイムタグが最後の文字の時刻より前です"}));
     ASSERT_EQ(read.lyrics.count(), 3);
     EXPECT_EQ(read.lyrics.line(1).lyricText, Sj("あい"));
     EXPECT_EQ(read.lyrics.line(2).units, (LineUnits{.units = {{Sj("う"), 1250}}}));
