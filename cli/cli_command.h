@@ -39,11 +39,13 @@ extern const std::string_view kLrcUsage;
 extern const std::string_view kPasteUsage;
 extern const std::string_view kObtUsage;
 
-// Standard LRC and lyrics in song tags (lrc_export_commands.cpp).
+// Standard LRC, lyrics in song tags and ASS karaoke (lrc_export_commands.cpp).
 int RunStdLrc(const std::vector<std::string>& args);
 int RunTag(const std::vector<std::string>& args);
+int RunAss(const std::vector<std::string>& args);
 extern const std::string_view kStdLrcUsage;
 extern const std::string_view kTagUsage;
+extern const std::string_view kAssUsage;
 
 // Timing units and readings (karaoke_commands.cpp).
 int RunKaraoke(const std::vector<std::string>& args);

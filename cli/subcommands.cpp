@@ -12,6 +12,7 @@ std::span<const Subcommand> Subcommands() {
         {"std-lrc", "write a lyrics file as standard LRC for other players", kStdLrcUsage,
          RunStdLrc},
         {"tag", "write lyrics into a song's own tags, or read them (--read)", kTagUsage, RunTag},
+        {"ass", "write an ASS karaoke script with a wipe per timing unit", kAssUsage, RunAss},
         {"karaoke", "print each line's timing units (split), or draft their times (spread)",
          kKaraokeUsage, RunKaraoke},
         {"ruby", "suggest readings for the kanji that have none (MeCab)", kRubyUsage, RunRuby},

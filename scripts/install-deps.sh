@@ -12,7 +12,7 @@ packages=(
     libavcodec-dev libavformat-dev libswresample-dev libavutil-dev ffmpeg
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils
-    espeak-ng sox xvfb xauth fonts-ipafont-gothic
+    espeak-ng sox xvfb xauth fonts-ipafont-gothic python3-mutagen
     dpkg-dev file lintian appstream
 )
 

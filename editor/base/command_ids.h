@@ -21,6 +21,8 @@ inline constexpr CommandId kExportLyricMp3{"TessaryY1"};
 // The exports for today's players: standard LRC and the song's own tags.
 inline constexpr CommandId kSaveStandardLrc{"mnuStdLrc"};
 inline constexpr CommandId kWriteSongTags{"mnuSongTag"};
+// The karaoke script with a wipe per timing unit.
+inline constexpr CommandId kSaveAssKaraoke{"mnuAss"};
 
 // 編集(&E)
 inline constexpr CommandId kUndo{"mnuUndo"};

@@ -1,13 +1,16 @@
 #include "export/lyrics_exports.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "base/command_ids.h"
 #include "base/dialogs.h"
+#include "export/ass_karaoke.h"
 #include "export/export_table.h"
 #include "export/exporter.h"
 #include "obrin_files/file_replacement.h"
+#include "text/enhanced_lrc.h"
 #include "text/song_lyrics_tags.h"
 #include "text/text_messages.h"
 
@@ -30,7 +33,10 @@ std::vector<DialogChoice> StandardLrcChoices(const StandardLrcOptions& options) 
             {.label = "時刻のない行(&U):",
              .items = {"省く", "残す"},
              .selected = pick(options.keepUntimed)},
-            {.label = "改行(&N):", .items = {"LF", "CR LF"}, .selected = pick(options.crlf)}};
+            {.label = "改行(&N):", .items = {"LF", "CR LF"}, .selected = pick(options.crlf)},
+            {.label = "文字ごとの時刻(&W):",
+             .items = {"書かない", "<mm:ss.xx> で書く"},
+             .selected = pick(options.words)}};
 }
 
 class StandardLrcExporter final : public Exporter {
@@ -42,10 +48,13 @@ class StandardLrcExporter final : public Exporter {
     bool prepare(Dialogs& dialogs, const ExportJob&) override {
         const auto picked =
             dialogs.chooseOptions(kStandardLrcCaption, StandardLrcChoices(remembered_));
-        if (!picked || picked->size() != 4) return false;
+        if (!picked || picked->size() != 5) return false;
         const auto on = [&](std::size_t i) { return (*picked)[i] == 1; };
-        remembered_ = {
-            .milliseconds = on(1), .shiftJis = on(0), .crlf = on(3), .keepUntimed = on(2)};
+        remembered_ = {.milliseconds = on(1),
+                       .shiftJis = on(0),
+                       .crlf = on(3),
+                       .keepUntimed = on(2),
+                       .words = on(4)};
         return true;
     }
 
@@ -65,22 +74,77 @@ class StandardLrcExporter final : public Exporter {
                    .defaultExt = "lrc"}};
 };
 
+// The lead-in of an ASS script's events, chosen from a few lengths.
+constexpr int kLeadInsCs[] = {0, 50, 100, 200, 300};
+
+class AssKaraokeExporter final : public Exporter {
+  public:
+    const ExportDescription& description() const override { return description_; }
+
+    bool prepare(Dialogs& dialogs, const ExportJob&) override {
+        DialogChoice leadIn{.label = "行の前に表示(&L):", .items = {}};
+        for (const int cs : kLeadInsCs) {
+            leadIn.items.push_back(std::to_string(cs / 100) + "." + (cs % 100 < 10 ? "0" : "") +
+                                   std::to_string(cs % 100) + " 秒");
+            if (cs == options_.leadInCs)
+                leadIn.selected = static_cast<int>(leadIn.items.size()) - 1;
+        }
+        const auto picked = dialogs.chooseOptions(kAssKaraokeCaption, {leadIn});
+        if (!picked || picked->size() != 1 || picked->front() < 0 ||
+            picked->front() >= static_cast<int>(std::size(kLeadInsCs)))
+            return false;
+        options_.leadInCs = kLeadInsCs[picked->front()];
+        return true;
+    }
+
+    ExportResult run(const ExportJob& job) override {
+        if (const std::error_code error =
+                WriteFileAtomically(job.output, FormatAssKaraoke(job.document, options_)))
+            return {FileWriteErrorMessage(job.output, error)};
+        return {.written = true};
+    }
+
+  private:
+    AssOptions options_;
+    const ExportDescription description_{
+        .command = command::kSaveAssKaraoke,
+        .caption = "ASSカラオケ形式で保存(&K)...",
+        .output = {.filter = "ASS字幕ファイル(*.ass)|*.ass|全てのファイル(*.*)|*.*",
+                   .defaultExt = "ass"}};
+};
+
 class SongTagsExporter final : public Exporter {
   public:
     const ExportDescription& description() const override { return description_; }
 
+    // A document timed per character is asked, after the question, whether
+    // SYLT gets an entry per line or per unit; any other goes as it always has.
     bool prepare(Dialogs& dialogs, const ExportJob& job) override {
-        return dialogs.confirm(SongTagsQuestion(job.song));
+        if (!dialogs.confirm(SongTagsQuestion(job.song))) return false;
+        const auto& lines = job.document.lyrics.lines();
+        syllables_ = false;
+        if (std::none_of(lines.begin(), lines.end(),
+                         [](const LyricLine& line) { return HasUnitTimes(line.units); }))
+            return true;
+        const auto picked =
+            dialogs.chooseOptions(kSongTagsCaption, {{.label = "SYLT の時刻(&S):",
+                                                      .items = {"行ごと", "文字ごと"},
+                                                      .selected = remembered_ ? 1 : 0}});
+        if (!picked || picked->size() != 1) return false;
+        remembered_ = syllables_ = picked->front() == 1;
+        return true;
     }
 
     ExportResult run(const ExportJob& job) override {
-        const SongTagResult result =
-            WriteSongLyrics(job.output, SongLyricsFrom(job.document, Author(job)), true);
+        const SongTagResult result = WriteSongLyrics(
+            job.output, SongLyricsFrom(job.document, Author(job), syllables_), true);
         if (!result) return {.errorMessage = result.message};
         return {.doneMessage = kSongTagsWrittenMessage, .written = true};
     }
 
   private:
+    bool syllables_ = false;
+    bool remembered_ = false;
     const ExportDescription description_{.command = command::kWriteSongTags,
                                          .caption = "曲のタグに歌詞を書き込む(&G)...",
                                          .target = ExportTarget::Song};
@@ -94,6 +158,7 @@ std::string SongTagsQuestion(const std::string& song) {
 
 void AddLyricsExports(ExportTable& exports, StandardLrcOptions& remembered) {
     exports.add(std::make_unique<StandardLrcExporter>(remembered));
+    exports.add(std::make_unique<AssKaraokeExporter>());
     exports.add(std::make_unique<SongTagsExporter>());
 }
 

@@ -101,6 +101,7 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::standardLrc, &Lrc::keepUntimed>{.key = "StdLrc.KeepUntimed",
                                                       .designed = false});
     visit(Setting<&S::standardLrc, &Lrc::crlf>{.key = "StdLrc.CrLf", .designed = false});
+    visit(Setting<&S::standardLrc, &Lrc::words>{.key = "StdLrc.Words", .designed = false});
     visit(Setting<&S::batchSourceFolder>{.key = "Batch.Source", .designed = ""});
     visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
     visit(Setting<&S::calibrationOffered>{.key = "Calibration.Offered", .designed = false});

@@ -37,6 +37,7 @@
 
 #include "base/sjis_codec.h"
 #include "obrin_files/file_replacement.h"
+#include "text/enhanced_lrc.h"
 #include "text/song_audio.h"
 #include "text/standard_lrc.h"
 #include "text/tagged_lyrics_reader.h"
@@ -262,32 +263,44 @@ double MpegFrameMs(TagLib::MPEG::File& mp3) {
 
 // SYLT entries as standard LRC lines. An entry that starts with "\n" (the ID3
 // new line) opens a line; in a frame that marks its lines so, an entry
-// without it carries on the line before (a word or syllable of it).
+// without it carries on the line before (a syllable of it), and a line of
+// several entries gets their times as enhanced-LRC word tags.
 std::string SyncedText(const SynchronizedLyricsFrame& sylt, double msPerUnit) {
     const auto entries = sylt.synchedText();
     const bool marksLines = std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
         return entry.text.startsWith("\n");
     });
-    struct Line {
+    struct Entry {
         std::int32_t ms;
         std::string text;
     };
-    std::vector<Line> lines;
+    std::vector<std::vector<Entry>> lines;
     for (const auto& entry : entries) {
         std::string text = ToUtf8(entry.text);
         const bool opens = text.starts_with('\n');
         if (opens) text.erase(0, 1);
-        if (marksLines && !opens && !lines.empty()) {
-            lines.back().text += text;
-            continue;
-        }
         const double ms = std::round(entry.time * msPerUnit);
-        lines.push_back({static_cast<std::int32_t>(
-                             std::min<double>(ms, std::numeric_limits<std::int32_t>::max())),
-                         std::move(text)});
+        Entry timed{static_cast<std::int32_t>(
+                        std::min<double>(ms, std::numeric_limits<std::int32_t>::max())),
+                    std::move(text)};
+        if (marksLines && !opens && !lines.empty()) {
+            lines.back().push_back(std::move(timed));
+        } else {
+            lines.push_back({std::move(timed)});
+        }
     }
     std::string text;
-    for (const auto& line : lines) text += StandardTimeTag(line.ms, false) + line.text + "\n";
+    for (const auto& line : lines) {
+        text += StandardTimeTag(line.front().ms, false);
+        for (const Entry& entry : line) {
+            if (line.size() > 1) {
+                std::string tag = StandardTimeTag(entry.ms, false);
+                text += "<" + tag.substr(1, tag.size() - 2) + ">";
+            }
+            text += entry.text;
+        }
+        text += "\n";
+    }
     return text;
 }
 
@@ -500,10 +513,33 @@ bool IsReadOnly(const std::filesystem::path& song) {
 
 }  // namespace
 
-SongLyrics SongLyricsFrom(const Document& document, const std::string& by) {
-    SongLyrics lyrics{.text = FormatStandardLrc(document, StandardLrcOptions{}, by)};
-    for (const auto& line : SyncedLines(document))
-        lyrics.synced.push_back({line.ms, SjisToUtf8(line.text)});
+SongLyrics SongLyricsFrom(const Document& document, const std::string& by, bool syllables) {
+    SongLyrics lyrics{.text = FormatStandardLrc(document, {.words = syllables}, by)};
+    const auto times = PlayerTimes(document);
+    const std::int64_t offset = DocumentOffsetMs(document);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (!times[i]) continue;
+        const LyricLine& line = document.lyrics.line(static_cast<int>(i));
+        if (!syllables) {
+            lyrics.synced.push_back({*times[i], SjisToUtf8(line.lyricText)});
+            continue;
+        }
+        if (!HasUnitTimes(line.units)) {
+            lyrics.synced.push_back({*times[i], "\n" + SjisToUtf8(line.lyricText)});
+            continue;
+        }
+        // Text ahead of the first timed unit is sung with the line.
+        std::vector<SongLyrics::Timed> entries;
+        for (const TimingUnit& unit : WrittenUnits(line.units)) {
+            const std::int32_t ms = unit.start == kNoUnitTime
+                                        ? *times[i]
+                                        : static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                                              std::int64_t{unit.start} * 10 + offset, 0,
+                                              std::numeric_limits<std::int32_t>::max()));
+            entries.push_back({ms, (entries.empty() ? "\n" : "") + SjisToUtf8(unit.text)});
+        }
+        lyrics.synced.insert(lyrics.synced.end(), entries.begin(), entries.end());
+    }
     return lyrics;
 }
 

@@ -23,13 +23,18 @@ struct SongLyrics {
         std::int32_t ms;
         std::string text;
     };
-    std::vector<Timed> synced{};  // one entry per timed line, for SYLT
+    // For SYLT: one entry per timed line, or per timed unit, a line's first
+    // entry starting with "\n" (the ID3 new line).
+    std::vector<Timed> synced{};
 };
 
 // The document's lyrics as a song's tags hold them: standard LRC with its
 // default options ([mm:ss.xx], LF, untimed lines left out) and the timed lines.
-// `by` (Shift-JIS) is the [by:] header, empty for none.
-[[nodiscard]] SongLyrics SongLyricsFrom(const Document& document, const std::string& by);
+// With `syllables`, the text has the word tags of the lines with unit times
+// and the timed lines are cut into their units. `by` (Shift-JIS) is the [by:]
+// header, empty for none.
+[[nodiscard]] SongLyrics SongLyricsFrom(const Document& document, const std::string& by,
+                                        bool syllables = false);
 
 struct SongTagResult {
     bool ok = false;

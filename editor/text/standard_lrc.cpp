@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/sjis_codec.h"
+#include "text/enhanced_lrc.h"
 #include "text/sjis_text.h"
 #include "text/time_tag.h"
 
@@ -14,18 +15,6 @@ namespace {
 constexpr std::string_view kOffset = "@Offset=";
 constexpr std::string_view kTaggingBy = "@TaggingBy=";
 constexpr std::string_view kFullWidthClose = "\x81\x6E";  // "］"
-
-std::int32_t DocumentOffset(const Document& document) {
-    std::int32_t offset = 0;
-    for (const auto* lines : {&document.headerLines(), &document.infoLines()}) {
-        for (const auto& line : *lines) {
-            if (StartsWith(line, kOffset))
-                offset =
-                    ParseDecimalInteger(std::string_view(line).substr(kOffset.size())).value_or(0);
-        }
-    }
-    return offset;
-}
 
 // Every reader ends a [ti:] tag at its first "]"; a full-width "］" in its
 // place keeps the rest of the title.
@@ -46,8 +35,20 @@ std::string HeaderValue(std::string_view sjis) {
 
 }  // namespace
 
+std::int32_t DocumentOffsetMs(const Document& document) {
+    std::int32_t offset = 0;
+    for (const auto* lines : {&document.headerLines(), &document.infoLines()}) {
+        for (const auto& line : *lines) {
+            if (StartsWith(line, kOffset))
+                offset =
+                    ParseDecimalInteger(std::string_view(line).substr(kOffset.size())).value_or(0);
+        }
+    }
+    return offset;
+}
+
 std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document) {
-    const std::int64_t offset = DocumentOffset(document);
+    const std::int64_t offset = DocumentOffsetMs(document);
     std::vector<std::int32_t> marks;
     marks.reserve(static_cast<std::size_t>(document.lyrics.count()));
     // ParseTimeTag reads TimeTexts of any number of minute digits.
@@ -115,9 +116,14 @@ std::string FormatStandardLrc(const Document& document, const StandardLrcOptions
     if (!document.artist().empty()) addLine("[ar:" + HeaderValue(document.artist()) + "]");
     if (!by.empty()) addLine("[by:" + HeaderValue(by) + "]");
     const auto times = PlayerTimes(document);
+    const std::int32_t offset = DocumentOffsetMs(document);
     for (std::size_t i = 0; i < times.size(); ++i) {
-        const std::string& text = document.lyrics.line(static_cast<int>(i)).lyricText;
-        if (times[i]) {
+        const LyricLine& line = document.lyrics.line(static_cast<int>(i));
+        const std::string& text = line.lyricText;
+        if (times[i] && options.words && HasUnitTimes(line.units)) {
+            addLine(StandardTimeTag(*times[i], options.milliseconds) +
+                    WordTaggedText(line.units, offset, options.milliseconds));
+        } else if (times[i]) {
             addLine(StandardTimeTag(*times[i], options.milliseconds) + text);
         } else if (options.keepUntimed) {
             addLine(text);

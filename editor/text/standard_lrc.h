@@ -15,6 +15,7 @@ struct StandardLrcOptions {
     bool shiftJis = false;      // Shift-JIS instead of UTF-8 (never a byte order mark)
     bool crlf = false;          // CR LF instead of LF after every line
     bool keepUntimed = false;   // untimed lines as plain text lines instead of left out
+    bool words = false;         // enhanced-LRC word tags on the lines with unit times
 
     friend bool operator==(const StandardLrcOptions&, const StandardLrcOptions&) = default;
 };
@@ -24,6 +25,10 @@ struct SyncedLine {
     std::int32_t ms;
     std::string text;  // Shift-JIS
 };
+
+// The "@Offset=" among the HeaderLines or InfoLines in milliseconds (the last
+// one counts, as in the reader), which a player's times have in them.
+[[nodiscard]] std::int32_t DocumentOffsetMs(const Document& document);
 
 // The times the document's lines stand for: the TimeText (which already holds
 // the mark offset of its Mark) plus an "@Offset=" among the HeaderLines or
@@ -46,7 +51,8 @@ struct SyncedLine {
 
 // The whole file: [ti:], [ar:], [by:] where set (a "]" in them written as the
 // full-width "］", which no reader takes for the tag's end), then one line per timed lyric
-// line in list order (untimed ones as plain lines with keepUntimed), each line
+// line in list order (untimed ones as plain lines with keepUntimed; with words,
+// a line with unit times carries their word tags after its own), each line
 // ended as the options say, in the chosen encoding.
 [[nodiscard]] std::string FormatStandardLrc(const Document& document,
                                             const StandardLrcOptions& options,

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "base/time_text.h"
+#include "text/enhanced_lrc.h"
 #include "text/karaoke_text.h"
 #include "text/sjis_text.h"
 #include "text/text_input.h"
@@ -372,18 +373,29 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                 if (ms < 0 && report.unreadableTags++ == 0)
                     report.firstUnreadableLine = static_cast<int>(n + 1);
                 const std::int32_t lineMs = ClampedTime(ms, offset);
-                InlineTagRead read =
-                    ReadInlineTags(view.substr(lineTimes.empty() ? close + 1 : restStart),
-                                   !lineTimes.empty() && standard, lineMs / 10, offset);
-                if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
-                if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
-                if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
-                if (!lineTimes.empty()) {
-                    for (TimingUnit& unit : read.units.units) unit.text = StripWordTimes(unit.text);
-                    read.text = read.units.units.empty() ? StripWordTimes(read.text)
-                                                         : JoinedText(read.units.units);
+                const std::string_view rest =
+                    view.substr(lineTimes.empty() ? close + 1 : restStart);
+                // Enhanced LRC: the word tags give the units.
+                WordTagsRead words;
+                if (!lineTimes.empty() && standard) words = ReadWordTags(rest, lineMs / 10, offset);
+                if (!words.units.empty()) {
+                    if (words.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                    if (words.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                    addLine(lineMs, std::move(words.text), std::move(words.units), n);
+                } else {
+                    InlineTagRead read =
+                        ReadInlineTags(rest, !lineTimes.empty() && standard, lineMs / 10, offset);
+                    if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                    if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                    if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
+                    if (!lineTimes.empty()) {
+                        for (TimingUnit& unit : read.units.units)
+                            unit.text = StripWordTimes(unit.text);
+                        read.text = read.units.units.empty() ? StripWordTimes(read.text)
+                                                             : JoinedText(read.units.units);
+                    }
+                    addLine(lineMs, std::move(read.text), std::move(read.units), n);
                 }
-                addLine(lineMs, std::move(read.text), std::move(read.units), n);
             } else {
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =

@@ -40,7 +40,8 @@ struct ReaderOptions {
 // - [ti:], [ar:] set the title and artist, [al:], [by:], [length:] become the
 //   information lines "@Album=", "@TaggingBy=", "@Length=" (all only with the
 //   "@" import on); other such tags are left out;
-// - enhanced-LRC word times <mm:ss.xx>, removed from the text;
+// - enhanced-LRC word times <mm:ss.xx>: on a line with one time tag, the
+//   times of its units (enhanced_lrc.h); elsewhere removed from the text;
 // - in a file whose times have a decimal fraction, the text after a line's
 //   leading time tags keeps its brackets ("歌詞 [Chorus] 続き"); in the editor's
 //   own files every bracketed part is left out, as it always has been.

@@ -1,9 +1,11 @@
-// std-lrc, tag and --encoding through the built obrin-cli.
+// std-lrc, tag, ass and --encoding through the built obrin-cli.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ using testing::HasSubstr;
 const std::string kEditorFile = "@Title=ABC\r\n[00:12:34]" + Sj("こんにちは") + "\r\n[00:00:00]" +
                                 Sj("さようなら") + "\r\n[01:02:03]x\r\n\r\n@TimeRatio=1\r\n";
 const std::string kUtf8Lrc = "[ti:ABC]\n[ar:歌手]\n[00:12.34]こんにちは\n[01:02.03]x\n";
+// Enhanced LRC: word tags, one line closed by an end tag, one not.
+const std::string kWordsLrc =
+    "[00:10.00]<00:10.00>こん<00:10.50>にちは<00:11.20>\n[00:12.00]<00:12.00>さよう<00:12.40>"
+    "なら\n";
 
 struct StdLrcCase {
     const char* name;
@@ -56,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "[ti:ABC]\r\n[00:12.340]" + Sj("こんにちは") + "\r\n" + Sj("さようなら") +
                        "\r\n[01:02.030]x\r\n"},
         StdLrcCase{"Utf8LrcReadsBackTheSame", {"std-lrc", "in.lrc"}, kUtf8Lrc, kUtf8Lrc},
+        StdLrcCase{
+            "WordTagsReadBackTheSame", {"std-lrc", "--words", "in.lrc"}, kWordsLrc, kWordsLrc},
+        StdLrcCase{"WordTagsOnlyWhenAsked",
+                   {"std-lrc", "--milliseconds", "in.lrc"},
+                   kWordsLrc,
+                   "[00:10.000]こんにちは\n[00:12.000]さようなら\n"},
         StdLrcCase{"ForcedUtf16WithoutBom",
                    {"std-lrc", "--encoding", "utf-16", "in.lrc"},
                    std::string("[\0"
@@ -221,6 +233,108 @@ TEST(CliTag, ReadOnlySongIsRefused) {
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("読み取り専用"));
     EXPECT_EQ(folder.read("song.mp3"), before);
+}
+
+// The event times ffmpeg's ASS reader (libavformat's, the one libass-based
+// players share the syntax with) finds, as SRT "start --> end" lines.
+std::vector<std::string> FfmpegEventTimes(const TempFolder& folder, const char* ass,
+                                          std::string& errors) {
+    const std::string command = "ffmpeg -v error -nostdin -i '" + (folder / ass).string() +
+                                "' -f srt - 2>'" + (folder / "ffmpeg.err").string() + "'";
+    std::string srt;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            srt.append(buffer, n);
+        if (::pclose(pipe) != 0) errors = "ffmpeg failed";
+    }
+    errors += folder.read("ffmpeg.err");
+    std::vector<std::string> times;
+    const std::regex time(R"(\d\d:\d\d:\d\d,\d{3} --> \d\d:\d\d:\d\d,\d{3})");
+    for (auto it = std::sregex_iterator(srt.begin(), srt.end(), time); it != std::sregex_iterator();
+         ++it)
+        times.push_back(it->str());
+    return times;
+}
+
+TEST(CliAss, FfmpegReadsTheEventsAtTheLinesTimes) {
+    TempFolder folder;
+    folder.write("in.lrc", kEditorFile);
+    // Without a lead-in the events start at the lines' times.
+    for (const auto& [leadIn, starts] :
+         {std::pair{"0", std::pair{"00:00:12,340", "00:01:02,030"}},
+          std::pair{"0.5", std::pair{"00:00:11,840", "00:01:01,530"}}}) {
+        const CliRun run = RunCli(folder, {"ass", "--lead-in", leadIn, "-o", "out.ass", "in.lrc"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string errors;
+        EXPECT_EQ(FfmpegEventTimes(folder, "out.ass", errors),
+                  (std::vector<std::string>{std::string(starts.first) + " --> 00:00:22,340",
+                                            std::string(starts.second) + " --> 00:01:12,030"}));
+        EXPECT_EQ(errors, "");
+    }
+}
+
+// A ruby Comment beside the Dialogue: ffmpeg still reads the file cleanly and
+// plays the Dialogue alone.
+TEST(CliAss, FfmpegReadsAScriptWithRubyComments) {
+    TempFolder folder;
+    folder.write("in.txt", "[00:10:00]" + Sj("明日") + "[00:10:50]" + Sj("は") +
+                               "[00:11:00]\r\n\r\n@Ruby1=" + Sj("明日,あ[00:00:30]し") + "\r\n");
+    const CliRun run = RunCli(folder, {"ass", "--lead-in", "0", "-o", "out.ass", "in.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(folder.read("out.ass"), HasSubstr(",karaoke,{\\k0}{\\kf30}明日|あ{\\kf20}#|し"
+                                                  "{\\kf50}は\n"));
+    std::string errors;
+    EXPECT_EQ(FfmpegEventTimes(folder, "out.ass", errors),
+              std::vector<std::string>{"00:00:10,000 --> 00:00:11,000"});
+    EXPECT_EQ(errors, "");
+}
+
+TEST(CliAss, UnitsWipeInsideTheirLinesEvent) {
+    TempFolder folder;
+    folder.write("in.lrc", kWordsLrc);
+    const CliRun run = RunCli(folder, {"ass", "in.lrc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\nDialogue: 0,0:00:09.00,0:00:11.20,Default,,0,0,0,,"
+                                   "{\\k100}{\\kf50}こん{\\kf70}にちは\n"
+                                   "Dialogue: 0,0:00:11.00,0:00:22.00,Default,,0,0,0,,"
+                                   "{\\k100}{\\kf40}さよう{\\kf960}なら\n"));
+}
+
+// The SYLT frame as another program (mutagen) reads it: one entry per unit,
+// each line's first opening with "\n", milliseconds; and the lyrics read back.
+TEST(CliTag, SyllablesAreSyltEntries) {
+    TempFolder folder;
+    ASSERT_TRUE(MakeMp3(folder, "song.mp3"));
+    folder.write("in.lrc", kWordsLrc);
+    const CliRun write = RunCli(folder, {"tag", "--syllables", "song.mp3", "in.lrc"});
+    ASSERT_EQ(write.status, 0) << write.err;
+    folder.write("sylt.py",
+                 "import sys\n"
+                 "from mutagen.id3 import ID3\n"
+                 "for frame in ID3(sys.argv[1]).getall('SYLT'):\n"
+                 "    print(frame.format, frame.lang)\n"
+                 "    for text, ms in frame.text:\n"
+                 "        print(ms, repr(text))\n");
+    const std::string command = "/usr/bin/python3 '" + (folder / "sylt.py").string() + "' '" +
+                                (folder / "song.mp3").string() + "' >'" +
+                                (folder / "sylt.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(folder.read("sylt.txt"),
+              "2 jpn\n10000 '\\nこん'\n10500 'にちは'\n12000 '\\nさよう'\n12400 'なら'\n");
+    const CliRun read = RunCli(folder, {"tag", "--read", "song.mp3"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, kWordsLrc);
+}
+
+TEST(CliAss, RefusesALeadInThatIsNoTime) {
+    TempFolder folder;
+    folder.write("in.lrc", kEditorFile);
+    for (const char* leadIn : {"-1", "1.234", "abc", "1.", ""}) {
+        const CliRun run = RunCli(folder, {"ass", "--lead-in", leadIn, "in.lrc"});
+        EXPECT_EQ(run.status, 2) << leadIn;
+        EXPECT_THAT(run.err, HasSubstr("--lead-in")) << leadIn;
+    }
 }
 
 }  // namespace

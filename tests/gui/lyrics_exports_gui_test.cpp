@@ -43,6 +43,7 @@ class LyricsExportsGuiTest : public QObject {
     void standardLrcSavesTheChosenForm_data();
     void standardLrcSavesTheChosenForm();
     void standardLrcCancelledAtItsOptionsAsksNothingMore();
+    void assKaraokeSavesWithTheChosenLeadIn();
     void songTagsOfferedOnOpenAndWrittenFromTheMenu();
     void encodingPickedInTheOpenDialogReadsTheFileAndIsRemembered();
     void charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk_data();
@@ -52,15 +53,15 @@ class LyricsExportsGuiTest : public QObject {
 void LyricsExportsGuiTest::standardLrcSavesTheChosenForm_data() {
     QTest::addColumn<std::vector<int>>("picked");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("defaults") << std::vector<int>{0, 0, 0, 0}
+    QTest::newRow("defaults") << std::vector<int>{0, 0, 0, 0, 0}
                               << QByteArray(
                                      "[ti:夜明け]\n[ar:歌手]\n[by:me]\n"
                                      "[00:01.00]こんにちは\n[01:01.84]さようなら\n");
     QTest::newRow("every other choice")
-        << std::vector<int>{1, 1, 1, 1}
+        << std::vector<int>{1, 1, 1, 1, 1}
         << QByteArray::fromStdString(
                Utf8ToSjis("[ti:夜明け]\r\n[ar:歌手]\r\n[by:me]\r\n[00:01.000]こんにちは\r\n"
-                          "untimed\r\n[01:01.840]さようなら\r\n"));
+                          "untimed\r\n[01:01.840]<01:01.840>さよう<01:02.500>なら<01:03.000>\r\n"));
 }
 
 void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
@@ -70,9 +71,13 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     Document& document = f.editor.document();
     document.setTitle(Utf8ToSjis("夜明け"));
     document.setArtist(Utf8ToSjis("歌手"));
-    document.lyrics.assignLines({{.lyricText = Utf8ToSjis("こんにちは"), .timeText = "00:01:50"},
-                                 {.lyricText = "untimed", .timeText = "00:00:00"},
-                                 {.lyricText = Utf8ToSjis("さようなら"), .timeText = "01:02:34"}});
+    document.lyrics.assignLines(
+        {{.lyricText = Utf8ToSjis("こんにちは"), .timeText = "00:01:50"},
+         {.lyricText = "untimed", .timeText = "00:00:00"},
+         {.lyricText = Utf8ToSjis("さようなら"),
+          .timeText = "01:02:34",
+          .units = {.units = {{Utf8ToSjis("さよう"), 6234}, {Utf8ToSjis("なら"), 6300}},
+                    .end = 6350}}});
     // An "@Offset=" the editor's own file would apply on reading applies here.
     document.setHeaderLines({"@Offset=-500"});
     f.editor.settings().addTaggingBy = true;
@@ -86,7 +91,7 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     QVERIFY(f.dialogs.errors().empty());
     QCOMPARE(f.dialogs.calls.at(0).kind, Kind::Options);
     QCOMPARE(f.dialogs.calls.at(0).text, std::string(kStandardLrcCaption));
-    QCOMPARE(f.dialogs.calls.at(0).choices.size(), size_t(4));
+    QCOMPARE(f.dialogs.calls.at(0).choices.size(), size_t(5));
     QCOMPARE(f.dialogs.calls.at(1).kind, Kind::SaveFile);
     QCOMPARE(f.dialogs.calls.at(1).request.defaultExt, std::string("lrc"));
     QCOMPARE(QByteArray::fromStdString(test::ReadBytes(output)), bytes);
@@ -97,6 +102,26 @@ void LyricsExportsGuiTest::standardLrcSavesTheChosenForm() {
     for (const DialogChoice& choice : f.last(Kind::Options).choices)
         shown.push_back(choice.selected);
     QCOMPARE(shown, picked);
+}
+
+void LyricsExportsGuiTest::assKaraokeSavesWithTheChosenLeadIn() {
+    Fixture f;
+    f.editor.document().lyrics.assignLines(
+        {{.lyricText = Utf8ToSjis("うた"), .timeText = "00:01:50"}});
+    const auto output = f.folder / "song.ass";
+    f.dialogs.optionAnswers.push_back({3});
+    f.dialogs.fileAnswers.push_back(output.string());
+
+    QVERIFY(f.run(command::kSaveAssKaraoke));
+
+    QVERIFY(f.dialogs.errors().empty());
+    QCOMPARE(f.dialogs.calls.at(0).text, std::string(kAssKaraokeCaption));
+    QCOMPARE(f.dialogs.calls.at(0).choices.at(0).selected, 2);  // 1.00 s at first
+    QCOMPARE(f.dialogs.calls.at(1).request.defaultExt, std::string("ass"));
+    const std::string script = test::ReadBytes(output);
+    QVERIFY2(script.find("\nDialogue: 0,0:00:00.00,0:00:11.50,Default,,0,0,0,,{\\k150}{\\kf1000}"
+                         "うた\n") != std::string::npos,
+             script.c_str());
 }
 
 void LyricsExportsGuiTest::standardLrcCancelledAtItsOptionsAsksNothingMore() {
@@ -143,13 +168,31 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     const SongLyricsRead read = ReadSongLyrics(song);
     QCOMPARE(read.text, std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n[00:02.00]うたう\n"));
 
+    // Timed per character: asked whether SYLT goes per line or per unit, and
+    // the choice is offered again next time.
+    f.editor.document().lyrics.setUnits(
+        1, {.units = {{Utf8ToSjis("うた"), 200}, {Utf8ToSjis("う"), 230}}, .end = 260});
+    f.dialogs.confirmAnswers.push_back(true);
+    f.dialogs.optionAnswers.push_back({1});
+    QVERIFY(f.run(command::kWriteSongTags));
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{});
+    QCOMPARE(f.last(Kind::Options).text, std::string(kSongTagsCaption));
+    QCOMPARE(ReadSongLyrics(song).text,
+             std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n"
+                         "[00:02.00]<00:02.00>うた<00:02.30>う<00:02.60>\n"));
+    f.dialogs.confirmAnswers.push_back(true);
+    f.dialogs.optionAnswers.push_back({});  // Cancel
+    f.run(command::kWriteSongTags);
+    QCOMPARE(f.last(Kind::Options).choices.at(0).selected, 1);
+    f.editor.document().lyrics.setUnits(1, {});
+
     // Cancel at the question, and a read-only song: the song stays byte for
     // byte as it was.
     const std::string before = test::ReadBytes(song);
     f.editor.document().lyrics.setTimeText(1, "00:02:50");
     f.dialogs.confirmAnswers.push_back(false);
     f.run(command::kWriteSongTags);
-    QCOMPARE(f.dialogs.informations().size(), size_t(1));
+    QCOMPARE(f.dialogs.informations().size(), size_t(2));
     std::filesystem::permissions(song, std::filesystem::perms::owner_read);
     f.dialogs.confirmAnswers.push_back(true);
     f.run(command::kWriteSongTags);

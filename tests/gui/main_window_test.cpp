@@ -354,7 +354,7 @@ void MainWindowTest::exportsBecomeFileMenuItems() {
             if (action->menu()) menus << action->menu();
         }
     }
-    QCOMPARE(f.windows.exports().exporters().size(), size_t{4});
+    QCOMPARE(f.windows.exports().exporters().size(), size_t{5});
     for (const auto& exporter : f.windows.exports().exporters()) {
         const ExportDescription& description = exporter->description();
         QAction* item = f.window.action(description.command);

@@ -87,7 +87,8 @@ AppSettings Changed() {
     s.listLyricWidth = 420;
     s.listTimeWidth = 75;
     s.textEncoding = TextEncoding::EucJp;
-    s.standardLrc = {.milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true};
+    s.standardLrc = {
+        .milliseconds = true, .shiftJis = true, .crlf = true, .keepUntimed = true, .words = true};
     s.batchSourceFolder = "/home/user/音楽";
     s.batchOutputFolder = "/media/user/SP 250";
     s.calibrationOffered = true;
@@ -141,6 +142,7 @@ const std::string kWrittenSection =
     "StdLrc.Milliseconds=1\r\n"
     "StdLrc.KeepUntimed=0\r\n"
     "StdLrc.CrLf=1\r\n"
+    "StdLrc.Words=1\r\n"
     "Batch.Source=/home/user/music\r\n"
     "Batch.Output=\r\n"
     "Calibration.Offered=1\r\n";
@@ -170,7 +172,8 @@ AppSettings WrittenSettings() {
     s.listLyricWidth = 420;
     s.listTimeWidth = 80;
     s.textEncoding = TextEncoding::Utf8;
-    s.standardLrc = {.milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false};
+    s.standardLrc = {
+        .milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false, .words = true};
     s.batchSourceFolder = "/home/user/music";
     s.calibrationOffered = true;
     return s;

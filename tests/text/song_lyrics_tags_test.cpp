@@ -119,6 +119,39 @@ TEST(SongLyricsTags, Mp3HoldsSyltWithMillisecondsUnlessTurnedOff) {
 
 using Entries = std::vector<std::pair<unsigned, std::string>>;
 
+Entries SyltEntries(const std::filesystem::path& song) {
+    TagLib::MPEG::File mp3(song.c_str());
+    Entries entries;
+    for (auto* frame : mp3.ID3v2Tag()->frameList("SYLT"))
+        for (const auto& entry : dynamic_cast<SynchronizedLyricsFrame*>(frame)->synchedText())
+            entries.emplace_back(entry.time, entry.text.to8Bit(true));
+    return entries;
+}
+
+// One SYLT entry per timed unit, in time order, each line's first opening with
+// the ID3 new line; the offset is in the units' times as in the line's own.
+TEST(SongLyricsTags, SyllablesGiveAnEntryPerUnit) {
+    TempFolder folder;
+    ASSERT_TRUE(MakeSong(folder, "a.mp3", "-c:a libmp3lame"));
+    const auto song = folder / "a.mp3";
+    Document document = TimedDocument();
+    document.setHeaderLines({"@Offset=100"});
+    document.lyrics.assignLines({
+        {.lyricText = Sj("こんにちは"),
+         .timeText = "00:00:50",
+         .units = {.units = {{Sj("こん"), 50}, {Sj("に"), kNoUnitTime}, {Sj("ちは"), 90}},
+                   .end = 120}},
+        {.lyricText = Sj("untimed"), .timeText = "00:00:00"},
+        {.lyricText = Sj("さようなら"), .timeText = "00:01:25"},
+    });
+    ASSERT_TRUE(WriteSongLyrics(song, SongLyricsFrom(document, "", true), true));
+    EXPECT_EQ(SyltEntries(song),
+              (Entries{{600, "\nこんに"}, {1000, "ちは"}, {1350, "\nさようなら"}}));
+    EXPECT_EQ(ReadSongLyrics(song).text,
+              "[ti:夜明け]\n[00:00.60]<00:00.60>こんに<00:01.00>ちは<00:01.30>\n"
+              "[00:01.35]さようなら\n");
+}
+
 // A lyrics frame as another tagger leaves it; a USLT holds the first entry's
 // text.
 struct Frame {
@@ -219,11 +252,11 @@ INSTANTIATE_TEST_SUITE_P(
                      SynchronizedLyricsFrame::Lyrics,
                      SynchronizedLyricsFrame::AbsoluteMpegFrames}},
                    "[00:02.61]b\n"},
-        // kid3 opens each line with the ID3 new line; entries without it carry
-        // on the line before.
+        // Each line opens with the ID3 new line; entries without it carry on
+        // the line before, as its syllables with their times.
         ChoiceCase{"NewLineOpensALine",
                    {{"SYLT", "jpn", "", {{500, "\n夜明け"}, {900, "の"}, {1500, "\n街"}}}},
-                   "[00:00.50]夜明けの\n[00:01.50]街\n"}),
+                   "[00:00.50]<00:00.50>夜明け<00:00.90>の\n[00:01.50]街\n"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(SongLyricsTags, ReadsVorbisUnsyncedLyrics) {

@@ -91,7 +91,7 @@ void BuildFileMenu(QMenuBar& bar, CommandActions& actions) {
         .separator()
         .item(kSaveSp250);
     file.separator().item(kOpenMusicWithDesktop).separator().item(kExportLyricMp3);
-    file.item(kSaveStandardLrc).item(kWriteSongTags);
+    file.item(kSaveStandardLrc).item(kSaveAssKaraoke).item(kWriteSongTags);
     file.item(kSaveTagInformation);
     file.submenu("mnuCombine", QStringLiteral("タグ情報とプレーン歌詞を合成(&C)"))
         .item(kCombineTagInformation)
