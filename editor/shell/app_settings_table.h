@@ -92,8 +92,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::plainLyricsSourceEnabled>{.key = "mnuPlainURLEnabled.Checked",
                                                 .designed = false});
     visit(Setting<&S::plainLyricsSource>{.key = "plainURL", .designed = ""});
-    visit(Setting<&S::listLyricWidth>{.key = "ListLyric.Width", .designed = 0x20});
-    visit(Setting<&S::listTimeWidth>{.key = "ListTime.Width", .designed = 0x20});
+    visit(Setting<&S::listLyricWidth>{.key = "ListLyric.Width", .designed = 0});
+    visit(Setting<&S::listTimeWidth>{.key = "ListTime.Width", .designed = 0});
     visit(Setting<&S::textEncoding>{.key = "TextEncoding", .designed = TextEncoding::Auto});
     visit(Setting<&S::standardLrc, &Lrc::shiftJis>{.key = "StdLrc.ShiftJis", .designed = false});
     visit(Setting<&S::standardLrc, &Lrc::milliseconds>{.key = "StdLrc.Milliseconds",

@@ -381,7 +381,13 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                 if (!words.units.empty()) {
                     if (words.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
                     if (words.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
-                    addLine(lineMs, std::move(words.text), std::move(words.units), n);
+                    // A line's time is its first unit's start: a line tag
+                    // ahead of the first word would hold a time the
+                    // time-tag form cannot write.
+                    const int first =
+                        words.units.units.empty() ? kNoUnitTime : words.units.units.front().start;
+                    addLine(first == kNoUnitTime ? lineMs : first * 10, std::move(words.text),
+                            std::move(words.units), n);
                 } else {
                     InlineTagRead read =
                         ReadInlineTags(rest, !lineTimes.empty() && standard, lineMs / 10, offset);
@@ -400,7 +406,8 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
                 const std::string_view rest = view.substr(restStart);
                 const std::string text =
                     StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
-                for (const std::int32_t ms : lineTimes) addLine(ClampedTime(ms, offset), text, {}, n);
+                for (const std::int32_t ms : lineTimes)
+                    addLine(ClampedTime(ms, offset), text, {}, n);
                 severalTimes = severalTimes || lineTimes.size() > 1;
             }
         } else if (head && (options.keepPlainHeaderLines || StartsWith(view, "@"))) {

@@ -27,8 +27,11 @@ namespace obrin::test {
 template <typename Timers = QtTimerFactory>
 struct MainWindowRig {
     explicit MainWindowRig(std::filesystem::path program = {})
+        // A program folder given is the build's, shared by every test: the
+        // settings, saved as they change, stay in this test's own folder.
         : editor({.programFolder = program.empty() ? folder : std::move(program),
-                  .settingsSection = "tester"},
+                  .settingsSection = "tester",
+                  .configFolder = folder},
                  dialogs, player, timers, [this](const std::string& url) {
                      opened.push_back(url);
                      return desktopOpens;

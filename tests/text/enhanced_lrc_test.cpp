@@ -4,6 +4,7 @@
 
 #include "base/sjis_codec.h"
 #include "sjis_lines.h"
+#include "text/karaoke_text.h"
 #include "text/standard_lrc.h"
 #include "text/tagged_lyrics_reader.h"
 
@@ -128,6 +129,18 @@ TEST(EnhancedLrc, BadWordTagsAreNamedByLine) {
     ASSERT_EQ(read.lyrics.count(), 3);
     EXPECT_EQ(read.lyrics.line(1).lyricText, Sj("あい"));
     EXPECT_EQ(read.lyrics.line(2).units, (LineUnits{.units = {{Sj("う"), 1250}}}));
+}
+
+// A line tag ahead of the first word: the line starts with its first word,
+// so the time-tag form, which has no room for both, keeps every word's time.
+TEST(EnhancedLrc, LineStartsWithItsFirstWord) {
+    Document read;
+    const LyricsReadReport report =
+        ReadTaggedLyricsText(read, Sj("[00:10.00]<00:10.50>あ<00:11.00>い<00:11.50>\n"), {});
+    EXPECT_EQ(ReadReportMessage(report), "");
+    ASSERT_EQ(read.lyrics.count(), 1);
+    EXPECT_EQ(read.lyrics.line(0).timeText, "00:10:50");
+    EXPECT_EQ(FormatTaggedLine(read.lyrics.line(0)), Sj("[00:10:50]あ[00:11:00]い[00:11:50]"));
 }
 
 }  // namespace
