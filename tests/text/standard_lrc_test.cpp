@@ -195,7 +195,7 @@ TEST(StandardLrcWriter, LongFileGoesOutInBoundedPiecesOfWholeLines) {
         EXPECT_TRUE(piece.ends_with('\n'));
         file += piece;
     }
-    EXPECT_EQ(file, expected);
+    EXPECT_TRUE(file == expected) << "the pieces are not the file";
 }
 
 // Every reader ends [ti:] at its first "]"; "ゾ" ends in the byte of "]".

@@ -344,7 +344,7 @@ TEST(ReadTaggedLyrics, TenMegabyteLine) {
 // place and the line of the file it came from through the sort.
 TEST(ReadTaggedLyrics, FileReadInPiecesReadsAsAWhole) {
     std::string file = "@Title=t\r\n" + Sj("[00:02:00]あ[00:08:00]い") + "\r\n";
-    for (int i = 0; i < 100000; ++i) file += "[00:04:00]filler\r\n";
+    for (int i = 0; i < 200000; ++i) file += "[00:04:00]filler\r\n";
     file += "[00:03.00][00:01.00]b\r\n";
     ASSERT_GT(file.size(), std::size_t{3} << 20);
     TempFolder folder;
@@ -355,7 +355,7 @@ TEST(ReadTaggedLyrics, FileReadInPiecesReadsAsAWhole) {
     ASSERT_TRUE(read);
     Document whole;
     const LyricsReadReport report = ReadTaggedLyricsText(whole, file, kImport);
-    ASSERT_EQ(pieces.lyrics.count(), 100003);
+    ASSERT_EQ(pieces.lyrics.count(), 200003);
     ASSERT_EQ(whole.lyrics.count(), pieces.lyrics.count());
     EXPECT_TRUE(std::equal(
         pieces.lyrics.lines().begin(), pieces.lyrics.lines().end(), whole.lyrics.lines().begin(),
