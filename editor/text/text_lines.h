@@ -37,6 +37,9 @@ class TextPieces {
     explicit TextPieces(std::string_view text);
     // Takes the text over in pieces of about pieceBytes.
     TextPieces(std::string&& text, std::size_t pieceBytes);
+    // The views point into the pieces it owns.
+    TextPieces(const TextPieces&) = delete;
+    TextPieces& operator=(const TextPieces&) = delete;
 
     [[nodiscard]] std::size_t count() const { return views_.size(); }
     [[nodiscard]] std::string_view piece(std::size_t index) const { return views_[index]; }
