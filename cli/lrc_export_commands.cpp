@@ -2,6 +2,8 @@
 // LRC file, in the song's own tags or in an ASS karaoke script.
 #include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "cli_args.h"
 #include "cli_command.h"
@@ -100,12 +102,23 @@ int RunStdLrc(const std::vector<std::string>& args) {
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
         ReadLyricsFile(document, positional[0], settings, input, LyricsUse::TimedLinesOnly);
-        const std::string bytes = FormatStandardLrc(document, options, Author(document, settings));
+        const std::string by = Author(document, settings);
+        // The file goes out in pieces as it is made: beside a document of a
+        // great many short lines, a whole copy of it would double the memory.
         if (!out) {
-            if (!WriteStdout(bytes)) throw CommandError{"標準出力に書けません"};
-        } else if (const std::error_code error = WriteFileAtomically(*out, bytes)) {
-            throw CommandError{FileWriteErrorMessage(*out, error)};
+            WriteStandardLrc(document, options, by, [](std::string_view piece) {
+                if (!WriteStdout(piece)) throw CommandError{"標準出力に書けません"};
+            });
+            return;
         }
+        FileReplacement file;
+        const auto check = [&out](std::error_code error) {
+            if (error) throw CommandError{FileWriteErrorMessage(*out, error)};
+        };
+        check(file.begin(*out));
+        WriteStandardLrc(document, options, by,
+                         [&](std::string_view piece) { check(file.write(piece)); });
+        check(file.commit());
     });
 }
 

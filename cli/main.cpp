@@ -1,5 +1,7 @@
 // obrin-cli: the editor's lyrics and file commands from a shell, over the same
 // core code as the editor.
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,6 +40,12 @@ int FlushedStdout() {
 
 int main(int argc, char** argv) {
     using namespace obrin::cli;
+    // Large blocks (a lyrics file's pieces, the lines read from it) go back to
+    // the system as soon as they are freed. Left to itself, the allocator
+    // raises this bound to the size of the largest block freed so far (a
+    // file's bytes), and a file then given back piece by piece would stay
+    // resident beside everything made from it.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     // A save stopped by a signal leaves no hidden copy of its target behind.
     obrin::RemoveTemporaryFilesOnSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -15,6 +15,8 @@ namespace {
 constexpr std::string_view kOffset = "@Offset=";
 constexpr std::string_view kTaggingBy = "@TaggingBy=";
 constexpr std::string_view kFullWidthClose = "\x81\x6E";  // "］"
+// WriteStandardLrc hands on pieces of about this size.
+constexpr std::size_t kWritePieceBytes = 64 * 1024;
 
 // Every reader ends a [ti:] tag at its first "]"; a full-width "］" in its
 // place keeps the rest of the title.
@@ -47,29 +49,42 @@ std::int32_t DocumentOffsetMs(const Document& document) {
     return offset;
 }
 
-std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document) {
+namespace {
+
+// Calls visit(index, time) for each line in list order with the time
+// PlayerTimes gives it, without a list of them all.
+template <typename Visit>
+void ForEachPlayerTime(const Document& document, Visit visit) {
     const std::int64_t offset = DocumentOffsetMs(document);
-    std::vector<std::int32_t> marks;
-    marks.reserve(static_cast<std::size_t>(document.lyrics.count()));
+    const std::vector<LyricLine>& lines = document.lyrics.lines();
     // ParseTimeTag reads TimeTexts of any number of minute digits.
-    for (int i = 0; i < document.lyrics.count(); ++i)
-        marks.push_back(ParseTimeTag(document.lyrics.line(i).timeText));
+    const auto mark = [](const LyricLine& line) { return ParseTimeTag(line.timeText); };
     // A title line or words sung at once stand at 0 ahead of the first later
     // line; other players drop a line without a time.
-    bool opening = std::any_of(marks.begin(), marks.end(), [](std::int32_t ms) { return ms > 0; });
-    std::vector<std::optional<std::int32_t>> times;
-    times.reserve(marks.size());
-    for (const std::int32_t ms : marks) {
+    bool opening = std::any_of(lines.begin(), lines.end(),
+                               [&mark](const LyricLine& line) { return mark(line) > 0; });
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::int32_t ms = mark(lines[i]);
         if (ms > 0) {
             opening = false;
-            times.emplace_back(static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                ms + offset, 0, std::numeric_limits<std::int32_t>::max())));
+            visit(i, std::optional<std::int32_t>(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                         ms + offset, 0, std::numeric_limits<std::int32_t>::max()))));
         } else if (ms == 0 && opening) {
-            times.emplace_back(0);
+            visit(i, std::optional<std::int32_t>(0));
         } else {
-            times.emplace_back();
+            visit(i, std::optional<std::int32_t>());
         }
     }
+}
+
+}  // namespace
+
+std::vector<std::optional<std::int32_t>> PlayerTimes(const Document& document) {
+    std::vector<std::optional<std::int32_t>> times;
+    times.reserve(static_cast<std::size_t>(document.lyrics.count()));
+    ForEachPlayerTime(document, [&times](std::size_t, std::optional<std::int32_t> time) {
+        times.push_back(time);
+    });
     return times;
 }
 
@@ -104,32 +119,45 @@ std::string LrcAuthor(const Document& document, bool taggingBy, const std::strin
     return taggingBy && !document.loadedFromFile() ? author : std::string();
 }
 
-std::string FormatStandardLrc(const Document& document, const StandardLrcOptions& options,
-                              const std::string& by) {
+void WriteStandardLrc(const Document& document, const StandardLrcOptions& options,
+                      const std::string& by, const std::function<void(std::string_view)>& write) {
     const std::string_view end = options.crlf ? "\r\n" : "\n";
     std::string sjis;
-    const auto addLine = [&](std::string_view line) {
-        sjis += line;
-        sjis += end;
+    sjis.reserve(kWritePieceBytes + kWritePieceBytes / 4);
+    const auto flush = [&] {
+        if (sjis.empty()) return;
+        write(options.shiftJis ? sjis : SjisToUtf8(sjis));
+        sjis.clear();
     };
-    if (!document.title().empty()) addLine("[ti:" + HeaderValue(document.title()) + "]");
-    if (!document.artist().empty()) addLine("[ar:" + HeaderValue(document.artist()) + "]");
-    if (!by.empty()) addLine("[by:" + HeaderValue(by) + "]");
-    const auto times = PlayerTimes(document);
+    const auto addLine = [&](std::string_view tag, std::string_view text) {
+        sjis += tag;
+        sjis += text;
+        sjis += end;
+        if (sjis.size() >= kWritePieceBytes) flush();
+    };
+    if (!document.title().empty()) addLine("[ti:" + HeaderValue(document.title()) + "]", {});
+    if (!document.artist().empty()) addLine("[ar:" + HeaderValue(document.artist()) + "]", {});
+    if (!by.empty()) addLine("[by:" + HeaderValue(by) + "]", {});
     const std::int32_t offset = DocumentOffsetMs(document);
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        const LyricLine& line = document.lyrics.line(static_cast<int>(i));
-        const std::string& text = line.lyricText;
-        if (times[i] && options.words && HasUnitTimes(line.units)) {
-            addLine(StandardTimeTag(*times[i], options.milliseconds) +
+    ForEachPlayerTime(document, [&](std::size_t i, std::optional<std::int32_t> time) {
+        const LyricLine& line = document.lyrics.lines()[i];
+        if (time && options.words && HasUnitTimes(line.units)) {
+            addLine(StandardTimeTag(*time, options.milliseconds),
                     WordTaggedText(line.units, offset, options.milliseconds));
-        } else if (times[i]) {
-            addLine(StandardTimeTag(*times[i], options.milliseconds) + text);
+        } else if (time) {
+            addLine(StandardTimeTag(*time, options.milliseconds), line.lyricText);
         } else if (options.keepUntimed) {
-            addLine(text);
+            addLine({}, line.lyricText);
         }
-    }
-    return options.shiftJis ? sjis : SjisToUtf8(sjis);
+    });
+    flush();
+}
+
+std::string FormatStandardLrc(const Document& document, const StandardLrcOptions& options,
+                              const std::string& by) {
+    std::string file;
+    WriteStandardLrc(document, options, by, [&file](std::string_view piece) { file += piece; });
+    return file;
 }
 
 }  // namespace obrin

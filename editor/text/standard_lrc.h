@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/document.h"
@@ -57,5 +59,11 @@ struct SyncedLine {
 [[nodiscard]] std::string FormatStandardLrc(const Document& document,
                                             const StandardLrcOptions& options,
                                             const std::string& by);
+
+// The same file handed to `write` in order, in pieces of a bounded size, so
+// that a long one is never held whole beside the document. An exception from
+// `write` ends the run.
+void WriteStandardLrc(const Document& document, const StandardLrcOptions& options,
+                      const std::string& by, const std::function<void(std::string_view)>& write);
 
 }  // namespace obrin

@@ -34,6 +34,9 @@ constexpr const char* kUnitAfterNextLine = "文字のタイムタグが次の行
 constexpr const char* kRubyBaseMissing = "ルビの親文字が歌詞のどこにもありません";
 constexpr const char* kRubyMoraeMismatch = "ルビの読みのタイムタグの数が読みの拍の数と合いません";
 constexpr const char* kRubyUnreadableTag = "ルビの時刻として読めないタイムタグを除きました";
+// A text read from a file is given back in pieces of about this size as its
+// lines are read.
+constexpr std::size_t kTextPieceBytes = 1 << 20;
 // The message of a read lists this many warnings, then their number.
 constexpr std::size_t kWarningsShown = 10;
 
@@ -187,52 +190,66 @@ struct TextSurvey {
     // Lines with a tag: room for the lyric lines, so that the list is not
     // grown, and copied, line by line.
     std::size_t taggedLines = 0;
+    // Some line may hold several leading time tags, and the lines then need
+    // sorting by their exact times; otherwise no list of times is kept.
+    bool severalTimes = false;
 };
 
-TextSurvey SurveyText(std::string_view bytes) {
+TextSurvey SurveyText(const TextPieces& pieces) {
     TextSurvey survey;
-    for (LineCursor lines(bytes); const auto line = lines.next();) {
-        if (StartsWith(*line, kOffset)) {
-            survey.offsets.at =
-                ParseDecimalInteger(line->substr(kOffset.size(), kOffsetTextLimit)).value_or(0);
-            continue;
+    for (std::size_t p = 0; p < pieces.count(); ++p) {
+        for (LineCursor lines(pieces.piece(p)); const auto line = lines.next();) {
+            if (StartsWith(*line, kOffset)) {
+                survey.offsets.at =
+                    ParseDecimalInteger(line->substr(kOffset.size(), kOffsetTextLimit)).value_or(0);
+                continue;
+            }
+            const std::size_t close = TaggedLineClose(*line);
+            if (close == std::string_view::npos) continue;
+            ++survey.taggedLines;
+            const std::string_view tag = line->substr(1, close - 1);
+            if (IdTagKey(tag) == "offset")
+                survey.offsets.lrc =
+                    ParseDecimalInteger(TrimBlanks(tag.substr(tag.find(':') + 1))).value_or(0);
+            const bool written = IsWrittenTimeText(tag);
+            if (!survey.standard && tag.find('.') != std::string_view::npos && !written &&
+                ParseStandardTimeTag(tag) >= 0)
+                survey.standard = true;
+            if (!written && line->substr(close + 1).starts_with('[')) survey.severalTimes = true;
         }
-        const std::size_t close = TaggedLineClose(*line);
-        if (close == std::string_view::npos) continue;
-        ++survey.taggedLines;
-        const std::string_view tag = line->substr(1, close - 1);
-        if (IdTagKey(tag) == "offset")
-            survey.offsets.lrc =
-                ParseDecimalInteger(TrimBlanks(tag.substr(tag.find(':') + 1))).value_or(0);
-        if (!survey.standard && tag.find('.') != std::string_view::npos &&
-            !IsWrittenTimeText(tag) && ParseStandardTimeTag(tag) >= 0)
-            survey.standard = true;
     }
     return survey;
 }
 
-// Puts the lines in time order, lines at the same time in the order read;
-// `times` and `fileLines` stay beside their lines.
+// A line read with timing units, for the steps that need the whole text
+// first (the readings, the next line's time).
+struct UnitsLine {
+    std::size_t index;
+    std::size_t fileLine;
+};
+
+// Puts the lines in time order, lines at the same time in the order read,
+// and follows the lines with units to their new places.
 void SortByTime(std::vector<LyricLine>& lines, std::vector<std::int32_t>& times,
-                std::vector<int>& fileLines) {
+                std::vector<UnitsLine>& unitsLines) {
     std::vector<std::size_t> order(lines.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&times](std::size_t a, std::size_t b) { return times[a] < times[b]; });
     std::vector<LyricLine> sortedLines;
-    std::vector<std::int32_t> sortedTimes;
-    std::vector<int> sortedFileLines;
+    std::vector<std::size_t> place(lines.size());
     sortedLines.reserve(lines.size());
-    sortedTimes.reserve(times.size());
-    sortedFileLines.reserve(fileLines.size());
     for (const std::size_t i : order) {
+        place[i] = sortedLines.size();
         sortedLines.push_back(std::move(lines[i]));
-        sortedTimes.push_back(times[i]);
-        sortedFileLines.push_back(fileLines[i]);
     }
     lines = std::move(sortedLines);
-    times = std::move(sortedTimes);
-    fileLines = std::move(sortedFileLines);
+    for (UnitsLine& line : unitsLines) line.index = place[line.index];
+}
+
+// A line's time in centiseconds, as its TimeText holds it.
+int LineTime(const LyricLine& line) {
+    return ParseTimeTag(line.timeText) / 10;
 }
 
 }  // namespace
@@ -306,131 +323,140 @@ std::string StripBracketedParts(std::string_view rest) {
     return text;
 }
 
-LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
-                                      const ReaderOptions& options) {
+namespace {
+
+// The reading itself. Each piece of the text is given back once its lines
+// are read, and besides the lines only what a few of them need is kept (the
+// times for a sort, the places of the lines with units), so that a large
+// text of short lines costs little more than the lines it becomes.
+LyricsReadReport ReadPieces(Document& document, TextPieces& pieces, const ReaderOptions& options) {
     std::vector<std::string> headerLines;
     std::vector<std::string> infoLines;
 
-    const TextSurvey survey = SurveyText(bytes);
+    const TextSurvey survey = SurveyText(pieces);
     const std::int64_t offset = survey.offsets.total();
     // In standard LRC a bracket after the times is text ("[Chorus]"); the
     // editor's own files leave out every bracketed part.
     const bool standard = survey.standard;
     LyricsReadReport report;
-    // The lines are made as they are read, with their times and the lines
-    // of the file they came from beside them, so that no other copy of the
-    // text is held meanwhile.
     std::vector<LyricLine> lyricLines;
+    // The exact times, for the sort alone: a TimeText holds centiseconds.
     std::vector<std::int32_t> times;
-    std::vector<int> fileLines;
+    std::vector<UnitsLine> unitsLines;
     lyricLines.reserve(survey.taggedLines);
-    times.reserve(survey.taggedLines);
-    fileLines.reserve(survey.taggedLines);
+    if (survey.severalTimes) times.reserve(survey.taggedLines);
     const auto addLine = [&](std::int32_t ms, std::string text, LineUnits units, std::size_t n) {
-        lyricLines.push_back(LyricLine{.lyricText = std::move(text), .units = std::move(units)});
-        times.push_back(ms);
-        fileLines.push_back(static_cast<int>(n + 1));
+        if (!units.empty()) unitsLines.push_back({lyricLines.size(), n + 1});
+        lyricLines.push_back(LyricLine{.lyricText = std::move(text),
+                                       .timeText = FormatTimeText(ms),
+                                       .units = std::move(units)});
+        if (survey.severalTimes) times.push_back(ms);
     };
     RubyTable ruby;
     std::vector<std::size_t> rubyFileLines;
     bool severalTimes = false;
     bool head = true;
     std::size_t n = 0;
-    for (LineCursor lines(bytes); const auto next = lines.next(); ++n) {
-        const std::string_view view = *next;
-        if (std::optional<RubyLineRead> read = ReadRubyLine(view, offset)) {
-            if (read->moraeMismatch) Warn(report, n + 1, kRubyMoraeMismatch);
-            if (read->unreadableTag) Warn(report, n + 1, kRubyUnreadableTag);
-            ruby.push_back(std::move(read->reading));
-            rubyFileLines.push_back(n + 1);
-            continue;
-        }
-        const std::size_t close = TaggedLineClose(view);
-        if (close != std::string_view::npos) {
-            const std::string_view tag = view.substr(1, close - 1);
-            if (const std::string key = IdTagKey(tag); !key.empty() && TagTime(tag) < 0) {
-                if (options.importInfo)
-                    ImportIdTag(document, infoLines, key, TrimBlanks(tag.substr(key.size() + 1)));
+    for (std::size_t p = 0; p < pieces.count(); ++p) {
+        for (LineCursor lines(pieces.piece(p)); const auto next = lines.next(); ++n) {
+            const std::string_view view = *next;
+            if (std::optional<RubyLineRead> read = ReadRubyLine(view, offset)) {
+                if (read->moraeMismatch) Warn(report, n + 1, kRubyMoraeMismatch);
+                if (read->unreadableTag) Warn(report, n + 1, kRubyUnreadableTag);
+                ruby.push_back(std::move(read->reading));
+                rubyFileLines.push_back(n + 1);
                 continue;
             }
-            head = false;
-            // The leading run of time tags; the editor's own lines have one.
-            std::vector<std::int32_t> lineTimes;
-            std::size_t restStart = close + 1;
-            if (!IsWrittenTimeText(tag)) {
-                for (std::size_t open = 0, end = close; end != std::string_view::npos;) {
-                    const std::int32_t ms = TagTime(view.substr(open + 1, end - open - 1));
-                    if (ms < 0) break;
-                    lineTimes.push_back(ms);
-                    restStart = end + 1;
-                    open = restStart;
-                    end = TaggedLineClose(view.substr(open));
-                    if (end != std::string_view::npos) end += open;
+            const std::size_t close = TaggedLineClose(view);
+            if (close != std::string_view::npos) {
+                const std::string_view tag = view.substr(1, close - 1);
+                if (const std::string key = IdTagKey(tag); !key.empty() && TagTime(tag) < 0) {
+                    if (options.importInfo)
+                        ImportIdTag(document, infoLines, key,
+                                    TrimBlanks(tag.substr(key.size() + 1)));
+                    continue;
                 }
-            }
-            if (lineTimes.size() <= 1) {
-                const std::int32_t ms = lineTimes.empty() ? ParseTimeTag(tag) : lineTimes.front();
-                if (ms < 0 && report.unreadableTags++ == 0)
-                    report.firstUnreadableLine = static_cast<int>(n + 1);
-                const std::int32_t lineMs = ClampedTime(ms, offset);
-                const std::string_view rest =
-                    view.substr(lineTimes.empty() ? close + 1 : restStart);
-                // Enhanced LRC: the word tags give the units.
-                WordTagsRead words;
-                if (!lineTimes.empty() && standard) words = ReadWordTags(rest, lineMs / 10, offset);
-                if (!words.units.empty()) {
-                    if (words.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
-                    if (words.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
-                    // A line's time is its first unit's start: a line tag
-                    // ahead of the first word would hold a time the
-                    // time-tag form cannot write.
-                    const int first =
-                        words.units.units.empty() ? kNoUnitTime : words.units.units.front().start;
-                    addLine(first == kNoUnitTime ? lineMs : first * 10, std::move(words.text),
-                            std::move(words.units), n);
-                } else {
-                    InlineTagRead read =
-                        ReadInlineTags(rest, !lineTimes.empty() && standard, lineMs / 10, offset);
-                    if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
-                    if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
-                    if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
-                    if (!lineTimes.empty()) {
-                        for (TimingUnit& unit : read.units.units)
-                            unit.text = StripWordTimes(unit.text);
-                        read.text = read.units.units.empty() ? StripWordTimes(read.text)
-                                                             : JoinedText(read.units.units);
+                head = false;
+                // The leading run of time tags; the editor's own lines have one.
+                std::vector<std::int32_t> lineTimes;
+                std::size_t restStart = close + 1;
+                if (!IsWrittenTimeText(tag)) {
+                    for (std::size_t open = 0, end = close; end != std::string_view::npos;) {
+                        const std::int32_t ms = TagTime(view.substr(open + 1, end - open - 1));
+                        if (ms < 0) break;
+                        lineTimes.push_back(ms);
+                        restStart = end + 1;
+                        open = restStart;
+                        end = TaggedLineClose(view.substr(open));
+                        if (end != std::string_view::npos) end += open;
                     }
-                    addLine(lineMs, std::move(read.text), std::move(read.units), n);
                 }
-            } else {
-                const std::string_view rest = view.substr(restStart);
-                const std::string text =
-                    StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
-                for (const std::int32_t ms : lineTimes)
-                    addLine(ClampedTime(ms, offset), text, {}, n);
-                severalTimes = severalTimes || lineTimes.size() > 1;
+                if (lineTimes.size() <= 1) {
+                    const std::int32_t ms =
+                        lineTimes.empty() ? ParseTimeTag(tag) : lineTimes.front();
+                    if (ms < 0 && report.unreadableTags++ == 0)
+                        report.firstUnreadableLine = static_cast<int>(n + 1);
+                    const std::int32_t lineMs = ClampedTime(ms, offset);
+                    const std::string_view rest =
+                        view.substr(lineTimes.empty() ? close + 1 : restStart);
+                    // Enhanced LRC: the word tags give the units.
+                    WordTagsRead words;
+                    if (!lineTimes.empty() && standard)
+                        words = ReadWordTags(rest, lineMs / 10, offset);
+                    if (!words.units.empty()) {
+                        if (words.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                        if (words.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                        // A line's time is its first unit's start: a line
+                        // tag ahead of the first word would hold a time the
+                        // time-tag form cannot write.
+                        const int first = words.units.units.empty()
+                                              ? kNoUnitTime
+                                              : words.units.units.front().start;
+                        addLine(first == kNoUnitTime ? lineMs : first * 10, std::move(words.text),
+                                std::move(words.units), n);
+                    } else {
+                        InlineTagRead read = ReadInlineTags(rest, !lineTimes.empty() && standard,
+                                                            lineMs / 10, offset);
+                        if (read.outOfOrder) Warn(report, n + 1, kUnitsOutOfOrder);
+                        if (read.endBeforeLastUnit) Warn(report, n + 1, kEndBeforeLastUnit);
+                        if (read.unreadableTag) Warn(report, n + 1, kUnreadableInlineTag);
+                        if (!lineTimes.empty()) {
+                            for (TimingUnit& unit : read.units.units)
+                                unit.text = StripWordTimes(unit.text);
+                            read.text = read.units.units.empty() ? StripWordTimes(read.text)
+                                                                 : JoinedText(read.units.units);
+                        }
+                        addLine(lineMs, std::move(read.text), std::move(read.units), n);
+                    }
+                } else {
+                    const std::string_view rest = view.substr(restStart);
+                    const std::string text =
+                        StripWordTimes(standard ? std::string(rest) : StripBracketedParts(rest));
+                    for (const std::int32_t ms : lineTimes)
+                        addLine(ClampedTime(ms, offset), text, {}, n);
+                    severalTimes = severalTimes || lineTimes.size() > 1;
+                }
+            } else if (head && (options.keepPlainHeaderLines || StartsWith(view, "@"))) {
+                headerLines.emplace_back(view);
             }
-        } else if (head && (options.keepPlainHeaderLines || StartsWith(view, "@"))) {
-            headerLines.emplace_back(view);
+            if (options.importInfo) Import(document, infoLines, view);
         }
-        if (options.importInfo) Import(document, infoLines, view);
+        pieces.release(p);
     }
-    if (severalTimes) SortByTime(lyricLines, times, fileLines);
+    if (severalTimes) SortByTime(lyricLines, times, unitsLines);
+    std::vector<std::int32_t>().swap(times);
     const std::vector<bool> present = BasesPresent(ruby, lyricLines);
     for (std::size_t r = 0; r < ruby.size(); ++r)
         if (!present[r]) Warn(report, rubyFileLines[r], kRubyBaseMissing);
     const RubyIndex rubyIndex(ruby);
-    for (std::size_t i = 0; i < lyricLines.size(); ++i) {
-        LyricLine& line = lyricLines[i];
-        if (!line.units.empty()) {
-            ApplyReadings(line.units, rubyIndex, times[i] / 10);
-            const int next = i + 1 < lyricLines.size() ? times[i + 1] / 10 : kNoUnitTime;
-            if (next != kNoUnitTime &&
-                std::any_of(line.units.units.begin(), line.units.units.end(),
-                            [next](const TimingUnit& unit) { return unit.start > next; }))
-                Warn(report, static_cast<std::size_t>(fileLines[i]), kUnitAfterNextLine);
-        }
-        line.timeText = FormatTimeText(times[i]);
+    for (const UnitsLine& unitsLine : unitsLines) {
+        LyricLine& line = lyricLines[unitsLine.index];
+        ApplyReadings(line.units, rubyIndex, LineTime(line));
+        if (unitsLine.index + 1 == lyricLines.size()) continue;
+        const int next = LineTime(lyricLines[unitsLine.index + 1]);
+        if (std::any_of(line.units.units.begin(), line.units.units.end(),
+                        [next](const TimingUnit& unit) { return unit.start > next; }))
+            Warn(report, unitsLine.fileLine, kUnitAfterNextLine);
     }
     document.setHeaderLines(std::move(headerLines));
     document.setRuby(std::move(ruby));
@@ -446,12 +472,24 @@ LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes
     return report;
 }
 
-LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
-                                 const ReaderOptions& options) {
+}  // namespace
+
+LyricsReadReport ReadTaggedLyricsText(Document& document, std::string_view bytes,
+                                      const ReaderOptions& options) {
+    TextPieces pieces(bytes);
+    return ReadPieces(document, pieces, options);
+}
+
+namespace {
+
+// The outcome of a read of decoded text; `read` reads the text when there is
+// one.
+template <typename ReadText>
+LyricsFileRead DecodedRead(Document& document, const TextRead& text, ReadText read) {
     LyricsFileRead result;
     switch (text.status) {
         case TextReadStatus::Read:
-            result.report = ReadTaggedLyricsText(document, text.sjis, options);
+            result.report = read();
             return result;
         case TextReadStatus::Declined:
             result.status = LyricsReadStatus::Declined;
@@ -469,15 +507,31 @@ LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
     return result;
 }
 
+// A text that nobody else holds is given back piece by piece as it is read.
+LyricsFileRead ReadOwnedText(Document& document, TextRead text, const ReaderOptions& options) {
+    return DecodedRead(document, text, [&] {
+        TextPieces pieces(std::move(text.sjis), kTextPieceBytes);
+        return ReadPieces(document, pieces, options);
+    });
+}
+
+}  // namespace
+
+LyricsFileRead ReadDecodedLyrics(Document& document, const TextRead& text,
+                                 const ReaderOptions& options) {
+    return DecodedRead(document, text,
+                       [&] { return ReadTaggedLyricsText(document, text.sjis, options); });
+}
+
 LyricsFileRead ReadTaggedLyrics(Document& document, const std::filesystem::path& path,
                                 const ReaderOptions& options, const ReplacementConsent& consent) {
-    return ReadDecodedLyrics(document, ReadTextInput(path, options.encoding, consent), options);
+    return ReadOwnedText(document, ReadTextInput(path, options.encoding, consent), options);
 }
 
 LyricsFileRead ReadTaggedLyricsInput(Document& document, std::string_view bytes,
                                      const ReaderOptions& options,
                                      const ReplacementConsent& consent) {
-    return ReadDecodedLyrics(document, DecodeTextInput(bytes, options.encoding, consent), options);
+    return ReadOwnedText(document, DecodeTextInput(bytes, options.encoding, consent), options);
 }
 
 }  // namespace obrin

@@ -1,5 +1,7 @@
 #include "text/text_lines.h"
 
+#include <algorithm>
+
 namespace obrin {
 
 LineCursor::LineCursor(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
@@ -21,6 +23,35 @@ std::vector<std::string> CutLines(std::string_view text) {
     std::vector<std::string> lines;
     for (LineCursor cursor(text); const auto line = cursor.next();) lines.emplace_back(*line);
     return lines;
+}
+
+TextPieces::TextPieces(std::string_view text) {
+    if (!text.empty()) views_.push_back(text);
+}
+
+TextPieces::TextPieces(std::string&& text, std::size_t pieceBytes) {
+    // LineCursor ends the text at its first NUL byte; the pieces after it
+    // would never be read.
+    text.resize(std::min(text.size(), text.find('\0')));
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find_first_of("\r\n", std::min(start + pieceBytes, text.size()));
+        if (end == std::string::npos) {
+            end = text.size();
+        } else {
+            // A CR LF stays in one piece, or the next would begin with an
+            // empty line.
+            end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        }
+        owned_.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    std::string().swap(text);
+    views_.assign(owned_.begin(), owned_.end());
+}
+
+void TextPieces::release(std::size_t index) {
+    views_[index] = {};
+    if (index < owned_.size()) std::string().swap(owned_[index]);
 }
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines) {

@@ -11,11 +11,11 @@
 namespace obrin {
 namespace {
 
-using testing::ElementsAre;
-using testing::ElementsAreArray;
 using test::Sj;
 using test::SjLines;
 using test::Utf8Lines;
+using testing::ElementsAre;
+using testing::ElementsAreArray;
 
 struct CutCase {
     const char* name;
@@ -29,8 +29,7 @@ TEST_P(CutLinesTest, Cuts) {
     EXPECT_EQ(CutLines(GetParam().text), GetParam().lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Breaks, CutLinesTest,
+const auto kBreakCases =
     testing::Values(CutCase{"Empty", "", {}}, CutCase{"OneBreak", "\r\n", {""}},
                     CutCase{"NoFinalBreak", "a\r\nb", {"a", "b"}},
                     CutCase{"FinalBreakAddsNothing", "a\r\nb\r\n", {"a", "b"}},
@@ -38,8 +37,31 @@ INSTANTIATE_TEST_SUITE_P(
                     CutCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
                     CutCase{"Mixed", "a\r\r\nb\n\nc", {"a", "", "b", "", "c"}},
                     CutCase{"EndsAtNul", std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-                    CutCase{"LeadingNul", std::string("\0abc", 4), {}}),
-    [](const auto& info) { return info.param.name; });
+                    CutCase{"LeadingNul", std::string("\0abc", 4), {}});
+
+INSTANTIATE_TEST_SUITE_P(Breaks, CutLinesTest, kBreakCases,
+                         [](const auto& info) { return info.param.name; });
+
+// Pieces of any size, read one after another and given back, cut into the
+// lines of the whole text: no break is split, none is lost.
+class TextPiecesTest : public testing::TestWithParam<CutCase> {};
+
+TEST_P(TextPiecesTest, CutIntoTheLinesOfTheWholeText) {
+    for (const std::size_t size : {1, 2, 3, 1000}) {
+        TextPieces pieces(std::string(GetParam().text), size);
+        std::vector<std::string> lines;
+        for (std::size_t p = 0; p < pieces.count(); ++p) {
+            for (LineCursor cursor(pieces.piece(p)); const auto line = cursor.next();)
+                lines.emplace_back(*line);
+            pieces.release(p);
+            EXPECT_TRUE(pieces.piece(p).empty());
+        }
+        EXPECT_EQ(lines, GetParam().lines) << size;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Breaks, TextPiecesTest, kBreakCases,
+                         [](const auto& info) { return info.param.name; });
 
 struct TrimCase {
     const char* name;

@@ -174,6 +174,30 @@ TEST(StandardLrcWriter, LinesAtZeroAheadOfTheFirstTimeOpenTheSong) {
     EXPECT_EQ(FormatStandardLrc(document, {.keepUntimed = true}, ""), "a\n");
 }
 
+// A long file goes out in pieces of a bounded size, each ending with a whole
+// line (a UTF-8 character is never cut), that together are the whole file.
+TEST(StandardLrcWriter, LongFileGoesOutInBoundedPiecesOfWholeLines) {
+    Document document;
+    std::vector<LyricLine> lines;
+    std::string expected = "[by:me]\n";
+    for (int i = 1; i <= 20000; ++i) {
+        lines.push_back({.lyricText = Sj("こんにちは"), .timeText = FormatTimeText(i * 10)});
+        expected += StandardTimeTag(i * 10, false) + "こんにちは\n";
+    }
+    document.lyrics.assignLines(std::move(lines));
+    std::vector<std::string> pieces;
+    WriteStandardLrc(document, {}, "me",
+                     [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+    EXPECT_GT(pieces.size(), 1u);
+    std::string file;
+    for (const std::string& piece : pieces) {
+        EXPECT_LE(piece.size(), 256u * 1024);
+        EXPECT_TRUE(piece.ends_with('\n'));
+        file += piece;
+    }
+    EXPECT_TRUE(file == expected) << "the pieces are not the file";
+}
+
 // Every reader ends [ti:] at its first "]"; "ゾ" ends in the byte of "]".
 TEST(StandardLrcWriter, BracketsInTitleAndArtistSurviveARead) {
     Document written;

@@ -338,6 +338,43 @@ TEST(ReadTaggedLyrics, TenMegabyteLine) {
     ASSERT_EQ(document.headerLines().size(), 0U);
 }
 
+// A file is read in pieces, each given back once its lines are read; what the
+// text says at its end (a line of several times, which calls for a sort)
+// still reaches the lines of the first piece, and a line with units keeps its
+// place and the line of the file it came from through the sort.
+TEST(ReadTaggedLyrics, FileReadInPiecesReadsAsAWhole) {
+    std::string file = "@Title=t\r\n" + Sj("[00:02:00]あ[00:08:00]い") + "\r\n";
+    for (int i = 0; i < 200000; ++i) file += "[00:04:00]filler\r\n";
+    file += "[00:03.00][00:01.00]b\r\n";
+    ASSERT_GT(file.size(), std::size_t{3} << 20);
+    TempFolder folder;
+    folder.write("long.txt", file);
+    Document pieces;
+    const LyricsFileRead read = ReadTaggedLyrics(pieces, folder.path() / "long.txt",
+                                                 {.encoding = TextEncoding::ShiftJis}, kDecline);
+    ASSERT_TRUE(read);
+    Document whole;
+    const LyricsReadReport report = ReadTaggedLyricsText(whole, file, kImport);
+    ASSERT_EQ(pieces.lyrics.count(), 200003);
+    ASSERT_EQ(whole.lyrics.count(), pieces.lyrics.count());
+    EXPECT_TRUE(std::equal(
+        pieces.lyrics.lines().begin(), pieces.lyrics.lines().end(), whole.lyrics.lines().begin(),
+        [](const LyricLine& a, const LyricLine& b) {
+            return a.lyricText == b.lyricText && a.timeText == b.timeText && a.units == b.units;
+        }));
+    EXPECT_EQ(pieces.headerLines(), whole.headerLines());
+    EXPECT_EQ(pieces.title(), "t");
+    EXPECT_EQ(read.report.warnings, report.warnings);
+    std::vector<std::string> firstLines;
+    for (int i = 0; i < 4; ++i)
+        firstLines.push_back(pieces.lyrics.line(i).timeText + " " +
+                             pieces.lyrics.line(i).lyricText);
+    EXPECT_THAT(firstLines, ElementsAre("00:01:00 b", "00:02:00 " + Sj("あい"), "00:03:00 b",
+                                        "00:04:00 filler"));
+    EXPECT_EQ(pieces.lyrics.line(1).units.units.size(), 2u);
+    EXPECT_THAT(read.report.warnings, ElementsAre(testing::StartsWith("2行目: ")));
+}
+
 TEST(ReadTaggedLyrics, RoundTripKeepsTheBytesOfEveryLine) {
     // Read and written again, a file in the editor's own form comes back byte
     // for byte, broken Shift-JIS included.
