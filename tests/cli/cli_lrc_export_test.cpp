@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -249,11 +248,16 @@ std::vector<std::string> FfmpegEventTimes(const TempFolder& folder, const char* 
         if (::pclose(pipe) != 0) errors = "ffmpeg failed";
     }
     errors += folder.read("ffmpeg.err");
+    // An SRT timing line is "hh:mm:ss,mmm --> hh:mm:ss,mmm" and nothing else.
     std::vector<std::string> times;
-    const std::regex time(R"(\d\d:\d\d:\d\d,\d{3} --> \d\d:\d\d:\d\d,\d{3})");
-    for (auto it = std::sregex_iterator(srt.begin(), srt.end(), time); it != std::sregex_iterator();
-         ++it)
-        times.push_back(it->str());
+    for (std::size_t start = 0; start < srt.size();) {
+        std::size_t end = srt.find('\n', start);
+        if (end == std::string::npos) end = srt.size();
+        std::string line = srt.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() == 29 && line.substr(12, 5) == " --> ") times.push_back(line);
+        start = end + 1;
+    }
     return times;
 }
 
