@@ -20,13 +20,20 @@ struct Lingering {
 struct LingeringList {
     std::mutex lock;
     std::vector<Lingering> threads;
+
+    // Destroyed when the library is unloaded, which its threads' references
+    // keep from happening while one is listed, or at the process's exit,
+    // where a thread may still run: it is let go, since destroying a
+    // joinable std::thread would end the process with std::terminate.
+    ~LingeringList() {
+        for (Lingering& lingering : threads)
+            if (lingering.thread.joinable()) lingering.thread.detach();
+    }
 };
 
-// Never destroyed: at the process's exit, a thread may still run, and
-// destroying its std::thread would end the process with std::terminate.
 LingeringList& List() {
-    static auto* list = new LingeringList;
-    return *list;
+    static LingeringList list;
+    return list;
 }
 
 // A second reference on the library this code lives in.
