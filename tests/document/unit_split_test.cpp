@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "document/lyric_list.h"
+#include "shown_units.h"
 #include "sjis_lines.h"
 
 namespace obrin {
 namespace {
 
+using test::ShownUnits;
 using test::Sj;
 
 RubyReading Reading(std::string_view base, std::string_view kana, int from = kNoUnitTime,
@@ -85,18 +87,6 @@ TEST(UnitSplitTest, MoraeOfAUnit) {
     for (const auto& [text, morae] : cases) EXPECT_EQ(UnitMorae({Sj(text)}), morae) << text;
 }
 
-// Units as "あ@100|い|+@120/300": "@" a start, "+" a further mora, "/" the end.
-std::string Timed(const LineUnits& units) {
-    std::string shown;
-    for (const TimingUnit& unit : units.units) {
-        if (!shown.empty()) shown += '|';
-        shown += unit.text.empty() ? "+" : SjisToUtf8(unit.text);
-        if (unit.start != kNoUnitTime) shown += "@" + std::to_string(unit.start);
-    }
-    if (units.end != kNoUnitTime) shown += "/" + std::to_string(units.end);
-    return shown;
-}
-
 TEST(UnitSplitTest, EditingTheTextKeepsTheTimesOfUnchangedUnits) {
     // あ@100 い@120 明日(+2 morae) う, end 300, on a line at 00:01:00.
     const LineUnits timed{.units = {{Sj("あ"), 100},
@@ -119,7 +109,7 @@ TEST(UnitSplitTest, EditingTheTextKeepsTheTimesOfUnchangedUnits) {
         LyricList list;
         list.assignLines({{.lyricText = Sj("あい明日う"), .timeText = "00:01:00", .units = timed}});
         list.setLyricText(0, Sj(c.text));
-        EXPECT_EQ(Timed(list.line(0).units), c.expected) << c.text;
+        EXPECT_EQ(ShownUnits(list.line(0).units), c.expected) << c.text;
     }
 }
 
@@ -130,9 +120,9 @@ TEST(UnitSplitTest, ChangingTheLineTimeMovesItsUnits) {
                        .units = {.units = {{Sj("あ"), 100}, {Sj("い"), 150}}, .end = 180}},
                       {.lyricText = Sj("う"), .timeText = "00:02:00"}});
     list.setTimeText(0, "00:03:50");
-    EXPECT_EQ(Timed(list.line(0).units), "あ@350|い@400/430");
+    EXPECT_EQ(ShownUnits(list.line(0).units), "あ@350|い@400/430");
     list.setTimeText(0, "00:00:20");
-    EXPECT_EQ(Timed(list.line(0).units), "あ@20|い@70/100");
+    EXPECT_EQ(ShownUnits(list.line(0).units), "あ@20|い@70/100");
     list.setTimeText(1, "00:05:00");
     EXPECT_TRUE(list.line(1).units.empty());
 }

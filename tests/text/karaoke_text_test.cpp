@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "shown_units.h"
 #include "sjis_lines.h"
 #include "text/completed_text.h"
 #include "text/tagged_lyrics_reader.h"
@@ -11,24 +12,12 @@
 namespace obrin {
 namespace {
 
+using test::ShownUnits;
 using test::Sj;
 using test::SjLines;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
-
-// Units as "あ@1000|い@1030|+@1050" ("+": a further mora of a reading, no
-// "@" when untimed), then "/end" when the line has one.
-std::string Shown(const LineUnits& units) {
-    std::string shown;
-    for (const TimingUnit& unit : units.units) {
-        if (!shown.empty()) shown += '|';
-        shown += unit.text.empty() ? "+" : SjisToUtf8(unit.text);
-        if (unit.start != kNoUnitTime) shown += "@" + std::to_string(unit.start);
-    }
-    if (units.end != kNoUnitTime) shown += "/" + std::to_string(units.end);
-    return shown;
-}
 
 std::string Read(Document& document, const std::vector<std::string>& lines,
                  LyricsReadReport* report = nullptr) {
@@ -65,7 +54,7 @@ TEST(KaraokeTextTest, InlineTagsReadIntoUnitsAndBackByteForByte) {
         const std::string written = Read(document, file, &report);
         ASSERT_EQ(document.lyrics.count(), 1) << c.line;
         EXPECT_EQ(SjisToUtf8(document.lyrics.line(0).lyricText), c.text) << c.line;
-        EXPECT_EQ(Shown(document.lyrics.line(0).units), c.units) << c.line;
+        EXPECT_EQ(ShownUnits(document.lyrics.line(0).units), c.units) << c.line;
         if (*c.warning) {
             ASSERT_EQ(report.warnings.size(), 1u) << c.line;
             EXPECT_THAT(report.warnings[0], HasSubstr("1行目: "));
@@ -95,10 +84,10 @@ TEST(KaraokeTextTest, RubyLinesRoundTrip) {
     LyricsReadReport report;
     EXPECT_EQ(Read(document, file, &report), JoinLinesCrLf(file));
     EXPECT_THAT(report.warnings, ElementsAre(HasSubstr("9行目: ")));  // 為替 is nowhere
-    EXPECT_EQ(Shown(document.lyrics.line(0).units),
+    EXPECT_EQ(ShownUnits(document.lyrics.line(0).units),
               "あ@92|し@147|た@246|浜@301|+@395|辺@443|を @567|さ@697/1002");
-    EXPECT_EQ(Shown(document.lyrics.line(1).units), "昔@1223|+@1271|+@1366|の@1413/2044");
-    EXPECT_EQ(Shown(document.lyrics.line(2).units), "昔@2100|+|+|も@2200");
+    EXPECT_EQ(ShownUnits(document.lyrics.line(1).units), "昔@1223|+@1271|+@1366|の@1413/2044");
+    EXPECT_EQ(ShownUnits(document.lyrics.line(2).units), "昔@2100|+|+|も@2200");
     ASSERT_EQ(document.ruby().size(), 5u);
     EXPECT_EQ(SjisToUtf8(document.ruby()[3].reading()), "むかし");
     EXPECT_EQ(document.ruby()[3].from, 2044);
