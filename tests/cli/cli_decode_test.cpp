@@ -184,6 +184,22 @@ class PartialFileWatch {
     int fd_;
 };
 
+// Starts `obrin-cli decode IN OUT` and sends it `signal` once its partial
+// output appears (`started`), or when the watch gives up; the child's pid,
+// 0 when it could not be started.
+pid_t DecodeSignalledOnceStarted(const test::TempFolder& folder, const std::string& in,
+                                 const std::string& out, int signal, bool& started) {
+    const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
+    const PartialFileWatch watch(folder.path());
+    pid_t child = 0;
+    if (posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr, const_cast<char* const*>(argv),
+                    environ) != 0)
+        return 0;
+    started = watch.wait();
+    ::kill(child, signal);
+    return child;
+}
+
 bool HasPartialFile(const std::filesystem::path& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().filename().string().starts_with(".out.")) return true;
@@ -207,14 +223,9 @@ TEST(CliDecode, TerminationStopsAndRemovesThePartialFile) {
 
         const std::string in = (folder / "long.rmp").string();
         const std::string out = (folder / "out.wav").string();
-        const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
-        const PartialFileWatch watch(folder.path());
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr,
-                              const_cast<char* const*>(argv), environ),
-                  0);
-        const bool started = watch.wait();
-        ::kill(child, signal);
+        bool started = false;
+        const pid_t child = DecodeSignalledOnceStarted(folder, in, out, signal, started);
+        ASSERT_GT(child, 0);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(started) << "the decode made no partial file";
@@ -235,14 +246,9 @@ TEST(CliDecode, TerminationWhileTheFileOpensEndsAtOnce) {
     for (const int signal : {SIGTERM, SIGINT}) {
         const std::string in = (folder / "comments.flac").string();
         const std::string out = (folder / "out.wav").string();
-        const char* argv[] = {OBRIN_CLI_PATH, "decode", in.c_str(), out.c_str(), nullptr};
-        const PartialFileWatch watch(folder.path());
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, OBRIN_CLI_PATH, nullptr, nullptr,
-                              const_cast<char* const*>(argv), environ),
-                  0);
-        const bool started = watch.wait();
-        ::kill(child, signal);
+        bool started = false;
+        const pid_t child = DecodeSignalledOnceStarted(folder, in, out, signal, started);
+        ASSERT_GT(child, 0);
         // Called directly: glibc's header declares pidfd_open without C linkage.
         const int exit = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
         pollfd exited{exit, POLLIN, 0};
