@@ -99,7 +99,7 @@ int Paint(int argc, char* argv[]) {
     for (int i = 0; i < 120; ++i) document.lyrics.setTimeText(i, FormatTimeText(2000 + i * 2450));
     document.lyrics.select(40);
 
-    WaveformStrip strip(document.lyrics);
+    WaveformStrip strip(document);
     strip.resize(1280, WaveformStrip::kHeight);
     strip.setSong(300.0, 0.005);
     strip.setAnalysis(&*peaks, &ticks);
@@ -166,7 +166,7 @@ int Open(int argc, char* argv[]) {
     PlaybackControl playback(player, timers, dialogs);
     Document document;
     TimingCommands timing(document, playback, dialogs);
-    WaveformStrip strip(document.lyrics);
+    WaveformStrip strip(document);
     strip.resize(1280, WaveformStrip::kHeight);
     strip.show();
     OpenAndPlay(player, playback, wav.string());  // the sound server wakes up
@@ -174,7 +174,7 @@ int Open(int argc, char* argv[]) {
     std::vector<double> without, with, peaksReady;
     for (int run = 0; run < 5; ++run) {
         without.push_back(OpenAndPlay(player, playback, wav.string()));
-        WaveformBinding binding(strip, playback, timing);
+        WaveformBinding binding(strip, playback, timing, document);
         with.push_back(OpenAndPlay(player, playback, wav.string()));
         // Loaded again to see when the peaks arrive while it plays.
         const auto loaded = Clock::now();

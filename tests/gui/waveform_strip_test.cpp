@@ -1,7 +1,7 @@
 // The waveform strip in the main window: a song's peaks arrive from the
-// worker, a dragged marker retimes its line when it is dropped, a click
-// seeks, and the strip comes and goes with its option item, the window
-// growing and shrinking by its height.
+// worker, a dragged marker retimes its line when it is dropped, as a dragged
+// unit's tick retimes its unit, a click seeks, and the strip comes and goes
+// with its option item, the window growing and shrinking by its height.
 #include "playback/qt/waveform_strip.h"
 
 #include <QAction>
@@ -14,6 +14,9 @@
 #include "file_bytes.h"
 #include "main_window_rig.h"
 #include "playback/qt/waveform_binding.h"
+#include "playback/unit_markers.h"
+#include "shown_units.h"
+#include "sjis_lines.h"
 #include "wav_builder.h"
 
 using namespace obrin;
@@ -38,8 +41,9 @@ struct Fixture : test::MainWindowRig<> {
     }
 };
 
-void SendMouse(QWidget& widget, QEvent::Type type, double x, Qt::MouseButtons buttons) {
-    const QPointF at(x, widget.height() / 2.0);
+void SendMouse(QWidget& widget, QEvent::Type type, double x, Qt::MouseButtons buttons,
+               double y = -1) {
+    const QPointF at(x, y < 0 ? widget.height() / 2.0 : y);
     QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(&widget, &event);
 }
@@ -55,6 +59,9 @@ class WaveformStripTest : public QObject {
     Q_OBJECT
   private slots:
     void draggingAMarkerRetimesItsLineOnceDropped();
+    void draggingATickRetimesItsUnitOnceDropped_data();
+    void draggingATickRetimesItsUnitOnceDropped();
+    void currentLinesTicksShowBesideItsMarker();
     void aClickSeeks();
     void optionItemShowsAndHidesTheStrip();
     void hiddenStripIsKeptPerUser();
@@ -103,6 +110,119 @@ void WaveformStripTest::draggingAMarkerRetimesItsLineOnceDropped() {
     SendMouse(strip, QEvent::MouseMove, -500, Qt::LeftButton);
     SendMouse(strip, QEvent::MouseButtonRelease, -500, Qt::NoButton);
     QCOMPARE(lyrics.line(1).timeText, std::string("00:00:00"));
+}
+
+// Line 2 of three, "かきく" at 5 s, its units at 5, 6 and 7 s and its end
+// at 8 s, the next line at 10 s; the line is the current one.
+void SetUpTimedUnits(LyricList& lyrics) {
+    lyrics.assign(test::SjLines({"あ", "かきく", "さ"}));
+    lyrics.setTimeText(0, "00:02:00");
+    lyrics.setTimeText(1, "00:05:00");
+    lyrics.setTimeText(2, "00:10:00");
+    lyrics.setUnits(1,
+                    {.units = {{test::Sj("か"), 500}, {test::Sj("き"), 600}, {test::Sj("く"), 700}},
+                     .end = 800});
+    lyrics.select(1);
+}
+
+void WaveformStripTest::draggingATickRetimesItsUnitOnceDropped_data() {
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<double>("held");
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("step");
+    const QString unitStep = QStringLiteral("文字の時間の変更");
+    QTest::newRow("between its neighbours") << 6.0 << 6.5 << 6.5 << "か@500|き@650|く@700/800"
+                                            << "00:05:00" << unitStep;
+    QTest::newRow("held at the next unit") << 6.0 << 9.0 << 7.0 << "か@500|き@700|く@700/800"
+                                           << "00:05:00" << unitStep;
+    QTest::newRow("held at the unit before") << 6.0 << 3.0 << 5.0 << "か@500|き@500|く@700/800"
+                                             << "00:05:00" << unitStep;
+    QTest::newRow("the first unit moves the line's time, not the others")
+        << 5.0 << 5.5 << 5.5 << "か@550|き@600|く@700/800"
+        << "00:05:50" << unitStep;
+    QTest::newRow("the end held at the next line")
+        << 8.0 << 12.0 << 10.0 << "か@500|き@600|く@700/1000"
+        << "00:05:00" << QStringLiteral("行末の時間の変更");
+    QTest::newRow("the end held at the last unit")
+        << 8.0 << 6.0 << 7.0 << "か@500|き@600|く@700/700"
+        << "00:05:00" << QStringLiteral("行末の時間の変更");
+}
+
+void WaveformStripTest::draggingATickRetimesItsUnitOnceDropped() {
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(double, held);
+    QFETCH(QString, units);
+    QFETCH(QString, time);
+    QFETCH(QString, step);
+    Fixture f;
+    f.show();
+    f.loadSong();
+    Document& document = f.editor.document();
+    SetUpTimedUnits(document.lyrics);
+    const LyricLine before = document.lyrics.line(1);
+
+    WaveformStrip& strip = f.strip();
+    const UnitTickBand band = UnitBandOf(strip.height());
+    const double y = (band.top + band.bottom) / 2;
+    const double start = strip.viewport().xAt(from);
+    const double end = strip.viewport().xAt(to);
+    SendMouse(strip, QEvent::MouseButtonPress, start + 1, Qt::LeftButton, y);
+    SendMouse(strip, QEvent::MouseMove, (start + end) / 2, Qt::LeftButton, y);
+    SendMouse(strip, QEvent::MouseMove, end, Qt::LeftButton, y);
+    // While it moves the tick shows where it would go, held at its
+    // neighbour, and only the strip knows; it is no marker's drag.
+    const QImage image = strip.grab().toImage();
+    const int heldX = static_cast<int>(std::lround(strip.viewport().xAt(held)));
+    bool shown = false;
+    for (int x = heldX - 1; x <= heldX + 1; ++x) {
+        shown =
+            shown || image.pixelColor(x, static_cast<int>(band.bottom) - 2) == QColor(255, 120, 60);
+    }
+    QVERIFY(shown);
+    QCOMPARE(strip.draggedLine(), -1);
+    QVERIFY(document.lyrics.line(1).units == before.units);
+    QVERIFY(!document.history.canUndo());
+    SendMouse(strip, QEvent::MouseButtonRelease, end, Qt::NoButton, y);
+
+    QCOMPARE(QString::fromStdString(test::ShownUnits(document.lyrics.line(1).units)), units);
+    QCOMPARE(QString::fromStdString(document.lyrics.line(1).timeText), time);
+    QCOMPARE(document.lyrics.line(0).timeText, std::string("00:02:00"));
+    QCOMPARE(document.lyrics.line(2).timeText, std::string("00:10:00"));
+    QVERIFY(f.player.seeks.empty());  // a drag is no click
+    QCOMPARE(QString::fromStdString(document.history.undoCaption()), step);
+    document.history.undo();
+    QVERIFY(!document.history.canUndo());  // one step
+    QVERIFY(document.lyrics.line(1).units == before.units);
+    QCOMPARE(document.lyrics.line(1).timeText, before.timeText);
+}
+
+void WaveformStripTest::currentLinesTicksShowBesideItsMarker() {
+    Fixture f;
+    f.show();
+    f.loadSong();
+    SetUpTimedUnits(f.editor.document().lyrics);
+    WaveformStrip& strip = f.strip();
+    const UnitTickBand band = UnitBandOf(strip.height());
+    const auto seen = [&](const QImage& image, double seconds, int dx, int dy) {
+        return image.pixelColor(static_cast<int>(std::lround(strip.viewport().xAt(seconds))) + dx,
+                                static_cast<int>(band.top) + dy);
+    };
+    const auto isUnit = [](QColor c) { return c.red() > 200 && c.green() < 170 && c.blue() > 150; };
+    const auto isEnd = [](QColor c) { return c.red() < 120 && c.green() > 180 && c.blue() > 180; };
+    QImage image = strip.grab().toImage();
+    // The first unit's handle stands out beside its line's white marker.
+    QVERIFY(isUnit(seen(image, 5.0, 1, 1)));
+    QVERIFY(isUnit(seen(image, 6.0, 1, 1)));
+    QVERIFY(isEnd(seen(image, 8.0, -3, 0)));
+    // Another line current: the ticks follow it.
+    f.editor.document().lyrics.clearSelection();
+    f.editor.document().lyrics.select(2);
+    image = strip.grab().toImage();
+    QVERIFY(!isUnit(seen(image, 6.0, 1, 1)));
+    QVERIFY(!isEnd(seen(image, 8.0, -3, 0)));
 }
 
 void WaveformStripTest::aClickSeeks() {

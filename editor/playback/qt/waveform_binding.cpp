@@ -5,12 +5,13 @@
 
 #include "base/playback_control.h"
 #include "document/timing_commands.h"
+#include "document/unit_retime.h"
 #include "playback/qt/waveform_strip.h"
 
 namespace obrin {
 
 WaveformBinding::WaveformBinding(WaveformStrip& strip, PlaybackControl& playback,
-                                 TimingCommands& timing)
+                                 TimingCommands& timing, Document& document)
     : strip_(strip), playback_(playback), analysis_([this](std::function<void()> task) {
           QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
       }) {
@@ -40,6 +41,14 @@ WaveformBinding::WaveformBinding(WaveformStrip& strip, PlaybackControl& playback
     });
     connect(&strip_, &WaveformStrip::lineRetimed, this,
             [&timing](int line, std::int32_t ms) { timing.retimeLine(line, ms); });
+    connect(&strip_, &WaveformStrip::unitRetimed, this,
+            [&document](int line, int unit, int centis) {
+                if (unit == kLineEndUnit) {
+                    RetimeLineEnd(document, line, centis);
+                } else {
+                    RetimeUnit(document, line, unit, centis);
+                }
+            });
 }
 
 WaveformBinding::~WaveformBinding() {

@@ -5,10 +5,12 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "base/time_text.h"
-#include "document/lyric_list.h"
+#include "document/document.h"
 #include "playback/peak_pyramid.h"
+#include "text/qt/sjis_qt.h"
 
 namespace obrin {
 
@@ -28,11 +30,42 @@ const QColor kNote(200, 200, 200);
 constexpr int kOnsetTick = 6;
 // How far the mouse must move before a press on a marker drags it.
 constexpr double kDragThreshold = 3.0;
+const QColor kUnitTick(255, 130, 200);
+const QColor kLineEndTick(80, 220, 220);
+// The square on top of a unit's tick and the arms of the end's bracket,
+// which keep a tick seen where it stands on its line's marker.
+constexpr double kTickHandle = 5.0;
+
+// The dragged marker's or tick's caption on a box of its own, beside x on
+// the side where it fits, so the wave does not run through it.
+void PaintDragLabel(QPainter& painter, double x, const QString& text, int width, double baseline) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int advance = metrics.horizontalAdvance(text);
+    const bool leftOfMarker = x + 6 + advance > width;
+    const double textX = leftOfMarker ? x - 6 - advance : x + 6;
+    const QRectF box(textX - 3, baseline - metrics.ascent() - 2, advance + 6,
+                     metrics.ascent() + metrics.descent() + 4);
+    painter.fillRect(box, kLabelBox);
+    painter.drawRect(box);
+    painter.drawText(QPointF(textX, baseline), text);
+}
+
+void PaintTick(QPainter& painter, double x, const UnitTickBand& band, bool lineEnd,
+               const QColor& colour) {
+    painter.setPen(colour);
+    painter.drawLine(QLineF(x, band.top, x, band.bottom));
+    if (lineEnd) {
+        painter.drawLine(QLineF(x - kTickHandle, band.top, x, band.top));
+        painter.drawLine(QLineF(x - kTickHandle, band.bottom, x, band.bottom));
+    } else {
+        painter.fillRect(QRectF(x - kTickHandle / 2, band.top, kTickHandle, kTickHandle), colour);
+    }
+}
 
 }  // namespace
 
-WaveformStrip::WaveformStrip(LyricList& lyrics, QWidget* parent)
-    : QWidget(parent), lyrics_(lyrics) {
+WaveformStrip::WaveformStrip(Document& document, QWidget* parent)
+    : QWidget(parent), document_(document), lyrics_(document.lyrics) {
     setObjectName(QStringLiteral("pnlWaveform"));
     setFixedHeight(kHeight);
     setMouseTracking(false);
@@ -46,9 +79,15 @@ WaveformStrip::WaveformStrip(LyricList& lyrics, QWidget* parent)
     lyricsConnections_.push_back(lyrics_.linesChanged.connect([changed](int, int, LinePart part) {
         if (part == LinePart::TimeText) changed();
     }));
+    lyricsConnections_.push_back(lyrics_.linesChanged.connect([this](int, int, LinePart part) {
+        if (part == LinePart::LyricText) unitsChanged();
+    }));
     lyricsConnections_.push_back(lyrics_.currentLineChanged.connect([this](int line) {
         current_ = line;
-        update();
+        unitsChanged();
+    }));
+    lyricsConnections_.push_back(document_.fieldChanged.connect([this](DocumentField field) {
+        if (field == DocumentField::Ruby) unitsChanged();
     }));
     markersChanged();
 
@@ -97,6 +136,17 @@ void WaveformStrip::markersChanged() {
     std::stable_sort(markers_.begin(), markers_.end(),
                      [](const LineMarker& a, const LineMarker& b) { return a.ms < b.ms; });
     current_ = lyrics_.currentLine();
+    unitsChanged();
+}
+
+void WaveformStrip::unitsChanged() {
+    ticks_ = UnitTicks(document_, current_);
+    ticksLine_ = current_;
+    // The tick under the mouse may have moved or gone: the drag ends unheard.
+    if (dragTick_ >= 0) {
+        pressed_ = dragging_ = false;
+        dragTick_ = -1;
+    }
     update();
 }
 
@@ -129,17 +179,21 @@ void WaveformStrip::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
     dragging_ = false;
     pressX_ = event->position().x();
-    const int near = MarkerNear(markers_, view_, pressX_, kGrabDistance);
+    dragTick_ =
+        UnitTickNear(ticks_, view_, height(), pressX_, event->position().y(), kGrabDistance);
+    if (dragTick_ >= 0) dragMs_ = ticks_[static_cast<std::size_t>(dragTick_)].ms;
+    const int near = dragTick_ >= 0 ? -1 : MarkerNear(markers_, view_, pressX_, kGrabDistance);
     dragLine_ = near >= 0 ? markers_[static_cast<std::size_t>(near)].line : -1;
     if (near >= 0) dragMs_ = markers_[static_cast<std::size_t>(near)].ms;
 }
 
 void WaveformStrip::mouseMoveEvent(QMouseEvent* event) {
-    if (!pressed_ || dragLine_ < 0) return;
+    if (!pressed_ || (dragLine_ < 0 && dragTick_ < 0)) return;
     const double x = event->position().x();
     if (!dragging_ && std::abs(x - pressX_) < kDragThreshold) return;
     dragging_ = true;
-    dragMs_ = msAt(x);
+    dragMs_ = dragTick_ >= 0 ? UnitTickMsAt(ticks_[static_cast<std::size_t>(dragTick_)], view_, x)
+                             : msAt(x);
     update();
 }
 
@@ -149,7 +203,11 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
     if (dragging_) {
         dragging_ = false;
         update();
-        emit lineRetimed(dragLine_, dragMs_);
+        if (const int tick = std::exchange(dragTick_, -1); tick >= 0) {
+            emit unitRetimed(ticksLine_, ticks_[static_cast<std::size_t>(tick)].unit, dragMs_ / 10);
+        } else {
+            emit lineRetimed(dragLine_, dragMs_);
+        }
     } else {
         emit seekRequested(msAt(event->position().x()) / 1000.0);
     }
@@ -169,6 +227,7 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     }
     paintOnsets(painter);
     paintMarkers(painter);
+    paintUnitTicks(painter);
     const double head = view_.xAt(headSeconds_);
     painter.setPen(kHead);
     painter.drawLine(QLineF(head, 0, head, height()));
@@ -229,22 +288,44 @@ void WaveformStrip::paintMarkers(QPainter& painter) const {
             labelEnd = x + 2 + metrics.horizontalAdvance(number) + 2;
         }
     }
-    if (dragging_) {
+    if (dragging_ && dragLine_ >= 0) {
         const double x = view_.xAt(dragMs_ / 1000.0);
         painter.setPen(kDragged);
         painter.drawLine(QLineF(x, 0, x, height()));
         const QString text = QString::number(dragLine_ + 1) + QStringLiteral("  ") +
                              QString::fromStdString(FormatTimeText(dragMs_));
-        const int advance = metrics.horizontalAdvance(text);
-        const bool leftOfMarker = x + 6 + advance > width();
-        const double textX = leftOfMarker ? x - 6 - advance : x + 6;
-        const double baseline = height() / 2.0 + metrics.ascent() / 2.0;
-        const QRectF box(textX - 3, baseline - metrics.ascent() - 2, advance + 6,
-                         metrics.ascent() + metrics.descent() + 4);
-        painter.fillRect(box, kLabelBox);
-        painter.drawRect(box);
-        painter.drawText(QPointF(textX, baseline), text);
+        PaintDragLabel(painter, x, text, width(), height() / 2.0 + metrics.ascent() / 2.0);
     }
+}
+
+void WaveformStrip::paintUnitTicks(QPainter& painter) const {
+    if (ticks_.empty()) return;
+    const UnitTickBand band = UnitBandOf(height());
+    const QFontMetrics metrics = painter.fontMetrics();
+    double labelEnd = -1e9;
+    for (std::size_t i = 0; i < ticks_.size(); ++i) {
+        if (dragging_ && static_cast<int>(i) == dragTick_) continue;
+        const UnitTick& tick = ticks_[i];
+        const bool lineEnd = tick.unit == kLineEndUnit;
+        const double x = view_.xAt(tick.ms / 1000.0);
+        PaintTick(painter, x, band, lineEnd, lineEnd ? kLineEndTick : kUnitTick);
+        // As with the line numbers, a text that would run into the one before
+        // is left out; its tick still shows.
+        const double textX = x + kTickHandle / 2 + 1;
+        if (tick.label.empty() || textX <= labelEnd) continue;
+        const QString label = FromSjis(tick.label);
+        painter.drawText(QPointF(textX, band.bottom - 1), label);
+        labelEnd = textX + metrics.horizontalAdvance(label) + 1;
+    }
+    if (!dragging_ || dragTick_ < 0) return;
+    const UnitTick& tick = ticks_[static_cast<std::size_t>(dragTick_)];
+    const bool lineEnd = tick.unit == kLineEndUnit;
+    const double x = view_.xAt(dragMs_ / 1000.0);
+    PaintTick(painter, x, band, lineEnd, kDragged);
+    const QString name = lineEnd ? QStringLiteral("行末") : FromSjis(tick.label);
+    const QString text =
+        name + QStringLiteral("  ") + QString::fromStdString(FormatTimeText(dragMs_));
+    PaintDragLabel(painter, x, text, width(), band.top - 3);
 }
 
 }  // namespace obrin

@@ -8,21 +8,26 @@
 
 #include "base/signal.h"
 #include "playback/line_markers.h"
+#include "playback/unit_markers.h"
 #include "playback/waveform_viewport.h"
 
 namespace obrin {
 
+class Document;
 class LyricList;
 class PeakPyramid;
 
 // The waveform strip `pnlWaveform` under the player panel: the song's peaks
 // (both channels mixed), the onsets found in the voice's band as ticks along
 // the bottom, every timed line as a marker with its line number, and the play
-// head. It paints what it is given and reports what the user does: a click
-// asks for a seek, dragging a line's marker asks for that line's new time
-// once the button is released (the time shows beside the marker while it
-// moves), the wheel zooms around the mouse and Shift+wheel scrolls. The view
-// follows the play head whenever it moves out of sight.
+// head; under the current line's marker, the ticks of its timed karaoke units
+// with their text, and its end. It paints what it is given and reports what
+// the user does: a click asks for a seek, dragging a line's marker asks for
+// that line's new time once the button is released (the time shows beside
+// the marker while it moves), and dragging a unit's tick likewise asks for
+// the unit's, held between its neighbours; the wheel zooms around the mouse
+// and Shift+wheel scrolls. The view follows the play head whenever it moves
+// out of sight.
 class WaveformStrip : public QWidget {
     Q_OBJECT
   public:
@@ -32,8 +37,9 @@ class WaveformStrip : public QWidget {
     // How often the play head is looked at while a song is loaded.
     static constexpr int kHeadIntervalMs = 33;
 
-    // Reads the lines and listens to their changes; never changes them.
-    WaveformStrip(LyricList& lyrics, QWidget* parent = nullptr);
+    // Reads the lines and readings and listens to their changes; never
+    // changes them.
+    WaveformStrip(Document& document, QWidget* parent = nullptr);
 
     // A song of this length was loaded (0: none); the view shows it whole.
     // `finestSecondsPerPixel` is the closest zoom.
@@ -58,6 +64,8 @@ class WaveformStrip : public QWidget {
   signals:
     void seekRequested(double seconds);
     void lineRetimed(int line, std::int32_t ms);
+    // A unit's tick was dropped; unit kLineEndUnit is the line's end.
+    void unitRetimed(int line, int unit, int centis);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -73,7 +81,10 @@ class WaveformStrip : public QWidget {
     void paintPeaks(QPainter& painter) const;
     void paintOnsets(QPainter& painter) const;
     void paintMarkers(QPainter& painter) const;
+    void unitsChanged();
+    void paintUnitTicks(QPainter& painter) const;
 
+    Document& document_;
     LyricList& lyrics_;
     std::vector<Connection> lyricsConnections_;
     std::vector<LineMarker> markers_;
@@ -85,11 +96,15 @@ class WaveformStrip : public QWidget {
     double headSeconds_ = 0.0;
     QTimer headTimer_;
     int current_ = -1;
+    // The current line's ticks, and the line they belong to.
+    std::vector<UnitTick> ticks_;
+    int ticksLine_ = -1;
 
-    // A press, and whether it has become a marker drag.
+    // A press, and whether it has become a marker's or a tick's drag.
     bool pressed_ = false;
     double pressX_ = 0.0;
     int dragLine_ = -1;
+    int dragTick_ = -1;
     bool dragging_ = false;
     std::int32_t dragMs_ = 0;
 };

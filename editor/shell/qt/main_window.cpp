@@ -52,7 +52,7 @@ MainWindow::MainWindow(Editor& editor, CloseRequest closeRequest, QWidget* paren
     layout->addWidget(buildSongFields());
     playerPanel_ = new PlayerPanel(central);
     layout->addWidget(playerPanel_);
-    waveform_ = new WaveformStrip(editor_.document().lyrics, central);
+    waveform_ = new WaveformStrip(editor_.document(), central);
     layout->addWidget(waveform_);
     controlPanel_ = new ControlPanel(editor_.document(), editor_.dialogs(), central);
     layout->addWidget(controlPanel_);

@@ -18,8 +18,8 @@ TimingParts::TimingParts(MainWindow& window, Editor& editor, CommandTable& comma
                confirmDialog_, lock_),
       progress_(waitForm_),
       panelBinding_(std::make_unique<PlayerPanelBinding>(*window.playerPanel(), playback_)),
-      waveformBinding_(
-          std::make_unique<WaveformBinding>(*window.waveformStrip(), playback_, commands_)) {
+      waveformBinding_(std::make_unique<WaveformBinding>(*window.waveformStrip(), playback_,
+                                                         commands_, editor.document())) {
     confirmDialog_.onCheck = [this] { commands_.checkSelected(); };
     confirmDialog_.onAbort = [this] { confirm_.abortConfirm(); };
     confirmDialog_.onClosed = [this] { confirm_.confirmDialogClosed(); };
