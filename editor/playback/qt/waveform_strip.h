@@ -20,14 +20,15 @@ class PeakPyramid;
 // The waveform strip `pnlWaveform` under the player panel: the song's peaks
 // (both channels mixed), the onsets found in the voice's band as ticks along
 // the bottom, every timed line as a marker with its line number, and the play
-// head; under the current line's marker, the ticks of its timed karaoke units
-// with their text, and its end. It paints what it is given and reports what
-// the user does: a click asks for a seek, dragging a line's marker asks for
-// that line's new time once the button is released (the time shows beside
-// the marker while it moves), and dragging a unit's tick likewise asks for
-// the unit's, held between its neighbours; the wheel zooms around the mouse
-// and Shift+wheel scrolls. The view follows the play head whenever it moves
-// out of sight.
+// head. It paints what it is given and reports what the user does: a click
+// asks for a seek, dragging a line's marker asks for that line's new time
+// once the button is released (the time shows beside the marker while it
+// moves), the wheel zooms around the mouse and Shift+wheel scrolls. The view
+// follows the play head whenever it moves out of sight.
+//
+// Under the current line's marker stand the ticks of its timed karaoke units
+// with their text, and its end; dragging one asks for that unit's (or the
+// end's) new time, held between its neighbours while it moves.
 class WaveformStrip : public QWidget {
     Q_OBJECT
   public:
