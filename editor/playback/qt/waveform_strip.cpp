@@ -141,7 +141,6 @@ void WaveformStrip::markersChanged() {
 
 void WaveformStrip::unitsChanged() {
     ticks_ = UnitTicks(document_, current_);
-    ticksLine_ = current_;
     // The tick under the mouse may have moved or gone: the drag ends unheard.
     if (dragTick_ >= 0) {
         pressed_ = dragging_ = false;
@@ -204,7 +203,7 @@ void WaveformStrip::mouseReleaseEvent(QMouseEvent* event) {
         dragging_ = false;
         update();
         if (const int tick = std::exchange(dragTick_, -1); tick >= 0) {
-            emit unitRetimed(ticksLine_, ticks_[static_cast<std::size_t>(tick)].unit, dragMs_ / 10);
+            emit unitRetimed(current_, ticks_[static_cast<std::size_t>(tick)].unit, dragMs_ / 10);
         } else {
             emit lineRetimed(dragLine_, dragMs_);
         }

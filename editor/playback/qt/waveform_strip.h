@@ -97,9 +97,9 @@ class WaveformStrip : public QWidget {
     double headSeconds_ = 0.0;
     QTimer headTimer_;
     int current_ = -1;
-    // The current line's ticks, and the line they belong to.
+    // The current line's ticks; a change of its lines or of the current line
+    // makes them anew.
     std::vector<UnitTick> ticks_;
-    int ticksLine_ = -1;
 
     // A press, and whether it has become a marker's or a tick's drag.
     bool pressed_ = false;
