@@ -74,6 +74,10 @@ class KaraokeTapping {
     void setCurrent(int line, int unit);
     [[nodiscard]] Place current() const;
 
+    // On while the karaoke view is shown: Mark and its key then tap.
+    bool isOn() const { return on_; }
+    void setOn(bool on) { on_ = on; }
+
     bool releaseTimed() const { return releaseTimed_; }
     void setReleaseTimed(bool on) { releaseTimed_ = on; }
 
@@ -114,6 +118,7 @@ class KaraokeTapping {
     PlaybackControl& playback_;
     Dialogs& dialogs_;
     const TimingCommands& marks_;
+    bool on_ = false;
     bool releaseTimed_ = false;
     Place place_;
     // Set while the changes are the tapping's own.
