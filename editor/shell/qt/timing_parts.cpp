@@ -53,11 +53,10 @@ void TimingParts::addKaraokeTab(MainWindow& window, Editor& editor) {
     QObject::connect(&window, &MainWindow::settingsLoaded, karaokeTab_, [this, &editor] {
         karaokeTab_->keyUpBox()->setChecked(editor.settings().karaokeKeyUp);
     });
-    QObject::connect(karaokeTab_->keyUpBox(), &QCheckBox::toggled, karaokeTab_,
-                     [&editor](bool on) {
-                         editor.settings().karaokeKeyUp = on;
-                         editor.saveChangedSettings();
-                     });
+    QObject::connect(karaokeTab_->keyUpBox(), &QCheckBox::toggled, karaokeTab_, [&editor](bool on) {
+        editor.settings().karaokeKeyUp = on;
+        editor.saveChangedSettings();
+    });
 }
 
 }  // namespace obrin
