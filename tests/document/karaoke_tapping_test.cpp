@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,17 +45,13 @@ struct TapRig : test::TimingRig {
     std::string shown(int line) const { return test::ShownUnits(document.lyrics.line(line).units); }
 };
 
-struct Act {
-    enum Kind { Tap, Release, TakeBack } kind;
-    double heard = 0.0;
-};
-
+// `acts`: "t10.3" taps and "r10.3" releases at that heard second, "b"
+// takes back. Every case starts line 0 ("あいう") at 10 s.
 struct TapCase {
     const char* name;
     bool releaseTimed;
-    std::vector<Act> acts;
+    const char* acts;
     std::string line0;
-    std::string time0;
     Place next;
 };
 
@@ -67,74 +64,47 @@ class TapSequenceTest : public testing::TestWithParam<TapCase> {};
 TEST_P(TapSequenceTest, TimesTheUnitsInTurn) {
     TapRig rig;
     rig.tapping.setReleaseTimed(GetParam().releaseTimed);
-    for (const Act& act : GetParam().acts) {
-        rig.player.setPositionForTest(act.heard);
-        switch (act.kind) {
-            case Act::Tap:
-                rig.tapping.tap();
-                break;
-            case Act::Release:
-                rig.tapping.release();
-                break;
-            case Act::TakeBack:
-                rig.tapping.takeBack();
-                break;
-        }
+    std::istringstream acts(GetParam().acts);
+    for (std::string act; acts >> act;) {
+        if (act.size() > 1) rig.player.setPositionForTest(std::stod(act.substr(1)));
+        if (act[0] == 't') rig.tapping.tap();
+        if (act[0] == 'r') rig.tapping.release();
+        if (act[0] == 'b') rig.tapping.takeBack();
     }
     EXPECT_EQ(rig.shown(0), GetParam().line0);
-    EXPECT_EQ(rig.timeText(0), GetParam().time0);
+    EXPECT_EQ(rig.timeText(0), "00:10:00");
     EXPECT_EQ(rig.tapping.current(), GetParam().next);
     EXPECT_EQ(rig.document.lyrics.currentLine(), GetParam().next.line);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, TapSequenceTest,
-    testing::Values(
-        TapCase{"FirstTapIsTheLinesMark",
-                false,
-                {{Act::Tap, 10.0}},
-                "あ@1000|い|う",
-                "00:10:00",
-                {0, 1}},
-        TapCase{"EveryUnitThenTheEndMovesOn",
-                false,
-                {{Act::Tap, 10.0}, {Act::Tap, 10.3}, {Act::Tap, 10.6}, {Act::Tap, 11.0}},
-                "あ@1000|い@1030|う@1060/1100",
-                "00:10:00",
-                {1, 0}},
-        TapCase{"TakeBackAcrossTheLineBoundary",
-                false,
-                {{Act::Tap, 10.0},
-                 {Act::Tap, 10.3},
-                 {Act::Tap, 10.6},
-                 {Act::Tap, 11.0},
-                 {Act::TakeBack},
-                 {Act::TakeBack}},
-                "あ@1000|い@1030|う",
-                "00:10:00",
-                {0, 2}},
-        TapCase{"AnEarlyTapStaysAfterTheUnitBefore",
-                false,
-                {{Act::Tap, 10.0}, {Act::Tap, 10.3}, {Act::Tap, 10.2}},
-                "あ@1000|い@1030|う@1030",
-                "00:10:00",
-                {0, 3}},
-        TapCase{"ReleaseOfTheLastUnitEndsTheLine",
-                true,
-                {{Act::Tap, 10.0},
-                 {Act::Release, 10.1},
-                 {Act::Tap, 10.3},
-                 {Act::Tap, 10.6},
-                 {Act::Release, 10.9}},
-                "あ@1000|い@1030|う@1060/1090",
-                "00:10:00",
-                {1, 0}},
-        TapCase{"ReleaseIsIgnoredWithTheOptionOff",
-                false,
-                {{Act::Tap, 10.0}, {Act::Tap, 10.3}, {Act::Tap, 10.6}, {Act::Release, 10.9}},
-                "あ@1000|い@1030|う@1060",
-                "00:10:00",
-                {0, 3}}),
+    testing::Values(TapCase{"FirstTapIsTheLinesMark", false, "t10", "あ@1000|い|う", {0, 1}},
+                    TapCase{"EveryUnitThenTheEndMovesOn",
+                            false,
+                            "t10 t10.3 t10.6 t11",
+                            "あ@1000|い@1030|う@1060/1100",
+                            {1, 0}},
+                    TapCase{"TakeBackAcrossTheLineBoundary",
+                            false,
+                            "t10 t10.3 t10.6 t11 b b",
+                            "あ@1000|い@1030|う",
+                            {0, 2}},
+                    TapCase{"AnEarlyTapStaysAfterTheUnitBefore",
+                            false,
+                            "t10 t10.3 t10.2",
+                            "あ@1000|い@1030|う@1030",
+                            {0, 3}},
+                    TapCase{"ReleaseOfTheLastUnitEndsTheLine",
+                            true,
+                            "t10 r10.1 t10.3 t10.6 r10.9",
+                            "あ@1000|い@1030|う@1060/1090",
+                            {1, 0}},
+                    TapCase{"ReleaseIsIgnoredWithTheOptionOff",
+                            false,
+                            "t10 t10.3 t10.6 r10.9",
+                            "あ@1000|い@1030|う@1060",
+                            {0, 3}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KaraokeTapping, RetimingFromAMiddleUnitClearsTheUnitsAfterIt) {

@@ -609,7 +609,8 @@ void MainWindowTest::assignedKeyTriggersItsCommand() {
         }
     }
     const UndoKeys undoKeys(f.window, f.windows.commands());
-    const AssignedKeys keys(f.window, f.editor, f.windows.timing().confirm(), undoKeys, table);
+    const AssignedKeys keys(f.window, f.editor, f.windows.timing().confirm(),
+                            f.windows.timing().karaoke(), undoKeys, table);
     QWidget* target = f.window.controlPanel()->button(command::kCheckSelected);
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);
