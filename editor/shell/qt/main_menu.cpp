@@ -104,7 +104,10 @@ void BuildEditMenu(QMenuBar& bar, CommandActions& actions) {
         .item(kUndo)
         .item(kRedo)
         .separator()
-        .item(kShiftTimes);
+        .item(kShiftTimes)
+        .separator()
+        .item(kEditRuby)
+        .item(kSpreadUnitTimes);
 }
 
 void BuildPasteMenu(QMenuBar& bar, CommandActions& actions) {
