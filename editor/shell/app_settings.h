@@ -68,6 +68,10 @@ struct AppSettings {
     std::string batchOutputFolder;
     // Whether the user has answered the offer to measure their marks' delay.
     bool calibrationOffered{};
+    // The lead-in last chosen for "ASSカラオケ形式で保存", in centiseconds.
+    int assLeadInCs{};
+    // "SYLTを文字単位で書く": the tag write's SYLT per unit, not per line.
+    bool syltPerUnit{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

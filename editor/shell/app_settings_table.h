@@ -105,6 +105,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::batchSourceFolder>{.key = "Batch.Source", .designed = ""});
     visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
     visit(Setting<&S::calibrationOffered>{.key = "Calibration.Offered", .designed = false});
+    visit(Setting<&S::assLeadInCs>{.key = "Ass.LeadIn", .designed = 100});
+    visit(Setting<&S::syltPerUnit>{.key = "mnuSyltUnits.Checked", .designed = false});
 }
 
 }  // namespace obrin

@@ -48,6 +48,9 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     EXPECT_FALSE(s.calibrationOffered);
     EXPECT_EQ(s.batchSourceFolder, "");
     EXPECT_EQ(s.batchOutputFolder, "");
+    // The ASS lead-in a second; SYLT per line, as the tag write always wrote it.
+    EXPECT_EQ(s.assLeadInCs, 100);
+    EXPECT_FALSE(s.syltPerUnit);
 }
 
 TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
@@ -92,6 +95,8 @@ AppSettings Changed() {
     s.batchSourceFolder = "/home/user/音楽";
     s.batchOutputFolder = "/media/user/SP 250";
     s.calibrationOffered = true;
+    s.assLeadInCs = 300;
+    s.syltPerUnit = true;
     return s;
 }
 
@@ -145,7 +150,9 @@ const std::string kWrittenSection =
     "StdLrc.Words=1\r\n"
     "Batch.Source=/home/user/music\r\n"
     "Batch.Output=\r\n"
-    "Calibration.Offered=1\r\n";
+    "Calibration.Offered=1\r\n"
+    "Ass.LeadIn=50\r\n"
+    "mnuSyltUnits.Checked=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -176,6 +183,8 @@ AppSettings WrittenSettings() {
         .milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false, .words = true};
     s.batchSourceFolder = "/home/user/music";
     s.calibrationOffered = true;
+    s.assLeadInCs = 50;
+    s.syltPerUnit = true;
     return s;
 }
 
