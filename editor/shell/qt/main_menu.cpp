@@ -161,6 +161,7 @@ void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
     options.item(kAssignKeys);
     options.item(kCalibrateTiming);
     options.separator().item(kShowWaveform).item(kSnapMarksToOnsets);
+    options.separator().item(kSyltPerUnit);
 }
 
 void BuildToolMenu(QMenuBar& bar, CommandActions& actions) {
