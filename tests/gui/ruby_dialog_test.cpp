@@ -65,28 +65,43 @@ void RubyDialogTest::showsEachRunAndTakesEverySuggestion() {
 
 void RubyDialogTest::okChecksWhatWasTyped_data() {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("reading");  // as accepted; the error instead when refused
     QTest::addColumn<QString>("error");
-    QTest::newRow("kana") << "ほし" << true << "";
-    QTest::newRow("empty: no reading") << "" << true << "";
-    QTest::newRow("kanji") << "星" << false << "かなで入力してください";
-    QTest::newRow("not in Shift-JIS") << "ほ별" << false << "Shift-JISにない文字";
+    QTest::newRow("kana, spaces around") << " ほし "
+                                         << "ほし"
+                                         << "";
+    QTest::newRow("katakana and ー") << "スター"
+                                     << "スター"
+                                     << "";
+    QTest::newRow("empty: no reading") << ""
+                                       << ""
+                                       << "";
+    QTest::newRow("kanji") << "星"
+                           << ""
+                           << "かなで入力してください";
+    QTest::newRow("Latin") << "hoshi"
+                           << ""
+                           << "かなで入力してください";
+    QTest::newRow("not in Shift-JIS") << "ほ별"
+                                      << ""
+                                      << "Shift-JISにない文字";
 }
 
 void RubyDialogTest::okChecksWhatWasTyped() {
     QFETCH(QString, typed);
-    QFETCH(bool, accepted);
+    QFETCH(QString, reading);
     QFETCH(QString, error);
     test::RecordingDialogs dialogs;
     RubyDialog form(Rows(), dialogs);
     form.show();
     form.table()->item(2, RubyDialog::ReadingColumn)->setText(typed);
     QTest::mouseClick(form.okButton(), Qt::LeftButton);
+    const bool accepted = error.isEmpty();
     QCOMPARE(form.result() == QDialog::Accepted, accepted);
     QCOMPARE(form.isVisible(), !accepted);
     if (accepted) {
         QCOMPARE(dialogs.errors(), std::vector<std::string>{});
-        QCOMPARE(form.rows().at(2).reading, Sj(typed.toStdString()));
+        QCOMPARE(form.rows().at(2).reading, Sj(reading.toStdString()));
     } else {
         QCOMPARE(dialogs.errors().size(), size_t(1));
         QVERIFY2(QString::fromStdString(dialogs.errors()[0]).contains(error),

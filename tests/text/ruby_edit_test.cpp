@@ -102,13 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
         RowsCase{"KanaAndLatinAreNoRuns", {"あいう ABC"}, {}, false, ""}),
     [](const testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
 
-TEST(RubyRowsTest, AcceptingAllTakesEverySuggestionAndKeepsTheRest) {
-    std::vector<RubyRow> rows =
-        BuildRubyRows({Sj("空と星")}, {Reading("空", {"く", "う"})}, &kDictionary);
-    AcceptAllSuggestions(rows);
-    EXPECT_EQ(Shown(rows), "空:そら>そら#0 星:>");
-}
-
 struct ApplyCase {
     const char* name;
     // Each row's new reading, in the order of the rows of `table` and
@@ -147,38 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
                               "空=そ@0/ら@30[-1,500]"},
                     ApplyCase{"AllEmptyLeavesNoTable", {"", "", "", ""}, ""}),
     [](const testing::TestParamInfo<ApplyCase>& info) { return std::string(info.param.name); });
-
-TEST(ApplyRubyRowsTest, RowsLeftAsBuiltChangeNothing) {
-    const std::vector<RubyRow> rows =
-        BuildRubyRows({Sj("空と明日の星")}, kTimedTable, &kDictionary);
-    EXPECT_EQ(ApplyRubyRows(kTimedTable, rows), kTimedTable);
-}
-
-struct InputCase {
-    const char* typed;
-    const char* sjis;  // UTF-8 of the Shift-JIS result
-    const char* problem;
-};
-
-class ReadingFromInputTest : public testing::TestWithParam<InputCase> {};
-
-TEST_P(ReadingFromInputTest, TakesKanaAndNamesWhatIsWrong) {
-    const InputCase& c = GetParam();
-    const EnteredReading entered = ReadingFromInput(c.typed);
-    EXPECT_EQ(SjisToUtf8(entered.sjis), c.sjis);
-    if (*c.problem)
-        EXPECT_NE(entered.problem.find(c.problem), std::string::npos) << entered.problem;
-    else
-        EXPECT_EQ(entered.problem, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ReadingFromInputTest,
-                         testing::Values(InputCase{"きょう", "きょう", ""},
-                                         InputCase{" カラオケー ", "カラオケー", ""},
-                                         InputCase{"", "", ""},
-                                         InputCase{"今日", "", "かなで入力してください"},
-                                         InputCase{"kyou", "", "かなで入力してください"},
-                                         InputCase{"そ라", "", "Shift-JISにない文字"}));
 
 struct ResplitCase {
     const char* name;
