@@ -104,7 +104,7 @@ void RubyDialog::accept() {
 void RegisterRubyCommand(CommandTable& table, Document& document, Dialogs& dialogs,
                          ReadingSourceProvider readings, QWidget* parent) {
     table.add({.id = command::kEditRuby,
-               .caption = "ルビを編集(&R)...",
+               .caption = "ルビを編集(&B)...",
                .enabled = [&document] { return document.lyrics.count() > 0; },
                .run =
                    [&document, &dialogs, readings = std::move(readings), parent] {

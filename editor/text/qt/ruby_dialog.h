@@ -49,7 +49,7 @@ class RubyDialog final : public QDialog {
 // there is none (no dictionary).
 using ReadingSourceProvider = std::function<const ReadingSource*()>;
 
-// Registers "ルビを編集(&R)...": the dialog over the document's lyrics and
+// Registers "ルビを編集(&B)...": the dialog over the document's lyrics and
 // readings; OK writes them as one step of the history (EditRuby), Cancel
 // changes nothing. Enabled with any lines.
 void RegisterRubyCommand(CommandTable& table, Document& document, Dialogs& dialogs,
