@@ -112,6 +112,13 @@ inline constexpr CommandId kMoveBack5s{"btnMove_b5_0"};
 inline constexpr CommandId kPlayPause{"btnPlayStop"};
 inline constexpr CommandId kStop{"btnStop"};
 
+// Karaoke: the readings of kanji and the spread of line times (Edit menu; the
+// ruby dialog is also a button of the karaoke mode), and the tag write's
+// option of SYLT per unit (Option menu).
+inline constexpr CommandId kEditRuby{"mnuRuby"};
+inline constexpr CommandId kSpreadUnitTimes{"mnuSpreadUnits"};
+inline constexpr CommandId kSyltPerUnit{"mnuSyltUnits"};
+
 }  // namespace obrin::command
 
 // The paste window's items, in a table of its own: their names repeat some of

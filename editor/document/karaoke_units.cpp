@@ -1,6 +1,7 @@
 #include "document/karaoke_units.h"
 
 #include <cstdint>
+#include <numeric>
 
 namespace obrin {
 
@@ -23,9 +24,18 @@ void SpreadUnits(LineUnits& units, int from, int to) {
 }
 
 int SpreadUnitTimes(Document& document) {
+    std::vector<int> every(static_cast<std::size_t>(document.lyrics.count()));
+    std::iota(every.begin(), every.end(), 0);
+    return SpreadUnitTimes(document, every, false);
+}
+
+int SpreadUnitTimes(Document& document, const std::vector<int>& lines, bool replaceUnitTimes) {
     const UndoHistory::Step step = document.history.beginStep("タイミングの割り振り");
     const RubyIndex ruby(document.ruby());
     LyricList& lyrics = document.lyrics;
+    std::vector<bool> chosen(static_cast<std::size_t>(lyrics.count()), false);
+    for (const int i : lines)
+        if (i >= 0 && i < lyrics.count()) chosen[static_cast<std::size_t>(i)] = true;
     int filled = 0;
     // The next timed line's start, found from the end so the pass stays linear.
     int next = kNoUnitTime;
@@ -34,7 +44,8 @@ int SpreadUnitTimes(Document& document) {
         const int time = TimeTextCentis(line.timeText);
         const int nextStart = next;
         if (time > 0) next = time;
-        if (time <= 0 || line.units.timed()) continue;
+        if (!chosen[static_cast<std::size_t>(i)] || time <= 0) continue;
+        if (line.units.timed() && !replaceUnitTimes) continue;
         LineUnits units = UnitsOf(line, ruby);
         const int end = units.end != kNoUnitTime ? units.end : nextStart;
         if (units.units.size() < 2 || end == kNoUnitTime || end <= time) continue;

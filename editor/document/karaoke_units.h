@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "document/document.h"
 #include "document/unit_split.h"
 
@@ -19,5 +21,11 @@ void SpreadUnits(LineUnits& units, int from, int to);
 // with nothing after it to end at, is left as it is. One step of the
 // history; returns how many lines it filled.
 int SpreadUnitTimes(Document& document);
+
+// The same for the given lines only (indexes in any order); with
+// `replaceUnitTimes`, lines that already have unit times are spread again
+// over their own units and end. Each line still ends at its own end or the
+// next timed line's start, whether or not that line is among them.
+int SpreadUnitTimes(Document& document, const std::vector<int>& lines, bool replaceUnitTimes);
 
 }  // namespace obrin

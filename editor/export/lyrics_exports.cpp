@@ -74,26 +74,32 @@ class StandardLrcExporter final : public Exporter {
                    .defaultExt = "lrc"}};
 };
 
-// The lead-in of an ASS script's events, chosen from a few lengths.
-constexpr int kLeadInsCs[] = {0, 50, 100, 200, 300};
+constexpr int kDesignedLeadInCs = AssOptions{}.leadInCs;
 
 class AssKaraokeExporter final : public Exporter {
   public:
+    explicit AssKaraokeExporter(int& rememberedLeadInCs) : remembered_(rememberedLeadInCs) {}
+
     const ExportDescription& description() const override { return description_; }
 
+    // A remembered lead-in the list lacks (a hand-edited file) shows the
+    // designed one.
     bool prepare(Dialogs& dialogs, const ExportJob&) override {
         DialogChoice leadIn{.label = "行の前に表示(&L):", .items = {}};
-        for (const int cs : kLeadInsCs) {
+        const auto* const shown = std::find(std::begin(kAssLeadInsCs), std::end(kAssLeadInsCs),
+                                            remembered_) != std::end(kAssLeadInsCs)
+                                      ? &remembered_
+                                      : &kDesignedLeadInCs;
+        for (const int cs : kAssLeadInsCs) {
             leadIn.items.push_back(std::to_string(cs / 100) + "." + (cs % 100 < 10 ? "0" : "") +
                                    std::to_string(cs % 100) + " 秒");
-            if (cs == options_.leadInCs)
-                leadIn.selected = static_cast<int>(leadIn.items.size()) - 1;
+            if (cs == *shown) leadIn.selected = static_cast<int>(leadIn.items.size()) - 1;
         }
         const auto picked = dialogs.chooseOptions(kAssKaraokeCaption, {leadIn});
         if (!picked || picked->size() != 1 || picked->front() < 0 ||
-            picked->front() >= static_cast<int>(std::size(kLeadInsCs)))
+            picked->front() >= static_cast<int>(std::size(kAssLeadInsCs)))
             return false;
-        options_.leadInCs = kLeadInsCs[picked->front()];
+        remembered_ = options_.leadInCs = kAssLeadInsCs[picked->front()];
         return true;
     }
 
@@ -105,6 +111,7 @@ class AssKaraokeExporter final : public Exporter {
     }
 
   private:
+    int& remembered_;
     AssOptions options_;
     const ExportDescription description_{
         .command = command::kSaveAssKaraoke,
@@ -115,23 +122,17 @@ class AssKaraokeExporter final : public Exporter {
 
 class SongTagsExporter final : public Exporter {
   public:
+    explicit SongTagsExporter(const bool& syltPerUnit) : syltPerUnit_(syltPerUnit) {}
+
     const ExportDescription& description() const override { return description_; }
 
-    // A document timed per character is asked, after the question, whether
-    // SYLT gets an entry per line or per unit; any other goes as it always has.
+    // A document without unit times goes per line as it always has.
     bool prepare(Dialogs& dialogs, const ExportJob& job) override {
         if (!dialogs.confirm(SongTagsQuestion(job.song))) return false;
         const auto& lines = job.document.lyrics.lines();
-        syllables_ = false;
-        if (std::none_of(lines.begin(), lines.end(),
-                         [](const LyricLine& line) { return HasUnitTimes(line.units); }))
-            return true;
-        const auto picked =
-            dialogs.chooseOptions(kSongTagsCaption, {{.label = "SYLT の時刻(&S):",
-                                                      .items = {"行ごと", "文字ごと"},
-                                                      .selected = remembered_ ? 1 : 0}});
-        if (!picked || picked->size() != 1) return false;
-        remembered_ = syllables_ = picked->front() == 1;
+        syllables_ = syltPerUnit_ &&
+                     std::any_of(lines.begin(), lines.end(),
+                                 [](const LyricLine& line) { return HasUnitTimes(line.units); });
         return true;
     }
 
@@ -143,8 +144,8 @@ class SongTagsExporter final : public Exporter {
     }
 
   private:
+    const bool& syltPerUnit_;
     bool syllables_ = false;
-    bool remembered_ = false;
     const ExportDescription description_{.command = command::kWriteSongTags,
                                          .caption = "曲のタグに歌詞を書き込む(&G)...",
                                          .target = ExportTarget::Song};
@@ -156,10 +157,10 @@ std::string SongTagsQuestion(const std::string& song) {
     return "曲のタグに歌詞を書き込みますか?\n" + song;
 }
 
-void AddLyricsExports(ExportTable& exports, StandardLrcOptions& remembered) {
-    exports.add(std::make_unique<StandardLrcExporter>(remembered));
-    exports.add(std::make_unique<AssKaraokeExporter>());
-    exports.add(std::make_unique<SongTagsExporter>());
+void AddLyricsExports(ExportTable& exports, const LyricsExportChoices& choices) {
+    exports.add(std::make_unique<StandardLrcExporter>(choices.standardLrc));
+    exports.add(std::make_unique<AssKaraokeExporter>(choices.assLeadInCs));
+    exports.add(std::make_unique<SongTagsExporter>(choices.syltPerUnit));
 }
 
 }  // namespace obrin

@@ -70,6 +70,10 @@ struct AppSettings {
     bool calibrationOffered{};
     // 「キーを離した時刻も記録」 of the karaoke tab: the key's release ends a line.
     bool karaokeKeyUp{};
+    // The lead-in last chosen for "ASSカラオケ形式で保存", in centiseconds.
+    int assLeadInCs{};
+    // "SYLTを文字単位で書く": the tag write's SYLT per unit, not per line.
+    bool syltPerUnit{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -106,6 +106,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
     visit(Setting<&S::calibrationOffered>{.key = "Calibration.Offered", .designed = false});
     visit(Setting<&S::karaokeKeyUp>{.key = "Karaoke.KeyUp", .designed = false});
+    visit(Setting<&S::assLeadInCs>{.key = "Ass.LeadIn", .designed = 100});
+    visit(Setting<&S::syltPerUnit>{.key = "mnuSyltUnits.Checked", .designed = false});
 }
 
 }  // namespace obrin

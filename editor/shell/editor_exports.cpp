@@ -11,7 +11,10 @@ void AddEditorExports(ExportTable& exports, Editor& editor) {
         return Sp250Warnings{.remoteDisplay = editor.settings().warnRemoteDisplay,
                              .bodyDisplay = editor.settings().warnBodyDisplay};
     });
-    AddLyricsExports(exports, editor.settings().standardLrc);
+    AppSettings& settings = editor.settings();
+    AddLyricsExports(exports, {.standardLrc = settings.standardLrc,
+                               .assLeadInCs = settings.assLeadInCs,
+                               .syltPerUnit = settings.syltPerUnit});
 }
 
 }  // namespace obrin

@@ -58,6 +58,7 @@ void AddOptionItems(CommandTable& table, AppSettings& settings) {
     AddCheckItem(table, kConfirmExit, "終了確認を行う(&T)", settings.confirmExit);
     AddCheckItem(table, kSnapMarksToOnsets, "マークを近くの立ち上がりに合わせる",
                  settings.snapMarksToOnsets);
+    AddCheckItem(table, kSyltPerUnit, "SYLTを文字単位で書く", settings.syltPerUnit);
 }
 
 void AddFontItems(CommandTable& table, Editor& editor) {

@@ -134,4 +134,18 @@ RubyTable RubySuggester::suggest(const std::vector<std::string>& lines,
     return suggested;
 }
 
+std::function<const ReadingSource*()> DictionaryReadingsOnDemand() {
+    struct Loaded {
+        bool tried = false;
+        std::unique_ptr<RubySuggester> suggester;
+    };
+    return [loaded = std::make_shared<Loaded>()]() -> const ReadingSource* {
+        if (!loaded->tried) {
+            loaded->tried = true;
+            loaded->suggester = RubySuggester::open();
+        }
+        return loaded->suggester.get();
+    };
+}
+
 }  // namespace obrin

@@ -1,17 +1,18 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "document/timing_units.h"
+#include "text/reading_source.h"
 
 namespace obrin {
 
 // Readings for kanji from MeCab's dictionary, in hiragana: suggestions the
 // user confirms or overrides. A base that already has a reading in the
 // document gets no suggestion, so an override always wins.
-class RubySuggester {
+class RubySuggester final : public ReadingSource {
   public:
     // Loads the dictionary through MeCab's own settings; `mecabArguments`
     // are MeCab's options ("-d FOLDER" names a dictionary). Null when no
@@ -22,16 +23,17 @@ class RubySuggester {
     RubySuggester(const RubySuggester&) = delete;
     RubySuggester& operator=(const RubySuggester&) = delete;
 
-    // One reading per base (a word's kanji, without the kana it is written
-    // with) met in the lines, in the order first met, for the bases that
-    // `known` has no reading for. Lines and readings are Shift-JIS.
     [[nodiscard]] RubyTable suggest(const std::vector<std::string>& lines,
-                                    const RubyTable& known) const;
+                                    const RubyTable& known) const override;
 
   private:
     struct Tagger;
     explicit RubySuggester(std::unique_ptr<Tagger> tagger);
     std::unique_ptr<Tagger> tagger_;
 };
+
+// MeCab's dictionary for the ruby dialog, loaded the first time it is asked
+// for (a second or so), and kept; null each time when none loads.
+[[nodiscard]] std::function<const ReadingSource*()> DictionaryReadingsOnDemand();
 
 }  // namespace obrin

@@ -3,7 +3,9 @@
 // on open (an ffmpeg-made MP3 opened through wendax), the encoding picked in
 // the open dialog, and characters Shift-JIS lacks on every way text comes in.
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "base/command_ids.h"
 #include "base/qt/qt_dialogs.h"
@@ -11,6 +13,7 @@
 #include "export/lyrics_exports.h"
 #include "file_bytes.h"
 #include "main_window_rig.h"
+#include "shell/app_settings.h"
 #include "text/song_lyrics_tags.h"
 
 using namespace obrin;
@@ -45,6 +48,8 @@ class LyricsExportsGuiTest : public QObject {
     void standardLrcCancelledAtItsOptionsAsksNothingMore();
     void assKaraokeSavesWithTheChosenLeadIn();
     void songTagsOfferedOnOpenAndWrittenFromTheMenu();
+    void saveChoicesPersistThroughTheSettingsFile_data();
+    void saveChoicesPersistThroughTheSettingsFile();
     void encodingPickedInTheOpenDialogReadsTheFileAndIsRemembered();
     void charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk_data();
     void charactersShiftJisLacksAreNamedAndReplacedOnlyOnOk();
@@ -122,6 +127,10 @@ void LyricsExportsGuiTest::assKaraokeSavesWithTheChosenLeadIn() {
     QVERIFY2(script.find("\nDialogue: 0,0:00:00.00,0:00:11.50,Default,,0,0,0,,{\\k150}{\\kf1000}"
                          "うた\n") != std::string::npos,
              script.c_str());
+    // The lead-in chosen is the next default.
+    f.dialogs.optionAnswers.push_back({});  // Cancel
+    f.run(command::kSaveAssKaraoke);
+    QCOMPARE(f.last(Kind::Options).choices.at(0).selected, 3);
 }
 
 void LyricsExportsGuiTest::standardLrcCancelledAtItsOptionsAsksNothingMore() {
@@ -168,22 +177,27 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     const SongLyricsRead read = ReadSongLyrics(song);
     QCOMPARE(read.text, std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n[00:02.00]うたう\n"));
 
-    // Timed per character: asked whether SYLT goes per line or per unit, and
-    // the choice is offered again next time.
+    // Timed per character: per line until the option 「SYLTを文字単位で書く」
+    // is on, with no question besides the first.
     f.editor.document().lyrics.setUnits(
         1, {.units = {{Utf8ToSjis("うた"), 200}, {Utf8ToSjis("う"), 230}}, .end = 260});
     f.dialogs.confirmAnswers.push_back(true);
-    f.dialogs.optionAnswers.push_back({1});
+    QVERIFY(f.run(command::kWriteSongTags));
+    QCOMPARE(ReadSongLyrics(song).text,
+             std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n[00:02.00]うたう\n"));
+    QAction* perUnit = f.item(QStringLiteral("mnuSyltUnits"));
+    QVERIFY(perUnit && !perUnit->isChecked());
+    perUnit->trigger();
+    QVERIFY(perUnit->isChecked());
+    f.dialogs.confirmAnswers.push_back(true);
     QVERIFY(f.run(command::kWriteSongTags));
     QCOMPARE(f.dialogs.errors(), std::vector<std::string>{});
-    QCOMPARE(f.last(Kind::Options).text, std::string(kSongTagsCaption));
     QCOMPARE(ReadSongLyrics(song).text,
              std::string("[ti:ひかりのうた]\n[00:00.50]ひかる\n"
                          "[00:02.00]<00:02.00>うた<00:02.30>う<00:02.60>\n"));
-    f.dialogs.confirmAnswers.push_back(true);
-    f.dialogs.optionAnswers.push_back({});  // Cancel
-    f.run(command::kWriteSongTags);
-    QCOMPARE(f.last(Kind::Options).choices.at(0).selected, 1);
+    QVERIFY2(std::none_of(f.dialogs.calls.begin(), f.dialogs.calls.end(),
+                          [](const auto& call) { return call.kind == Kind::Options; }),
+             "the option is the answer; nothing more is asked");
     f.editor.document().lyrics.setUnits(1, {});
 
     // Cancel at the question, and a read-only song: the song stays byte for
@@ -192,7 +206,7 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     f.editor.document().lyrics.setTimeText(1, "00:02:50");
     f.dialogs.confirmAnswers.push_back(false);
     f.run(command::kWriteSongTags);
-    QCOMPARE(f.dialogs.informations().size(), size_t(2));
+    QCOMPARE(f.dialogs.informations().size(), size_t(3));
     std::filesystem::permissions(song, std::filesystem::perms::owner_read);
     f.dialogs.confirmAnswers.push_back(true);
     f.run(command::kWriteSongTags);
@@ -200,6 +214,52 @@ void LyricsExportsGuiTest::songTagsOfferedOnOpenAndWrittenFromTheMenu() {
     QVERIFY2(f.dialogs.errors()[0].find("読み取り専用") != std::string::npos,
              f.dialogs.errors()[0].c_str());
     QVERIFY(test::ReadBytes(song) == before);
+}
+
+void LyricsExportsGuiTest::saveChoicesPersistThroughTheSettingsFile_data() {
+    const auto name = [](CommandId id) {
+        return QString::fromLatin1(id.objectName().data(),
+                                   static_cast<qsizetype>(id.objectName().size()));
+    };
+    using Remembered = std::function<bool(const AppSettings&)>;
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<std::vector<int>>("picked");
+    QTest::addColumn<QString>("file");  // the save's output, when it asks for one
+    QTest::addColumn<Remembered>("remembered");
+    QTest::newRow("word tags of standard LRC")
+        << name(command::kSaveStandardLrc) << std::vector<int>{0, 0, 0, 0, 1}
+        << QStringLiteral("song.lrc")
+        << Remembered([](const AppSettings& s) { return s.standardLrc.words; });
+    QTest::newRow("ASS lead-in") << name(command::kSaveAssKaraoke) << std::vector<int>{0}
+                                 << QStringLiteral("song.ass")
+                                 << Remembered(
+                                        [](const AppSettings& s) { return s.assLeadInCs == 0; });
+    QTest::newRow("SYLT per unit")
+        << name(command::kSyltPerUnit) << std::vector<int>{} << QString()
+        << Remembered([](const AppSettings& s) { return s.syltPerUnit; });
+}
+
+void LyricsExportsGuiTest::saveChoicesPersistThroughTheSettingsFile() {
+    QFETCH(QString, item);
+    QFETCH(std::vector<int>, picked);
+    QFETCH(QString, file);
+    QFETCH(std::function<bool(const AppSettings&)>, remembered);
+    Fixture f;
+    f.editor.loadSettings();
+    f.editor.document().lyrics.assignLines(
+        {{.lyricText = Utf8ToSjis("うた"),
+          .timeText = "00:01:50",
+          .units = {.units = {{Utf8ToSjis("う"), 150}, {Utf8ToSjis("た"), 180}}, .end = 200}}});
+    if (!picked.empty()) f.dialogs.optionAnswers.push_back(picked);
+    if (!file.isEmpty()) f.dialogs.fileAnswers.push_back(f.path(file.toStdString()));
+    QAction* action = f.item(item);
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(f.dialogs.errors(), std::vector<std::string>{});
+    const AppSettings read =
+        LoadAppSettings(f.editor.settingsPath(), "tester", f.editor.programFolder());
+    QVERIFY(remembered(read));
+    QVERIFY(!remembered(DefaultAppSettings(f.editor.programFolder())));
 }
 
 void LyricsExportsGuiTest::encodingPickedInTheOpenDialogReadsTheFileAndIsRemembered() {

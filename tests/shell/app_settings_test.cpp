@@ -48,6 +48,9 @@ TEST(AppSettings, NoFileGivesTheDesignedStates) {
     EXPECT_FALSE(s.calibrationOffered);
     EXPECT_EQ(s.batchSourceFolder, "");
     EXPECT_EQ(s.batchOutputFolder, "");
+    // The ASS lead-in a second; SYLT per line, as the tag write always wrote it.
+    EXPECT_EQ(s.assLeadInCs, 100);
+    EXPECT_FALSE(s.syltPerUnit);
 }
 
 TEST(AppSettings, OtherUsersSectionOnlyGivesDefaults) {
@@ -93,6 +96,8 @@ AppSettings Changed() {
     s.batchOutputFolder = "/media/user/SP 250";
     s.calibrationOffered = true;
     s.karaokeKeyUp = true;
+    s.assLeadInCs = 300;
+    s.syltPerUnit = true;
     return s;
 }
 
@@ -147,7 +152,9 @@ const std::string kWrittenSection =
     "Batch.Source=/home/user/music\r\n"
     "Batch.Output=\r\n"
     "Calibration.Offered=1\r\n"
-    "Karaoke.KeyUp=1\r\n";
+    "Karaoke.KeyUp=1\r\n"
+    "Ass.LeadIn=50\r\n"
+    "mnuSyltUnits.Checked=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -179,6 +186,8 @@ AppSettings WrittenSettings() {
     s.batchSourceFolder = "/home/user/music";
     s.calibrationOffered = true;
     s.karaokeKeyUp = true;
+    s.assLeadInCs = 50;
+    s.syltPerUnit = true;
     return s;
 }
 

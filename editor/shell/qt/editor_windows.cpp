@@ -7,6 +7,7 @@
 #include "base/qt/centre_on.h"
 #include "base/qt/command_actions.h"
 #include "document/qt/lyric_list_widget.h"
+#include "document/spread_command.h"
 #include "export/export_command.h"
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
@@ -24,6 +25,8 @@
 #include "shell/qt/virtual_keys.h"
 #include "shell/shell_commands.h"
 #include "shell/text_options.h"
+#include "text/qt/ruby_dialog.h"
+#include "text/ruby_suggestions.h"
 
 namespace obrin {
 
@@ -50,6 +53,9 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     RegisterExportCommands(commands_, exports_, exportContext);
     RegisterShellCommands(commands_, editor);
     registerWindowCommands();
+    RegisterSpreadCommand(commands_, editor.document(), editor.dialogs());
+    RegisterRubyCommand(commands_, editor.document(), editor.dialogs(),
+                        DictionaryReadingsOnDemand(), &window_);
 
     BuildMainMenu(*window_.menuBar(), actions_);
     timingBinding_ = new TimingBinding(window_, actions_);

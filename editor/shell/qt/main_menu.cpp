@@ -104,7 +104,10 @@ void BuildEditMenu(QMenuBar& bar, CommandActions& actions) {
         .item(kUndo)
         .item(kRedo)
         .separator()
-        .item(kShiftTimes);
+        .item(kShiftTimes)
+        .separator()
+        .item(kEditRuby)
+        .item(kSpreadUnitTimes);
 }
 
 void BuildPasteMenu(QMenuBar& bar, CommandActions& actions) {
@@ -158,6 +161,7 @@ void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
     options.item(kAssignKeys);
     options.item(kCalibrateTiming);
     options.separator().item(kShowWaveform).item(kSnapMarksToOnsets);
+    options.separator().item(kSyltPerUnit);
 }
 
 void BuildToolMenu(QMenuBar& bar, CommandActions& actions) {
