@@ -112,6 +112,9 @@ inline constexpr CommandId kMoveBack5s{"btnMove_b5_0"};
 inline constexpr CommandId kPlayPause{"btnPlayStop"};
 inline constexpr CommandId kStop{"btnStop"};
 
+// ツール(&T): the window that shows the wipe of the timed lines.
+inline constexpr CommandId kKaraokePreview{"mnuKaraokePreview"};
+
 }  // namespace obrin::command
 
 // The paste window's items, in a table of its own: their names repeat some of

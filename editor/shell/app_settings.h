@@ -68,6 +68,9 @@ struct AppSettings {
     std::string batchOutputFolder;
     // Whether the user has answered the offer to measure their marks' delay.
     bool calibrationOffered{};
+    // The karaoke preview's colours before and after the wipe, 0xRRGGBB.
+    int karaokeBeforeColour{};
+    int karaokeAfterColour{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -105,6 +105,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::batchSourceFolder>{.key = "Batch.Source", .designed = ""});
     visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
     visit(Setting<&S::calibrationOffered>{.key = "Calibration.Offered", .designed = false});
+    visit(Setting<&S::karaokeBeforeColour>{.key = "KaraokePreview.Before", .designed = 0xFFFFFF});
+    visit(Setting<&S::karaokeAfterColour>{.key = "KaraokePreview.After", .designed = 0x40A0FF});
 }
 
 }  // namespace obrin

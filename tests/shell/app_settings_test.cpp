@@ -92,6 +92,8 @@ AppSettings Changed() {
     s.batchSourceFolder = "/home/user/音楽";
     s.batchOutputFolder = "/media/user/SP 250";
     s.calibrationOffered = true;
+    s.karaokeBeforeColour = 0x102030;
+    s.karaokeAfterColour = 0;
     return s;
 }
 
@@ -145,7 +147,9 @@ const std::string kWrittenSection =
     "StdLrc.Words=1\r\n"
     "Batch.Source=/home/user/music\r\n"
     "Batch.Output=\r\n"
-    "Calibration.Offered=1\r\n";
+    "Calibration.Offered=1\r\n"
+    "KaraokePreview.Before=1056816\r\n"
+    "KaraokePreview.After=0\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -176,6 +180,8 @@ AppSettings WrittenSettings() {
         .milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false, .words = true};
     s.batchSourceFolder = "/home/user/music";
     s.calibrationOffered = true;
+    s.karaokeBeforeColour = 0x102030;
+    s.karaokeAfterColour = 0;
     return s;
 }
 
