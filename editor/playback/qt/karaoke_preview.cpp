@@ -295,34 +295,48 @@ void KaraokePreview::paintLine(QPainter& painter, int row, const WipeLine& line)
     const QPointF origin = rowOrigin(row, laid);
     const double ratio = laid.before.devicePixelRatio();
     const double bottom = laid.before.height() / ratio;
-    painter.drawImage(origin, laid.before);
-    const auto wipe = [&](double left, double right, double top, double lower) {
-        if (right <= left) return;
-        const QRectF source(left, top, right - left, lower - top);
-        painter.drawImage(source.translated(origin), laid.after,
-                          QRectF(source.topLeft() * ratio, source.size() * ratio));
+    const double lineWidth = laid.before.width() / ratio;
+    const auto copy = [&](const QImage& image, double left, double right, double top,
+                          double lower) {
+        // Whole pixels of the picture: a copy, where a fraction would be scaled.
+        const QRect source(QPoint(static_cast<int>(std::lround(left * ratio)),
+                                  static_cast<int>(std::lround(top * ratio))),
+                           QPoint(static_cast<int>(std::lround(right * ratio)) - 1,
+                                  static_cast<int>(std::lround(lower * ratio)) - 1));
+        if (source.isEmpty()) return;
+        painter.drawImage(origin + QPointF(source.topLeft()) / ratio, image, source);
     };
-    // Whole pieces in a row are one picture, so a sung line costs one copy.
+    // The readings' band before, then each mora's wiped part after.
+    copy(laid.before, 0.0, lineWidth, 0.0, laid.rubyHeight);
+    // The lyrics' band in runs: whole pieces in a row are one run, so a sung
+    // line costs one copy, and each pixel is copied once.
+    double shown = 0.0;
+    const auto wiped = [&](double left, double wipedRight) {
+        copy(laid.before, shown, left, laid.rubyHeight, bottom);
+        copy(laid.after, left, wipedRight, laid.rubyHeight, bottom);
+        shown = wipedRight;
+    };
     double runLeft = 0.0;
     double runRight = 0.0;
     for (std::size_t i = 0; i < line.pieces.size(); ++i) {
         const WipePiece& piece = line.pieces[i];
         const Span& span = laid.pieces[i];
-        const double right = WipedRight(span.left, span.right, piece.fraction);
-        if (right > span.left && span.left <= runRight + 0.5) {
-            runRight = right;
-        } else if (right > span.left) {
-            wipe(runLeft, runRight, laid.rubyHeight, bottom);
+        const double pieceRight = WipedRight(span.left, span.right, piece.fraction);
+        if (pieceRight > span.left && span.left <= runRight + 0.5) {
+            runRight = pieceRight;
+        } else if (pieceRight > span.left) {
+            wiped(runLeft, runRight);
             runLeft = span.left;
-            runRight = right;
+            runRight = pieceRight;
         }
         for (std::size_t m = 0; m < piece.ruby.size(); ++m) {
             const Span& mora = laid.morae[i][m];
-            wipe(mora.left, WipedRight(mora.left, mora.right, piece.ruby[m].fraction), 0.0,
-                 laid.rubyHeight);
+            copy(laid.after, mora.left, WipedRight(mora.left, mora.right, piece.ruby[m].fraction),
+                 0.0, laid.rubyHeight);
         }
     }
-    wipe(runLeft, runRight, laid.rubyHeight, bottom);
+    wiped(runLeft, runRight);
+    copy(laid.before, shown, lineWidth, laid.rubyHeight, bottom);
 }
 
 void KaraokePreview::paintEvent(QPaintEvent* event) {
