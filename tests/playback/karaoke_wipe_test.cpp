@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "karaoke_lines.h"
@@ -20,32 +20,23 @@ RubyReading Reading(std::string_view base, std::string_view kana) {
     return reading;
 }
 
-std::string Fraction(double fraction) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%g", fraction);
-    return text;
-}
-
 // "3:星(ほ=1,し=0.5)=0.75|が=0": the line's number, then each piece with
 // its reading's morae.
 std::string Shown(const WipeLine& line) {
     if (line.line < 0) return "-";
-    std::string shown = std::to_string(line.line) + ":";
-    for (std::size_t i = 0; i < line.pieces.size(); ++i) {
-        const WipePiece& piece = line.pieces[i];
-        if (i > 0) shown += '|';
-        shown += SjisToUtf8(piece.text);
-        if (!piece.ruby.empty()) {
-            shown += '(';
-            for (std::size_t m = 0; m < piece.ruby.size(); ++m) {
-                if (m > 0) shown += ',';
-                shown += SjisToUtf8(piece.ruby[m].text) + "=" + Fraction(piece.ruby[m].fraction);
-            }
-            shown += ')';
+    std::ostringstream shown;
+    shown << line.line << ':';
+    for (const WipePiece& piece : line.pieces) {
+        if (&piece != &line.pieces.front()) shown << '|';
+        shown << SjisToUtf8(piece.text);
+        for (const WipeMora& mora : piece.ruby) {
+            shown << (&mora == &piece.ruby.front() ? '(' : ',') << SjisToUtf8(mora.text) << '='
+                  << mora.fraction;
         }
-        shown += "=" + Fraction(piece.fraction);
+        if (!piece.ruby.empty()) shown << ')';
+        shown << '=' << piece.fraction;
     }
-    return shown;
+    return shown.str();
 }
 
 struct FrameCase {
@@ -53,6 +44,15 @@ struct FrameCase {
     const char* current;
     const char* next;
 };
+
+template <std::size_t N>
+void ExpectFrames(const LyricList& lyrics, const RubyIndex& ruby, const FrameCase (&cases)[N]) {
+    for (const FrameCase& c : cases) {
+        const KaraokeFrame frame = KaraokeFrameAt(lyrics, ruby, c.centis);
+        EXPECT_EQ(Shown(frame.current), c.current) << "at " << c.centis;
+        EXPECT_EQ(Shown(frame.next), c.next) << "at " << c.centis;
+    }
+}
 
 // In the order a listener might hear them, seeks back included: a frame
 // depends on the moment alone.
@@ -93,11 +93,7 @@ TEST(KaraokeWipeTest, FramesOfASong) {
         {1240, "5:あ=1|い=1|う=1", "-"},
         {150, "-", "0:星(ほ=0,し=0)=0|が=0|ひ=0|か=0|る=0"},
     };
-    for (const FrameCase& c : cases) {
-        const KaraokeFrame frame = KaraokeFrameAt(lyrics, ruby, c.centis);
-        EXPECT_EQ(Shown(frame.current), c.current) << "at " << c.centis;
-        EXPECT_EQ(Shown(frame.next), c.next) << "at " << c.centis;
-    }
+    ExpectFrames(lyrics, ruby, cases);
 }
 
 // Lines out of time order, equal starts, and unit times out of order.
@@ -115,11 +111,7 @@ TEST(KaraokeWipeTest, UnorderedTimes) {
         {500, "3:あ=1|い=0", "-"},
         {510, "3:あ=1|い=0.5", "-"},
     };
-    for (const FrameCase& c : cases) {
-        const KaraokeFrame frame = KaraokeFrameAt(lyrics, {}, c.centis);
-        EXPECT_EQ(Shown(frame.current), c.current) << "at " << c.centis;
-        EXPECT_EQ(Shown(frame.next), c.next) << "at " << c.centis;
-    }
+    ExpectFrames(lyrics, {}, cases);
 }
 
 }  // namespace
