@@ -164,8 +164,7 @@ std::optional<double> KaraokePreview::wipeX(int piece) const {
         piece >= static_cast<int>(frame_.current.pieces.size())) {
         return std::nullopt;
     }
-    auto& self = const_cast<KaraokePreview&>(*this);
-    const LaidOutLine& line = self.laidOut(frame_.current);
+    const LaidOutLine& line = laidOut(frame_.current);
     const Span& span = line.pieces[static_cast<std::size_t>(piece)];
     return rowOrigin(0, line).x() +
            WipedRight(span.left, span.right,
@@ -174,11 +173,10 @@ std::optional<double> KaraokePreview::wipeX(int piece) const {
 
 void KaraokePreview::forgetLayout() {
     layouts_.clear();
-    frame_ = {};
     update();
 }
 
-const KaraokePreview::LaidOutLine& KaraokePreview::laidOut(const WipeLine& line) {
+const KaraokePreview::LaidOutLine& KaraokePreview::laidOut(const WipeLine& line) const {
     auto found = layouts_.find(line.line);
     if (found == layouts_.end()) found = layouts_.emplace(line.line, layOut(line)).first;
     return found->second;

@@ -92,9 +92,14 @@ class KaraokePreview : public QWidget {
         std::vector<std::vector<Span>> morae;
     };
 
+    // Drops the lines' pictures (the text, its size or the colours changed)
+    // and paints the whole window again.
     void forgetLayout();
+    // Looks at the position at the screen's rate while the song plays, else
+    // every kIdleIntervalMs.
     void startFollowing();
-    const LaidOutLine& laidOut(const WipeLine& line);
+    // The pictures of a shown line, drawn at its first use.
+    const LaidOutLine& laidOut(const WipeLine& line) const;
     LaidOutLine layOut(const WipeLine& line) const;
     // Where a row's picture stands in the window: the top row left-aligned,
     // the bottom row right-aligned, each centred in its half.
@@ -112,7 +117,8 @@ class KaraokePreview : public QWidget {
     QColor before_;
     QColor after_;
     ColourChooser chooseColour_;
-    std::map<int, LaidOutLine> layouts_;
+    // By line: only the lines of the frame shown are kept.
+    mutable std::map<int, LaidOutLine> layouts_;
 };
 
 }  // namespace obrin
