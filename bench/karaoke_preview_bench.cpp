@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <chrono>
@@ -82,12 +83,17 @@ class TimedPreview final : public KaraokePreview {
   public:
     using KaraokePreview::KaraokePreview;
     std::vector<double> paints;
+    int wholePaints = 0;
+    // Set while the benchmark paints the window into its image.
+    bool rendering = false;
 
   protected:
     void paintEvent(QPaintEvent* event) override {
         const auto start = Clock::now();
         KaraokePreview::paintEvent(event);
+        if (rendering) return;
         paints.push_back(MsSince(start));
+        if (event->rect() == rect()) ++wholePaints;
     }
 };
 
@@ -96,6 +102,7 @@ struct Figures {
     std::vector<double> paints;
     // The whole window painted into an image 60 times a second.
     std::vector<double> whole;
+    int wholePaints = 0;
 };
 
 Figures PlayAndPaint(AudioPlayer& player, TimedPreview& preview, double rate) {
@@ -109,13 +116,16 @@ Figures PlayAndPaint(AudioPlayer& player, TimedPreview& preview, double rate) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     }
     preview.paints.clear();
+    preview.wholePaints = 0;
     const double end = player.duration() - 0.5;
     while (player.playState() == PlayState::Playing && player.heardPosition() < end) {
         const auto frameStart = Clock::now();
         preview.followPosition();
         QPainter painter(&image);
         // As the window paints itself: it is opaque, so no background first.
+        preview.rendering = true;
         preview.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        preview.rendering = false;
         painter.end();
         figures.whole.push_back(MsSince(frameStart));
         const auto next = frameStart + std::chrono::microseconds(16667);
@@ -125,8 +135,8 @@ Figures PlayAndPaint(AudioPlayer& player, TimedPreview& preview, double rate) {
         }
     }
     player.stop();
-    // The whole-window renders above are not the window's own paints.
     figures.paints = std::move(preview.paints);
+    figures.wholePaints = preview.wholePaints;
     return figures;
 }
 
@@ -171,8 +181,10 @@ int main(int argc, char* argv[]) {
         }
         met = met && Median(figures.paints) < 2.0 && Median(figures.whole) < 2.0;
         std::printf(
-            "rate %.1f: the window's own frames: %zu paints, median %.3f ms, 99th %.3f ms\n", rate,
-            figures.paints.size(), Median(figures.paints), Percentile99(figures.paints));
+            "rate %.1f: the window's own frames: %zu paints (%d of the whole window), median "
+            "%.3f ms, 99th %.3f ms\n",
+            rate, figures.paints.size(), figures.wholePaints, Median(figures.paints),
+            Percentile99(figures.paints));
         std::printf(
             "rate %.1f: the position read and the whole window painted: %zu frames, median %.3f "
             "ms, 99th %.3f ms (target: median under 2 ms)\n",
