@@ -118,6 +118,8 @@ inline constexpr CommandId kStop{"btnStop"};
 inline constexpr CommandId kEditRuby{"mnuRuby"};
 inline constexpr CommandId kSpreadUnitTimes{"mnuSpreadUnits"};
 inline constexpr CommandId kSyltPerUnit{"mnuSyltUnits"};
+// ツール(&T): the window that shows the wipe of the timed lines.
+inline constexpr CommandId kKaraokePreview{"mnuKaraokePreview"};
 
 }  // namespace obrin::command
 

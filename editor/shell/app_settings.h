@@ -74,6 +74,9 @@ struct AppSettings {
     int assLeadInCs{};
     // "SYLTを文字単位で書く": the tag write's SYLT per unit, not per line.
     bool syltPerUnit{};
+    // The karaoke preview's colours before and after the wipe, 0xRRGGBB.
+    int karaokeBeforeColour{};
+    int karaokeAfterColour{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

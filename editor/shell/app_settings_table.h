@@ -108,6 +108,8 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::karaokeKeyUp>{.key = "Karaoke.KeyUp", .designed = false});
     visit(Setting<&S::assLeadInCs>{.key = "Ass.LeadIn", .designed = 100});
     visit(Setting<&S::syltPerUnit>{.key = "mnuSyltUnits.Checked", .designed = false});
+    visit(Setting<&S::karaokeBeforeColour>{.key = "KaraokePreview.Before", .designed = 0xFFFFFF});
+    visit(Setting<&S::karaokeAfterColour>{.key = "KaraokePreview.After", .designed = 0x40A0FF});
 }
 
 }  // namespace obrin

@@ -98,6 +98,8 @@ AppSettings Changed() {
     s.karaokeKeyUp = true;
     s.assLeadInCs = 300;
     s.syltPerUnit = true;
+    s.karaokeBeforeColour = 0x102030;
+    s.karaokeAfterColour = 0;
     return s;
 }
 
@@ -154,7 +156,9 @@ const std::string kWrittenSection =
     "Calibration.Offered=1\r\n"
     "Karaoke.KeyUp=1\r\n"
     "Ass.LeadIn=50\r\n"
-    "mnuSyltUnits.Checked=1\r\n";
+    "mnuSyltUnits.Checked=1\r\n"
+    "KaraokePreview.Before=1056816\r\n"
+    "KaraokePreview.After=0\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -188,6 +192,8 @@ AppSettings WrittenSettings() {
     s.karaokeKeyUp = true;
     s.assLeadInCs = 50;
     s.syltPerUnit = true;
+    s.karaokeBeforeColour = 0x102030;
+    s.karaokeAfterColour = 0;
     return s;
 }
 

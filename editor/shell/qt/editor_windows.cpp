@@ -12,7 +12,9 @@
 #include "export/qt/batch_window.h"
 #include "export/qt/folder_chooser.h"
 #include "playback/click_track.h"
+#include "base/qt/qt_fonts.h"
 #include "playback/qt/audio_player.h"
+#include "playback/qt/karaoke_preview.h"
 #include "playback/qt/latency_calibration_dialog.h"
 #include "shell/editor.h"
 #include "shell/editor_exports.h"
@@ -135,6 +137,30 @@ void EditorWindows::registerWindowCommands() {
     commands_.add({.id = command::kCalibrateTiming,
                    .caption = "タイミング調整(&T)...",
                    .run = [this] { calibrateTiming(); }});
+    commands_.add({.id = command::kKaraokePreview,
+                   .caption = "カラオケプレビュー(&K)",
+                   .run = [this] { openKaraokePreview(); }});
+}
+
+void EditorWindows::openKaraokePreview() {
+    AppSettings& settings = editor_.settings();
+    if (karaokePreview_ == nullptr) {
+        karaokePreview_ = new KaraokePreview(editor_.document(), editor_.player(), &window_);
+        QObject::connect(karaokePreview_, &KaraokePreview::coloursChosen,
+                         [this](const QColor& before, const QColor& after) {
+                             editor_.settings().karaokeBeforeColour =
+                                 static_cast<int>(before.rgb() & 0xFFFFFF);
+                             editor_.settings().karaokeAfterColour =
+                                 static_cast<int>(after.rgb() & 0xFFFFFF);
+                             editor_.saveChangedSettings();
+                         });
+    }
+    karaokePreview_->setLyricsFont(ToQFont(FontOf(editor_.fonts(), FontSlot::List)));
+    karaokePreview_->setColours(QColor::fromRgb(static_cast<QRgb>(settings.karaokeBeforeColour)),
+                                QColor::fromRgb(static_cast<QRgb>(settings.karaokeAfterColour)));
+    karaokePreview_->show();
+    karaokePreview_->raise();
+    karaokePreview_->activateWindow();
 }
 
 void EditorWindows::calibrateTiming() {

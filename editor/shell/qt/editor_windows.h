@@ -17,6 +17,7 @@ namespace obrin {
 class Clipboard;
 class CommandActions;
 class Editor;
+class KaraokePreview;
 class TimingBinding;
 
 // The running editor's windows and their commands, wired in one place: the
@@ -59,6 +60,9 @@ class EditorWindows {
     // Measures the user's lag on a click track and offers it as the mark
     // offset.
     void calibrateTiming();
+    // The karaoke preview, made at its first opening and kept until the
+    // main window goes; it takes the lyrics font and the colours at each.
+    void openKaraokePreview();
     // Shows the commands' states again on every notice that may change them.
     void followCommandStates();
 
@@ -71,6 +75,7 @@ class EditorWindows {
     LyricsCommands lyrics_;
     MusicFileCommands music_;
     TimingBinding* timingBinding_ = nullptr;
+    KaraokePreview* karaokePreview_ = nullptr;
     // Last, so they end first: the states they show read the parts above.
     std::vector<Connection> stateNotices_;
 };
