@@ -1,18 +1,26 @@
 // The editor as the program starts it (single-instance lock, hand-over,
 // the main window and its commands, real timers), with the dialogs answered
 // from a script and a fake audio device, so that a test can kill it and
-// start it again. Prints the document, and ends only when killed ("work")
-// or once it has restored the previous work and closed ("restore").
+// start it again. Prints the document, and ends only when killed ("work",
+// "tap") or once it has restored the previous work and closed ("restore").
+// "tap" times the units of the lyrics one after another, ten taps a second,
+// and prints each tap with the moment it was made.
 //
 //   recovery_child PROGRAM_FOLDER WORK_FOLDER work SONG
+//   recovery_child PROGRAM_FOLDER WORK_FOLDER tap SONG
 //   recovery_child PROGRAM_FOLDER WORK_FOLDER restore
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
+#include <chrono>
 #include <iostream>
 
 #include "base/command_ids.h"
 #include "base/qt/qt_timer.h"
+#include "base/sjis_codec.h"
+#include "base/time_text.h"
 #include "document/qt/control_panel.h"
+#include "document/unit_split.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
@@ -39,6 +47,10 @@ void PrintDocument(const Editor& editor, EditorWindows& windows) {
         const LyricLine& line = document.lyrics.line(i);
         std::cout << "line=" << line.timeText << "|" << line.checked() << "|" << line.selected
                   << "|" << line.lyricText << "\n";
+        if (line.units.empty()) continue;
+        std::cout << "units=" << i << "|";
+        for (const TimingUnit& unit : line.units.units) std::cout << unit.start << ",";
+        std::cout << "|" << line.units.end << "\n";
     }
     std::cout << "current=" << document.lyrics.currentLine() << "\n"
               << "modified=" << editor.changes().modified() << "\nend-of-dump" << std::endl;
@@ -65,6 +77,44 @@ void Work(Editor& editor, EditorWindows& windows, test::ScriptedClipboard& clipb
         mark->click();
     }
     document.lyrics.toggleCheck(1);
+}
+
+// Karaoke timing along with the song: every unit of every line in turn and
+// then the line's end, one tap every 100 ms of the song and of the clock.
+// Each tap prints "tap=LINE|UNIT|CS|MS", UNIT being the unit count for the
+// line's end and MS the steady clock's milliseconds when it was made.
+void StartTapping(Editor& editor, EditorWindows& windows, test::ScriptedClipboard& clipboard,
+                  test::FakePlayer& player, const std::string& song) {
+    if (!windows.music().openMusicFile(song)) std::cout << "song-not-opened" << std::endl;
+    std::string lyrics;
+    for (int i = 0; i < 40; ++i) lyrics += Utf8ToSjis("ふたりでうたおう") + "\r\n";
+    clipboard.text = lyrics;
+    windows.mainWindow().action(command::kPasteExpanded)->trigger();
+    auto* tapper = new QTimer(&windows.mainWindow());
+    QObject::connect(tapper, &QTimer::timeout, [&editor, &player, line = 0, unit = 0]() mutable {
+        LyricList& lyrics = editor.document().lyrics;
+        if (line >= lyrics.count()) return;
+        player.setPositionForTest(player.heardPosition() + 0.1);
+        const int cs = static_cast<int>(player.heardPosition() * 100 + 0.5);
+        LineUnits units = lyrics.line(line).units;
+        if (units.units.empty()) units.units = SplitIntoUnits(lyrics.line(line).lyricText);
+        const int count = static_cast<int>(units.units.size());
+        // A line's first tap is its mark.
+        if (unit == 0) lyrics.setTimeText(line, FormatTimeText(cs * 10));
+        if (unit < count)
+            units.units[static_cast<std::size_t>(unit)].start = cs;
+        else
+            units.end = cs;
+        lyrics.setUnits(line, units);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        std::cout << "tap=" << line << "|" << unit << "|" << cs << "|" << ms.count() << std::endl;
+        if (unit++ == count) {
+            unit = 0;
+            ++line;
+        }
+    });
+    tapper->start(100);
 }
 
 }  // namespace
@@ -98,6 +148,11 @@ int main(int argc, char* argv[]) {
         if (argc < 5) return 2;
         Work(editor, windows, clipboard, player, argv[4]);
         PrintDocument(editor, windows);
+        return app.exec();  // until killed
+    }
+    if (mode == "tap") {
+        if (argc < 5) return 2;
+        StartTapping(editor, windows, clipboard, player, argv[4]);
         return app.exec();  // until killed
     }
     std::cout << "questions=" << dialogs.questions().size() << "\n";
