@@ -37,6 +37,7 @@ class PlaybackControl {
 
     // An empty FileName means no music file is loaded.
     bool isLoaded() const { return !player_.fileName().empty(); }
+    bool isPlaying() const { return player_.playState() == PlayState::Playing; }
 
     // The play position in whole milliseconds, halves rounded to even.
     [[nodiscard]] std::int32_t playerPositionMs() const;

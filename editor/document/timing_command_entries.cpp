@@ -3,15 +3,22 @@
 #include "base/command_ids.h"
 #include "base/command_table.h"
 #include "document/confirm_runs.h"
+#include "document/karaoke_tapping.h"
 #include "document/nudge_buttons.h"
 #include "document/timing_commands.h"
 
 namespace obrin {
 
 void RegisterTimingCommands(CommandTable& table, TimingCommands& commands, ConfirmRuns& confirm,
-                            const LyricList& lyrics) {
+                            KaraokeTapping& tapping, const LyricList& lyrics) {
     // Buttons show the captions their panel lays out.
-    table.add({.id = command::kMark, .run = [&commands] { commands.mark(); }});
+    table.add({.id = command::kMark, .run = [&commands, &tapping] {
+                   if (tapping.isOn()) {
+                       tapping.tap();
+                   } else {
+                       commands.mark();
+                   }
+               }});
     table.add({.id = command::kCheckPrevious, .run = [&commands] { commands.checkPrevious(); }});
     table.add({.id = command::kCheckSelected, .run = [&commands] { commands.checkSelected(); }});
     table.add({.id = command::kConfirmAround, .run = [&confirm] { confirm.confirmAround(); }});

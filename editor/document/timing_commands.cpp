@@ -1,12 +1,12 @@
 #include "document/timing_commands.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 #include <string>
 
 #include "base/conversion_error.h"
 #include "base/time_text.h"
+#include "document/mark_time.h"
 #include "document/nudge_buttons.h"
 #include "document/time_shift.h"
 
@@ -45,19 +45,10 @@ void TimingCommands::mark() {
     }
     const UndoHistory::Step step = document_.history.beginStep("マーク");
     if (noneSelected) lyrics.select(line);
-    std::int64_t t = 0;
-    try {
-        t = std::int64_t{playback_.heardPositionMs()} + document_.markOffset().milliseconds();
-    } catch (const ConversionError& error) {
-        dialogs_.showError(error.what());
-        return;
-    } catch (const PlayerError& error) {
-        dialogs_.showError(error.what());
-        return;
-    }
-    if (snapping_.enabled()) t = SnapToOnset(t, snapping_.onsetsMs(), previousLineTime(line));
-    t = std::min<std::int64_t>(t, std::numeric_limits<std::int32_t>::max());
-    lyrics.setTimeText(line, FormatTimeText(static_cast<std::int32_t>(t)));
+    const std::optional<std::int32_t> t =
+        MarkTimeNow(document_, playback_, dialogs_, snapping_, previousLineTime(line));
+    if (!t) return;
+    lyrics.setTimeText(line, FormatTimeText(*t));
     lyrics.deselect(line);
     if (line < lyrics.count() - 1) {
         lyrics.select(line + 1);

@@ -43,6 +43,7 @@ class TimingCommands {
     // music file is loaded.
     void mark();
     void setOnsetSnapping(OnsetSnapping snapping) { snapping_ = std::move(snapping); }
+    const OnsetSnapping& onsetSnapping() const { return snapping_; }
     // Gives one line a new time (below 0 counts as 0), as dragging its
     // marker on the waveform does; a line that no longer exists is left.
     void retimeLine(int line, std::int32_t ms);

@@ -68,6 +68,8 @@ struct AppSettings {
     std::string batchOutputFolder;
     // Whether the user has answered the offer to measure their marks' delay.
     bool calibrationOffered{};
+    // 「キーを離した時刻も記録」 of the karaoke tab: the key's release ends a line.
+    bool karaokeKeyUp{};
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };

@@ -105,6 +105,7 @@ void VisitAppSettings(Visit&& visit) {
     visit(Setting<&S::batchSourceFolder>{.key = "Batch.Source", .designed = ""});
     visit(Setting<&S::batchOutputFolder>{.key = "Batch.Output", .designed = ""});
     visit(Setting<&S::calibrationOffered>{.key = "Calibration.Offered", .designed = false});
+    visit(Setting<&S::karaokeKeyUp>{.key = "Karaoke.KeyUp", .designed = false});
 }
 
 }  // namespace obrin

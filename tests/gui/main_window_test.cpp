@@ -132,9 +132,10 @@ void MainWindowTest::startsAsDesigned() {
     QCOMPARE(f.window.focusWidget(), f.window.widget<QWidget>("Button2"));
     auto* pages = f.window.widget<QTabWidget>("PageControl");
     QVERIFY(pages);
-    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->count(), 3);
     QCOMPARE(pages->tabText(0), QStringLiteral("リスト"));
     QCOMPARE(pages->tabText(1), QStringLiteral("完成型"));
+    QCOMPARE(pages->tabText(2), QStringLiteral("カラオケ"));
     for (const char* name :
          {"edtTitle", "edtArtist", "List", "Memo", "Text", "Panel2", "pnlWaveform"}) {
         QVERIFY2(f.window.widget<QWidget>(name), name);
@@ -608,7 +609,8 @@ void MainWindowTest::assignedKeyTriggersItsCommand() {
         }
     }
     const UndoKeys undoKeys(f.window, f.windows.commands());
-    const AssignedKeys keys(f.window, f.editor, f.windows.timing().confirm(), undoKeys, table);
+    const AssignedKeys keys(f.window, f.editor, f.windows.timing().confirm(),
+                            f.windows.timing().karaoke(), undoKeys, table);
     QWidget* target = f.window.controlPanel()->button(command::kCheckSelected);
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);

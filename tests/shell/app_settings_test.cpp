@@ -92,6 +92,7 @@ AppSettings Changed() {
     s.batchSourceFolder = "/home/user/音楽";
     s.batchOutputFolder = "/media/user/SP 250";
     s.calibrationOffered = true;
+    s.karaokeKeyUp = true;
     return s;
 }
 
@@ -145,7 +146,8 @@ const std::string kWrittenSection =
     "StdLrc.Words=1\r\n"
     "Batch.Source=/home/user/music\r\n"
     "Batch.Output=\r\n"
-    "Calibration.Offered=1\r\n";
+    "Calibration.Offered=1\r\n"
+    "Karaoke.KeyUp=1\r\n";
 
 AppSettings WrittenSettings() {
     AppSettings s = DefaultAppSettings(kProgramFolder);
@@ -176,6 +178,7 @@ AppSettings WrittenSettings() {
         .milliseconds = true, .shiftJis = false, .crlf = true, .keepUntimed = false, .words = true};
     s.batchSourceFolder = "/home/user/music";
     s.calibrationOffered = true;
+    s.karaokeKeyUp = true;
     return s;
 }
 

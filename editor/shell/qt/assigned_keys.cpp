@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/command_ids.h"
 #include "base/command_table.h"
 #include "document/confirm_runs.h"
+#include "document/karaoke_tapping.h"
 #include "document/qt/lyric_list_widget.h"
 #include "shell/editor.h"
 #include "shell/key_assignment.h"
@@ -19,11 +21,13 @@
 namespace obrin {
 
 AssignedKeys::AssignedKeys(MainWindow& window, const Editor& editor, const ConfirmRuns& confirm,
-                           const UndoKeys& undoKeys, const CommandTable& commands)
+                           KaraokeTapping& karaoke, const UndoKeys& undoKeys,
+                           const CommandTable& commands)
     : QObject(&window),
       window_(window),
       editor_(editor),
       confirm_(confirm),
+      karaoke_(karaoke),
       undoKeys_(undoKeys),
       commands_(commands) {
     for (CommandId id : kAssignableCommands) {
@@ -41,26 +45,47 @@ AssignedKeys::~AssignedKeys() {
     qApp->removeEventFilter(this);
 }
 
-bool AssignedKeys::dispatch(const QKeyEvent& event) {
+bool AssignedKeys::typingField() const {
     const QWidget* focus = QApplication::focusWidget();
     for (const QWidget* field :
          {static_cast<QWidget*>(window_.titleField()), static_cast<QWidget*>(window_.artistField()),
           static_cast<QWidget*>(window_.infoPane()), static_cast<QWidget*>(window_.completedText()),
           static_cast<QWidget*>(window_.lyricList())}) {
-        if (focus && (focus == field || field->isAncestorOf(focus))) return false;
+        if (focus && (focus == field || field->isAncestorOf(focus))) return true;
     }
-    if (confirm_.isRunning() || undoKeys_.matches(event)) return false;
-    const std::optional<CommandId> command =
-        MatchAssignedKey(editor_.settings(), VirtualKeyOf(event));
-    if (!command || std::ranges::find(registered_, *command) == registered_.end()) return false;
+    return false;
+}
+
+bool AssignedKeys::dispatch(const QKeyEvent& event) {
+    if (typingField() || confirm_.isRunning() || undoKeys_.matches(event)) return false;
+    std::optional<CommandId> command = MatchAssignedKey(editor_.settings(), VirtualKeyOf(event));
+    if (command && std::ranges::find(registered_, *command) == registered_.end())
+        command = std::nullopt;
+    if (karaoke_.isOn() && dispatchKaraoke(event, command)) return true;
+    if (!command || event.type() != QEvent::KeyPress) return false;
     commands_.trigger(*command);
     return true;
+}
+
+bool AssignedKeys::dispatchKaraoke(const QKeyEvent& event, std::optional<CommandId> command) {
+    const bool press = event.type() == QEvent::KeyPress;
+    if (event.key() == Qt::Key_Backspace) {
+        if (press && !event.isAutoRepeat()) karaoke_.takeBack();
+        return true;
+    }
+    if (!command) return false;
+    if (event.isAutoRepeat()) return true;
+    if (!press && *command == command::kMark) {
+        karaoke_.release();
+        return true;
+    }
+    return false;
 }
 
 bool AssignedKeys::eventFilter(QObject* watched, QEvent* event) {
     // Application-wide filters see a key once per widget it propagates to;
     // only the first stop, the focused control of the window, counts.
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == &window_ && window_.isEnabled() &&
             (target == QApplication::focusWidget() || target == &window_) &&

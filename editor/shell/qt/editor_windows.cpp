@@ -53,8 +53,8 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
 
     BuildMainMenu(*window_.menuBar(), actions_);
     timingBinding_ = new TimingBinding(window_, actions_);
-    new AssignedKeys(window_, editor, timing_.confirm(), *new UndoKeys(window_, commands_),
-                     commands_);
+    new AssignedKeys(window_, editor, timing_.confirm(), timing_.karaoke(),
+                     *new UndoKeys(window_, commands_), commands_);
     followCommandStates();
     // Options, keys and dialog choices are settings changed by commands.
     stateNotices_.push_back(

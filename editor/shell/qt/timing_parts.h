@@ -4,6 +4,7 @@
 
 #include "base/playback_control.h"
 #include "document/confirm_runs.h"
+#include "document/karaoke_tapping.h"
 #include "document/qt/confirm_dialog.h"
 #include "document/timing_commands.h"
 #include "playback/conversion_progress.h"
@@ -16,12 +17,14 @@ namespace obrin {
 
 class CommandTable;
 class Editor;
+class KaraokeTab;
 class MainWindow;
 
 // Playback and timing as the running editor has them: the core objects, the
 // confirm and wait dialogs, and the player panel's binding. Registers the
-// timing and playback commands. Created after the main window and destroyed
-// before it.
+// timing and playback commands, and adds the tab 「カラオケ」, whose tapping is
+// on while it is shown. Created after the main window and destroyed before
+// it.
 class TimingParts {
   public:
     TimingParts(MainWindow& window, Editor& editor, CommandTable& commands);
@@ -36,17 +39,23 @@ class TimingParts {
     WaitDialog& waitDialog() { return waitForm_; }
     ConfirmDialog& confirmDialog() { return confirmDialog_; }
     WaveformBinding& waveform() { return *waveformBinding_; }
+    KaraokeTapping& karaoke() { return karaoke_; }
+    KaraokeTab& karaokeTab() { return *karaokeTab_; }
 
   private:
+    void addKaraokeTab(MainWindow& window, Editor& editor);
+
     ConfirmDialog confirmDialog_;
     WaitDialog waitForm_;
     MainWindowLock lock_;
     PlaybackControl playback_;
     TimingCommands commands_;
     ConfirmRuns confirm_;
+    KaraokeTapping karaoke_;
     ConversionProgress progress_;
     std::unique_ptr<PlayerPanelBinding> panelBinding_;
     std::unique_ptr<WaveformBinding> waveformBinding_;
+    KaraokeTab* karaokeTab_;
 };
 
 }  // namespace obrin
