@@ -18,6 +18,8 @@ echo "== gaps while every core is busy and the user-interface thread stalls"
 "$build_dir/bin/audio_stress_bench"
 echo "== latency calibration with a scripted presser"
 "$build_dir/bin/calibration_bench"
+echo "== karaoke taps of a scripted tapper over the demo (target: every unit within 5 ms)"
+"$build_dir/bin/scripted_tapper_bench"
 if [ -x "$build_dir/bin/audio_memory_bench" ]; then
     echo "== memory while playing a 60-minute WAV"
     "$build_dir/bin/audio_memory_bench"
