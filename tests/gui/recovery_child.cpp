@@ -18,9 +18,8 @@
 #include "base/command_ids.h"
 #include "base/qt/qt_timer.h"
 #include "base/sjis_codec.h"
-#include "base/time_text.h"
+#include "document/karaoke_tapping.h"
 #include "document/qt/control_panel.h"
-#include "document/unit_split.h"
 #include "fake_player.h"
 #include "recording_dialogs.h"
 #include "scripted_clipboard.h"
@@ -29,6 +28,7 @@
 #include "shell/instance_lock.h"
 #include "shell/qt/editor_windows.h"
 #include "shell/qt/instance_handover.h"
+#include "shell/qt/timing_parts.h"
 
 using namespace obrin;
 
@@ -79,10 +79,11 @@ void Work(Editor& editor, EditorWindows& windows, test::ScriptedClipboard& clipb
     document.lyrics.toggleCheck(1);
 }
 
-// Karaoke timing along with the song: every unit of every line in turn and
-// then the line's end, one tap every 100 ms of the song and of the clock.
-// Each tap prints "tap=LINE|UNIT|CS|MS", UNIT being the unit count for the
-// line's end and MS the steady clock's milliseconds when it was made.
+// Karaoke timing along with the song through the karaoke tapping: every
+// unit of every line in turn and then the line's end, one tap every 100 ms
+// of the song and of the clock. Each tap prints "tap=LINE|UNIT|CS|MS": the
+// place it timed (UNIT being the unit count for the line's end), the time it
+// stored and the steady clock's milliseconds when it was made.
 void StartTapping(Editor& editor, EditorWindows& windows, test::ScriptedClipboard& clipboard,
                   test::FakePlayer& player, const std::string& song) {
     if (!windows.music().openMusicFile(song)) std::cout << "song-not-opened" << std::endl;
@@ -90,29 +91,25 @@ void StartTapping(Editor& editor, EditorWindows& windows, test::ScriptedClipboar
     for (int i = 0; i < 40; ++i) lyrics += Utf8ToSjis("ふたりでうたおう") + "\r\n";
     clipboard.text = lyrics;
     windows.mainWindow().action(command::kPasteExpanded)->trigger();
+    editor.document().setMarkOffset("0.0");
+    KaraokeTapping& tapping = windows.timing().karaoke();
+    tapping.setCurrent(0, 0);
+    player.play();
     auto* tapper = new QTimer(&windows.mainWindow());
-    QObject::connect(tapper, &QTimer::timeout, [&editor, &player, line = 0, unit = 0]() mutable {
-        LyricList& lyrics = editor.document().lyrics;
-        if (line >= lyrics.count()) return;
+    QObject::connect(tapper, &QTimer::timeout, [&editor, &player, &tapping] {
+        const KaraokeTapping::Place place = tapping.current();
+        const LyricList& lyrics = editor.document().lyrics;
+        if (place.line >= lyrics.count()) return;
         player.setPositionForTest(player.heardPosition() + 0.1);
-        const int cs = static_cast<int>(player.heardPosition() * 100 + 0.5);
-        LineUnits units = lyrics.line(line).units;
-        if (units.units.empty()) units.units = SplitIntoUnits(lyrics.line(line).lyricText);
+        tapping.tap();
+        const LineUnits& units = lyrics.line(place.line).units;
         const int count = static_cast<int>(units.units.size());
-        // A line's first tap is its mark.
-        if (unit == 0) lyrics.setTimeText(line, FormatTimeText(cs * 10));
-        if (unit < count)
-            units.units[static_cast<std::size_t>(unit)].start = cs;
-        else
-            units.end = cs;
-        lyrics.setUnits(line, units);
+        const int cs = place.unit < count ? units.units[static_cast<std::size_t>(place.unit)].start
+                                          : units.end;
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
-        std::cout << "tap=" << line << "|" << unit << "|" << cs << "|" << ms.count() << std::endl;
-        if (unit++ == count) {
-            unit = 0;
-            ++line;
-        }
+        std::cout << "tap=" << place.line << "|" << place.unit << "|" << cs << "|" << ms.count()
+                  << std::endl;
     });
     tapper->start(100);
 }
