@@ -12,7 +12,7 @@ namespace obrin {
 enum class UnitCut {
     Split,    // the unit around the place became two; the second is untimed
     Joined,   // the two units the place separated became one
-    Refused,  // see UnitCutRefusal
+    Refused,  // nothing changed; the result says why
 };
 
 struct UnitCutResult {

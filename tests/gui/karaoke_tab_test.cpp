@@ -89,6 +89,10 @@ void KaraokeTabTest::markKeyTapsAndBackspaceTakesBack() {
     QCOMPARE(f.shown(0), QStringLiteral("あ@1000|い|う"));
     QVERIFY(!f.lyrics.line(0).checked());
     QCOMPARE(f.timing.karaoke().current(), (KaraokeTapping::Place{0, 1}));
+    f.timing.playback().playPause();
+    f.tapAt(11.0);
+    QCOMPARE(f.shown(0), QStringLiteral("あ@1000|い|う"));
+    QCOMPARE(f.tab.noteLabel()->text(), QString::fromUtf8(KaraokeTapping::kNotPlayingNote));
 }
 
 void KaraokeTabTest::markButtonTapsOnlyWhileTheTabIsShown() {

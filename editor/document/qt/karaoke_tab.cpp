@@ -199,8 +199,14 @@ void KaraokeLinesView::paintEvent(QPaintEvent*) {
         if (layout.ruby[i]) continue;
         painter.setFont(smallFont());
         painter.setPen(untimed);
-        const QRectF under(layout.unitBoxes[i].center().x() - 40, timesTop, 80, small.height());
-        painter.drawText(under, Qt::AlignCenter, layout.times[i]);
+        // A kanji run's time is followed by its further morae's.
+        QString label = layout.times[i];
+        for (std::size_t m = i + 1; m < layout.unitBoxes.size() && layout.ruby[m]; ++m)
+            label += QLatin1Char(' ') + layout.times[m];
+        const double width = std::max(80.0, small.horizontalAdvance(label) + 8);
+        const QRectF under(layout.unitBoxes[i].center().x() - width / 2, timesTop, width,
+                           small.height());
+        painter.drawText(under, Qt::AlignCenter, label);
     }
 }
 
