@@ -18,6 +18,10 @@ echo "== gaps while every core is busy and the user-interface thread stalls"
 "$build_dir/bin/audio_stress_bench"
 echo "== latency calibration with a scripted presser"
 "$build_dir/bin/calibration_bench"
+echo "== karaoke taps of a scripted tapper over the demo (target: every unit within 5 ms)"
+"$build_dir/bin/scripted_tapper_bench"
+echo "== from a key press to the unit stored and shown in the karaoke tab (target: median under 10 ms)"
+QT_QPA_PLATFORM=offscreen "$build_dir/bin/tap_latency_bench" 2>&1 | grep -v '^This plugin does not support'
 if [ -x "$build_dir/bin/audio_memory_bench" ]; then
     echo "== memory while playing a 60-minute WAV"
     "$build_dir/bin/audio_memory_bench"

@@ -7,18 +7,8 @@ namespace obrin {
 
 Autosave::Autosave(UnsavedChanges& changes, TimerFactory& timers, std::function<void()> write,
                    std::function<void()> discard)
-    : write_(std::move(write)),
-      discard_(std::move(discard)),
-      quiet_(timers.createTimer()),
-      period_(timers.createTimer()) {
-    quiet_->onTimeout = [this] {
-        quiet_->stop();
-        flush();
-    };
-    period_->onTimeout = [this] {
-        if (!pending_) period_->stop();
-        flush();
-    };
+    : write_(std::move(write)), discard_(std::move(discard)), due_(timers.createTimer()) {
+    due_->onTimeout = [this] { flush(); };
     connections_.push_back(changes.changed.connect([this] { changed(); }));
     connections_.push_back(changes.modifiedChanged.connect([this](bool modified) {
         if (!modified) saved();
@@ -28,19 +18,22 @@ Autosave::Autosave(UnsavedChanges& changes, TimerFactory& timers, std::function<
 Autosave::~Autosave() = default;
 
 void Autosave::changed() {
+    // A later change rides along with the write the first one is waiting
+    // for; restarting the timer would put that write off for as long as
+    // the changes keep coming.
+    if (pending_) return;
     pending_ = true;
-    quiet_->start(kQuietMs);
-    if (!period_->isActive()) period_->start(kPeriodMs);
+    due_->start(kLatestMs);
 }
 
 void Autosave::saved() {
-    quiet_->stop();
-    period_->stop();
+    due_->stop();
     pending_ = false;
     discard_();
 }
 
 void Autosave::flush() {
+    due_->stop();
     if (!pending_) return;
     pending_ = false;
     write_();

@@ -13,14 +13,16 @@ class TimerFactory;
 class UnsavedChanges;
 
 // When the recovery file is written. While the document holds unsaved
-// changes, `write` runs once a burst of changes has gone quiet for
-// kQuietMs, and at the latest every kPeriodMs while changes keep coming
-// (marking along with a song never goes quiet). Once the changes are saved,
+// changes, `write` runs kLatestMs after the first change the file does not
+// hold yet, whether or not more changes follow: timing along with a song
+// changes the document at every tap and never goes quiet, and a crash may
+// cost at most the last two seconds of work. Once the changes are saved,
 // `discard` runs: the work is safe in its file.
 class Autosave {
   public:
-    static constexpr int kQuietMs = 2000;
-    static constexpr int kPeriodMs = 30000;
+    // Two seconds less the slack of a coarse timer on a busy machine and the
+    // write itself.
+    static constexpr int kLatestMs = 1500;
 
     Autosave(UnsavedChanges& changes, TimerFactory& timers, std::function<void()> write,
              std::function<void()> discard);
@@ -37,8 +39,7 @@ class Autosave {
 
     std::function<void()> write_;
     std::function<void()> discard_;
-    std::unique_ptr<Timer> quiet_;
-    std::unique_ptr<Timer> period_;
+    std::unique_ptr<Timer> due_;
     bool pending_ = false;
     std::vector<Connection> connections_;
 };

@@ -64,7 +64,7 @@ void RecoveryGuiTest::typedTextComesBackIntoTheTab() {
     QTest::keyClicks(&first.text(), QStringLiteral("typed "));
     first.text().insertPlainText(typed);  // as a paste would
     QVERIFY(first.editor.changes().modified());
-    first.timers.advance(Autosave::kQuietMs);
+    first.timers.advance(Autosave::kLatestMs);
     QVERIFY(std::filesystem::exists(first.editor.recoveryFilePath()));
     const QString shown = first.text().toPlainText();
     // The first editor ends without its close; a second start takes its work.

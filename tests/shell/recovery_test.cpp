@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/time_text.h"
 #include "document/unsaved_changes.h"
 #include "fake_player.h"
 #include "fake_timers.h"
@@ -212,31 +213,66 @@ struct AutosaveRig {
     Autosave autosave{changes, timers, [this] { ++writes; }, [this] { ++discards; }};
 };
 
-TEST(Autosave, WritesWhenABurstOfChangesGoesQuiet) {
-    AutosaveRig rig;
-    rig.document.lyrics.assign({"a", "b"});
-    rig.timers.advance(1000);
-    rig.document.lyrics.setTimeText(0, "00:01:00");
-    rig.timers.advance(1999);
-    EXPECT_EQ(rig.writes, 0);
-    rig.timers.advance(1);
-    EXPECT_EQ(rig.writes, 1);
-    rig.timers.advance(60000);  // nothing changed since
-    EXPECT_EQ(rig.writes, 1);
-    EXPECT_TRUE(rig.timers.activeTimers().empty());
+// What the recovery file would hold when each write ran: the document's
+// changes by then, against the virtual clock.
+struct AutosaveTrace {
+    std::vector<std::int64_t> changedAt;
+    std::vector<std::size_t> writtenChanges;
+    std::vector<std::int64_t> writtenAt;
+};
+
+struct AutosaveCase {
+    const char* name;
+    int everyMs;  // one change this often
+    int forMs;    // for this long, then quiet
+};
+
+class AutosaveBoundTest : public testing::TestWithParam<AutosaveCase> {};
+
+// However the changes come, each is in a write at most two seconds after it
+// was made, and the writes do not follow every change.
+TEST_P(AutosaveBoundTest, EveryChangeIsWrittenWithinTwoSeconds) {
+    const AutosaveCase c = GetParam();
+    Document document;
+    document.lyrics.assign(std::vector<std::string>(10, "x"));
+    UnsavedChanges changes{document};
+    test::FakeTimerFactory timers;
+    AutosaveTrace trace;
+    const Connection noted =
+        changes.changed.connect([&] { trace.changedAt.push_back(timers.now()); });
+    Autosave autosave{changes, timers,
+                      [&] {
+                          trace.writtenChanges.push_back(trace.changedAt.size());
+                          trace.writtenAt.push_back(timers.now());
+                      },
+                      [] {}};
+    for (int t = 0, n = 0; t < c.forMs; t += c.everyMs, ++n) {
+        document.lyrics.setTimeText(n % 10, FormatTimeText(n * 10));
+        timers.advance(c.everyMs);
+    }
+    timers.advance(60000);
+
+    ASSERT_FALSE(trace.changedAt.empty());
+    std::size_t write = 0;
+    for (std::size_t change = 0; change < trace.changedAt.size(); ++change) {
+        while (write < trace.writtenChanges.size() && trace.writtenChanges[write] <= change)
+            ++write;
+        ASSERT_LT(write, trace.writtenAt.size()) << "change " << change << " was never written";
+        EXPECT_LE(trace.writtenAt[write] - trace.changedAt[change], 2000) << "change " << change;
+    }
+    EXPECT_LE(trace.writtenAt.size(), static_cast<std::size_t>(c.forMs / Autosave::kLatestMs + 1));
+    EXPECT_TRUE(timers.activeTimers().empty());  // nothing left to write
 }
 
-TEST(Autosave, WritesEveryPeriodWhileChangesKeepComing) {
-    AutosaveRig rig;
-    rig.document.lyrics.assign(std::vector<std::string>(100, "x"));
-    for (int second = 0; second < 65; ++second) {
-        rig.document.lyrics.setTimeText(second, "00:00:01");  // a mark every second
-        rig.timers.advance(1000);
-    }
-    EXPECT_EQ(rig.writes, 2);  // at 30 s and at 60 s
-    rig.timers.advance(2000);
-    EXPECT_EQ(rig.writes, 3);  // and once they stop
-}
+INSTANTIATE_TEST_SUITE_P(Rhythms, AutosaveBoundTest,
+                         testing::Values(AutosaveCase{"OneChange", 1000, 1000},
+                                         AutosaveCase{"TenTapsASecond", 100, 60000},
+                                         AutosaveCase{"AMarkASecond", 1000, 65000},
+                                         AutosaveCase{"JustBelowTheBound", 1400, 30000},
+                                         AutosaveCase{"SlowerThanTheBound", 2500, 30000}),
+                         [](const testing::TestParamInfo<AutosaveCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(Autosave, ASaveDiscardsAndStops) {
     AutosaveRig rig;
@@ -285,7 +321,7 @@ TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
     EXPECT_TRUE(dialogs_.calls.empty());  // nothing to recover
     FillDocument(first->document());
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
     ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
     // The process ends without its close: the file stays for the next start.
     const Document& before = first->document();
@@ -308,7 +344,7 @@ TEST_F(EditorRecoveryTest, TypedTextComesBackAfterTheDocument) {
     auto first = startEditor();
     first->document().setTitle("t");
     typed_ = "typed \u20ac\n";  // no Shift-JIS form
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
 
     dialogs_.confirmAnswers.push_back(true);
     auto second = startEditor();
@@ -320,7 +356,7 @@ TEST_F(EditorRecoveryTest, TypedTextComesBackAfterTheDocument) {
 TEST_F(EditorRecoveryTest, DeclinedWorkStaysUntilNewWorkReplacesIt) {
     auto first = startEditor();
     first->document().setTitle("old");
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
 
     auto second = startEditor();  // answered Cancel
     EXPECT_EQ(second->document().title(), "");
@@ -332,7 +368,7 @@ TEST_F(EditorRecoveryTest, DeclinedWorkStaysUntilNewWorkReplacesIt) {
 TEST_F(EditorRecoveryTest, ASaveRemovesTheFile) {
     auto editor = startEditor();
     editor->document().setTitle("t");
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
     ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
     editor->changes().markSaved();
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
@@ -352,7 +388,7 @@ TEST_F(EditorRecoveryTest, AFailedWriteIsToldOnce) {
     std::filesystem::create_directories(recoveryFile());  // cannot be replaced by a file
     for (int i = 0; i < 3; ++i) {
         editor->document().setTitle(std::to_string(i));
-        timers_.advance(Autosave::kQuietMs);
+        timers_.advance(Autosave::kLatestMs);
     }
     EXPECT_EQ(dialogs_.errors().size(), 1u);
 }
@@ -363,7 +399,7 @@ TEST_F(EditorRecoveryTest, WithoutTheLockThereIsNoRecoveryFile) {
     editor.loadSettings();
     editor.startRecovery([](const std::string&) {}, [](const std::string&) {});
     editor.document().setTitle("t");
-    timers_.advance(Autosave::kPeriodMs);
+    timers_.advance(60000);
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
 }
 
@@ -397,7 +433,7 @@ TEST_P(RecoveryPlaceTest, GoesWhereTheUserMayWrite) {
     auto first = startEditor(state, workFolder);
     EXPECT_EQ(first->recoveryFilePath(), expected);
     first->document().setTitle("t");
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
     EXPECT_TRUE(dialogs_.errors().empty()) << dialogs_.errors().front();
     EXPECT_TRUE(std::filesystem::exists(expected));
     EXPECT_EQ(std::filesystem::exists(state), c.inStateFolder);
@@ -435,7 +471,7 @@ TEST_P(EditorUnsavedCloseTest, AsksToSaveInsteadOfTheExitQuestion) {
     auto editor = startEditor();
     editor->settings().confirmExit = true;
     editor->document().lyrics.assign({"a"});
-    timers_.advance(Autosave::kQuietMs);
+    timers_.advance(Autosave::kLatestMs);
     dialogs_.chooseAnswers.push_back(c.answer);
     int saves = 0;
     int runsEnded = 0;
