@@ -20,6 +20,8 @@
 #include "shell/app_paths.h"
 #include "shell/text_options.h"
 #include "text/completed_text.h"
+#include "text/lyrics_expansion.h"
+#include "text/tagged_lyrics_reader.h"
 #include "text/ruby_suggestions.h"
 #include "text/text_lines.h"
 #include "text_input_support.h"
@@ -31,7 +33,8 @@ extern const std::string_view kDraftUsage =
     "Proposes a start and an end for every untimed line of LYRICS from the voice in\n"
     "SONG (converted through its input plug-in, as the editor opens it) and prints\n"
     "(or writes to OUT) the lyrics with them, each line's units spread over its\n"
-    "time by their morae. Lines already timed are kept and the others fitted\n"
+    "time by their morae. LYRICS may be plain lines (read through the automatic\n"
+    "expansion, as the editor pastes them) or timed lyrics. Lines already timed are kept and the others fitted\n"
     "between them. What the draft could not place stays untimed and is named on\n"
     "standard error; a song without a voice is an error.\n";
 
@@ -69,6 +72,25 @@ FileReplacement DecodeSong(const std::string& song, bool showProgress) {
     return wav;
 }
 
+// Tagged lyrics as the editor reads them; plain lyrics (no line with a time)
+// through the automatic expansion, as the editor offers them for the paste.
+void ReadLyrics(Document& document, const std::string& path, const AppSettings& settings,
+                const InputFlags& input) {
+    ReaderOptions options = ReaderOptionsFrom(settings);
+    options.encoding = input.encoding();
+    const LyricsFileRead read = ReadTaggedLyrics(document, path, options, input.consent());
+    if (!read) throw CommandError{read.message + ": " + path};
+    if (read.report.noLyricLines) {
+        // The plain lines were kept as the head of a tagged file would be.
+        document.setHeaderLines({});
+        PasteWithExpansion(document, CutLines(ReadInput({path}, input)),
+                           ExpansionOptionsFrom(settings));
+        return;
+    }
+    if (const std::string warning = ReadReportMessage(read.report); !warning.empty())
+        PrintMessage(warning + ": " + path);
+}
+
 }  // namespace
 
 int RunDraft(const std::vector<std::string>& args) {
@@ -89,7 +111,7 @@ int RunDraft(const std::vector<std::string>& args) {
         }
         const AppSettings settings = StartingSettings(useSettings);
         Document document;
-        ReadLyricsFile(document, lyrics, settings, input);
+        ReadLyrics(document, lyrics, settings, input);
 
         const bool showProgress = isatty(STDERR_FILENO) == 1;
         const FileReplacement wav = DecodeSong(song, showProgress);
