@@ -188,11 +188,16 @@ namespace {
 
 // Levels are smoothed over this many centiseconds before they are compared.
 constexpr std::size_t kSmoothing = 5;
-// A voice must stand this far above the song's quiet to count at all.
+// The loudest voice is taken at this share of the frames, and frames this
+// far below it count as silence.
+constexpr double kLoudShare = 0.99;
+constexpr float kDepthDb = 60.0f;
+// The voice's frames must be this much louder than the rest, on average, to
+// count as a voice at all.
 constexpr float kLeastVoiceRangeDb = 12.0f;
-// Where between the quiet and the loud the voice starts and stops.
-constexpr float kOnShare = 0.45f;
-constexpr float kOffShare = 0.35f;
+// A phrase goes on until its level falls this share of that difference
+// below the level it started at.
+constexpr float kHysteresisShare = 0.15f;
 constexpr std::size_t kShortestGap = 12;
 constexpr std::size_t kShortestPhrase = 8;
 constexpr int kLeastVoicedCs = 100;
@@ -207,6 +212,44 @@ float Percentile(std::vector<float> values, double share) {
     return *at;
 }
 
+// The level that parts the voice's frames from the others best (Otsu's
+// method on a histogram of whole decibels), and each side's mean.
+struct Split {
+    float threshold = 0.0f;
+    float quietMean = 0.0f;
+    float loudMean = 0.0f;
+};
+
+Split TwoClasses(const std::vector<float>& values, float low, float high) {
+    const auto bins = static_cast<std::size_t>(std::max(1.0f, std::ceil(high - low))) + 1;
+    std::vector<double> count(bins, 0.0);
+    for (const float v : values)
+        count[std::min(bins - 1, static_cast<std::size_t>(std::max(0.0f, v - low)))] += 1.0;
+    double total = 0.0, weighted = 0.0;
+    for (std::size_t b = 0; b < bins; ++b) {
+        total += count[b];
+        weighted += count[b] * static_cast<double>(b);
+    }
+    Split best{.threshold = high, .quietMean = low, .loudMean = low};
+    double bestSpread = -1.0, below = 0.0, belowWeighted = 0.0;
+    for (std::size_t b = 0; b + 1 < bins; ++b) {
+        below += count[b];
+        belowWeighted += count[b] * static_cast<double>(b);
+        const double above = total - below;
+        if (below == 0.0 || above == 0.0) continue;
+        const double quiet = belowWeighted / below;
+        const double loud = (weighted - belowWeighted) / above;
+        const double spread = below * above * (loud - quiet) * (loud - quiet);
+        if (spread > bestSpread) {
+            bestSpread = spread;
+            best = {.threshold = low + static_cast<float>(b + 1),
+                    .quietMean = low + static_cast<float>(quiet),
+                    .loudMean = low + static_cast<float>(loud)};
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 VoicePhrases FindPhrases(const std::vector<float>& levels) {
@@ -214,11 +257,17 @@ VoicePhrases FindPhrases(const std::vector<float>& levels) {
     const std::size_t n = levels.size();
     phrases.voiced.assign(n, false);
     if (n == 0) return phrases;
+    // A frame whose every component the accompaniment explains has no level
+    // at all; far below the loudest voice, the depth of a silence says
+    // nothing.
+    const float loudest = Percentile(levels, kLoudShare);
+    const float floor = loudest - kDepthDb;
     std::vector<float> smooth(n);
     double sum = 0.0;
+    const auto clamped = [&](std::size_t i) { return std::max(levels[i], floor); };
     for (std::size_t i = 0; i < n + kSmoothing / 2; ++i) {
-        if (i < n) sum += levels[i];
-        if (i >= kSmoothing) sum -= levels[i - kSmoothing];
+        if (i < n) sum += clamped(i);
+        if (i >= kSmoothing && i - kSmoothing < n) sum -= clamped(i - kSmoothing);
         if (i >= kSmoothing / 2) {
             const std::size_t at = i - kSmoothing / 2;
             const std::size_t count =
@@ -226,11 +275,10 @@ VoicePhrases FindPhrases(const std::vector<float>& levels) {
             smooth[at] = static_cast<float>(sum / static_cast<double>(count));
         }
     }
-    const float quiet = Percentile(smooth, 0.1);
-    const float loud = Percentile(smooth, 0.97);
-    if (loud - quiet < kLeastVoiceRangeDb) return phrases;
-    const float on = quiet + kOnShare * (loud - quiet);
-    const float off = quiet + kOffShare * (loud - quiet);
+    const Split split = TwoClasses(smooth, floor, loudest);
+    if (split.loudMean - split.quietMean < kLeastVoiceRangeDb) return phrases;
+    const float on = split.threshold;
+    const float off = split.threshold - kHysteresisShare * (split.loudMean - split.quietMean);
 
     std::vector<bool>& voiced = phrases.voiced;
     bool sounding = false;
