@@ -221,6 +221,9 @@ constexpr float kLeastVoiceRangeDb = 12.0f;
 // A phrase goes on until its level falls this share of that difference
 // below the level it started at.
 constexpr float kHysteresisShare = 0.15f;
+// How far above the quiet a phrase's start reaches back, and for how long.
+constexpr float kFootShare = 0.1f;
+constexpr std::size_t kLongestFoot = 25;
 constexpr std::size_t kShortestGap = 12;
 constexpr std::size_t kShortestPhrase = 8;
 constexpr int kLeastVoicedCs = 100;
@@ -308,6 +311,17 @@ VoicePhrases FindPhrases(const std::vector<float>& levels) {
     for (std::size_t i = 0; i < n; ++i) {
         sounding = sounding ? smooth[i] > off : smooth[i] > on;
         voiced[i] = sounding;
+    }
+    // A phrase starts softer than it goes on (a consonant, a rising note): its
+    // start goes back to where the level left the quiet.
+    const float foot = split.quietMean + kFootShare * (split.loudMean - split.quietMean);
+    for (std::size_t i = n; i-- > 1;) {
+        if (!voiced[i] || voiced[i - 1]) continue;
+        for (std::size_t back = 1; back <= kLongestFoot && back <= i; ++back) {
+            const std::size_t at = i - back;
+            if (voiced[at] || smooth[at] <= foot) break;
+            voiced[at] = true;
+        }
     }
     // Bridge breaths, then drop what is too short to be sung.
     std::size_t lastEnd = SIZE_MAX;
