@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <deque>
 #include <numbers>
 
@@ -75,7 +76,9 @@ float Median(std::vector<float>& values) {
 struct VoiceLevels::State {
     int factor = 1;
     double rate = 0;
-    std::size_t hop = 1;
+    // The index of samples[0] among the analysed samples, counted from the
+    // half window of silence before the song.
+    std::uint64_t firstSample = 0;
     std::size_t lowBin = 0;
     std::size_t highBin = 0;
     // The fourth-order low-pass: two sections with the Butterworth Q's.
@@ -105,11 +108,12 @@ struct VoiceLevels::State {
           rate(static_cast<double>(sampleRate) / factor),
           first(0.42 * rate, sampleRate, 0.5412),
           second(0.42 * rate, sampleRate, 1.3066) {
-        hop = static_cast<std::size_t>(std::max(1L, std::lround(rate / 100.0)));
         const double binHz = rate / kWindow;
         lowBin = static_cast<std::size_t>(std::ceil(kLowEdgeHz / binHz));
         highBin = std::min<std::size_t>(kWindow / 2,
                                         static_cast<std::size_t>(std::floor(kHighEdgeHz / binHz)));
+        // At a rate too low for the band there is no band, and no voice.
+        lowBin = std::min(lowBin, highBin);
         fft.reset(new_aubio_fft(kWindow));
         frame.reset(new_fvec(kWindow));
         complex.reset(new_fvec(kWindow));
@@ -131,7 +135,13 @@ struct VoiceLevels::State {
         aubio_fft_get_norm(complex.get(), spectrum.get());
         std::vector<float> band(spectrum->norm + lowBin, spectrum->norm + highBin);
         addSpectrum(std::move(band));
-        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(hop));
+        // Frame t starts at the sample nearest to t centiseconds, so a rate
+        // that is no multiple of 100 (11025 Hz) does not drift.
+        const auto next = static_cast<std::uint64_t>(
+            std::llround(static_cast<double>(framesSeen) * rate / 100.0));
+        const std::uint64_t drop = std::min<std::uint64_t>(next - firstSample, samples.size());
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(drop));
+        firstSample += drop;
     }
 
     void addSpectrum(std::vector<float> band) {
@@ -192,7 +202,7 @@ VoiceLevels::~VoiceLevels() = default;
 void VoiceLevels::add(const float* mono, std::size_t frames) {
     State& s = *state_;
     for (std::size_t i = 0; i < frames; ++i) {
-        double x = mono[i];
+        double x = std::isfinite(mono[i]) ? mono[i] : 0.0;
         if (s.factor > 1) x = s.second.run(s.first.run(x));
         if (++s.phase < s.factor) continue;
         s.phase = 0;
