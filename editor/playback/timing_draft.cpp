@@ -1,7 +1,6 @@
 #include "playback/timing_draft.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "base/time_text.h"
