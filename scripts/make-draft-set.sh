@@ -91,7 +91,7 @@ pool=(
 # eight verses, each with the chorus), seed.
 # The long song comes first, as it takes longest.
 songs=(
-    "long 95 -3 ja+f3 58 135 sung -8 4 4 1 0.30 5 3 0 131"
+    "long 100 -3 ja+f3 58 135 sung -8 4 4 1 0.45 5 3 0 131"
     "s01 120 -9 ja 50 150 spoken -14 2 0 0 0.30 4 2 2 11"
     "s02 96 -7 ja+f2 70 130 sung -10 4 2 1 0.40 3 2 2 23"
     "s03 140 -4 ja 35 170 spoken -8 1 2 0 0.15 4 3 2 37"
