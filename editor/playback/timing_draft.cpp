@@ -6,6 +6,8 @@
 
 #include "base/time_text.h"
 #include "document/karaoke_units.h"
+#include "playback/draft_alignment.h"
+#include "playback/draft_voice.h"
 #include "playback/wav_reader.h"
 #include "text/ruby_suggestions.h"
 
@@ -15,84 +17,144 @@ namespace {
 
 constexpr std::size_t kBlockFrames = 65536;
 
-// The loudness of every 10 ms of the song, the coarsest view the baseline
-// needs.
-class LevelTrack {
-  public:
-    explicit LevelTrack(int rate) : hop_(static_cast<std::size_t>(std::max(1, rate / 100))) {}
-    void add(const float* mono, std::size_t frames) {
-        for (std::size_t i = 0; i < frames; ++i) {
-            sum_ += static_cast<double>(mono[i]) * mono[i];
-            if (++filled_ == hop_) {
-                levels_.push_back(static_cast<float>(sum_ / static_cast<double>(hop_)));
-                sum_ = 0.0;
-                filled_ = 0;
-            }
-        }
+std::string LineList(const std::vector<std::size_t>& lines) {
+    std::string list;
+    for (const std::size_t i : lines) {
+        if (!list.empty()) list += "、";
+        list += std::to_string(i + 1);
     }
-    const std::vector<float>& levels() const { return levels_; }
+    return list;
+}
 
-  private:
-    std::size_t hop_;
-    std::size_t filled_ = 0;
-    double sum_ = 0.0;
-    std::vector<float> levels_;
-};
-
-DraftResult Place(const std::vector<float>& levels, const std::vector<DraftLine>& lines) {
+// Lines with no morae (empty lines) are sung by nobody: they are left out of
+// the placement and start where the line before them ends, which is where
+// they clear the display.
+DraftResult Place(const std::vector<float>& levels, const std::vector<DraftLine>& lines,
+                  DraftMethod method) {
     DraftResult result;
     result.startCs.assign(lines.size(), std::nullopt);
     result.endCs.assign(lines.size(), std::nullopt);
-    constexpr float kQuiet = 1e-4f;
-    const auto loud = [&](float level) { return level > kQuiet; };
-    const auto first = std::find_if(levels.begin(), levels.end(), loud);
-    if (first == levels.end()) {
+    const VoicePhrases phrases = FindPhrases(levels);
+    const PhraseTrack& track = phrases.track;
+    const int songEnd = static_cast<int>(levels.size());
+
+    std::vector<std::size_t> sung;
+    std::vector<DraftLine> sungLines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].morae > 0 || lines[i].anchorCs) {
+            sung.push_back(i);
+            sungLines.push_back(lines[i]);
+        }
+    }
+    std::vector<std::optional<int>> starts(sungLines.size());
+    if (track.candidates.empty()) {
         result.problems.emplace_back(kNoVoiceMessage);
-        return result;
+        for (std::size_t k = 0; k < sungLines.size(); ++k) starts[k] = sungLines[k].anchorCs;
+    } else if (method == DraftMethod::Even) {
+        const int first = track.candidates.front().cs;
+        const int last = PhraseEnd(phrases.voiced, first, songEnd);
+        const auto n = static_cast<long>(sungLines.size());
+        for (long k = 0; k < n; ++k) {
+            const auto& anchor = sungLines[static_cast<std::size_t>(k)].anchorCs;
+            starts[static_cast<std::size_t>(k)] =
+                anchor ? *anchor : first + static_cast<int>((last - first) * k / n);
+        }
+    } else {
+        starts = AlignLinesToPhrases(track, sungLines);
     }
-    const auto last = std::find_if(levels.rbegin(), levels.rend(), loud).base();
-    const int from = static_cast<int>(first - levels.begin());
-    const int to = static_cast<int>(last - levels.begin());
-    const auto n = static_cast<int>(lines.size());
-    for (int i = 0; i < n; ++i) {
-        result.startCs[i] = lines[i].anchorCs ? *lines[i].anchorCs : from + (to - from) * i / n;
-        result.endCs[i] = from + (to - from) * (i + 1) / n;
+
+    std::vector<std::size_t> unplaced;
+    for (std::size_t k = 0; k < sung.size(); ++k) {
+        if (!starts[k]) {
+            if (!track.candidates.empty()) unplaced.push_back(sung[k]);
+            continue;
+        }
+        result.startCs[sung[k]] = starts[k];
+        int limit = songEnd;
+        for (std::size_t next = k + 1; next < sung.size(); ++next) {
+            if (starts[next] && *starts[next] > *starts[k]) {
+                limit = *starts[next];
+                break;
+            }
+        }
+        const int end = PhraseEnd(phrases.voiced, *starts[k], limit);
+        if (end > *starts[k]) result.endCs[sung[k]] = end;
     }
+    std::optional<int> lastEnd;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (result.endCs[i])
+            lastEnd = result.endCs[i];
+        else if (result.startCs[i])
+            lastEnd.reset();
+        if (lines[i].morae <= 0 && !lines[i].anchorCs && lastEnd) {
+            result.startCs[i] = lastEnd;
+            lastEnd.reset();
+        }
+    }
+    if (!unplaced.empty())
+        result.problems.push_back("歌声の中に置けない行があります: " + LineList(unplaced) + "行目");
     return result;
 }
+
+class Progress {
+  public:
+    Progress(const DraftProgress& progress, std::uint64_t total)
+        : progress_(progress), total_(std::max<std::uint64_t>(1, total)) {}
+    // False once the caller asked to stop.
+    bool at(std::uint64_t done) {
+        if (!progress_) return true;
+        // The analysis is most of the work; the placement is the last 5 %.
+        const auto percent = static_cast<int>(std::min<std::uint64_t>(done, total_) * 95 / total_);
+        if (percent == last_) return true;
+        last_ = percent;
+        return progress_(percent);
+    }
+
+  private:
+    const DraftProgress& progress_;
+    std::uint64_t total_;
+    int last_ = -1;
+};
 
 }  // namespace
 
 DraftResult DraftTiming(const float* mono, std::size_t frames, int rate,
                         const std::vector<DraftLine>& lines, const DraftProgress& progress,
-                        DraftMethod) {
-    LevelTrack track(rate);
-    track.add(mono, frames);
+                        DraftMethod method) {
+    VoiceLevels voice(rate);
+    Progress shown(progress, frames);
+    for (std::size_t done = 0; done < frames; done += kBlockFrames) {
+        if (!shown.at(done)) return DraftResult{.stopped = true};
+        voice.add(mono + done, std::min(kBlockFrames, frames - done));
+    }
+    if (!shown.at(frames)) return DraftResult{.stopped = true};
+    DraftResult result = Place(voice.finish(), lines, method);
     if (progress && !progress(100)) return DraftResult{.stopped = true};
-    return Place(track.levels(), lines);
+    return result;
 }
 
 DraftResult DraftTimingOfWav(WavReader& reader, const std::vector<DraftLine>& lines,
-                             const DraftProgress& progress, DraftMethod) {
+                             const DraftProgress& progress, DraftMethod method) {
     const auto channels = static_cast<std::size_t>(reader.format().channels);
-    LevelTrack track(reader.format().sampleRate);
+    VoiceLevels voice(reader.format().sampleRate);
+    Progress shown(progress, reader.frameCount());
     std::vector<float> block(kBlockFrames * channels);
     std::vector<float> mono(kBlockFrames);
     reader.seek(0);
-    const std::uint64_t total = std::max<std::uint64_t>(1, reader.frameCount());
     for (;;) {
+        if (!shown.at(reader.tell())) return DraftResult{.stopped = true};
         const std::size_t got = reader.read(block.data(), kBlockFrames);
         for (std::size_t f = 0; f < got; ++f) {
             float sum = 0.0f;
             for (std::size_t c = 0; c < channels; ++c) sum += block[f * channels + c];
             mono[f] = sum / static_cast<float>(channels);
         }
-        track.add(mono.data(), got);
-        if (progress && !progress(static_cast<int>(reader.tell() * 100 / total)))
-            return DraftResult{.stopped = true};
+        voice.add(mono.data(), got);
         if (got < kBlockFrames) break;
     }
-    return Place(track.levels(), lines);
+    DraftResult result = Place(voice.finish(), lines, method);
+    if (progress && !progress(100)) return DraftResult{.stopped = true};
+    return result;
 }
 
 std::vector<DraftLine> DraftLinesOf(const Document& document, const RubySuggester* readings) {
