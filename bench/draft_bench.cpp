@@ -5,9 +5,11 @@
 //   draft_bench set FOLDER        figures over the short songs of set.list
 //   draft_bench one FOLDER NAME   the time and peak memory of one draft
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -119,11 +121,20 @@ int RunOne(const std::filesystem::path& folder, const std::string& name) {
     ::getrusage(RUSAGE_SELF, &usage);
     const test::SongErrors errors =
         test::CompareStarts(draft, test::ReadTrueStarts(folder / (name + ".truth")));
+    const double processor =
+        static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    double load = 0.0;
+    (void)::getloadavg(&load, 1);
     const double megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
     std::printf("%s: %.0f s of song, %zu lines, median error %.2f s\n", name.c_str(),
                 reader.durationSeconds(), lines.size(), test::Quantile(errors.errors, 0.5));
     std::printf("  drafted in   %7.2f s    target < %.0f s    %s\n", seconds, kSecondsTarget,
                 Verdict(seconds < kSecondsTarget));
+    // The machine is shared: the processor time says what the draft itself
+    // cost when the wall time was stretched by others' work.
+    std::printf("  processor    %7.2f s    (load average %.1f on %ld cores)\n", processor, load,
+                ::sysconf(_SC_NPROCESSORS_ONLN));
     std::printf("  peak memory  %7.1f MB   target < %.0f MB  %s\n", megabytes, kMegabytesTarget,
                 Verdict(megabytes < kMegabytesTarget));
     return 0;
