@@ -4,6 +4,7 @@
 // bench/run-draft.sh:
 //   draft_bench set FOLDER        figures over the short songs of set.list
 //   draft_bench one FOLDER NAME   the time and peak memory of one draft
+//   draft_bench lines FOLDER NAME each line's error in one song
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -105,6 +106,22 @@ int RunSet(const std::filesystem::path& folder) {
     return 0;
 }
 
+// Each line of one song: its true start, the draft's and the baseline's, for
+// seeing where a draft goes wrong.
+int RunLines(const std::filesystem::path& folder, const std::string& name) {
+    const std::unique_ptr<RubySuggester> readings = RubySuggester::open();
+    const std::vector<double> truth = test::ReadTrueStarts(folder / (name + ".truth"));
+    const test::SongErrors draft =
+        test::DraftSetSong(folder, name, DraftMethod::Aligned, readings.get());
+    const test::SongErrors even =
+        test::DraftSetSong(folder, name, DraftMethod::Even, readings.get());
+    std::printf("%4s %9s %12s %12s\n", "line", "true", "draft error", "even error");
+    for (std::size_t i = 0; i < truth.size(); ++i)
+        std::printf("%4zu %7.2f s %10.2f s %10.2f s\n", i + 1, truth[i], draft.errors[i],
+                    even.errors[i]);
+    return 0;
+}
+
 // The draft of one song as the editor runs it (its lyrics read, the WAV read
 // block by block), timed on the wall clock; the peak memory is the whole
 // process's.
@@ -148,10 +165,13 @@ int main(int argc, char** argv) {
     try {
         if (mode == "set" && argc == 3) return obrin::RunSet(argv[2]);
         if (mode == "one" && argc == 4) return obrin::RunOne(argv[2], argv[3]);
+        if (mode == "lines" && argc == 4) return obrin::RunLines(argv[2], argv[3]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "draft_bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: draft_bench set FOLDER | draft_bench one FOLDER NAME\n");
+    std::fprintf(stderr,
+                 "usage: draft_bench set FOLDER | draft_bench one FOLDER NAME | "
+                 "draft_bench lines FOLDER NAME\n");
     return 2;
 }
