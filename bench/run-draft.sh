@@ -5,8 +5,9 @@
 # the share within 0.3, 0.5 and 1.0 s, each song's median (a song over 1 s is
 # flagged), the same for the baseline that spreads the lines evenly between
 # the first and the last onset, and then the time and peak memory of drafting
-# the 5-minute song. Targets: median <= 0.3 s, >= 80 % within 0.5 s, no song
-# median over 1 s; the 5-minute song in < 5 s and < 200 MB.
+# the 5-minute song, through draft_bench and through obrin-cli draft.
+# Targets: median <= 0.3 s, >= 80 % within 0.5 s, no song median over 1 s;
+# the 5-minute song in < 5 s and < 200 MB.
 # Usage: bench/run-draft.sh [SET_FOLDER]
 # A SET_FOLDER that already holds a set is reused (the set is deterministic);
 # one that does not is filled first. Without it the set is made into a
@@ -16,8 +17,10 @@ cd "$(dirname "$0")/.."
 build_dir=${OBRIN_BUILD_DIR:-build}
 [ -d "$build_dir" ] || { echo "run-draft: build first (scripts/build.sh)" >&2; exit 1; }
 # Only what is measured is built: the set needs nothing else of the build.
-cmake --build "$build_dir" --target draft_bench >/dev/null
+cmake --build "$build_dir" --target draft_bench obrin-cli vellin obrin_plugin_registry >/dev/null
 bench=$build_dir/bin/draft_bench
+cli=$build_dir/bin/obrin-cli
+[ -x /usr/bin/time ] || { echo "run-draft: needs /usr/bin/time (GNU time)" >&2; exit 1; }
 
 if [ $# -ge 1 ]; then
     set_dir=$1
@@ -38,3 +41,14 @@ echo "== the draft and the even baseline over the set"
 echo
 echo "== drafting the 5-minute song"
 "$bench" one "$set_dir" long
+echo
+echo "== obrin-cli draft of the 5-minute song (converted through its plug-in, drafted, written)"
+/usr/bin/time -f '%e %U %S %M' -o "$set_dir/cli.time" \
+    "$cli" draft -o "$set_dir/long-draft.txt" "$set_dir/long.wav" "$set_dir/long.txt"
+read -r wall user system peak <"$set_dir/cli.time"
+awk -v w="$wall" -v u="$user" -v s="$system" -v m="$peak" 'BEGIN {
+    printf "  wall time    %7.2f s    target < 5 s    %s\n", w, (w < 5) ? "ok" : "MISSED"
+    printf "  processor    %7.2f s\n", u + s
+    printf "  peak memory  %7.1f MB   target < 200 MB  %s\n", m / 1024, (m / 1024 < 200) ? "ok" : "MISSED"
+}'
+rm -f "$set_dir/cli.time" "$set_dir/long-draft.txt"
