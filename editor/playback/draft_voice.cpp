@@ -92,6 +92,9 @@ struct VoiceLevels::State {
     // The band's magnitudes of the last frames, oldest first.
     std::deque<std::vector<float>> spectra;
     std::size_t framesSeen = 0;
+    // The song's frame at spectra[0], and the next one to have its level.
+    std::size_t firstFrame = 0;
+    std::size_t nextCentre = 0;
     std::vector<float> levels;
     std::vector<float> scratch;
 
@@ -115,8 +118,6 @@ struct VoiceLevels::State {
                 static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kWindow));
         // Frame t is centred on the song's centisecond t.
         samples.assign(kWindow / 2, 0.0f);
-        for (std::size_t i = 0; i < kTimeMedianHalf; ++i)
-            spectra.emplace_back(highBin > lowBin ? highBin - lowBin : 0, 0.0f);
     }
 
     void push(float sample) {
@@ -133,20 +134,34 @@ struct VoiceLevels::State {
 
     void addSpectrum(std::vector<float> band) {
         spectra.push_back(std::move(band));
-        if (spectra.size() < 2 * kTimeMedianHalf + 1) return;
-        levels.push_back(centreLevel());
-        spectra.pop_front();
+        ++framesSeen;
+        while (nextCentre + kTimeMedianHalf < framesSeen) levelOfNext();
     }
 
-    // The voice's level in the frame at the middle of `spectra`.
-    float centreLevel() {
-        const std::vector<float>& centre = spectra[kTimeMedianHalf];
+    // The level of the frame `nextCentre`, over the frames around it that the
+    // song has: at its start and end the median looks to one side only, as
+    // silence beyond the song would make every held chord stand out.
+    void levelOfNext() {
+        const std::size_t from = nextCentre > kTimeMedianHalf ? nextCentre - kTimeMedianHalf : 0;
+        while (firstFrame < from) {
+            spectra.pop_front();
+            ++firstFrame;
+        }
+        const std::size_t to = std::min(framesSeen, nextCentre + kTimeMedianHalf + 1);
+        levels.push_back(level(nextCentre - firstFrame, to - firstFrame));
+        ++nextCentre;
+    }
+
+    // The voice's level in spectra[centre], the held part judged over
+    // spectra[0, end).
+    float level(std::size_t centreAt, std::size_t end) {
+        const std::vector<float>& centre = spectra[centreAt];
         const std::size_t bins = centre.size();
         double energy = 0.0;
         for (std::size_t b = 0; b < bins; ++b) {
             const float x = centre[b];
             scratch.clear();
-            for (const std::vector<float>& s : spectra) scratch.push_back(s[b]);
+            for (std::size_t f = 0; f < end; ++f) scratch.push_back(spectra[f][b]);
             const float held = Median(scratch);
             scratch.clear();
             const std::size_t from = b > kFrequencyMedianHalf ? b - kFrequencyMedianHalf : 0;
@@ -179,8 +194,7 @@ void VoiceLevels::add(const float* mono, std::size_t frames) {
 std::vector<float> VoiceLevels::finish() {
     State& s = *state_;
     for (std::size_t i = 0; i < kWindow / 2; ++i) s.push(0.0f);
-    const std::size_t bins = s.spectra.empty() ? 0 : s.spectra.back().size();
-    for (std::size_t i = 0; i < kTimeMedianHalf; ++i) s.addSpectrum(std::vector<float>(bins, 0.0f));
+    while (s.nextCentre < s.framesSeen) s.levelOfNext();
     return std::move(s.levels);
 }
 
