@@ -18,15 +18,22 @@
 #               the generator put the line's voice (its silence trimmed
 #               first), counted in samples, not measured afterwards.
 # and set.list, one row per song made: NAME and "short" or "long" (the
-# 5-minute song, made for the timing figure).
+# 5-minute song, made for the timing figure). With --voice also
+#   NAME.voice.wav  the voice alone as it was placed, before the mix, so that
+#                   a test can hold the truth against it.
 #
 # Everything is deterministic (sox -R, a fixed pseudo-random sequence per
 # song), so the figures measured on the set repeat.
-# Usage: make-draft-set.sh OUT_DIR [NAME...]   (all songs without NAMEs)
+# Usage: make-draft-set.sh [--voice] OUT_DIR [NAME...]   (all songs without NAMEs)
 set -euo pipefail
 export LC_ALL=C.UTF-8
+keep_voice=0
+if [ "${1:-}" = --voice ]; then
+    keep_voice=1
+    shift
+fi
 if [ $# -lt 1 ]; then
-    echo "usage: make-draft-set.sh OUT_DIR [NAME...]" >&2
+    echo "usage: make-draft-set.sh [--voice] OUT_DIR [NAME...]" >&2
     exit 2
 fi
 out=$1
@@ -245,6 +252,7 @@ make_song() {
     local segs=()
     for ((i = 0; i < n; i++)); do segs+=("$work/seg$i.wav"); done
     "${sox[@]}" "${segs[@]}" "$work/voice.wav" pad 0 "$((total - ends[-1]))s"
+    [ "$keep_voice" -eq 1 ] && cp "$work/voice.wav" "$out/$name.voice.wav"
 
     # Drums: kick on 1 and 3, snare on 2 and 4, a hi-hat on every eighth.
     note "$work/kick.wav" "$eighth" 0.12 sine 150:45 fade q 0.002 0.12 0.09

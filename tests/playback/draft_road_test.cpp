@@ -4,6 +4,9 @@
 // how good it is lives in bench/run-draft.sh.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "draft_set.h"
+#include "playback/wav_reader.h"
 #include "text/ruby_suggestions.h"
 
 namespace obrin {
@@ -36,6 +40,39 @@ TEST_P(DraftRoad, MostLineStartsLandWithinASecond) {
     ASSERT_GE(errors.errors.size(), 8u);
     EXPECT_GE(test::ShareWithin(errors.errors, 1.0), 0.6)
         << GetParam().shape << "; median error " << test::Quantile(errors.errors, 0.5) << " s";
+}
+
+// The truth the draft is held to is where the generator put each line's
+// voice: nothing just before a start or just after an end, sound just after
+// the start and just before the end; and one lyric row per truth row.
+TEST_P(DraftRoad, TruthIsWhereTheVoiceIs) {
+    const std::filesystem::path folder = OBRIN_DRAFT_SET;
+    const std::string name = GetParam().song;
+    const std::vector<test::TrueLine> truth = test::ReadTruth(folder / (name + ".truth"));
+    EXPECT_EQ(test::DraftLinesOfLyrics(folder / (name + ".txt"), nullptr).size(), truth.size());
+
+    WavReader reader(folder / (name + ".voice.wav"));
+    ASSERT_EQ(reader.format().channels, 1);
+    const int rate = reader.format().sampleRate;
+    std::vector<float> voice(reader.frameCount());
+    ASSERT_EQ(reader.read(voice.data(), voice.size()), voice.size());
+    const auto peak = [&](double from, double to) {
+        const auto first = static_cast<std::size_t>(std::max(0.0, from * rate));
+        const auto last = std::min(voice.size(), static_cast<std::size_t>(to * rate));
+        float highest = 0.0f;
+        for (std::size_t i = first; i < last; ++i) highest = std::max(highest, std::abs(voice[i]));
+        return highest;
+    };
+    // What the generator's trim counts as voice: 0.5 % of full scale.
+    constexpr float kHeard = 0.005f;
+    for (std::size_t i = 0; i < truth.size(); ++i) {
+        const auto [start, end] = truth[i];
+        SCOPED_TRACE("line " + std::to_string(i + 1));
+        EXPECT_EQ(peak(start - 0.05, start - 0.001), 0.0f);
+        EXPECT_GE(peak(start, start + 0.005), kHeard);
+        EXPECT_GE(peak(end - 0.005, end), kHeard);
+        EXPECT_EQ(peak(end + 0.001, end + 0.05), 0.0f);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,21 +23,32 @@
 // one the generator wrote down.
 namespace obrin::test {
 
-// The true line starts of NAME.truth, in seconds, in the order of the lyrics.
-inline std::vector<double> ReadTrueStarts(const std::filesystem::path& truth) {
+// A row of NAME.truth: where the generator put a line's voice, in seconds.
+struct TrueLine {
+    double start = 0.0;
+    double end = 0.0;
+};
+
+inline std::vector<TrueLine> ReadTruth(const std::filesystem::path& truth) {
     std::ifstream in(truth);
     if (!in) throw std::runtime_error("cannot read " + truth.string());
-    std::vector<double> starts;
+    std::vector<TrueLine> lines;
     std::string row;
     while (std::getline(in, row)) {
         if (row.empty() || row[0] == '#') continue;
         std::istringstream fields(row);
-        double start = 0.0;
-        double end = 0.0;
-        if (!(fields >> start >> end) || end < start)
+        TrueLine line;
+        if (!(fields >> line.start >> line.end) || line.end < line.start)
             throw std::runtime_error(truth.string() + ": not a start and an end: " + row);
-        starts.push_back(start);
+        lines.push_back(line);
     }
+    return lines;
+}
+
+// The true line starts, in the order of the lyrics.
+inline std::vector<double> ReadTrueStarts(const std::filesystem::path& truth) {
+    std::vector<double> starts;
+    for (const TrueLine& line : ReadTruth(truth)) starts.push_back(line.start);
     return starts;
 }
 
