@@ -24,7 +24,7 @@ constexpr std::size_t kTimeMedianHalf = 25;
 constexpr std::size_t kFrequencyMedianHalf = 8;
 // How far above what the medians explain a component must stand to count
 // as voice (as a ratio of magnitudes).
-constexpr float kVoiceMargin = 1.5f;
+constexpr float kVoiceMargin = 2.5f;
 constexpr float kSilentDb = -120.0f;
 
 struct FvecDeleter {

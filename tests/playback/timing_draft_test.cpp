@@ -56,7 +56,7 @@ const AlignCase kAlignCases[] = {
      {0, 100, std::nullopt}},
     {"an anchor keeps its time and the lines keep their sides",
      {Line(4), Line(4, 150), Line(4)},
-     {{At(0, 0), At(100, 40, 0.2), At(200, 60), At(300, 100)}, 140},
+     {{At(0, 0), At(100, 40), At(200, 80)}, 120},
      {0, 150, 200}},
     {"a first line anchored leaves the starts before it unused",
      {Line(4, 100), Line(4), Line(4)},
