@@ -53,8 +53,12 @@ const char* Verdict(bool met) {
 // The pooled figures of one method over the short songs.
 struct Pooled {
     std::vector<double> errors;
+    double lateSum = 0.0;
+    std::size_t placed = 0;
     int unplaced = 0;
     int songsOverLimit = 0;
+
+    double meanLateness() const { return placed ? lateSum / static_cast<double>(placed) : 0.0; }
 };
 
 int RunSet(const std::filesystem::path& folder) {
@@ -62,8 +66,8 @@ int RunSet(const std::filesystem::path& folder) {
     std::printf("kanji readings: %s\n\n", readings ? "MeCab" : "none (MeCab has no dictionary)");
     Pooled draft;
     Pooled even;
-    std::printf("%-6s %5s %14s %14s %9s\n", "song", "lines", "draft median", "even median",
-                "untimed");
+    std::printf("%-6s %5s %14s %14s %9s %13s\n", "song", "lines", "draft median", "even median",
+                "untimed", "draft drift");
     for (const SetSong& song : ReadSetList(folder)) {
         const test::SongErrors d =
             test::DraftSetSong(folder, song.name, DraftMethod::Aligned, readings.get());
@@ -71,14 +75,17 @@ int RunSet(const std::filesystem::path& folder) {
             test::DraftSetSong(folder, song.name, DraftMethod::Even, readings.get());
         const double dMedian = test::Quantile(d.errors, 0.5);
         const double eMedian = test::Quantile(e.errors, 0.5);
-        std::printf("%-6s %5zu %12.2f s %12.2f s %9d%s%s\n", song.name.c_str(), d.errors.size(),
-                    dMedian, eMedian, d.unplaced, dMedian > kSongMedianLimit ? "  OVER 1 s" : "",
+        std::printf("%-6s %5zu %12.2f s %12.2f s %9d %+7.3f s/min%s%s\n", song.name.c_str(),
+                    d.errors.size(), dMedian, eMedian, d.unplaced, test::DriftPerMinute(d.lateness),
+                    dMedian > kSongMedianLimit ? "  OVER 1 s" : "",
                     song.isLong ? "  (the timing song, not pooled)" : "");
         if (song.isLong) continue;
         for (auto [pooled, errors] : {std::pair{&draft, &d}, std::pair{&even, &e}}) {
             pooled->errors.insert(pooled->errors.end(), errors->errors.begin(),
                                   errors->errors.end());
             pooled->unplaced += errors->unplaced;
+            for (const auto& [start, late] : errors->lateness) pooled->lateSum += late;
+            pooled->placed += errors->lateness.size();
             if (test::Quantile(errors->errors, 0.5) > kSongMedianLimit) ++pooled->songsOverLimit;
         }
     }
@@ -100,6 +107,8 @@ int RunSet(const std::filesystem::path& folder) {
                         Verdict(share >= kWithinHalfTarget));
         std::printf("\n");
     }
+    std::printf("  mean lateness (negative: early)  %8.2f s %8.2f s\n", draft.meanLateness(),
+                even.meanLateness());
     std::printf("  untimed lines                    %10d %10d\n", draft.unplaced, even.unplaced);
     std::printf("  songs with a median over 1 s     %10d %10d   0         %s\n",
                 draft.songsOverLimit, even.songsOverLimit, Verdict(draft.songsOverLimit == 0));

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/document.h"
@@ -57,6 +58,9 @@ inline std::vector<double> ReadTrueStarts(const std::filesystem::path& truth) {
 struct SongErrors {
     std::vector<double> errors;
     int unplaced = 0;
+    // For the placed lines: the true start and how late the draft put it
+    // (negative: early), to show an error that grows along the song.
+    std::vector<std::pair<double, double>> lateness;
 };
 
 inline SongErrors CompareStarts(const DraftResult& draft, const std::vector<double>& trueStarts) {
@@ -70,7 +74,9 @@ inline SongErrors CompareStarts(const DraftResult& draft, const std::vector<doub
             result.errors.push_back(std::numeric_limits<double>::infinity());
             continue;
         }
-        result.errors.push_back(std::abs(*draft.startCs[i] / 100.0 - trueStarts[i]));
+        const double late = *draft.startCs[i] / 100.0 - trueStarts[i];
+        result.errors.push_back(std::abs(late));
+        result.lateness.emplace_back(trueStarts[i], late);
     }
     return result;
 }
@@ -89,6 +95,23 @@ inline double ShareWithin(const std::vector<double>& errors, double limit) {
     const auto within =
         std::count_if(errors.begin(), errors.end(), [&](double e) { return e <= limit; });
     return static_cast<double>(within) / static_cast<double>(errors.size());
+}
+
+// How much later the draft puts a line per minute further into the song:
+// the least-squares slope of the lateness over the true start, in seconds a
+// minute. A draft whose clock runs at the wrong rate shows here.
+inline double DriftPerMinute(const std::vector<std::pair<double, double>>& lateness) {
+    const auto n = static_cast<double>(lateness.size());
+    double st = 0.0, sl = 0.0, stt = 0.0, stl = 0.0;
+    for (const auto& [t, late] : lateness) {
+        st += t;
+        sl += late;
+        stt += t * t;
+        stl += t * late;
+    }
+    const double spread = n * stt - st * st;
+    if (lateness.size() < 2 || spread <= 0.0) return 0.0;
+    return (n * stl - st * sl) / spread * 60.0;
 }
 
 // The lyrics of NAME.txt as the draft's lines: one untimed row per line, as
