@@ -10,7 +10,8 @@
 # and whether there is an intro and an interlude.
 #
 # For every song NAME it writes into OUT_DIR:
-#   NAME.wav    the song (16-bit PCM, 44100 Hz, stereo);
+#   NAME.wav    the song (16-bit PCM, stereo, at 44100 Hz, or 48000 or
+#               22050 Hz for a few, as the draft's clock must hold at each);
 #   NAME.txt    its lyrics as plain lines (Shift-JIS, CR LF), as written, not
 #               as read;
 #   NAME.truth  one row per lyric line: the start and the end of the line's
@@ -43,7 +44,6 @@ for tool in espeak-ng sox soxi iconv; do
     command -v "$tool" >/dev/null || { echo "make-draft-set: needs $tool" >&2; exit 1; }
 done
 
-rate=44100
 sox=(sox -R -V1)
 
 # The lyric lines: the kana espeak-ng reads, then the line as written.
@@ -95,22 +95,22 @@ pool=(
 # accompaniment against the voice in dB, intro bars, interlude bars, lead
 # instrument in intro and interlude (0/1), least gap after a line in
 # seconds, lines per verse, lines per chorus, choruses (0: the long song's
-# eight verses, each with the chorus), seed.
+# eight verses, each with the chorus), sample rate, seed.
 # The long song comes first, as it takes longest.
 songs=(
-    "long 100 -3 ja+f3 58 135 sung -8 4 4 1 0.45 5 3 0 131"
-    "s01 120 -9 ja 50 150 spoken -14 2 0 0 0.30 4 2 2 11"
-    "s02 96 -7 ja+f2 70 130 sung -10 4 2 1 0.40 3 2 2 23"
-    "s03 140 -4 ja 35 170 spoken -8 1 2 0 0.15 4 3 2 37"
-    "s04 84 -2 ja+f4 60 115 sung -6 2 0 0 0.50 3 3 2 41"
-    "s05 128 0 ja+m3 40 160 spoken -10 0 0 0 0.20 5 2 2 53"
-    "s06 108 2 ja+f3 65 125 sung -4 4 4 1 0.35 4 2 3 67"
-    "s07 150 -11 ja 55 175 spoken -12 2 2 0 0.10 5 3 2 71"
-    "s08 76 -5 ja+f1 75 110 sung -8 2 2 0 0.60 3 2 2 83"
-    "s09 116 3 ja+m1 30 145 spoken -3 1 0 0 0.25 4 4 2 97"
-    "s10 100 -1 ja+f5 62 120 sung -6 4 2 1 0.30 6 2 2 101"
-    "s11 132 -8 ja 45 165 spoken -6 0 2 0 0.20 4 2 3 113"
-    "s12 90 1 ja+f2 68 118 sung -10 2 0 0 0.45 5 3 2 127"
+    "long 100 -3 ja+f3 58 135 sung -8 4 4 1 0.45 5 3 0 44100 131"
+    "s01 120 -9 ja 50 150 spoken -14 2 0 0 0.30 4 2 2 44100 11"
+    "s02 96 -7 ja+f2 70 130 sung -10 4 2 1 0.40 3 2 2 44100 23"
+    "s03 140 -4 ja 35 170 spoken -8 1 2 0 0.15 4 3 2 48000 37"
+    "s04 84 -2 ja+f4 60 115 sung -6 2 0 0 0.50 3 3 2 44100 41"
+    "s05 128 0 ja+m3 40 160 spoken -10 0 0 0 0.20 5 2 2 44100 53"
+    "s06 108 2 ja+f3 65 125 sung -4 4 4 1 0.35 4 2 3 44100 67"
+    "s07 150 -11 ja 55 175 spoken -12 2 2 0 0.10 5 3 2 48000 71"
+    "s08 76 -5 ja+f1 75 110 sung -8 2 2 0 0.60 3 2 2 44100 83"
+    "s09 116 3 ja+m1 30 145 spoken -3 1 0 0 0.25 4 4 2 44100 97"
+    "s10 100 -1 ja+f5 62 120 sung -6 4 2 1 0.30 6 2 2 44100 101"
+    "s11 132 -8 ja 45 165 spoken -6 0 2 0 0.20 4 2 3 22050 113"
+    "s12 90 1 ja+f2 68 118 sung -10 2 0 0 0.45 5 3 2 48000 127"
 )
 
 # next_random: the song's next pseudo-random number in [0, 32768), in $rnd.
@@ -151,13 +151,18 @@ voice_ssml() {
 note() {
     local file=$1 samples=$2
     shift 2
-    "${sox[@]}" -r $rate -c 1 -n "$file" synth "$@" pad 0 "${samples}s" trim 0 "${samples}s"
+    "${sox[@]}" -r "$rate" -c 1 -n "$file" synth "$@" pad 0 "${samples}s" trim 0 "${samples}s"
 }
 
 # make_song ROW: makes one song of the table into $out.
 make_song() {
     local name bpm key voice pitch speed style acc_db intro interlude lead gap verse chorus choruses
-    read -r name bpm key voice pitch speed style acc_db intro interlude lead gap verse chorus choruses seed <<<"$1"
+    # rate and seed stay global: note and next_random use them.
+    local song_rate
+    read -r name bpm key voice pitch speed style acc_db intro interlude lead gap verse chorus choruses song_rate seed <<<"$1"
+    # sox plucks only at 44.1 to 48 kHz: a song at a lower rate is made at
+    # 44.1 kHz and converted last, which keeps every time where it was.
+    rate=$((song_rate < 44100 ? 44100 : song_rate))
     # Runs in a process of its own.
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
@@ -193,7 +198,7 @@ make_song() {
     local eighth=$(((rate * 30 + bpm / 2) / bpm))
     local half=$((eighth * 4)) bar=$((eighth * 8))
     local gap_samples
-    gap_samples=$(awk -v g="$gap" -v r=$rate 'BEGIN { printf "%d", g * r }')
+    gap_samples=$(awk -v g="$gap" -v r="$rate" 'BEGIN { printf "%d", g * r }')
     local pos=$((intro > 0 ? intro * bar : half))
     local lines=() starts=() ends=() lead_at=()
     [ "$lead" -eq 1 ] && [ "$intro" -gt 0 ] && lead_at+=("0 $intro")
@@ -228,7 +233,7 @@ make_song() {
                     espeak-ng -v "$voice" -p "$pitch" -s "$speed" -w "$work/raw.wav" "$kana"
                 fi
                 # The line starts and ends where its voice does.
-                "${sox[@]}" "$work/raw.wav" -r $rate "$clip" \
+                "${sox[@]}" "$work/raw.wav" -r "$rate" "$clip" \
                     silence 1 0.005 0.5% reverse silence 1 0.005 0.5% reverse
             fi
             local length
@@ -309,15 +314,15 @@ make_song() {
     "${sox[@]}" "$work/voice.wav" "$work/voice-norm.wav" norm -1
     "${sox[@]}" "${acc[0]}" "$work/acc-norm.wav" norm -1 gain "$acc_db"
     "${sox[@]}" -m -v 1 "$work/voice-norm.wav" -v 1 "$work/acc-norm.wav" \
-        -b 16 "$out/$name.wav" channels 2 norm -1
+        -b 16 "$out/$name.wav" channels 2 rate "$song_rate" norm -1
 
     iconv -f UTF-8 -t CP932 "$work/lyrics.txt" | sed 's/$/\r/' >"$out/$name.txt"
     {
         printf '# start\tend\tline (seconds from the start of %s.wav)\n' "$name"
         for ((i = 0; i < n; i++)); do
             printf '%s\t%s\t%s\n' \
-                "$(awk -v s="${starts[i]}" -v r=$rate 'BEGIN { printf "%.3f", s / r }')" \
-                "$(awk -v s="${ends[i]}" -v r=$rate 'BEGIN { printf "%.3f", s / r }')" \
+                "$(awk -v s="${starts[i]}" -v r="$rate" 'BEGIN { printf "%.3f", s / r }')" \
+                "$(awk -v s="${ends[i]}" -v r="$rate" 'BEGIN { printf "%.3f", s / r }')" \
                 "$(sed -n "$((i + 1))p" "$work/lyrics.txt")"
         done
     } >"$out/$name.truth"
