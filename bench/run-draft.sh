@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Measures the timing draft on the generated measurement set
-# (scripts/make-draft-set.sh) and prints, over the lines of the twelve short
-# songs, the median and 90th percentile of |proposed - true| line start and
-# the share within 0.3, 0.5 and 1.0 s, each song's median (a song over 1 s is
-# flagged), the same for the baseline that spreads the lines evenly between
-# the first and the last onset, and then the time and peak memory of drafting
-# the 5-minute song, through draft_bench and through obrin-cli draft.
+# (scripts/make-draft-set.sh) and prints, over the lines of the short songs,
+# the median and 90th percentile of |proposed - true| line start and the
+# share within 0.3, 0.5 and 1.0 s, each song's median (a song over 1 s is
+# flagged) and drift, the same for the baseline that spreads the lines evenly
+# between the first and the last onset, and then the time and peak memory of
+# drafting the 5-minute song, through draft_bench and through obrin-cli draft.
 # Targets: median <= 0.3 s, >= 80 % within 0.5 s, no song median over 1 s;
 # the 5-minute song in < 5 s and < 200 MB.
 # Usage: bench/run-draft.sh [SET_FOLDER]

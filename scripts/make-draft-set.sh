@@ -4,10 +4,11 @@
 # Every song is espeak-ng (voice "ja") reading or singing each line from its
 # kana reading, placed on the beat over an accompaniment made with sox (drums,
 # bass, plucked chords, in some songs a lead instrument in the voice's range
-# during the intro and the interlude). The songs differ in tempo, key, voice
-# pitch and speed, spoken or sung (a pitch per mora, the last mora held),
-# the level of the accompaniment against the voice, the gaps between lines,
-# and whether there is an intro and an interlude.
+# during the intro and the interlude, in two all through). The songs differ
+# in sample rate, tempo, key, voice pitch and speed, spoken or sung (a pitch
+# per mora, the last mora held), the level of the accompaniment against the
+# voice, the gaps between lines, and whether there is an intro and an
+# interlude.
 #
 # For every song NAME it writes into OUT_DIR:
 #   NAME.wav    the song (16-bit PCM, stereo, at 44100 Hz, or 48000 or
@@ -93,7 +94,8 @@ pool=(
 # One row per song: name, beats per minute, key (semitones from A440),
 # espeak-ng voice, pitch (0-99), words per minute, "spoken" or "sung",
 # accompaniment against the voice in dB, intro bars, interlude bars, lead
-# instrument in intro and interlude (0/1), least gap after a line in
+# instrument (0: none, 1: in intro and interlude, 2: all through the song,
+# under the lines too), least gap after a line in
 # seconds, lines per verse, lines per chorus, choruses (0: the long song's
 # eight verses, each with the chorus), sample rate, seed.
 # The long song comes first, as it takes longest.
@@ -111,6 +113,8 @@ songs=(
     "s10 100 -1 ja+f5 62 120 sung -6 4 2 1 0.30 6 2 2 44100 101"
     "s11 132 -8 ja 45 165 spoken -6 0 2 0 0.20 4 2 3 22050 113"
     "s12 90 1 ja+f2 68 118 sung -10 2 0 0 0.45 5 3 2 48000 127"
+    "s13 104 -6 ja+f4 66 122 sung 0 2 2 2 0.05 4 2 2 44100 139"
+    "s14 160 4 ja+m2 42 185 spoken -4 1 0 2 0.05 5 3 2 44100 149"
 )
 
 # next_random: the song's next pseudo-random number in [0, 32768), in $rnd.
@@ -253,6 +257,7 @@ make_song() {
     done
     local bars=$(((ends[-1] + 2 * bar - 1) / bar))
     local total=$((bars * bar))
+    [ "$lead" -eq 2 ] && lead_at=("0 $bars")
 
     local segs=()
     for ((i = 0; i < n; i++)); do segs+=("$work/seg$i.wav"); done

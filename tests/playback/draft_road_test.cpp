@@ -63,8 +63,10 @@ TEST_P(DraftRoad, TruthIsWhereTheVoiceIs) {
         for (std::size_t i = first; i < last; ++i) highest = std::max(highest, std::abs(voice[i]));
         return highest;
     };
-    // What the generator's trim counts as voice: 0.5 % of full scale.
-    constexpr float kHeard = 0.005f;
+    // The generator's trim keeps from where the voice passes 0.5 % of full
+    // scale; converting the rate afterwards may leave the edge a little
+    // under it. Outside a line there is nothing at all.
+    constexpr float kHeard = 0.003f;
     for (std::size_t i = 0; i < truth.size(); ++i) {
         const auto [start, end] = truth[i];
         SCOPED_TRACE("line " + std::to_string(i + 1));
