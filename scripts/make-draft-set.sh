@@ -333,28 +333,33 @@ make_song() {
     } >"$out/$name.truth"
 }
 
-wanted=("$@")
+names=()
+for row in "${songs[@]}"; do names+=("${row%% *}"); done
+for name in "$@"; do
+    if [[ " ${names[*]} " != *" $name "* ]]; then
+        echo "make-draft-set: no song is called $name (there are ${names[*]})" >&2
+        exit 2
+    fi
+done
+
 made=()
+pids=()
 for row in "${songs[@]}"; do
     name=${row%% *}
-    if [ ${#wanted[@]} -gt 0 ] && [[ " ${wanted[*]} " != *" $name "* ]]; then
+    if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then
         continue
     fi
     made+=("$name")
     seed=${row##* }
-    # Two songs at a time.
     make_song "$row" &
-    if [ "$(jobs -rp | wc -l)" -ge 2 ]; then
-        wait -n
+    pids+=("$!")
+    # Two songs at a time: the one before this must end before the next
+    # starts (a failed song ends the script here).
+    if [ ${#pids[@]} -ge 2 ]; then
+        wait "${pids[-2]}"
     fi
 done
-while [ "$(jobs -rp | wc -l)" -gt 0 ]; do
-    wait -n
-done
-if [ ${#made[@]} -eq 0 ]; then
-    echo "make-draft-set: no song is called ${wanted[*]}" >&2
-    exit 2
-fi
+wait "${pids[-1]}"
 for name in "${made[@]}"; do
     [ "$name" = long ] && echo "$name long" || echo "$name short"
 done >"$out/set.list"
