@@ -65,6 +65,10 @@ extern const std::string_view kSncUsage;
 extern const std::string_view kMp3Usage;
 extern const std::string_view kBatchUsage;
 
+// Line starts proposed from the song's voice (draft_command.cpp).
+int RunDraft(const std::vector<std::string>& args);
+extern const std::string_view kDraftUsage;
+
 // Messages go to standard error in UTF-8, output bytes to standard output.
 void PrintMessage(std::string_view message);
 void PrintUsage(std::string_view usage, std::FILE* stream);

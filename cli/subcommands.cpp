@@ -22,6 +22,8 @@ std::span<const Subcommand> Subcommands() {
         {"mp3", "write a lyric MP3: an MP3 file with the timed lyrics in a tag", kMp3Usage, RunMp3},
         {"batch", "make a lyric MP3 of every song of a folder that has lyrics", kBatchUsage,
          RunBatch},
+        {"draft", "propose line times from the song's voice, timed lines kept", kDraftUsage,
+         RunDraft},
     };
     return kAll;
 }
