@@ -112,6 +112,11 @@ inline constexpr CommandId kMoveBack5s{"btnMove_b5_0"};
 inline constexpr CommandId kPlayPause{"btnPlayStop"};
 inline constexpr CommandId kStop{"btnStop"};
 
+// The timing draft: ツール(&T) and the lyric list's context menu.
+inline constexpr CommandId kDraftTiming{"mnuDraftTiming"};
+inline constexpr CommandId kAcceptSelectedDrafts{"mnuAcceptDraft"};
+inline constexpr CommandId kAcceptAllDrafts{"mnuAcceptAllDrafts"};
+
 }  // namespace obrin::command
 
 // The paste window's items, in a table of its own: their names repeat some of
