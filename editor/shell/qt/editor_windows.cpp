@@ -17,6 +17,7 @@
 #include "shell/editor_exports.h"
 #include "shell/key_assignment.h"
 #include "shell/qt/assigned_keys.h"
+#include "shell/qt/draft_commands.h"
 #include "shell/qt/key_assignment_dialog.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/timing_binding.h"
@@ -50,6 +51,7 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     RegisterExportCommands(commands_, exports_, exportContext);
     RegisterShellCommands(commands_, editor);
     registerWindowCommands();
+    drafts_ = new DraftCommands(window_, editor, timing_.playback(), commands_);
 
     BuildMainMenu(*window_.menuBar(), actions_);
     timingBinding_ = new TimingBinding(window_, actions_);

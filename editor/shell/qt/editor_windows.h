@@ -16,6 +16,7 @@ namespace obrin {
 
 class Clipboard;
 class CommandActions;
+class DraftCommands;
 class Editor;
 class TimingBinding;
 
@@ -44,6 +45,7 @@ class EditorWindows {
     const ExportTable& exports() const { return exports_; }
     CommandActions& actions() { return actions_; }
     TimingBinding& timingBinding() { return *timingBinding_; }
+    DraftCommands& drafts() { return *drafts_; }
 
     // The last start-up steps: the command line's switches, the offer of the
     // work a previous run left (Editor::startRecovery), then the command
@@ -71,6 +73,7 @@ class EditorWindows {
     LyricsCommands lyrics_;
     MusicFileCommands music_;
     TimingBinding* timingBinding_ = nullptr;
+    DraftCommands* drafts_ = nullptr;
     // Last, so they end first: the states they show read the parts above.
     std::vector<Connection> stateNotices_;
 };
