@@ -37,6 +37,8 @@ struct ApplyCase {
     std::vector<LineDraft> proposals;
     std::vector<LineDraft> want;
     int drafted;
+
+    friend void PrintTo(const ApplyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SetDraftsCases : public ::testing::TestWithParam<ApplyCase> {};
@@ -71,37 +73,36 @@ TEST_P(SetDraftsCases, LeavesAnchorsAndIsOneStep) {
 
 INSTANTIATE_TEST_SUITE_P(
     LineDrafts, SetDraftsCases,
-    ::testing::Values(
-        ApplyCase{"TimedLinesAreAnchors",
-                  {"00:05:00", "00:00:00", "00:00:00", "00:09:00"},
-                  {},
-                  {{100, 200}, {600, 700}, {800, kNo}, {950, 990}},
-                  {{}, {600, 700}, {800, kNo}, {}},
-                  2},
-        ApplyCase{"AnEmptyProposalClearsAnEarlierDraft",
-                  {"00:00:00", "00:00:00"},
-                  {{100, 200}, {300, 400}},
-                  {{}, {350, 450}},
-                  {{}, {350, 450}},
-                  1},
-        ApplyCase{"LinesPastTheProposalsLoseTheirDrafts",
-                  {"00:00:00", "00:00:00"},
-                  {{100, 200}, {300, 400}},
-                  {{150, kNo}},
-                  {{150, kNo}, {}},
-                  1},
-        ApplyCase{"AnEndNotAfterTheStartAndANegativeStartAreDropped",
-                  {"00:00:00", "00:00:00", "00:00:00"},
-                  {},
-                  {{500, 500}, {-5, 700}, {600, 550}},
-                  {{500, kNo}, {}, {600, kNo}},
-                  2},
-        ApplyCase{"TheSameDraftAgainLeavesNoStep",
-                  {"00:00:00", "00:00:00"},
-                  {{100, 200}, {}},
-                  {{100, 200}, {}},
-                  {{100, 200}, {}},
-                  1}),
+    ::testing::Values(ApplyCase{"TimedLinesAreAnchors",
+                                {"00:05:00", "00:00:00", "00:00:00", "00:09:00"},
+                                {},
+                                {{100, 200}, {600, 700}, {800, kNo}, {950, 990}},
+                                {{}, {600, 700}, {800, kNo}, {}},
+                                2},
+                      ApplyCase{"AnEmptyProposalClearsAnEarlierDraft",
+                                {"00:00:00", "00:00:00"},
+                                {{100, 200}, {300, 400}},
+                                {{}, {350, 450}},
+                                {{}, {350, 450}},
+                                1},
+                      ApplyCase{"LinesPastTheProposalsLoseTheirDrafts",
+                                {"00:00:00", "00:00:00"},
+                                {{100, 200}, {300, 400}},
+                                {{150, kNo}},
+                                {{150, kNo}, {}},
+                                1},
+                      ApplyCase{"AnEndNotAfterTheStartAndANegativeStartAreDropped",
+                                {"00:00:00", "00:00:00", "00:00:00"},
+                                {},
+                                {{500, 500}, {-5, 700}, {600, 550}},
+                                {{500, kNo}, {}, {600, kNo}},
+                                2},
+                      ApplyCase{"TheSameDraftAgainLeavesNoStep",
+                                {"00:00:00", "00:00:00"},
+                                {{100, 200}, {}},
+                                {{100, 200}, {}},
+                                {{100, 200}, {}},
+                                1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct AcceptCase {
@@ -111,6 +112,8 @@ struct AcceptCase {
     std::string wantTime;
     std::vector<int> wantUnitStarts;  // empty: the line keeps no units
     int wantEnd;
+
+    friend void PrintTo(const AcceptCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AcceptDraftCases : public ::testing::TestWithParam<AcceptCase> {};
@@ -144,10 +147,14 @@ TEST_P(AcceptDraftCases, TimesTheLineAndSpreadsItsUnits) {
 
 INSTANTIATE_TEST_SUITE_P(
     LineDrafts, AcceptDraftCases,
-    ::testing::Values(AcceptCase{"UnitsShareTheDraftByTheirMorae", kThreeKana, {300, 600},
-                                 "00:03:00", {300, 400, 500}, 600},
-                      AcceptCase{"WithoutAnEndOnlyTheTime", kThreeKana, {300, kNo}, "00:03:00",
-                                 {}, kNo},
+    ::testing::Values(AcceptCase{"UnitsShareTheDraftByTheirMorae",
+                                 kThreeKana,
+                                 {300, 600},
+                                 "00:03:00",
+                                 {300, 400, 500},
+                                 600},
+                      AcceptCase{
+                          "WithoutAnEndOnlyTheTime", kThreeKana, {300, kNo}, "00:03:00", {}, kNo},
                       AcceptCase{"OneUnitOnlyTheTime", "L", {1234, 1500}, "00:12:34", {}, kNo}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -172,6 +179,8 @@ struct ReplaceCase {
     const char* name;
     std::function<void(TimingRig&)> act;
     std::string wantTime;
+
+    friend void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DraftReplacedBy : public ::testing::TestWithParam<ReplaceCase> {};

@@ -43,6 +43,8 @@ void Fill(Document& document, bool drafts) {
 struct Writer {
     const char* name;
     std::function<std::string(const Document&, const std::filesystem::path& folder)> write;
+
+    friend void PrintTo(const Writer& w, std::ostream* os) { *os << w.name; }
 };
 
 class DraftsAreNotWritten : public testing::TestWithParam<Writer> {};
@@ -61,45 +63,47 @@ TEST_P(DraftsAreNotWritten, ByAnyWriter) {
 
 INSTANTIATE_TEST_SUITE_P(
     LineDrafts, DraftsAreNotWritten,
-    testing::Values(
-        Writer{"CompletedText",
-               [](const Document& document, const std::filesystem::path&) {
-                   std::string text;
-                   for (const std::string& line : BuildCompletedText(document, {}))
-                       text += line + '\n';
-                   return text;
-               }},
-        Writer{"StandardLrc",
-               [](const Document& document, const std::filesystem::path&) {
-                   return FormatStandardLrc(document, {.keepUntimed = true, .words = true}, "");
-               }},
-        Writer{"SongTags",
-               [](const Document& document, const std::filesystem::path&) {
-                   const SongLyrics lyrics = SongLyricsFrom(document, "", true);
-                   std::ostringstream out;
-                   out << lyrics.text;
-                   for (const SongLyrics::Timed& entry : lyrics.synced)
-                       out << entry.ms << ' ' << entry.text << '\n';
-                   return out.str();
-               }},
-        Writer{"AssKaraoke",
-               [](const Document& document, const std::filesystem::path&) {
-                   return FormatAssKaraoke(document, {});
-               }},
-        Writer{"Sp250",
-               [](const Document& document, const std::filesystem::path& folder) {
-                   const std::string message = Sp250Export(
-                       document.lyrics, ProgramFolder(), (folder / "a.snc").string(), {});
-                   return message.empty() ? ReadBytes(folder / "a.snc") : message;
-               }},
-        Writer{"LyricMp3",
-               [](const Document& document, const std::filesystem::path& folder) {
-                   WriteBytes(folder / "a.mp3", test::kAudio);
-                   const LyricMp3Result result =
-                       LyricMp3Export(document.lyrics, ProgramFolder(),
-                                      (folder / "a.mp3").string(), (folder / "out.mp3").string());
-                   return result.written ? ReadBytes(folder / "out.mp3") : result.errorMessage;
-               }}),
+    testing::Values(Writer{"CompletedText",
+                           [](const Document& document, const std::filesystem::path&) {
+                               std::string text;
+                               for (const std::string& line : BuildCompletedText(document, {}))
+                                   text += line + '\n';
+                               return text;
+                           }},
+                    Writer{"StandardLrc",
+                           [](const Document& document, const std::filesystem::path&) {
+                               return FormatStandardLrc(document,
+                                                        {.keepUntimed = true, .words = true}, "");
+                           }},
+                    Writer{"SongTags",
+                           [](const Document& document, const std::filesystem::path&) {
+                               const SongLyrics lyrics = SongLyricsFrom(document, "", true);
+                               std::ostringstream out;
+                               out << lyrics.text;
+                               for (const SongLyrics::Timed& entry : lyrics.synced)
+                                   out << entry.ms << ' ' << entry.text << '\n';
+                               return out.str();
+                           }},
+                    Writer{"AssKaraoke",
+                           [](const Document& document, const std::filesystem::path&) {
+                               return FormatAssKaraoke(document, {});
+                           }},
+                    Writer{"Sp250",
+                           [](const Document& document, const std::filesystem::path& folder) {
+                               const std::string message =
+                                   Sp250Export(document.lyrics, ProgramFolder(),
+                                               (folder / "a.snc").string(), {});
+                               return message.empty() ? ReadBytes(folder / "a.snc") : message;
+                           }},
+                    Writer{"LyricMp3",
+                           [](const Document& document, const std::filesystem::path& folder) {
+                               WriteBytes(folder / "a.mp3", test::kAudio);
+                               const LyricMp3Result result = LyricMp3Export(
+                                   document.lyrics, ProgramFolder(), (folder / "a.mp3").string(),
+                                   (folder / "out.mp3").string());
+                               return result.written ? ReadBytes(folder / "out.mp3")
+                                                     : result.errorMessage;
+                           }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
