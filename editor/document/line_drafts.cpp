@@ -25,7 +25,8 @@ int SetDrafts(Document& document, const std::vector<LineDraft>& proposals) {
     for (int i = 0; i < lyrics.count(); ++i) {
         const LyricLine& line = lyrics.line(i);
         if (HasRealTime(line)) continue;
-        LineDraft draft = static_cast<std::size_t>(i) < proposals.size() ? proposals[i] : LineDraft{};
+        LineDraft draft =
+            static_cast<std::size_t>(i) < proposals.size() ? proposals[i] : LineDraft{};
         if (draft.start < 0) draft = {};
         if (draft.end != kNoUnitTime && draft.end <= draft.start) draft.end = kNoUnitTime;
         if (line.draft != draft) lyrics.setDraft(i, draft);
