@@ -1,10 +1,8 @@
-// Every writer of lyrics reads only the lines' own times: a document holding
-// drafts writes what the same document without them writes, its drafted
-// lines untimed.
+// Every writer of lyrics writes a document holding drafts as the same
+// document without them: the drafted lines untimed.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "export/ass_karaoke.h"
@@ -19,31 +17,24 @@
 namespace obrin {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using Folder = std::filesystem::path;
 
-// "あいう".
-const std::string kThreeKana = "\x82\xa0\x82\xa2\x82\xa4";
-
-// An anchor, an untimed line and an untimed line with units; `drafts` gives
-// the two untimed lines drafts with ends.
+// An anchor, an untimed line, an untimed line with units ("あいう") and an
+// anchor; with `drafts` the two untimed lines hold drafts with ends.
 void Fill(Document& document, bool drafts) {
     LyricList& lyrics = document.lyrics;
-    for (int i = 0; i < 4; ++i) lyrics.setLyricText(lyrics.add(), i == 2 ? kThreeKana : "line");
+    lyrics.assign({"a", "b", "\x82\xa0\x82\xa2\x82\xa4", "d"});
     lyrics.setTimeText(0, "00:01:00");
     lyrics.setTimeText(3, "00:09:00");
     lyrics.setUnits(2, {.units = {{"\x82\xa0"}, {"\x82\xa2"}, {"\x82\xa4"}}});
-    if (drafts) {
-        lyrics.setDraft(1, {.start = 300, .end = 450});
-        lyrics.setDraft(2, {.start = 500, .end = 800});
-    }
+    if (!drafts) return;
+    lyrics.setDraft(1, {.start = 300, .end = 450});
+    lyrics.setDraft(2, {.start = 500, .end = 800});
 }
 
 struct Writer {
     const char* name;
-    std::function<std::string(const Document&, const std::filesystem::path& folder)> write;
-
+    std::function<std::string(const Document&, const Folder&)> write;
     friend void PrintTo(const Writer& w, std::ostream* os) { *os << w.name; }
 };
 
@@ -54,56 +45,53 @@ TEST_P(DraftsAreNotWritten, ByAnyWriter) {
     Document plain;
     Fill(drafted, true);
     Fill(plain, false);
-    TempFolder draftedFolder;
-    TempFolder plainFolder;
+    const test::TempFolder draftedFolder;
+    const test::TempFolder plainFolder;
     const std::string written = GetParam().write(drafted, draftedFolder.path());
     EXPECT_FALSE(written.empty());
     EXPECT_EQ(written, GetParam().write(plain, plainFolder.path()));
 }
 
+// The two export libraries write files; the others' text is compared.
 INSTANTIATE_TEST_SUITE_P(
     LineDrafts, DraftsAreNotWritten,
-    testing::Values(Writer{"CompletedText",
-                           [](const Document& document, const std::filesystem::path&) {
-                               std::string text;
-                               for (const std::string& line : BuildCompletedText(document, {}))
-                                   text += line + '\n';
-                               return text;
-                           }},
-                    Writer{"StandardLrc",
-                           [](const Document& document, const std::filesystem::path&) {
-                               return FormatStandardLrc(document,
-                                                        {.keepUntimed = true, .words = true}, "");
-                           }},
-                    Writer{"SongTags",
-                           [](const Document& document, const std::filesystem::path&) {
-                               const SongLyrics lyrics = SongLyricsFrom(document, "", true);
-                               std::ostringstream out;
-                               out << lyrics.text;
-                               for (const SongLyrics::Timed& entry : lyrics.synced)
-                                   out << entry.ms << ' ' << entry.text << '\n';
-                               return out.str();
-                           }},
-                    Writer{"AssKaraoke",
-                           [](const Document& document, const std::filesystem::path&) {
-                               return FormatAssKaraoke(document, {});
-                           }},
-                    Writer{"Sp250",
-                           [](const Document& document, const std::filesystem::path& folder) {
-                               const std::string message =
-                                   Sp250Export(document.lyrics, ProgramFolder(),
-                                               (folder / "a.snc").string(), {});
-                               return message.empty() ? ReadBytes(folder / "a.snc") : message;
-                           }},
-                    Writer{"LyricMp3",
-                           [](const Document& document, const std::filesystem::path& folder) {
-                               WriteBytes(folder / "a.mp3", test::kAudio);
-                               const LyricMp3Result result = LyricMp3Export(
-                                   document.lyrics, ProgramFolder(), (folder / "a.mp3").string(),
-                                   (folder / "out.mp3").string());
-                               return result.written ? ReadBytes(folder / "out.mp3")
-                                                     : result.errorMessage;
-                           }}),
+    testing::Values(
+        Writer{"CompletedText",
+               [](const Document& document, const Folder&) {
+                   std::string text;
+                   for (const std::string& line : BuildCompletedText(document, {}))
+                       text += line + '\n';
+                   return text;
+               }},
+        Writer{"StandardLrc",
+               [](const Document& document, const Folder&) {
+                   return FormatStandardLrc(document, {.keepUntimed = true, .words = true}, "");
+               }},
+        Writer{"SongTags",
+               [](const Document& document, const Folder&) {
+                   const SongLyrics lyrics = SongLyricsFrom(document, "", true);
+                   std::string text = lyrics.text;
+                   for (const SongLyrics::Timed& entry : lyrics.synced)
+                       text += std::to_string(entry.ms) + ' ' + entry.text + '\n';
+                   return text;
+               }},
+        Writer{"AssKaraoke", [](const Document& document,
+                                const Folder&) { return FormatAssKaraoke(document, {}); }},
+        Writer{"Sp250",
+               [](const Document& document, const Folder& folder) {
+                   const std::string message = Sp250Export(document.lyrics, ProgramFolder(),
+                                                           (folder / "a.snc").string(), {});
+                   return message.empty() ? test::ReadBytes(folder / "a.snc") : message;
+               }},
+        Writer{"LyricMp3",
+               [](const Document& document, const Folder& folder) {
+                   test::WriteBytes(folder / "a.mp3", test::kAudio);
+                   const LyricMp3Result result =
+                       LyricMp3Export(document.lyrics, ProgramFolder(), (folder / "a.mp3").string(),
+                                      (folder / "out.mp3").string());
+                   return result.written ? test::ReadBytes(folder / "out.mp3")
+                                         : result.errorMessage;
+               }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
