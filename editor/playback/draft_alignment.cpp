@@ -21,6 +21,7 @@ constexpr double kIntroSkipWeight = 0.25;
 constexpr double kOutroSkipWeight = 0.25;
 constexpr double kOutroPaceWeight = 0.5;
 constexpr double kUnplacedCost = 2.5;
+constexpr double kUnsungWeight = 1.0;
 // Voiced time below this is noise to the pace: it keeps short lines from
 // dominating the cost.
 constexpr double kPaceFloorCs = 25.0;
@@ -80,6 +81,14 @@ class SegmentAligner {
         return to > from ? skipSum_[to] - skipSum_[from] : 0.0;
     }
     int morae(std::size_t from, std::size_t to) const { return moraeSum_[to] - moraeSum_[from]; }
+    // Voice before the first line or after the last one's own time: each
+    // average line's worth of it costs as much as a sure start passed over.
+    double unsung(double voicedCs) const {
+        const std::size_t count = segment_.lines.size();
+        if (count == 0 || voicedCs <= 0.0) return 0.0;
+        const double lineCs = pace_ * morae(0, count) / static_cast<double>(count);
+        return kUnsungWeight * voicedCs / std::max(lineCs, 1.0);
+    }
     double voiced(std::size_t candidate) const { return track_.candidates[candidate].voicedCs; }
     // From a fixed point, or the song's start, to line k at candidate j with
     // the lines before k unplaced.
@@ -103,7 +112,7 @@ double SegmentAligner::enter(std::size_t k, std::size_t j) const {
         return unplaced + paceCost(voiced(j) - b->voiced, b->morae + morae(0, k)) +
                kSkipWeight * skipped(segment_.firstCandidate, j);
     }
-    return unplaced + kIntroSkipWeight * skipped(segment_.firstCandidate, j);
+    return unplaced + kIntroSkipWeight * skipped(segment_.firstCandidate, j) + unsung(voiced(j));
 }
 
 double SegmentAligner::leave(std::size_t k, std::size_t j) const {
@@ -118,7 +127,7 @@ double SegmentAligner::leave(std::size_t k, std::size_t j) const {
     // starts after it belong to an outro.
     const double sung = static_cast<double>(track_.voicedTotalCs) - voiced(j);
     return unplaced + kOutroPaceWeight * paceCost(sung, rest) +
-           kOutroSkipWeight * skipped(j + 1, segment_.endCandidate);
+           kOutroSkipWeight * skipped(j + 1, segment_.endCandidate) + unsung(sung - rest * pace_);
 }
 
 double SegmentAligner::nothingPlaced() const {
