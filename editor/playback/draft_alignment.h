@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,8 +32,10 @@ struct PhraseTrack {
 // better), and that the sure starts are used. An anchored line keeps its
 // anchor and the lines around it are placed on their own sides of it. A line
 // that no candidate fits (fewer candidates than lines, say) stays unplaced.
-// Returns the start of each line in centiseconds, or nothing where unplaced.
-[[nodiscard]] std::vector<std::optional<int>> AlignLinesToPhrases(
-    const PhraseTrack& track, const std::vector<DraftLine>& lines);
+// Returns the start of each line in centiseconds, or nothing where unplaced;
+// nothing at all once `keepGoing`, asked now and then, returns false.
+[[nodiscard]] std::optional<std::vector<std::optional<int>>> AlignLinesToPhrases(
+    const PhraseTrack& track, const std::vector<DraftLine>& lines,
+    const std::function<bool()>& keepGoing = {});
 
 }  // namespace obrin

@@ -1,7 +1,6 @@
 #include "playback/timing_draft.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "base/time_text.h"
@@ -16,6 +15,8 @@ namespace obrin {
 namespace {
 
 constexpr std::size_t kBlockFrames = 65536;
+// The analysis is told as 0..95 %; the placement after it as this.
+constexpr int kPlacingPercent = 97;
 
 std::string LineList(const std::vector<std::size_t>& lines) {
     std::string list;
@@ -30,7 +31,7 @@ std::string LineList(const std::vector<std::size_t>& lines) {
 // the placement and start where the line before them ends, which is where
 // they clear the display.
 DraftResult Place(const std::vector<float>& levels, const std::vector<DraftLine>& lines,
-                  DraftMethod method) {
+                  DraftMethod method, const DraftProgress& progress) {
     DraftResult result;
     result.startCs.assign(lines.size(), std::nullopt);
     result.endCs.assign(lines.size(), std::nullopt);
@@ -60,7 +61,11 @@ DraftResult Place(const std::vector<float>& levels, const std::vector<DraftLine>
                 anchor ? *anchor : first + static_cast<int>((last - first) * k / n);
         }
     } else {
-        starts = AlignLinesToPhrases(track, sungLines);
+        // The placement is the last 5 %; a stop is heard between its rows.
+        auto aligned = AlignLinesToPhrases(
+            track, sungLines, [&progress] { return !progress || progress(kPlacingPercent); });
+        if (!aligned) return DraftResult{.stopped = true};
+        starts = std::move(*aligned);
     }
 
     std::vector<std::size_t> unplaced;
@@ -96,6 +101,19 @@ DraftResult Place(const std::vector<float>& levels, const std::vector<DraftLine>
     return result;
 }
 
+// A result with only the anchors placed and the one problem.
+DraftResult Refused(const std::vector<DraftLine>& lines, const char* problem) {
+    DraftResult result;
+    for (const DraftLine& line : lines) result.startCs.push_back(line.anchorCs);
+    result.endCs.assign(lines.size(), std::nullopt);
+    result.problems.emplace_back(problem);
+    return result;
+}
+
+bool TooLong(std::uint64_t frames, int rate) {
+    return rate > 0 && frames / static_cast<std::uint64_t>(rate) > kLongestDraftSeconds;
+}
+
 class Progress {
   public:
     Progress(const DraftProgress& progress, std::uint64_t total)
@@ -121,6 +139,7 @@ class Progress {
 DraftResult DraftTiming(const float* mono, std::size_t frames, int rate,
                         const std::vector<DraftLine>& lines, const DraftProgress& progress,
                         DraftMethod method) {
+    if (TooLong(frames, rate)) return Refused(lines, kTooLongMessage);
     VoiceLevels voice(rate);
     Progress shown(progress, frames);
     for (std::size_t done = 0; done < frames; done += kBlockFrames) {
@@ -128,7 +147,8 @@ DraftResult DraftTiming(const float* mono, std::size_t frames, int rate,
         voice.add(mono + done, std::min(kBlockFrames, frames - done));
     }
     if (!shown.at(frames)) return DraftResult{.stopped = true};
-    DraftResult result = Place(voice.finish(), lines, method);
+    DraftResult result = Place(voice.finish(), lines, method, progress);
+    if (result.stopped) return result;
     if (progress && !progress(100)) return DraftResult{.stopped = true};
     return result;
 }
@@ -136,6 +156,8 @@ DraftResult DraftTiming(const float* mono, std::size_t frames, int rate,
 DraftResult DraftTimingOfWav(WavReader& reader, const std::vector<DraftLine>& lines,
                              const DraftProgress& progress, DraftMethod method) {
     const auto channels = static_cast<std::size_t>(reader.format().channels);
+    if (TooLong(reader.frameCount(), reader.format().sampleRate))
+        return Refused(lines, kTooLongMessage);
     VoiceLevels voice(reader.format().sampleRate);
     Progress shown(progress, reader.frameCount());
     std::vector<float> block(kBlockFrames * channels);
@@ -152,7 +174,8 @@ DraftResult DraftTimingOfWav(WavReader& reader, const std::vector<DraftLine>& li
         voice.add(mono.data(), got);
         if (got < kBlockFrames) break;
     }
-    DraftResult result = Place(voice.finish(), lines, method);
+    DraftResult result = Place(voice.finish(), lines, method, progress);
+    if (result.stopped) return result;
     if (progress && !progress(100)) return DraftResult{.stopped = true};
     return result;
 }

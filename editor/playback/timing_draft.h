@@ -43,6 +43,10 @@ using DraftProgress = std::function<bool(int percent)>;
 
 // The message when the song holds nothing like a voice.
 inline constexpr const char* kNoVoiceMessage = "歌声が見つかりません";
+// A song longer than this is no song but a recording of many: its draft
+// would take minutes and fit nothing, so it is refused at once.
+inline constexpr int kLongestDraftSeconds = 20 * 60;
+inline constexpr const char* kTooLongMessage = "曲が長すぎます(下書きは20分までの曲に限ります)";
 
 // Proposes a start and an end for every line that is not an anchor, from
 // `frames` samples of the song mixed to one channel at `rate` Hz. Never

@@ -166,6 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"draft", "-o", "out.txt", "SONG:silence.wav", "lyrics.txt"},
                     1,
                     "歌声が見つかりません"},
+        FailureCase{"TooLong",
+                    {"draft", "-o", "out.txt", "SONG:long.wav", "lyrics.txt"},
+                    1,
+                    "曲が長すぎます"},
         FailureCase{
             "Undecodable", {"draft", "-o", "out.txt", "noise.wav", "lyrics.txt"}, 1, "noise.wav"},
         FailureCase{"MissingLyrics",

@@ -3,7 +3,8 @@
 # song.wav, three Japanese lines spoken by espeak-ng starting at 1, 4 and 7
 # seconds (each trimmed to its voice), over a chord held all through and a
 # hi-hat on every half second; silence.wav, the same length of the chord
-# alone. Deterministic (sox -R).
+# alone; long.wav, 21 minutes of quiet (8 kHz, 8 bits, so only 10 MB).
+# Deterministic (sox -R).
 # Usage: make_draft_song.sh OUT_DIR
 set -euo pipefail
 out=$1
@@ -30,3 +31,4 @@ done
 "${sox[@]}" -m "$work/chord.wav" "$work/hats.wav" "$work/backing.wav" trim 0 11
 "${sox[@]}" -m "$work/voice.wav" "$work/backing.wav" -b 16 "$out/song.wav" channels 2
 "${sox[@]}" "$work/backing.wav" -b 16 "$out/silence.wav" channels 2
+"${sox[@]}" -n -r 8000 -c 1 -b 8 "$out/long.wav" trim 0 1260

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -75,6 +76,14 @@ class AlignLinesTest : public testing::TestWithParam<AlignCase> {};
 TEST_P(AlignLinesTest, PlacesEachLine) {
     const AlignCase& c = GetParam();
     EXPECT_EQ(AlignLinesToPhrases(c.track, c.lines), c.expected);
+}
+
+TEST(AlignLinesTest, StopsWhenAsked) {
+    const AlignCase& c = kAlignCases[0];
+    int asked = 0;
+    EXPECT_EQ(AlignLinesToPhrases(c.track, c.lines, [&asked] { return ++asked < 2; }),
+              std::nullopt);
+    EXPECT_EQ(asked, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AlignLinesTest, testing::ValuesIn(kAlignCases),
@@ -225,6 +234,35 @@ TEST(DraftTimingTest, StopsWhenAsked) {
                                            [&calls](int) { return ++calls < 2; });
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(calls, 2);
+}
+
+TEST(DraftTimingTest, StopsWhilePlacing) {
+    constexpr int kRate = 16000;
+    const std::vector<float> song = SungOverChord(kRate, {{2.0, 4.0}, {5.0, 6.0}}, 8.0);
+    int highest = 0;
+    // Only the placement is told more than the analysis's 95 %.
+    const DraftResult result =
+        DraftTiming(song.data(), song.size(), kRate, {Line(4), Line(4)}, [&highest](int percent) {
+            highest = std::max(highest, percent);
+            return percent <= 95 || percent == 100;
+        });
+    EXPECT_GT(highest, 95);
+    EXPECT_LT(highest, 100);
+    EXPECT_TRUE(result.stopped);
+}
+
+TEST(DraftTimingTest, ASongOverTwentyMinutesIsRefused) {
+    constexpr int kRate = 100;
+    const std::vector<float> song((kLongestDraftSeconds + 1) * kRate, 0.0f);
+    int told = 0;
+    const DraftResult result =
+        DraftTiming(song.data(), song.size(), kRate, {Line(4), Line(4, 300)}, [&told](int) {
+            ++told;
+            return true;
+        });
+    EXPECT_EQ(result.problems, std::vector<std::string>{kTooLongMessage});
+    EXPECT_EQ(result.startCs, (Starts{std::nullopt, 300}));
+    EXPECT_EQ(told, 0);
 }
 
 TEST(DraftTimingTest, EvenSpreadsBetweenTheFirstAndLastVoice) {
