@@ -120,6 +120,10 @@ inline constexpr CommandId kSpreadUnitTimes{"mnuSpreadUnits"};
 inline constexpr CommandId kSyltPerUnit{"mnuSyltUnits"};
 // ツール(&T): the window that shows the wipe of the timed lines.
 inline constexpr CommandId kKaraokePreview{"mnuKaraokePreview"};
+// The timing draft: ツール(&T) and the lyric list's context menu.
+inline constexpr CommandId kDraftTiming{"mnuDraftTiming"};
+inline constexpr CommandId kAcceptSelectedDrafts{"mnuAcceptDraft"};
+inline constexpr CommandId kAcceptAllDrafts{"mnuAcceptAllDrafts"};
 
 }  // namespace obrin::command
 

@@ -109,11 +109,17 @@ void LyricList::setTimeText(int index, std::string text) {
     if (!line.units.empty())
         MoveUnits(line.units, TimeTextCentis(line.timeText), TimeTextCentis(text));
     line.timeText = std::move(text);
+    line.draft = {};
     lineChanged(index, LinePart::TimeText);
 }
 
 void LyricList::setUnits(int index, LineUnits units) {
     lines_.at(index).units = std::move(units);
+    lineChanged(index, LinePart::TimeText);
+}
+
+void LyricList::setDraft(int index, LineDraft draft) {
+    lines_.at(index).draft = draft;
     lineChanged(index, LinePart::TimeText);
 }
 

@@ -9,6 +9,18 @@
 
 namespace obrin {
 
+// A time the timing draft proposes for an untimed line, not yet the user's:
+// shown apart, and saved by no writer (each reads only the TimeText and the
+// units) until it is accepted. Centiseconds; kNoUnitTime where none is
+// proposed.
+struct LineDraft {
+    int start = kNoUnitTime;
+    int end = kNoUnitTime;
+
+    bool empty() const { return start == kNoUnitTime; }
+    bool operator==(const LineDraft&) const = default;
+};
+
 // One row of the LyricList. LyricText is Shift-JIS (CP932) bytes and never
 // holds a line break; TimeText is always present ("00:00:00" for a line that
 // was never marked).
@@ -21,6 +33,7 @@ struct LyricLine {
     bool selected = false;
     // Per-character (karaoke) timing; empty for a line timed as a whole.
     LineUnits units{};
+    LineDraft draft{};
 
     bool checked() const { return stateIndex == 0; }
 };
@@ -73,8 +86,11 @@ class LyricList {
     // A line with units keeps the times of those whose text did not change
     // (see KeepUnchangedUnits).
     void setLyricText(int index, std::string text);
-    // A line with units moves them with its time.
+    // A line with units moves them with its time. A time given to a line
+    // replaces its draft.
     void setTimeText(int index, std::string text);
+    // Told as a change of the TimeText.
+    void setDraft(int index, LineDraft draft);
     // Told as a change of the TimeText.
     void setUnits(int index, LineUnits units);
     void setChecked(int index, bool checked);

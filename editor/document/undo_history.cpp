@@ -11,7 +11,7 @@ namespace {
 
 bool SameLine(const LyricLine& a, const LyricLine& b) {
     return a.lyricText == b.lyricText && a.timeText == b.timeText && a.stateIndex == b.stateIndex &&
-           a.units == b.units;
+           a.units == b.units && a.draft == b.draft;
 }
 
 // The first line that differs, or LyricList::kNone.
@@ -125,6 +125,8 @@ void UndoHistory::restore(const DocumentContent& content) {
             if (have.stateIndex != want.stateIndex) lyrics.setStateIndex(i, want.stateIndex);
             // Last: the text and time rules above recompute the units.
             if (have.units != want.units) lyrics.setUnits(i, want.units);
+            // After the time, which drops the draft.
+            if (have.draft != want.draft) lyrics.setDraft(i, want.draft);
         }
         for (int i = 0; i < lyrics.count(); ++i) {
             if (lyrics.line(i).selected == content.lines[i].selected) continue;

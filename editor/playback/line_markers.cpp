@@ -12,9 +12,14 @@ namespace obrin {
 std::vector<LineMarker> TimedLineMarkers(const LyricList& lyrics) {
     std::vector<LineMarker> markers;
     for (int i = 0; i < lyrics.count(); ++i) {
+        const LyricLine& line = lyrics.line(i);
         try {
-            const std::int32_t ms = ParseTimeText(lyrics.line(i).timeText);
-            if (ms > 0) markers.push_back({i, ms});
+            const std::int32_t ms = ParseTimeText(line.timeText);
+            if (ms > 0) {
+                markers.push_back({i, ms});
+            } else if (!line.draft.empty()) {
+                markers.push_back({i, line.draft.start * 10, true});
+            }
         } catch (const ConversionError&) {
             // A time of 100 minutes or more cannot be read back; it has no
             // place on the strip either.

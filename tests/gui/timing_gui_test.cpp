@@ -184,7 +184,8 @@ void TimingGuiTest::contextMenuEnabling() {
         order << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
     QCOMPARE(order, QStringList({"P3", "N551", "mnuRemarkFrom", "-", "Q1", "-", "Edit1", "L1", "A1",
-                                 "O1", "T2", "mnuShiftTimes", "-", "S2", "N10"}));
+                                 "O1", "T2", "mnuShiftTimes", "-", "S2", "N10", "-",
+                                 "mnuAcceptDraft", "mnuAcceptAllDrafts"}));
     menu->popup(f.window.geometry().center());
     for (const char* name : {"P3", "N551", "mnuRemarkFrom", "Q1", "Edit1", "L1", "A1"}) {
         QCOMPARE(f.menuItem(name)->isEnabled(), lineItems);
@@ -193,6 +194,10 @@ void TimingGuiTest::contextMenuEnabling() {
     // With lines, shifting needs no selection: it then shifts them all.
     for (const char* name : {"T2", "mnuShiftTimes", "S2", "N10"}) {
         QVERIFY(f.menuItem(name)->isEnabled());
+    }
+    // Without a draft there is nothing to accept.
+    for (const char* name : {"mnuAcceptDraft", "mnuAcceptAllDrafts"}) {
+        QVERIFY(!f.menuItem(name)->isEnabled());
     }
     menu->hide();
 }

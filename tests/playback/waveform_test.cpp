@@ -230,6 +230,24 @@ TEST(LineMarkers, MarkTimedLinesAndTakeTheNearest) {
     EXPECT_EQ(MarkerNear(markers, view, 95.5, 4), -1);
 }
 
+TEST(LineMarkers, UntimedLinesWithADraftAreMarkedAsDrafts) {
+    LyricList lyrics;
+    lyrics.assign({"a", "b", "c"});
+    lyrics.setTimeText(0, "00:01:00");
+    lyrics.setDraft(1, {.start = 250, .end = 300});
+    const std::vector<LineMarker> markers = TimedLineMarkers(lyrics);
+    ASSERT_EQ(markers.size(), 2u);
+    EXPECT_FALSE(markers[0].draft);
+    EXPECT_EQ(markers[1].line, 1);
+    EXPECT_EQ(markers[1].ms, 2500);
+    EXPECT_TRUE(markers[1].draft);
+    // A time of its own replaces the draft's marker.
+    lyrics.setTimeText(1, "00:03:00");
+    ASSERT_EQ(TimedLineMarkers(lyrics).size(), 2u);
+    EXPECT_FALSE(TimedLineMarkers(lyrics)[1].draft);
+    EXPECT_EQ(TimedLineMarkers(lyrics)[1].ms, 3000);
+}
+
 // Runs what the worker posts on this thread, as the event loop would.
 class PostedTasks {
   public:

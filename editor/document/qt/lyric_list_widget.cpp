@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "base/dialogs.h"
+#include "base/time_text.h"
 #include "base/sjis_codec.h"
 
 namespace obrin {
@@ -116,8 +117,15 @@ QVariant LyricListModel::data(const QModelIndex& index, int role) const {
             return QString::fromStdString(SjisToUtf8(line.lyricText));
         }
         if (role == Qt::DecorationRole) return StateImage(line.checked());
+    } else if (line.draft.empty()) {
+        if (role == Qt::DisplayRole) return QString::fromStdString(line.timeText);
     } else if (role == Qt::DisplayRole) {
-        return QString::fromStdString(line.timeText);
+        // Where the time would be, set apart as a proposal.
+        return QString::fromStdString(FormatTimeText(line.draft.start * 10));
+    } else if (role == Qt::ForegroundRole) {
+        return QColor(Qt::gray);
+    } else if (role == Qt::FontRole) {
+        return draftFont_;
     }
     return {};
 }
@@ -278,6 +286,9 @@ void LyricListWidget::changeEvent(QEvent* event) {
 }
 
 void LyricListWidget::fitToFont() {
+    QFont draft = font();
+    draft.setItalic(true);
+    model_->setDraftFont(draft);
     verticalHeader()->setDefaultSectionSize(std::max(kImageSize + 2, fontMetrics().height() + 4));
     setColumnWidth(LyricListModel::kTimeColumn, fittedTimeColumnWidth());
 }

@@ -12,7 +12,8 @@ namespace obrin {
 class Dialogs;
 
 // Table model over the core LyricList: column 0 the lyric (Shift-JIS bytes
-// shown as Unicode, editable), column 1 the time. The tick is the row's
+// shown as Unicode, editable), column 1 the time (an untimed line's draft in
+// grey, in the draft font). The tick is the row's
 // only picture. It follows the list's notices, opening each change of rows
 // before the list makes it and closing it after.
 class LyricListModel : public QAbstractTableModel {
@@ -35,12 +36,15 @@ class LyricListModel : public QAbstractTableModel {
     // True between the start and the end of a change of rows, while views
     // of the model see rows that the list may no longer have.
     bool isChangingRows() const { return changingRows_; }
+    // The list's font in italics.
+    void setDraftFont(const QFont& font) { draftFont_ = font; }
 
   private:
     LyricList& lyrics_;
     UndoHistory& history_;
     Dialogs& dialogs_;
     bool changingRows_ = false;
+    QFont draftFont_;
     std::vector<Connection> connections_;
 };
 

@@ -23,6 +23,9 @@ const QColor kOnset(230, 190, 40);
 const QColor kMarker(90, 150, 255);
 const QColor kCurrentMarker(255, 255, 255);
 const QColor kDragged(255, 120, 60);
+// A draft's proposal, apart from every time the user set.
+const QColor kDraftMarker(200, 120, 255);
+const QColor kCurrentDraftMarker(235, 200, 255);
 // Behind the dragged marker's time, so the wave does not run through it.
 const QColor kLabelBox(0, 0, 0);
 const QColor kHead(255, 40, 40);
@@ -277,7 +280,12 @@ void WaveformStrip::paintMarkers(QPainter& painter) const {
     for (; it != markers_.end() && it->ms <= lastMs; ++it) {
         if (dragging_ && it->line == dragLine_) continue;
         const double x = view_.xAt(it->ms / 1000.0);
-        painter.setPen(it->line == current_ ? kCurrentMarker : kMarker);
+        const bool current = it->line == current_;
+        if (it->draft) {
+            painter.setPen(QPen(current ? kCurrentDraftMarker : kDraftMarker, 1, Qt::DashLine));
+        } else {
+            painter.setPen(current ? kCurrentMarker : kMarker);
+        }
         painter.drawLine(QLineF(x, 0, x, height() - kOnsetTick - 1));
         // Line numbers that would overlap the one before are left out; the
         // marker still shows.

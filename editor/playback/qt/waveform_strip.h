@@ -19,8 +19,8 @@ class PeakPyramid;
 
 // The waveform strip `pnlWaveform` under the player panel: the song's peaks
 // (both channels mixed), the onsets found in the voice's band as ticks along
-// the bottom, every timed line as a marker with its line number, and the play
-// head. It paints what it is given and reports what the user does: a click
+// the bottom, every timed line as a marker with its line number (a draft's
+// proposal dashed, in a colour of its own), and the play head. It paints what it is given and reports what the user does: a click
 // asks for a seek, dragging a line's marker asks for that line's new time
 // once the button is released (the time shows beside the marker while it
 // moves), the wheel zooms around the mouse and Shift+wheel scrolls. The view

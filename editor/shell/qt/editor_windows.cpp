@@ -20,6 +20,7 @@
 #include "shell/editor_exports.h"
 #include "shell/key_assignment.h"
 #include "shell/qt/assigned_keys.h"
+#include "shell/qt/draft_commands.h"
 #include "shell/qt/key_assignment_dialog.h"
 #include "shell/qt/main_menu.h"
 #include "shell/qt/timing_binding.h"
@@ -58,6 +59,7 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     RegisterSpreadCommand(commands_, editor.document(), editor.dialogs());
     RegisterRubyCommand(commands_, editor.document(), editor.dialogs(),
                         DictionaryReadingsOnDemand(), &window_);
+    drafts_ = new DraftCommands(window_, editor, timing_.playback(), commands_);
 
     BuildMainMenu(*window_.menuBar(), actions_);
     timingBinding_ = new TimingBinding(window_, actions_);

@@ -16,6 +16,7 @@ namespace obrin {
 
 class Clipboard;
 class CommandActions;
+class DraftCommands;
 class Editor;
 class KaraokePreview;
 class TimingBinding;
@@ -45,6 +46,7 @@ class EditorWindows {
     const ExportTable& exports() const { return exports_; }
     CommandActions& actions() { return actions_; }
     TimingBinding& timingBinding() { return *timingBinding_; }
+    DraftCommands& drafts() { return *drafts_; }
 
     // The last start-up steps: the command line's switches, the offer of the
     // work a previous run left (Editor::startRecovery), then the command
@@ -76,6 +78,7 @@ class EditorWindows {
     MusicFileCommands music_;
     TimingBinding* timingBinding_ = nullptr;
     KaraokePreview* karaokePreview_ = nullptr;
+    DraftCommands* drafts_ = nullptr;
     // Last, so they end first: the states they show read the parts above.
     std::vector<Connection> stateNotices_;
 };

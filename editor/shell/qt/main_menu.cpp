@@ -167,7 +167,11 @@ void BuildOptionMenu(QMenuBar& bar, CommandActions& actions) {
 void BuildToolMenu(QMenuBar& bar, CommandActions& actions) {
     Menu(bar, actions, "mnuTool", QStringLiteral("ツール(&T)"))
         .item(kBatchLyricMp3)
-        .item(kKaraokePreview);
+        .item(kKaraokePreview)
+        .separator()
+        .item(kDraftTiming)
+        .item(kAcceptSelectedDrafts)
+        .item(kAcceptAllDrafts);
 }
 
 // The command settings have no behaviour; the menu exists but is never shown.

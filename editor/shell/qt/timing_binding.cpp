@@ -25,6 +25,7 @@ const std::optional<CommandId> kContextMenu[] = {
     kPlayFromLine, kPlayBeforeLine, kRemarkFromLine, std::nullopt, kCheckLine,
     std::nullopt,  kEditLine,       kDeleteLines,    kInsertLine,  kMergeWithNext,
     kAppendLine,   kShiftTimes,     std::nullopt,    kSelectAll,   kClearChecks,
+    std::nullopt,  kAcceptSelectedDrafts, kAcceptAllDrafts,
 };
 
 }  // namespace
