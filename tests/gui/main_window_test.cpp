@@ -100,6 +100,7 @@ class MainWindowTest : public QObject {
     void listColumnWidthsSurviveARestart();
     void helpMissingShowsError();
     void helpPresentIsOpened();
+    void karaokeTabRubyButtonOpensTheRubyDialog();
 };
 
 void MainWindowTest::focusComesBackAfterTheWindowWasDisabled() {
@@ -826,6 +827,25 @@ void MainWindowTest::helpPresentIsOpened() {
     f.item("H1")->trigger();
     QCOMPARE(f.dialogs.errors().size(), size_t{1});
     QVERIFY(f.dialogs.errors().front().ends_with(":\n" + help.string()));
+}
+
+void MainWindowTest::karaokeTabRubyButtonOpensTheRubyDialog() {
+    Fixture f;
+    f.show();
+    auto* button = f.window.widget<QPushButton>("KaraokeRuby");
+    QVERIFY(button);
+    QVERIFY(!button->isEnabled());  // no lyrics: nothing to read
+    f.editor.document().lyrics.assign({"\x90\xaf"});  // 星
+    QTRY_VERIFY(button->isEnabled());
+    QString opened;
+    QTimer::singleShot(0, this, [&opened] {
+        QWidget* form = QApplication::activeModalWidget();
+        if (!form) return;
+        opened = form->objectName();
+        form->close();
+    });
+    button->click();
+    QCOMPARE(opened, QStringLiteral("RubyForm"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -255,15 +255,18 @@ KaraokeTab::KaraokeTab(Document& document, KaraokeTapping& tapping, QWidget* par
       tapping_(tapping),
       view_(new KaraokeLinesView(document, tapping, this)),
       restart_(new QPushButton(QStringLiteral("この行をやり直す"), this)),
+      ruby_(new QPushButton(QStringLiteral("ルビを編集..."), this)),
       keyUp_(new QCheckBox(QStringLiteral("キーを離した時刻も記録"), this)),
       note_(new QLabel(this)) {
     setObjectName(QStringLiteral("KaraokeTab"));
     restart_->setObjectName(QStringLiteral("KaraokeRestart"));
+    ruby_->setObjectName(QStringLiteral("KaraokeRuby"));
     keyUp_->setObjectName(QStringLiteral("KaraokeKeyUp"));
     note_->setObjectName(QStringLiteral("KaraokeNote"));
     keyUp_->setChecked(tapping_.releaseTimed());
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(restart_);
+    buttons->addWidget(ruby_);
     buttons->addWidget(keyUp_);
     buttons->addWidget(note_, 1);
     auto* layout = new QVBoxLayout(this);

@@ -82,6 +82,8 @@ class KaraokeTab : public QWidget {
 
     KaraokeLinesView* linesView() const { return view_; }
     QPushButton* restartButton() const { return restart_; }
+    // 「ルビを編集...」: the window that owns the ruby command connects it.
+    QPushButton* rubyButton() const { return ruby_; }
     QCheckBox* keyUpBox() const { return keyUp_; }
     QLabel* noteLabel() const { return note_; }
 
@@ -92,6 +94,7 @@ class KaraokeTab : public QWidget {
     KaraokeTapping& tapping_;
     KaraokeLinesView* view_;
     QPushButton* restart_;
+    QPushButton* ruby_;
     QCheckBox* keyUp_;
     QLabel* note_;
     Connection noted_;

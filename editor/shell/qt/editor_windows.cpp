@@ -1,11 +1,14 @@
 #include "shell/qt/editor_windows.h"
 
+#include <QAction>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <utility>
 
 #include "base/command_ids.h"
 #include "base/qt/centre_on.h"
 #include "base/qt/command_actions.h"
+#include "document/qt/karaoke_tab.h"
 #include "document/qt/lyric_list_widget.h"
 #include "document/spread_command.h"
 #include "export/export_command.h"
@@ -62,6 +65,13 @@ EditorWindows::EditorWindows(Editor& editor, Clipboard& clipboard)
     drafts_ = new DraftCommands(window_, editor, timing_.playback(), commands_);
 
     BuildMainMenu(*window_.menuBar(), actions_);
+    // The karaoke tab's button is the Edit menu's item, enabled with it.
+    QAction* editRuby = actions_.action(command::kEditRuby);
+    QPushButton* rubyButton = timing_.karaokeTab().rubyButton();
+    QObject::connect(rubyButton, &QPushButton::clicked, editRuby, &QAction::trigger);
+    QObject::connect(editRuby, &QAction::changed, rubyButton,
+                     [editRuby, rubyButton] { rubyButton->setEnabled(editRuby->isEnabled()); });
+    rubyButton->setEnabled(editRuby->isEnabled());
     timingBinding_ = new TimingBinding(window_, actions_);
     new AssignedKeys(window_, editor, timing_.confirm(), timing_.karaoke(),
                      *new UndoKeys(window_, commands_), commands_);
