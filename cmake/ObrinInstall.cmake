@@ -14,7 +14,8 @@ set(OBRIN_PROGRAM_DIR lib/obrin)
 install(TARGETS obrin obrin-cli RUNTIME DESTINATION ${OBRIN_PROGRAM_DIR})
 install(TARGETS vellin wendax marlet tessary LIBRARY DESTINATION ${OBRIN_PROGRAM_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/plugins/filetype.ini DESTINATION ${OBRIN_PROGRAM_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/help/help.html DESTINATION ${OBRIN_PROGRAM_DIR}/help)
+install(FILES ${PROJECT_SOURCE_DIR}/help/help.html ${PROJECT_SOURCE_DIR}/help/karaoke-tab.png
+        DESTINATION ${OBRIN_PROGRAM_DIR}/help)
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/obrin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 

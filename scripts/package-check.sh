@@ -65,7 +65,7 @@ for program in obrin obrin-cli; do
         fail "/usr/bin/$program does not lead to /usr/lib/obrin/$program"
     gzip -t "$root/usr/share/man/man1/$program.1.gz" || fail "no manual page $program(1)"
 done
-for file in vellin.so wendax.so marlet.so tessary.so filetype.ini help/help.html; do
+for file in vellin.so wendax.so marlet.so tessary.so filetype.ini help/help.html help/karaoke-tab.png; do
     [ -f "$root/usr/lib/obrin/$file" ] || fail "/usr/lib/obrin/$file missing"
 done
 

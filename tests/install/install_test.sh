@@ -21,7 +21,7 @@ program=$(readlink -f "$prefix/bin/obrin")
 folder=$(dirname "$program")
 [ -x "$program" ] || fail "bin/obrin does not lead to the program"
 [ "$(dirname "$(readlink -f "$prefix/bin/obrin-cli")")" = "$folder" ] || fail "obrin-cli elsewhere"
-for file in vellin.so wendax.so marlet.so tessary.so filetype.ini help/help.html; do
+for file in vellin.so wendax.so marlet.so tessary.so filetype.ini help/help.html help/karaoke-tab.png; do
     [ -f "$folder/$file" ] || fail "$file missing beside the program"
 done
 

@@ -7,8 +7,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "base/sjis_codec.h"
@@ -35,6 +39,23 @@ QString TimeOf(int centis) {
         .arg(centis / 6000)
         .arg(centis / 100 % 60, 2, 10, QLatin1Char('0'))
         .arg(centis % 100, 2, 10, QLatin1Char('0'));
+}
+
+// The times below a line, each without its minutes where it has the same
+// ones as the time before it: a unit is narrower than a whole time.
+QString WithoutRepeatedMinutes(const QString& times, QString& lastMinutes) {
+    QStringList shown;
+    for (const QString& time : times.split(QLatin1Char(' '))) {
+        const qsizetype colon = time.indexOf(QLatin1Char(':'));
+        if (colon < 0) {
+            shown << time;
+            continue;
+        }
+        const QString minutes = time.left(colon);
+        shown << (minutes == lastMinutes ? time.mid(colon + 1) : time);
+        lastMinutes = minutes;
+    }
+    return shown.join(QLatin1Char(' '));
 }
 
 }  // namespace
@@ -172,7 +193,10 @@ void KaraokeLinesView::paintEvent(QPaintEvent*) {
     const QFontMetricsF small(smallFont());
     paintSideLine(painter, place.line - 1, kMargin);
     const double timesTop = baseTop() + big.height() + kGap / 2;
-    paintSideLine(painter, place.line + 1, timesTop + small.height() + kGap * 2);
+    // Times are wider than most units: a label that would overlap the one
+    // before it goes to a second row.
+    constexpr int kTimeRows = 3;
+    paintSideLine(painter, place.line + 1, timesTop + kTimeRows * small.height() + kGap * 2);
     if (layout.unitBoxes.empty()) {
         painter.setFont(bigFont());
         painter.drawText(QPointF(kMargin, baseTop() + big.ascent()),
@@ -190,6 +214,9 @@ void KaraokeLinesView::paintEvent(QPaintEvent*) {
         painter.setPen(timed);
         painter.drawText(box, Qt::AlignCenter, mora);
     }
+    std::array<double, kTimeRows> rowEnds;
+    rowEnds.fill(-std::numeric_limits<double>::infinity());
+    QString lastMinutes;
     for (std::size_t i = 0; i < layout.unitBoxes.size(); ++i) {
         const bool here = i == next;
         painter.setFont(layout.ruby[i] ? rubyFont() : bigFont());
@@ -203,9 +230,15 @@ void KaraokeLinesView::paintEvent(QPaintEvent*) {
         QString label = layout.times[i];
         for (std::size_t m = i + 1; m < layout.unitBoxes.size() && layout.ruby[m]; ++m)
             label += QLatin1Char(' ') + layout.times[m];
-        const double width = std::max(80.0, small.horizontalAdvance(label) + 8);
-        const QRectF under(layout.unitBoxes[i].center().x() - width / 2, timesTop, width,
-                           small.height());
+        label = WithoutRepeatedMinutes(label, lastMinutes);
+        const double width = small.horizontalAdvance(label) + 8;
+        const double left = std::max(0.0, layout.unitBoxes[i].center().x() - width / 2);
+        const auto free = std::ranges::find_if(rowEnds, [left](double end) { return end <= left; });
+        const auto row = free != rowEnds.end() ? free : std::ranges::min_element(rowEnds);
+        *row = left + width;
+        const QRectF under(left,
+                           timesTop + static_cast<double>(row - rowEnds.begin()) * small.height(),
+                           width, small.height());
         painter.drawText(under, Qt::AlignCenter, label);
     }
 }
