@@ -24,7 +24,11 @@ KaraokeTapping::KaraokeTapping(Document& document, PlaybackControl& playback, Di
     currentLineConnection_ =
         document_.lyrics.currentLineChanged.connect([this](int line) { followCurrentLine(line); });
     lineChangeConnection_ = document_.lyrics.linesChanged.connect(
-        [this](int first, int last, LinePart) { followLineChange(first, last); });
+        [this](int first, int last, LinePart part) {
+            // A check mark changes neither times nor text: the line goes on
+            // where it was.
+            if (part != LinePart::Check) followLineChange(first, last);
+        });
 }
 
 KaraokeTapping::Place KaraokeTapping::current() const {
@@ -81,7 +85,8 @@ void KaraokeTapping::stamp(std::int32_t ms) {
     const int line = place.line;
     Tap tap{.place = place,
             .timeTextBefore = lyrics.line(line).timeText,
-            .unitsBefore = lyrics.line(line).units};
+            .unitsBefore = lyrics.line(line).units,
+            .draftBefore = lyrics.line(line).draft};
     const UndoHistory::Step step = document_.history.beginTyping(kTapCaption, burst(line));
     busy_ = true;
     LineUnits units = unitsOf(line);
@@ -133,6 +138,7 @@ void KaraokeTapping::takeBack() {
     busy_ = true;
     lyrics.setTimeText(line, tap.timeTextBefore);
     lyrics.setUnits(line, tap.unitsBefore);
+    lyrics.setDraft(line, tap.draftBefore);
     busy_ = false;
     noted("");
     moveTo(tap.place);
@@ -183,8 +189,14 @@ void KaraokeTapping::moveTo(Place place) {
 }
 
 void KaraokeTapping::followCurrentLine(int line) {
-    if (busy_ || line == LyricList::kNone || line == place_.line) return;
-    place_ = {line, 0};
+    if (busy_ || line == place_.line) return;
+    if (line == LyricList::kNone) {
+        // The line timed may be gone (deleted, another file): nothing
+        // half-tapped carries over to whatever takes its place.
+        place_.unit = 0;
+    } else {
+        place_ = {line, 0};
+    }
     changed();
 }
 

@@ -99,6 +99,7 @@ class KaraokeTapping {
         Place place;
         std::string timeTextBefore;
         LineUnits unitsBefore;
+        LineDraft draftBefore{};
         std::string timeTextAfter{};
         LineUnits unitsAfter{};
     };

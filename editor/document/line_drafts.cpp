@@ -28,6 +28,9 @@ int SetDrafts(Document& document, const std::vector<LineDraft>& proposals) {
         LineDraft draft =
             static_cast<std::size_t>(i) < proposals.size() ? proposals[i] : LineDraft{};
         if (draft.start < 0) draft = {};
+        // 00:00:00 reads as never marked: a line sung from the very start
+        // is proposed a centisecond in, so accepting it gives it a time.
+        if (draft.start == 0) draft.start = 1;
         if (draft.end != kNoUnitTime && draft.end <= draft.start) draft.end = kNoUnitTime;
         if (line.draft != draft) lyrics.setDraft(i, draft);
         if (!draft.empty()) ++drafted;

@@ -208,8 +208,11 @@ int ApplyDraft(Document& document, const DraftResult& result, const std::vector<
     for (const int i : indices) {
         if (i < 0 || i >= lyrics.count() || static_cast<std::size_t>(i) >= result.startCs.size())
             continue;
-        const std::optional<int> start = result.startCs[static_cast<std::size_t>(i)];
-        if (!start || TimeTextCentis(lyrics.line(i).timeText) > 0) continue;
+        std::optional<int> start = result.startCs[static_cast<std::size_t>(i)];
+        if (!start || *start < 0 || TimeTextCentis(lyrics.line(i).timeText) > 0) continue;
+        // 00:00:00 reads as never marked: a line sung from the very start
+        // takes a centisecond in.
+        start = std::max(*start, 1);
         lyrics.setTimeText(i, FormatTimeText(*start * 10));
         const std::optional<int> end = result.endCs[static_cast<std::size_t>(i)];
         LineUnits units = UnitsOf(lyrics.line(i), ruby);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -165,6 +166,64 @@ TEST(KaraokeTapping, ATakeBackAfterAnUndoTakesNothing) {
     EXPECT_EQ(rig.timeText(0), "00:00:00");
     EXPECT_FALSE(rig.document.history.canUndo());
     EXPECT_EQ(rig.notes.back(), KaraokeTapping::kNothingToTakeBackNote);
+}
+
+// Changes made outside the tapping while line 0 is half tapped: where the
+// next tap goes, and what line 0 then holds.
+struct OutsideChange {
+    const char* name;
+    std::function<void(LyricList&)> change;
+    Place next;
+    std::string line0;
+};
+
+void PrintTo(const OutsideChange& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class OutsideChangeTest : public testing::TestWithParam<OutsideChange> {};
+
+TEST_P(OutsideChangeTest, SendsTheNextTapWhereTheLinesAreNow) {
+    TapRig rig({"あいう", "かきく", "さし"});
+    rig.tapAt(10.0);
+    rig.tapAt(10.3);
+    GetParam().change(rig.document.lyrics);
+    EXPECT_EQ(rig.tapping.current(), GetParam().next);
+    rig.tapAt(20.0);
+    EXPECT_EQ(rig.shown(0), GetParam().line0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outside, OutsideChangeTest,
+    testing::Values(OutsideChange{"ACheckMarkKeepsThePlace",
+                                  [](LyricList& l) { l.toggleCheck(0); },
+                                  {0, 2},
+                                  "あ@1000|い@1030|う@2000"},
+                    OutsideChange{"TheLineTimedDeletedStartsTheNextFromItsFirstUnit",
+                                  [](LyricList& l) {
+                                      l.select(0);
+                                      l.remove(0);
+                                      l.select(0);
+                                  },
+                                  {0, 0},
+                                  "か@2000|き|く"},
+                    OutsideChange{"DeletedWithNothingSelectedStartsOverAtTheSamePlace",
+                                  [](LyricList& l) { l.remove(0); },
+                                  {0, 0},
+                                  "か@2000|き|く"},
+                    OutsideChange{"OtherLyricsStartOver",
+                                  [](LyricList& l) { l.assign({"\x82\xa0\x82\xa2\x82\xa4"}); },
+                                  {0, 0},
+                                  "あ@2000|い|う"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KaraokeTapping, ATakeBackGivesTheLineItsDraftAgain) {
+    TapRig rig;
+    rig.document.lyrics.setDraft(0, {990, 1200});
+    rig.tapAt(10.0);
+    EXPECT_TRUE(rig.document.lyrics.line(0).draft.empty());
+    rig.tapping.takeBack();
+    EXPECT_EQ(rig.document.lyrics.line(0).draft, (LineDraft{990, 1200}));
 }
 
 TEST(KaraokeTapping, AnEmptyLineTakesOnlyItsTime) {
