@@ -3,8 +3,8 @@
 # build-tsan/ (or $OBRIN_TSAN_BUILD_DIR) and runs them: wendax's reader
 # thread (wendax_race_test), the audio engine's core (audio_engine_test),
 # including the feed that writes the positions on its own thread while others
-# read them, and the waveform's analysis worker (waveform_test). Any data race
-# fails. The batch conversion and the rest of
+# read them, the waveform's analysis worker (waveform_test), and the writer of
+# the recovery file (recovery_test). Any data race fails. The batch conversion and the rest of
 # obrin-cli start no thread of their own; decode reaches wendax's reader,
 # which wendax_race_test covers.
 # FFmpeg is not instrumented; only our own code is checked. The Qt side of
@@ -16,7 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OBRIN_TSAN_BUILD_DIR:-build-tsan}
 tsan="-fsanitize=thread -fno-omit-frame-pointer"
-tests=(wendax_race_test audio_engine_test waveform_test)
+tests=(wendax_race_test audio_engine_test waveform_test recovery_test)
 # -O1 with line tables only, as for ASan: reports keep file and line, and the
 # build takes half the time.
 optimize="-O1 -g1 -DNDEBUG"

@@ -11,6 +11,7 @@
 #include "shell/app_paths.h"
 #include "shell/autosave.h"
 #include "shell/recovery_file.h"
+#include "shell/recovery_writer.h"
 #include "shell/text_options.h"
 #include "text/text_lines.h"
 
@@ -265,6 +266,7 @@ bool Editor::close(const std::function<void()>& endConfirmRuns,
     // Closed as the user asked, with or without saving: nothing to recover.
     autosave_.reset();
     removeRecoveryFile();
+    settleRecoveryFile();
     return true;
 }
 
@@ -282,7 +284,6 @@ void Editor::startRecovery(
     const std::function<void(const std::string& typedText)>& restoreTypedText) {
     if (!keepsRecovery_ || autosave_) return;
     const std::filesystem::path folder = recoveryFolder();
-    recoveryInStateFolder_ = folder != workFolder();
     recoveryPath_ = folder / RecoveryFileName(paths_.settingsSection);
     std::error_code error;
     if (const std::optional<std::string> bytes = ReadFileBytes(recoveryPath_, error)) {
@@ -296,34 +297,41 @@ void Editor::startRecovery(
             changes_.markModified();
         }
     }
+    // The state folder is the user's own and may not exist yet; the work
+    // folder is the user's choice and is never made here.
+    recoveryWriter_ = std::make_unique<RecoveryWriter>(
+        recoveryPath_, folder != workFolder() ? folder : std::filesystem::path(),
+        [](const std::filesystem::path& file, std::string_view bytes) {
+            return WriteFileAtomically(file, bytes);
+        });
     autosave_ = std::make_unique<Autosave>(
         changes_, timers_, [this] { writeRecoveryFile(); }, [this] { removeRecoveryFile(); });
 }
 
 void Editor::writeRecoveryFile() {
-    std::error_code error;
-    // The state folder is the user's own and may not exist yet; the work
-    // folder is the user's choice and is never made here.
-    if (recoveryInStateFolder_) std::filesystem::create_directories(paths_.stateFolder, error);
-    if (!error) {
-        error = WriteFileAtomically(
-            recoveryPath_, FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
+    // Formatted here, as it reads the document; only the disk is left to the
+    // writer.
+    recoveryWriter_->write(FormatRecoveryFile(document_, songPath ? songPath() : std::string(),
                                               CompletedTextOptionsFrom(settings_),
                                               typedText ? typedText() : std::nullopt));
-    }
-    if (!error) {
-        recoveryFailureShown_ = false;
-        return;
-    }
-    if (std::exchange(recoveryFailureShown_, true)) return;
-    dialogs_.showError("作業内容を一時保存できません(" + recoveryPath_.string() + ": " +
-                       error.message() + ")");
+    showRecoveryFailure();
 }
 
 void Editor::removeRecoveryFile() {
-    if (recoveryPath_.empty()) return;
-    std::error_code ignored;  // none written yet is the usual case
-    std::filesystem::remove(recoveryPath_, ignored);
+    if (recoveryWriter_) recoveryWriter_->remove();
+}
+
+void Editor::settleRecoveryFile() {
+    if (!recoveryWriter_) return;
+    recoveryWriter_->waitIdle();
+    showRecoveryFailure();
+}
+
+void Editor::showRecoveryFailure() {
+    if (const std::error_code error = recoveryWriter_->takeFailure()) {
+        dialogs_.showError("作業内容を一時保存できません(" + recoveryPath_.string() + ": " +
+                           error.message() + ")");
+    }
 }
 
 bool Editor::offerCalibration() {

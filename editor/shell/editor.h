@@ -16,6 +16,7 @@ namespace obrin {
 class Autosave;
 class Dialogs;
 class Player;
+class RecoveryWriter;
 class TimerFactory;
 
 // Where the editor lives on disk. The settings section is the login name, so
@@ -154,6 +155,10 @@ class Editor {
     // Where the work is kept until it is saved; empty before startRecovery
     // and without keepRecoveryFile.
     const std::filesystem::path& recoveryFilePath() const { return recoveryPath_; }
+    // The recovery file is written off this thread; this returns once it
+    // holds the work last handed over (or is gone after a save), and shows a
+    // failure to write it. For whoever reads the file right away.
+    void settleRecoveryFile();
 
     // The offer to measure the marks' delay (kCalibrationQuestion), made when
     // a song has been opened: at most once a run, and only while the user
@@ -179,6 +184,8 @@ class Editor {
     std::filesystem::path adoptSettingsBesideProgram(const char* fileName);
     void writeRecoveryFile();
     void removeRecoveryFile();
+    // A failed write is told once, not every few seconds.
+    void showRecoveryFailure();
 
     EditorPaths paths_;
     Dialogs& dialogs_;
@@ -200,10 +207,10 @@ class Editor {
     FontSlotFonts fonts_;
     bool keepsRecovery_ = false;
     std::filesystem::path recoveryPath_;
-    bool recoveryInStateFolder_ = false;
+    // Before the autosave, whose writes it takes: it is destroyed after it,
+    // finishing the last of them.
+    std::unique_ptr<RecoveryWriter> recoveryWriter_;
     std::unique_ptr<Autosave> autosave_;
-    // A failed write is told once, not every few seconds.
-    bool recoveryFailureShown_ = false;
     bool calibrationOfferedThisRun_ = false;
 };
 

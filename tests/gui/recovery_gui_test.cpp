@@ -65,6 +65,7 @@ void RecoveryGuiTest::typedTextComesBackIntoTheTab() {
     first.text().insertPlainText(typed);  // as a paste would
     QVERIFY(first.editor.changes().modified());
     first.timers.advance(Autosave::kLatestMs);
+    first.editor.settleRecoveryFile();
     QVERIFY(std::filesystem::exists(first.editor.recoveryFilePath()));
     const QString shown = first.text().toPlainText();
     // The first editor ends without its close; a second start takes its work.

@@ -322,6 +322,7 @@ TEST_F(EditorRecoveryTest, AnAbnormalEndIsOfferedBackWithItsSong) {
     FillDocument(first->document());
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
     timers_.advance(Autosave::kLatestMs);
+    first->settleRecoveryFile();
     ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
     // The process ends without its close: the file stays for the next start.
     const Document& before = first->document();
@@ -345,6 +346,7 @@ TEST_F(EditorRecoveryTest, TypedTextComesBackAfterTheDocument) {
     first->document().setTitle("t");
     typed_ = "typed \u20ac\n";  // no Shift-JIS form
     timers_.advance(Autosave::kLatestMs);
+    first->settleRecoveryFile();
 
     dialogs_.confirmAnswers.push_back(true);
     auto second = startEditor();
@@ -357,6 +359,7 @@ TEST_F(EditorRecoveryTest, DeclinedWorkStaysUntilNewWorkReplacesIt) {
     auto first = startEditor();
     first->document().setTitle("old");
     timers_.advance(Autosave::kLatestMs);
+    first->settleRecoveryFile();
 
     auto second = startEditor();  // answered Cancel
     EXPECT_EQ(second->document().title(), "");
@@ -369,8 +372,10 @@ TEST_F(EditorRecoveryTest, ASaveRemovesTheFile) {
     auto editor = startEditor();
     editor->document().setTitle("t");
     timers_.advance(Autosave::kLatestMs);
+    editor->settleRecoveryFile();
     ASSERT_TRUE(std::filesystem::exists(recoveryFile()));
     editor->changes().markSaved();
+    editor->settleRecoveryFile();
     EXPECT_FALSE(std::filesystem::exists(recoveryFile()));
 }
 
@@ -390,6 +395,7 @@ TEST_F(EditorRecoveryTest, AFailedWriteIsToldOnce) {
         editor->document().setTitle(std::to_string(i));
         timers_.advance(Autosave::kLatestMs);
     }
+    editor->settleRecoveryFile();
     EXPECT_EQ(dialogs_.errors().size(), 1u);
 }
 
@@ -434,6 +440,7 @@ TEST_P(RecoveryPlaceTest, GoesWhereTheUserMayWrite) {
     EXPECT_EQ(first->recoveryFilePath(), expected);
     first->document().setTitle("t");
     timers_.advance(Autosave::kLatestMs);
+    first->settleRecoveryFile();
     EXPECT_TRUE(dialogs_.errors().empty()) << dialogs_.errors().front();
     EXPECT_TRUE(std::filesystem::exists(expected));
     EXPECT_EQ(std::filesystem::exists(state), c.inStateFolder);
@@ -472,6 +479,7 @@ TEST_P(EditorUnsavedCloseTest, AsksToSaveInsteadOfTheExitQuestion) {
     editor->settings().confirmExit = true;
     editor->document().lyrics.assign({"a"});
     timers_.advance(Autosave::kLatestMs);
+    editor->settleRecoveryFile();
     dialogs_.chooseAnswers.push_back(c.answer);
     int saves = 0;
     int runsEnded = 0;
